@@ -1,0 +1,41 @@
+// The bridge between the window-system backend and the display layer (DirectDraw surfaces).
+//
+// Both sides live in platform/ but neither links against the other: the backend registers how
+// frames are shown and how big the desktop is; the display layer registers a listener for display
+// events (visibility lost, display taken by another program). Calls made before the other side
+// registered do nothing (present) or give the defaults (desktop size: VOREL_SCREEN or 1024x768).
+// Single-threaded: called from the program's one UI thread.
+#pragma once
+
+#include <cstdint>
+
+#include "platform/win/wintypes.h"
+
+namespace platform::bridge {
+
+// Shows a frame in a window: 32-bit X8R8G8B8 pixels, pitch in bytes. The backend scales the picture
+// to the window keeping the whole picture visible. Returns false when nothing could be shown.
+using PresentFn = bool (*)(HWND window, const uint32_t* pixels, int width, int height, int pitchBytes);
+void setPresent(PresentFn fn);
+bool present(HWND window, const uint32_t* pixels, int width, int height, int pitchBytes);
+
+// Desktop size in pixels.
+using DesktopSizeFn = void (*)(int* width, int* height);
+void setDesktopSize(DesktopSizeFn fn);
+void desktopSize(int* width, int* height);
+
+// Display events raised by the backend (or by tests) and observed by the display layer.
+enum class DisplayEvent {
+    Hidden,  // the window became invisible: surfaces are lost
+    Shown,   // visible again (surfaces stay lost until restored)
+    Taken,   // another program holds the display: the cooperative-level test fails
+    Given,   // the display is back
+};
+using DisplayListener = void (*)(DisplayEvent);
+void setDisplayListener(DisplayListener fn);
+void raise(DisplayEvent event);
+
+// Forgets every registration (tests).
+void reset();
+
+}  // namespace platform::bridge

@@ -1,0 +1,266 @@
+// Direct3D 7 immediate-mode types and constants of the platform layer.
+//
+// Conventions: row vectors (p' = p x M), matrices m[row][column] with the translation in row 3;
+// clip space 0 <= z <= w; screen y grows downwards; colours as floats 0..1 (D3DCOLORVALUE) or
+// packed 0xAARRGGBB (D3DCOLOR). Numeric values of enums and flags are the Direct3D 7 ones, since
+// callers pass them as plain numbers. Vertex format 0x112 (D3DFVF_VERTEX) is the only one drawn.
+#pragma once
+
+#include "platform/win/wintypes.h"
+
+using D3DCOLOR = DWORD;  // 0xAARRGGBB
+using D3DVALUE = float;
+
+struct D3DVECTOR {
+    float x, y, z;
+};
+
+struct D3DMATRIX {
+    float m[4][4];
+};
+
+struct D3DCOLORVALUE {
+    float r, g, b, a;
+};
+
+struct D3DRECT {
+    LONG x1, y1, x2, y2;
+};
+
+struct D3DMATERIAL7 {
+    D3DCOLORVALUE diffuse;
+    D3DCOLORVALUE ambient;
+    D3DCOLORVALUE specular;
+    D3DCOLORVALUE emissive;
+    float power;
+};
+
+enum D3DLIGHTTYPE : DWORD {
+    D3DLIGHT_POINT = 1,
+    D3DLIGHT_SPOT = 2,
+    D3DLIGHT_DIRECTIONAL = 3,
+};
+
+struct D3DLIGHT7 {
+    D3DLIGHTTYPE dltType;
+    D3DCOLORVALUE dcvDiffuse;
+    D3DCOLORVALUE dcvSpecular;
+    D3DCOLORVALUE dcvAmbient;
+    D3DVECTOR dvPosition;
+    D3DVECTOR dvDirection;
+    float dvRange;
+    float dvFalloff;
+    float dvAttenuation0;
+    float dvAttenuation1;
+    float dvAttenuation2;
+    float dvTheta;
+    float dvPhi;
+};
+
+// Vertex format 0x112: position, normal, one texture coordinate pair (32 bytes).
+struct D3DVERTEX {
+    float x, y, z;
+    float nx, ny, nz;
+    float tu, tv;
+};
+static_assert(sizeof(D3DVERTEX) == 32);
+
+constexpr DWORD D3DFVF_XYZ = 0x002;
+constexpr DWORD D3DFVF_NORMAL = 0x010;
+constexpr DWORD D3DFVF_TEX1 = 0x100;
+constexpr DWORD D3DFVF_VERTEX = D3DFVF_XYZ | D3DFVF_NORMAL | D3DFVF_TEX1;  // 0x112
+
+struct D3DVIEWPORT7 {
+    DWORD dwX, dwY, dwWidth, dwHeight;
+    float dvMinZ, dvMaxZ;
+};
+
+enum D3DPRIMITIVETYPE : DWORD {
+    D3DPT_POINTLIST = 1,
+    D3DPT_LINELIST = 2,
+    D3DPT_LINESTRIP = 3,
+    D3DPT_TRIANGLELIST = 4,
+    D3DPT_TRIANGLESTRIP = 5,
+    D3DPT_TRIANGLEFAN = 6,
+};
+
+enum D3DTRANSFORMSTATETYPE : DWORD {
+    D3DTRANSFORMSTATE_WORLD = 1,
+    D3DTRANSFORMSTATE_VIEW = 2,
+    D3DTRANSFORMSTATE_PROJECTION = 3,
+};
+
+enum D3DRENDERSTATETYPE : DWORD {
+    D3DRENDERSTATE_TEXTUREPERSPECTIVE = 4,
+    D3DRENDERSTATE_ZENABLE = 7,
+    D3DRENDERSTATE_FILLMODE = 8,
+    D3DRENDERSTATE_SHADEMODE = 9,
+    D3DRENDERSTATE_ZWRITEENABLE = 14,
+    D3DRENDERSTATE_ALPHATESTENABLE = 15,
+    D3DRENDERSTATE_SRCBLEND = 19,
+    D3DRENDERSTATE_DESTBLEND = 20,
+    D3DRENDERSTATE_CULLMODE = 22,
+    D3DRENDERSTATE_ZFUNC = 23,
+    D3DRENDERSTATE_ALPHAREF = 24,
+    D3DRENDERSTATE_ALPHAFUNC = 25,
+    D3DRENDERSTATE_DITHERENABLE = 26,
+    D3DRENDERSTATE_ALPHABLENDENABLE = 27,
+    D3DRENDERSTATE_FOGENABLE = 28,
+    D3DRENDERSTATE_SPECULARENABLE = 29,
+    D3DRENDERSTATE_FOGCOLOR = 34,
+    D3DRENDERSTATE_FOGTABLEMODE = 35,
+    D3DRENDERSTATE_FOGSTART = 36,
+    D3DRENDERSTATE_FOGEND = 37,
+    D3DRENDERSTATE_FOGDENSITY = 38,
+    D3DRENDERSTATE_COLORKEYENABLE = 41,
+    D3DRENDERSTATE_RANGEFOGENABLE = 48,
+    D3DRENDERSTATE_CLIPPING = 136,
+    D3DRENDERSTATE_LIGHTING = 137,
+    D3DRENDERSTATE_EXTENTS = 138,
+    D3DRENDERSTATE_AMBIENT = 139,
+    D3DRENDERSTATE_FOGVERTEXMODE = 140,
+    D3DRENDERSTATE_COLORVERTEX = 141,
+    D3DRENDERSTATE_LOCALVIEWER = 142,
+    D3DRENDERSTATE_NORMALIZENORMALS = 143,
+    D3DRENDERSTATE_COLORKEYBLENDENABLE = 144,
+    D3DRENDERSTATE_DIFFUSEMATERIALSOURCE = 145,
+    D3DRENDERSTATE_SPECULARMATERIALSOURCE = 146,
+    D3DRENDERSTATE_AMBIENTMATERIALSOURCE = 147,
+    D3DRENDERSTATE_EMISSIVEMATERIALSOURCE = 148,
+};
+constexpr DWORD D3DRENDERSTATE_COUNT = 256;  // states are stored in a table of this size
+
+enum D3DFOGMODE : DWORD { D3DFOG_NONE = 0, D3DFOG_EXP = 1, D3DFOG_EXP2 = 2, D3DFOG_LINEAR = 3 };
+enum D3DBLEND : DWORD {
+    D3DBLEND_ZERO = 1,
+    D3DBLEND_ONE = 2,
+    D3DBLEND_SRCCOLOR = 3,
+    D3DBLEND_INVSRCCOLOR = 4,
+    D3DBLEND_SRCALPHA = 5,
+    D3DBLEND_INVSRCALPHA = 6,
+    D3DBLEND_DESTALPHA = 7,
+    D3DBLEND_INVDESTALPHA = 8,
+    D3DBLEND_DESTCOLOR = 9,
+    D3DBLEND_INVDESTCOLOR = 10,
+};
+enum D3DCULL : DWORD { D3DCULL_NONE = 1, D3DCULL_CW = 2, D3DCULL_CCW = 3 };
+enum D3DCMPFUNC : DWORD {
+    D3DCMP_NEVER = 1,
+    D3DCMP_LESS = 2,
+    D3DCMP_EQUAL = 3,
+    D3DCMP_LESSEQUAL = 4,
+    D3DCMP_GREATER = 5,
+    D3DCMP_NOTEQUAL = 6,
+    D3DCMP_GREATEREQUAL = 7,
+    D3DCMP_ALWAYS = 8,
+};
+enum D3DSHADEMODE : DWORD { D3DSHADE_FLAT = 1, D3DSHADE_GOURAUD = 2, D3DSHADE_PHONG = 3 };
+enum D3DFILLMODE : DWORD { D3DFILL_POINT = 1, D3DFILL_WIREFRAME = 2, D3DFILL_SOLID = 3 };
+enum D3DZBUFFERTYPE : DWORD { D3DZB_FALSE = 0, D3DZB_TRUE = 1, D3DZB_USEW = 2 };
+
+enum D3DTEXTURESTAGESTATETYPE : DWORD {
+    D3DTSS_COLOROP = 1,
+    D3DTSS_COLORARG1 = 2,
+    D3DTSS_COLORARG2 = 3,
+    D3DTSS_ALPHAOP = 4,
+    D3DTSS_ALPHAARG1 = 5,
+    D3DTSS_ALPHAARG2 = 6,
+    D3DTSS_TEXCOORDINDEX = 11,
+    D3DTSS_ADDRESS = 12,
+    D3DTSS_ADDRESSU = 13,
+    D3DTSS_ADDRESSV = 14,
+    D3DTSS_BORDERCOLOR = 15,
+    D3DTSS_MAGFILTER = 16,
+    D3DTSS_MINFILTER = 17,
+    D3DTSS_MIPFILTER = 18,
+};
+constexpr DWORD D3DTSS_COUNT = 32;
+constexpr DWORD D3DMAX_TEXTURESTAGES = 8;
+
+enum D3DTEXTUREOP : DWORD {
+    D3DTOP_DISABLE = 1,
+    D3DTOP_SELECTARG1 = 2,
+    D3DTOP_SELECTARG2 = 3,
+    D3DTOP_MODULATE = 4,
+    D3DTOP_MODULATE2X = 5,
+    D3DTOP_MODULATE4X = 6,
+    D3DTOP_ADD = 7,
+};
+constexpr DWORD D3DTA_DIFFUSE = 0x0;
+constexpr DWORD D3DTA_CURRENT = 0x1;
+constexpr DWORD D3DTA_TEXTURE = 0x2;
+enum D3DTEXTUREADDRESS : DWORD {
+    D3DTADDRESS_WRAP = 1,
+    D3DTADDRESS_MIRROR = 2,
+    D3DTADDRESS_CLAMP = 3,
+    D3DTADDRESS_BORDER = 4,
+};
+enum D3DTEXTUREMAGFILTER : DWORD { D3DTFG_POINT = 1, D3DTFG_LINEAR = 2 };
+enum D3DTEXTUREMINFILTER : DWORD { D3DTFN_POINT = 1, D3DTFN_LINEAR = 2 };
+enum D3DTEXTUREMIPFILTER : DWORD { D3DTFP_NONE = 1, D3DTFP_POINT = 2, D3DTFP_LINEAR = 3 };
+
+constexpr DWORD D3DCLEAR_TARGET = 0x1;
+constexpr DWORD D3DCLEAR_ZBUFFER = 0x2;
+constexpr DWORD D3DCLEAR_STENCIL = 0x4;
+
+// ComputeSphereVisibility result bits: "union" when the sphere is at least partly outside a
+// plane, "intersection" when it is wholly outside it.
+constexpr DWORD D3DCLIP_LEFT = 0x001;
+constexpr DWORD D3DCLIP_RIGHT = 0x002;
+constexpr DWORD D3DCLIP_TOP = 0x004;
+constexpr DWORD D3DCLIP_BOTTOM = 0x008;
+constexpr DWORD D3DCLIP_FRONT = 0x010;
+constexpr DWORD D3DCLIP_BACK = 0x020;
+constexpr DWORD D3DSTATUS_CLIPUNIONLEFT = D3DCLIP_LEFT;
+constexpr DWORD D3DSTATUS_CLIPUNIONRIGHT = D3DCLIP_RIGHT;
+constexpr DWORD D3DSTATUS_CLIPUNIONTOP = D3DCLIP_TOP;
+constexpr DWORD D3DSTATUS_CLIPUNIONBOTTOM = D3DCLIP_BOTTOM;
+constexpr DWORD D3DSTATUS_CLIPUNIONFRONT = D3DCLIP_FRONT;
+constexpr DWORD D3DSTATUS_CLIPUNIONBACK = D3DCLIP_BACK;
+constexpr DWORD D3DSTATUS_CLIPUNIONALL = 0x00000FFF;
+constexpr DWORD D3DSTATUS_CLIPINTERSECTIONLEFT = 0x00001000;
+constexpr DWORD D3DSTATUS_CLIPINTERSECTIONRIGHT = 0x00002000;
+constexpr DWORD D3DSTATUS_CLIPINTERSECTIONTOP = 0x00004000;
+constexpr DWORD D3DSTATUS_CLIPINTERSECTIONBOTTOM = 0x00008000;
+constexpr DWORD D3DSTATUS_CLIPINTERSECTIONFRONT = 0x00010000;
+constexpr DWORD D3DSTATUS_CLIPINTERSECTIONBACK = 0x00020000;
+constexpr DWORD D3DSTATUS_CLIPINTERSECTIONALL = 0x00FFF000;
+
+// Device description (the members the programs read).
+constexpr DWORD D3DDEVCAPS_HWRASTERIZATION = 0x00080000;
+constexpr DWORD D3DDEVCAPS_HWTRANSFORMANDLIGHT = 0x00010000;
+constexpr DWORD DDBD_8 = 0x00000800;
+constexpr DWORD DDBD_16 = 0x00000400;
+constexpr DWORD DDBD_24 = 0x00000200;
+constexpr DWORD DDBD_32 = 0x00000100;
+
+struct D3DDEVICEDESC7 {
+    DWORD dwDevCaps;
+    DWORD dwDeviceRenderBitDepth;  // DDBD_* flags of the target depths the device renders to
+    DWORD dwDeviceZBufferBitDepth;
+    DWORD dwMinTextureWidth, dwMinTextureHeight;
+    DWORD dwMaxTextureWidth, dwMaxTextureHeight;
+    DWORD dwMaxActiveLights;
+    GUID deviceGUID;
+};
+
+constexpr HRESULT D3DENUMRET_CANCEL = 0;
+constexpr HRESULT D3DENUMRET_OK = 1;
+
+// Device identifiers. The software rasterizer is the "RGB" device.
+inline constexpr GUID IID_IDirect3DRGBDevice = {0xA4665C60, 0x2673, 0x11CF, {0xA3, 0x1A, 0x00, 0xAA, 0x00, 0xB9, 0x33, 0x56}};
+inline constexpr GUID IID_IDirect3DHALDevice = {0x84E63DE0, 0x46AA, 0x11CF, {0x81, 0x6F, 0x00, 0x00, 0xC0, 0x20, 0x15, 0x6E}};
+inline constexpr GUID IID_IDirect3DTnLHalDevice = {0xF5049E78, 0x4861, 0x11D2, {0xA4, 0x07, 0x00, 0xA0, 0xC9, 0x06, 0x29, 0xA8}};
+inline constexpr GUID IID_IDirect3D7 = {0xF5049E77, 0x4861, 0x11D2, {0xA4, 0x07, 0x00, 0xA0, 0xC9, 0x06, 0x29, 0xA8}};
+
+// Returns the float stored in a render-state DWORD (fog start and end are passed as bit patterns).
+inline float d3dStateToFloat(DWORD v) {
+    float f;
+    __builtin_memcpy(&f, &v, sizeof f);
+    return f;
+}
+inline DWORD d3dFloatToState(float f) {
+    DWORD v;
+    __builtin_memcpy(&v, &f, sizeof v);
+    return v;
+}
