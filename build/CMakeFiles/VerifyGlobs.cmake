@@ -24,6 +24,7 @@ endif()
 file(GLOB_RECURSE NEW_GLOB LIST_DIRECTORIES false "/work/main/common/*.cpp")
 set(OLD_GLOB
   "/work/main/common/device_list.cpp"
+  "/work/main/common/enumeration_stub.cpp"
   "/work/main/common/object_list.cpp"
   "/work/main/common/settings.cpp"
   )
@@ -46,8 +47,12 @@ file(GLOB_RECURSE NEW_GLOB LIST_DIRECTORIES false "/work/main/platform/*.cpp")
 set(OLD_GLOB
   "/work/main/platform/backend/bridge.cpp"
   "/work/main/platform/d3d/direct3d_stub.cpp"
+  "/work/main/platform/gdi/dc_target_stub.cpp"
+  "/work/main/platform/win/clock.cpp"
   "/work/main/platform/win/directories.cpp"
+  "/work/main/platform/win/shell_open_stub.cpp"
   "/work/main/platform/win/system_metrics.cpp"
+  "/work/main/platform/win/window_pixels_stub.cpp"
   )
 if(NOT "${NEW_GLOB}" STREQUAL "${OLD_GLOB}")
   message("-- GLOB mismatch!")
