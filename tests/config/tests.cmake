@@ -10,7 +10,8 @@ if(TARGET vorel_config AND VOREL_HAVE_X11)
     add_test(NAME config.window
              COMMAND bash ${CMAKE_CURRENT_LIST_DIR}/window_test.sh
                      $<TARGET_FILE:vorel_config> $<TARGET_FILE:vorel_close_window>)
-    set_tests_properties(config.window PROPERTIES TIMEOUT 120)
+    set_tests_properties(config.window PROPERTIES TIMEOUT 120
+      ENVIRONMENT "LSAN_OPTIONS=suppressions=${CMAKE_CURRENT_LIST_DIR}/lsan_suppressions.txt:print_suppressions=0")
   else()
     message(WARNING "Xvfb or xdotool missing: the configuration window test is not run")
   endif()
