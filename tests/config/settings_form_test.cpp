@@ -7,6 +7,7 @@
 #include <filesystem>
 #include <fstream>
 #include <optional>
+#include <random>
 #include <tuple>
 #include <utility>
 #include <vector>
@@ -405,6 +406,45 @@ TEST(ListBoxState, SelectionOutsideTheItemsMeansNone) {
     box.clear();
     EXPECT_EQ(box.selected(), -1);
     EXPECT_EQ(box.count(), 0);
+}
+
+// Any file the window may find (short, long, random values) opens a window whose selections are
+// real positions, and closing writes 24 bytes of values that name only listed things.
+TEST_F(SettingsWindow, AnySettingsFileGivesSelectionsWithinTheLists) {
+    twoDevices();
+    std::mt19937 random(20261208);
+    std::uniform_int_distribution<int> byte(0, 255), length(0, 40), pick(0, 3);
+    std::uniform_int_distribution<uint32_t> word;
+    const int32_t interesting[] = {0, 1, 2, 3, -1, 11, 12, INT32_MIN, INT32_MAX};
+    for (int round = 0; round < 120; ++round) {
+        // Ten fields, each a value that matters or random bytes, cut to a random length.
+        std::string bytes;
+        for (int field = 0; field < 10; ++field) {
+            uint32_t v = pick(random) == 0 ? static_cast<uint32_t>(interesting[byte(random) % std::size(interesting)])
+                                           : word(random);
+            for (int k = 0; k < 4; ++k) bytes.push_back(static_cast<char>(v >> (8 * k)));
+        }
+        bytes.resize(static_cast<size_t>(length(random)));
+        std::ofstream(path, std::ios::binary | std::ios::trunc) << bytes;
+        desktopMatch.reset();
+        if (pick(random) == 0) desktopMatch = {{1, 4}};
+        Settings fresh;
+        SettingsForm form(fresh, services());
+        form.FormCreate();
+        ASSERT_GE(form.deviceBox().selected(), 0) << "round " << round;
+        ASSERT_LT(form.deviceBox().selected(), form.deviceBox().count());
+        ASSERT_GE(form.modeBox().selected(), -1);
+        ASSERT_LT(form.modeBox().selected(), form.modeBox().count());
+        form.userPicksDevice(pick(random) % 3);
+        form.FormClose();
+        std::vector<int32_t> f = readFile();
+        ASSERT_EQ(f.size(), 6u);
+        EXPECT_TRUE(f[0] == 0 || f[0] == 1);
+        EXPECT_TRUE(f[1] >= -1 && f[1] <= 2);
+        EXPECT_TRUE(f[2] == 0 || f[2] == 1);
+        EXPECT_TRUE(f[4] >= 0 && f[4] < 3) << "round " << round;
+        EXPECT_TRUE(f[5] >= -1 && f[5] < 12) << "round " << round;
+    }
 }
 
 }  // namespace
