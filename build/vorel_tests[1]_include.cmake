@@ -1,5 +1,0 @@
-if(EXISTS "/work/main/build/vorel_tests[1]_tests.cmake")
-  include("/work/main/build/vorel_tests[1]_tests.cmake")
-else()
-  add_test(vorel_tests_NOT_BUILT vorel_tests_NOT_BUILT)
-endif()
