@@ -1,0 +1,67 @@
+// The layer's IDirectDraw7: cooperative level, display mode, surface creation, the mode list and
+// presentation of the front buffer.
+//
+// One primary display driver exists (the X display or the headless screen). The display modes
+// are the standard sizes that fit the desktop plus the desktop's own size, each at 16 and 32 bits
+// (display_modes.h). SetDisplayMode only records the mode: it becomes the size and format of the
+// flipping chain, and presentation scales it to the window. Only one DirectDraw object at a time
+// holds the exclusive level. The object lives while the caller or any of its surfaces holds a
+// reference.
+#pragma once
+
+#include <cstdint>
+#include <vector>
+
+#include "platform/ddraw/ddraw.h"
+
+namespace platform::ddraw {
+
+class Surface;
+
+class DirectDraw final : public IDirectDraw7 {
+public:
+    DirectDraw();
+
+    HRESULT QueryInterface(REFIID iid, void** out) override;
+    ULONG AddRef() override;
+    ULONG Release() override;
+
+    HRESULT CreateSurface(DDSURFACEDESC2* desc, IDirectDrawSurface7** out, IUnknown* outer) override;
+    HRESULT EnumDisplayModes(DWORD flags, DDSURFACEDESC2* filter, void* context, LPDDENUMMODESCALLBACK2 callback) override;
+    HRESULT FlipToGDISurface() override;
+    HRESULT GetCaps(DDCAPS* driverCaps, DDCAPS* emulationCaps) override;
+    HRESULT GetDisplayMode(DDSURFACEDESC2* desc) override;
+    HRESULT RestoreDisplayMode() override;
+    HRESULT SetCooperativeLevel(HWND window, DWORD flags) override;
+    HRESULT SetDisplayMode(DWORD width, DWORD height, DWORD bits, DWORD refreshRate, DWORD flags) override;
+    HRESULT RestoreAllSurfaces() override;
+    HRESULT TestCooperativeLevel() override;
+
+    // ---- inside the layer ----
+    void addSurface(Surface* surface) { surfaces_.push_back(surface); }
+    void removeSurface(Surface* surface);
+    void markSurfacesLost();
+    bool exclusive() const { return exclusive_; }
+    // Shows a front buffer in the cooperative window, then captures and traces the frame.
+    void present(Surface* front);
+
+private:
+    ~DirectDraw();
+    HRESULT createFlippingChain(const DDSURFACEDESC2& desc, IDirectDrawSurface7** out);
+    HRESULT createZBuffer(const DDSURFACEDESC2& desc, IDirectDrawSurface7** out);
+    HRESULT createPlain(const DDSURFACEDESC2& desc, IDirectDrawSurface7** out);
+    void currentMode(int* width, int* height, int* bits) const;
+
+    ULONG refs_ = 1;
+    HWND window_ = nullptr;
+    bool exclusive_ = false;
+    bool modeSet_ = false;
+    int modeWidth_ = 0, modeHeight_ = 0, modeBits_ = 32;
+    std::vector<Surface*> surfaces_;     // not counted: each surface removes itself
+    std::vector<uint32_t> presentPixels_;  // 16-bit fronts widened to 32 bits, reused per frame
+};
+
+// Every DirectDraw object alive (for display events).
+const std::vector<DirectDraw*>& liveDirectDrawObjects();
+
+}  // namespace platform::ddraw

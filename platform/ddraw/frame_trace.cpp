@@ -1,0 +1,21 @@
+#include "platform/ddraw/frame_trace.h"
+
+namespace platform::ddraw {
+namespace {
+FrameTrace g_trace;
+}
+
+void setFrameTrace(const FrameTrace& trace) {
+    g_trace = trace;
+    if (g_trace.lightCount < 0) g_trace.lightCount = 0;
+    if (g_trace.lightCount > 8) g_trace.lightCount = 8;
+}
+
+const FrameTrace& currentFrameTrace() { return g_trace; }
+
+void clearFrameCounts() {
+    g_trace.draws = 0;
+    g_trace.triangles = 0;
+}
+
+}  // namespace platform::ddraw

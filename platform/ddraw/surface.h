@@ -1,0 +1,100 @@
+// The layer's IDirectDrawSurface7: memory with a pitch, a pixel format, colour keys, attachments
+// (the back buffer of a flipping chain, a z-buffer) and the lost flag.
+//
+// A surface holds one reference to the DirectDraw object that made it and one to every surface
+// attached to it; releasing the primary releases its back buffer reference. Memory is allocated
+// once, zeroed, and never moves for the life of the surface (Flip copies the back buffer into the
+// front buffer instead of swapping memory), so the 3D device may keep the address it got from
+// surfaceMemory (surface_access.h). Pitch is width × bytes per pixel rounded up to 4 bytes.
+#pragma once
+
+#include <cstdint>
+#include <vector>
+
+#include "platform/ddraw/ddraw.h"
+#include "platform/ddraw/pixel_formats.h"
+
+namespace platform::ddraw {
+
+class DirectDraw;
+
+struct SurfaceSpec {
+    int width = 0;
+    int height = 0;
+    DDPIXELFORMAT format{};
+    DWORD caps = 0;  // DDSCAPS_* as the surface reports them
+};
+
+class Surface final : public IDirectDrawSurface7 {
+public:
+    // Largest side and largest memory block a surface may have.
+    static constexpr int kMaxSide = 16384;
+    static constexpr uint64_t kMaxBytes = uint64_t{512} << 20;
+
+    // Makes a surface with one reference; null when the size or format is refused.
+    static Surface* make(DirectDraw* owner, const SurfaceSpec& spec);
+
+    HRESULT QueryInterface(REFIID iid, void** out) override;
+    ULONG AddRef() override;
+    ULONG Release() override;
+
+    HRESULT AddAttachedSurface(IDirectDrawSurface7* surface) override;
+    HRESULT Blt(RECT* destRect, IDirectDrawSurface7* source, RECT* sourceRect, DWORD flags, DDBLTFX* fx) override;
+    HRESULT BltFast(DWORD x, DWORD y, IDirectDrawSurface7* source, RECT* sourceRect, DWORD trans) override;
+    HRESULT DeleteAttachedSurface(DWORD flags, IDirectDrawSurface7* surface) override;
+    HRESULT Flip(IDirectDrawSurface7* target, DWORD flags) override;
+    HRESULT GetAttachedSurface(DDSCAPS2* caps, IDirectDrawSurface7** out) override;
+    HRESULT GetColorKey(DWORD flags, DDCOLORKEY* key) override;
+    HRESULT GetDC(HDC* dc) override;
+    HRESULT GetPixelFormat(DDPIXELFORMAT* format) override;
+    HRESULT GetSurfaceDesc(DDSURFACEDESC2* desc) override;
+    HRESULT IsLost() override;
+    HRESULT Lock(RECT* rect, DDSURFACEDESC2* desc, DWORD flags, HANDLE event) override;
+    HRESULT ReleaseDC(HDC dc) override;
+    HRESULT Restore() override;
+    HRESULT SetColorKey(DWORD flags, DDCOLORKEY* key) override;
+    HRESULT Unlock(RECT* rect) override;
+
+    // ---- inside the layer ----
+    int width() const { return width_; }
+    int height() const { return height_; }
+    int pitch() const { return pitch_; }
+    uint8_t* memory() { return memory_.data(); }
+    const DDPIXELFORMAT& format() const { return format_; }
+    const PixelLayout& layout() const { return layout_; }
+    DWORD caps() const { return caps_; }
+    DirectDraw* owner() const { return owner_; }
+    bool lost() const { return lost_; }
+    bool busy() const { return locked_ || dc_ != nullptr; }
+    void markLost() { lost_ = true; }
+    bool hasSourceKey() const { return hasSourceKey_; }
+    const DDCOLORKEY& sourceKey() const { return sourceKey_; }
+    // Attaches without checks (the back buffer of a new flipping chain); takes a reference.
+    void attach(Surface* surface);
+
+private:
+    Surface(DirectDraw* owner, const SurfaceSpec& spec, const PixelLayout& layout, int pitch);
+    ~Surface() override;
+    Surface* findAttached(DWORD caps) const;
+
+    ULONG refs_ = 1;
+    DirectDraw* owner_;
+    int width_, height_, pitch_;
+    DDPIXELFORMAT format_;
+    PixelLayout layout_;
+    DWORD caps_;
+    std::vector<uint8_t> memory_;
+    std::vector<Surface*> attached_;
+    bool lost_ = false;
+    bool locked_ = false;
+    HDC dc_ = nullptr;
+    bool hasSourceKey_ = false;
+    bool hasDestKey_ = false;
+    DDCOLORKEY sourceKey_{};
+    DDCOLORKEY destKey_{};
+};
+
+// The layer's own surface behind an interface pointer, or null for a foreign object.
+Surface* asSurface(IDirectDrawSurface7* surface);
+
+}  // namespace platform::ddraw
