@@ -1,0 +1,17 @@
+#include "saver/overlay/overlay_display.h"
+
+OverlayDisplay OverlayDisplay::standIn() {
+    OverlayDisplay d;
+    d.directDraw = []() -> IDirectDraw7* { return nullptr; };
+    d.makeBlankSurface = [](IDirectDraw7*, int, int) -> IDirectDrawSurface7* { return nullptr; };
+    d.addImage = [](IDirectDraw7*, const char*) { return -1; };
+    d.image = [](int) -> IDirectDrawSurface7* { return nullptr; };
+    d.releaseImage = [](int) {};
+    d.screenSize = [](int& w, int& h) { w = 800, h = 600; };
+    return d;
+}
+
+OverlayDisplay& overlayDisplay() {
+    static OverlayDisplay display = OverlayDisplay::standIn();
+    return display;
+}
