@@ -243,3 +243,30 @@ TEST_F(Surfaces, GetDCFailsCleanlyWithoutADeviceContextProvider) {
 }
 
 }  // namespace
+
+#include "platform/ddraw/surface_access.h"
+
+namespace {
+
+TEST_F(Surfaces, DirectMemoryAccessSeesWhatLockSeesAndFindsTheDepthBuffer) {
+    makeChain(640, 480, 16);
+    platform::ddraw::SurfaceMemory m;
+    ASSERT_TRUE(platform::ddraw::surfaceMemory(back, &m));
+    EXPECT_EQ(m.width, 640);
+    EXPECT_EQ(m.pitchBytes, 1280);
+    EXPECT_EQ(m.format.dwRGBBitCount, 16u);
+    reinterpret_cast<uint16_t*>(m.pixels + 3 * m.pitchBytes)[2] = 0xABCD;
+    EXPECT_EQ(pixelAt(back, 2, 3), 0xABCDu);
+    // Flipping leaves the back buffer's memory where it was.
+    ASSERT_EQ(primary->Flip(nullptr, 0), DD_OK);
+    platform::ddraw::SurfaceMemory after;
+    ASSERT_TRUE(platform::ddraw::surfaceMemory(back, &after));
+    EXPECT_EQ(after.pixels, m.pixels);
+    EXPECT_EQ(platform::ddraw::attachedDepthBuffer(back), nullptr);
+    IDirectDrawSurface7* z = makeSurface(640, 480, platform::ddraw::formatZ16(), DDSCAPS_ZBUFFER);
+    ASSERT_EQ(back->AddAttachedSurface(z), DD_OK);
+    EXPECT_EQ(platform::ddraw::attachedDepthBuffer(back), z);
+    EXPECT_FALSE(platform::ddraw::surfaceMemory(nullptr, &m));
+}
+
+}  // namespace
