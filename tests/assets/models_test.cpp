@@ -1,0 +1,136 @@
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cmath>
+
+#include "tools/lib/assets/cluster_shells.h"
+#include "tools/lib/assets/nucleotide_body.h"
+
+namespace {
+
+using assets::AssetMesh;
+
+// Distance from the origin to the nearest point of triangle abc (Voronoi regions of the corners,
+// edges and face).
+float nearestDistance(const Vector3& a, const Vector3& b, const Vector3& c) {
+    const Vector3 p(0, 0, 0);
+    const Vector3 ab = b - a, ac = c - a, ap = p - a;
+    const float d1 = dot(ab, ap), d2 = dot(ac, ap);
+    if (d1 <= 0 && d2 <= 0) return length(a);
+    const Vector3 bp = p - b;
+    const float d3 = dot(ab, bp), d4 = dot(ac, bp);
+    if (d3 >= 0 && d4 <= d3) return length(b);
+    const float vc = d1 * d4 - d3 * d2;
+    if (vc <= 0 && d1 >= 0 && d3 <= 0) return length(a + ab * (d1 / (d1 - d3)));
+    const Vector3 cp = p - c;
+    const float d5 = dot(ab, cp), d6 = dot(ac, cp);
+    if (d6 >= 0 && d5 <= d6) return length(c);
+    const float vb = d5 * d2 - d1 * d6;
+    if (vb <= 0 && d2 >= 0 && d6 <= 0) return length(a + ac * (d2 / (d2 - d6)));
+    const float va = d3 * d6 - d5 * d4;
+    if (va <= 0 && (d4 - d3) >= 0 && (d5 - d6) >= 0) return length(b + (c - b) * ((d4 - d3) / ((d4 - d3) + (d5 - d6))));
+    const float denom = 1.0f / (va + vb + vc);
+    return length(a + ab * (vb * denom) + ac * (vc * denom));
+}
+
+float nearestPoint(const AssetMesh& m) {
+    float nearest = 1e30f;
+    for (const auto& t : m.triangles)
+        nearest = std::min(nearest, nearestDistance(m.vertices[t[0]].position, m.vertices[t[1]].position,
+                                                    m.vertices[t[2]].position));
+    return nearest;
+}
+
+void expectAbout(size_t count, double wanted, const char* what, int level) {
+    EXPECT_GE(count, wanted * 0.8) << what << " level " << level;
+    EXPECT_LE(count, wanted * 1.25) << what << " level " << level;
+}
+
+// Every triangle faces the side its corner normals point to (the device keeps clockwise fronts).
+void expectFrontsFollowNormals(const AssetMesh& m) {
+    for (const auto& t : m.triangles) {
+        const Vector3 sum = m.vertices[t[0]].normal + m.vertices[t[1]].normal + m.vertices[t[2]].normal;
+        ASSERT_GT(dot(assets::faceNormal(m, t), sum), 0.0f);
+    }
+}
+
+TEST(AssetModels, NearestPointHelperFindsFaceEdgeAndCorner) {
+    EXPECT_NEAR(nearestDistance(Vector3(-1, -1, 2), Vector3(1, -1, 2), Vector3(0, 1, 2)), 2.0f, 1e-5f);
+    EXPECT_NEAR(nearestDistance(Vector3(1, -1, 0), Vector3(1, 1, 0), Vector3(3, 0, 0)), 1.0f, 1e-5f);
+    EXPECT_NEAR(nearestDistance(Vector3(2, 2, 0), Vector3(3, 2, 0), Vector3(2, 3, 0)), std::sqrt(8.0f), 1e-5f);
+}
+
+TEST(AssetModels, NucleotideBodyHasTheSizeAndDetailOfItsLevel) {
+    const double wanted[] = {200, 600, 1500};
+    size_t previous = 0;
+    for (int level = 0; level < 3; ++level) {
+        const AssetMesh m = assets::buildNucleotideBody(level);
+        EXPECT_NEAR(m.radius(), assets::kNucleotideRadius, 0.01f);
+        EXPECT_GE(m.radius(), 60.0f);
+        EXPECT_LE(m.radius(), 70.0f);
+        expectAbout(m.triangleCount(), wanted[level], "vorel01", level);
+        EXPECT_GT(m.triangleCount(), previous);
+        previous = m.triangleCount();
+        EXPECT_LT(m.vertices.size(), 32768u) << "counts are 16-bit in the model file";
+        expectFrontsFollowNormals(m);
+    }
+}
+
+// The caustic picture must neither jump (a triangle spanning a wrap of the coordinates) nor stretch
+// (picture repeats per model unit far from the intended density) anywhere on the body.
+TEST(AssetModels, NucleotideTextureWrapsWithoutSeamsOrStretching) {
+    const AssetMesh m = assets::buildNucleotideBody(2);
+    double even = 0, total = 0;
+    for (const auto& t : m.triangles) {
+        const auto &a = m.vertices[t[0]], &b = m.vertices[t[1]], &c = m.vertices[t[2]];
+        const float du = std::max({a.u, b.u, c.u}) - std::min({a.u, b.u, c.u});
+        const float dv = std::max({a.v, b.v, c.v}) - std::min({a.v, b.v, c.v});
+        EXPECT_LT(du, 0.75f);
+        EXPECT_LT(dv, 0.75f);
+        const float area = 0.5f * length(assets::faceNormal(m, t));
+        const float uvArea = 0.5f * std::fabs((b.u - a.u) * (c.v - a.v) - (c.u - a.u) * (b.v - a.v));
+        const float density = uvArea / area * assets::kNucleotideTexelScale * assets::kNucleotideTexelScale;
+        total += area;
+        if (density > 0.4f && density < 2.5f) even += area;
+    }
+    EXPECT_GT(even / total, 0.9) << "most of the surface shows the picture at its intended size";
+}
+
+TEST(AssetModels, ShellsLieInTheOuterLayerOfTheCluster) {
+    for (int level = 0; level < 3; ++level) {
+        const AssetMesh capsid = assets::buildCapsidShell(level);
+        const AssetMesh cage = assets::buildStrutCage(level);
+        const float r = capsid.radius();
+        EXPECT_NEAR(r, assets::kClusterRadius, 0.5f);
+        EXPECT_LE(cage.radius(), r);
+        EXPECT_GE(nearestPoint(capsid), assets::kShellInner * r) << "capsid level " << level;
+        EXPECT_GE(nearestPoint(cage), assets::kShellInner * r) << "cage level " << level;
+    }
+}
+
+TEST(AssetModels, ShellsHaveTheDetailOfTheirLevel) {
+    const double wanted[] = {1000, 3000, 8000};
+    for (int level = 0; level < 3; ++level) {
+        const AssetMesh capsid = assets::buildCapsidShell(level);
+        const AssetMesh cage = assets::buildStrutCage(level);
+        expectAbout(capsid.triangleCount(), wanted[level], "vorel07", level);
+        expectAbout(cage.triangleCount(), wanted[level], "vorel08", level);
+        EXPECT_LT(capsid.vertices.size(), 32768u);
+        EXPECT_LT(cage.vertices.size(), 32768u);
+        expectFrontsFollowNormals(capsid);
+        expectFrontsFollowNormals(cage);
+    }
+}
+
+// Seen from outside, a shell shows its near side and, through it, its far side: both faces of
+// every plate and ribbon are there.
+TEST(AssetModels, ShellsFaceBothOutwardsAndInwards) {
+    for (const AssetMesh& m : {assets::buildCapsidShell(0), assets::buildStrutCage(0)}) {
+        size_t outward = 0;
+        for (const auto& t : m.triangles) outward += dot(assets::faceNormal(m, t), m.vertices[t[0]].position) > 0;
+        EXPECT_GT(outward, m.triangleCount() * 4 / 10);
+        EXPECT_LT(outward, m.triangleCount() * 6 / 10);
+    }
+}
+
+}  // namespace

@@ -1,0 +1,57 @@
+#include "tools/lib/assets/textures.h"
+
+#include <algorithm>
+#include <cmath>
+
+namespace assets {
+
+namespace {
+
+float gaussian(float d, float width) { return std::exp(-(d * d) / (width * width)); }
+
+// Distance from t to the nearest whole number (for pictures that repeat along u).
+float periodicDistance(float t) { return std::fabs(t - std::round(t)); }
+
+Picture greyPicture(int width, int height, float (*shade)(float u, float v)) {
+    Picture p(width, height);
+    for (int y = 0; y < height; ++y)
+        for (int x = 0; x < width; ++x) {
+            const float u = (static_cast<float>(x) + 0.5f) / static_cast<float>(width);
+            const float v = (static_cast<float>(y) + 0.5f) / static_cast<float>(height);
+            const float g = std::clamp(shade(u, v), 0.0f, 1.0f);
+            p.at(x, y) = {g, g, g};
+        }
+    return p;
+}
+
+float stingShade(float u, float v) {
+    const float across = std::fabs(u - 0.5f);
+    const float core = 0.95f * gaussian(across, 0.07f) + 0.35f * gaussian(across, 0.2f);
+    // Faint streaks along the rung make it read as flowing light, not a painted cone.
+    const float streaks = 0.85f + 0.15f * std::cos(6.2831853f * 9.0f * u) * std::cos(6.2831853f * 2.0f * v);
+    return core * streaks * (0.75f + 0.25f * v);
+}
+
+float capsidShade(float u, float v) {
+    const float outerRim = gaussian(v - 0.05f, 0.06f) + 0.35f * gaussian(v - 0.05f, 0.2f);
+    const float innerRim = 0.6f * gaussian(v - 0.95f, 0.05f);
+    const float ribs = 0.16f * gaussian(periodicDistance(u * 4.0f), 0.1f) * (1.0f - v * 0.5f);
+    const float node = 0.7f * gaussian(periodicDistance(u), 0.06f) * gaussian(v - 0.05f, 0.25f);
+    const float membrane = 0.06f + 0.04f * std::cos(6.2831853f * (3.0f * u + 2.0f * v));
+    return outerRim + innerRim + ribs + node + membrane;
+}
+
+float cageShade(float u, float v) {
+    const float edges = gaussian(v - 0.08f, 0.07f) + gaussian(v - 0.92f, 0.07f);
+    const float core = 0.25f * gaussian(v - 0.5f, 0.1f);
+    const float bead = 0.9f * gaussian(periodicDistance(u - 0.5f), 0.05f) * gaussian(v - 0.5f, 0.3f);
+    return 0.05f + edges + core + bead;
+}
+
+}  // namespace
+
+Picture stingTexture() { return greyPicture(64, 64, stingShade); }
+Picture capsidTexture() { return greyPicture(128, 64, capsidShade); }
+Picture cageTexture() { return greyPicture(128, 32, cageShade); }
+
+}  // namespace assets
