@@ -1,6 +1,7 @@
 #include "tools/lib/assets/asset_set.h"
 
 #include "tools/lib/assets/caustics.h"
+#include "tools/lib/assets/logo.h"
 #include "tools/lib/assets/textures.h"
 
 namespace assets {
@@ -27,7 +28,7 @@ private:
 }  // namespace
 
 std::vector<AssetEntry> buildAssetSet(const AssetProgress& progress) {
-    SetBuilder set(progress, 4 * kCausticFrames + 3);
+    SetBuilder set(progress, 4 * kCausticFrames + 4);
     for (const CausticVariant& variant : causticVariants())
         for (int frame = 0; frame < kCausticFrames; ++frame)
             set.add(causticFrameName(variant.baseName, frame + 1),
@@ -35,6 +36,7 @@ std::vector<AssetEntry> buildAssetSet(const AssetProgress& progress) {
     set.add("sting01.bmp", encodeBmp24(stingTexture()));
     set.add("capsid07.bmp", encodeBmp24(capsidTexture()));
     set.add("cage08.bmp", encodeBmp24(cageTexture()));
+    set.add("logo.bmp", encodeBmp24(logoPicture()));
     return set.take();
 }
 
