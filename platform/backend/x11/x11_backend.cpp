@@ -368,9 +368,15 @@ void X11Backend::translateVisibility(Window w, bool visible, std::vector<Backend
 
 void X11Backend::translateFocus(const XEvent& e, std::vector<BackendEvent>& out) {
     const XFocusChangeEvent& f = e.xfocus;
-    if (f.mode == NotifyGrab || f.mode == NotifyUngrab || f.detail == NotifyInferior) return;
+    if (f.mode == NotifyGrab || f.mode == NotifyUngrab || f.detail == NotifyInferior || f.detail == NotifyPointer)
+        return;
     auto it = own_.find(f.window);
     if (it == own_.end() || it->second.borrowed || it->second.parent) return;
+    // Focus moving between our own windows (or onto ours from the pointer root) is no loss.
+    Window focus = 0;
+    int revert = 0;
+    XGetInputFocus(display_, &focus, &revert);
+    if (own_.count(focus)) return;
     out.push_back(BackendEvent{EventKind::Deactivate, 0, 0, 0, 0});
 }
 
