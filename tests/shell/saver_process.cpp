@@ -52,8 +52,24 @@ pid_t startSaver(const std::vector<std::string>& args, const Environment& env, i
     return pid;
 }
 
-SaverRun finishSaver(pid_t pid, int stderrFd, int limitMs) {
+bool waitForOutput(int stderrFd, const std::string& text, int limitMs, std::string* collected) {
+    auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(limitMs);
+    char buf[4096];
+    while (collected->find(text) == std::string::npos) {
+        auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - std::chrono::steady_clock::now());
+        if (left.count() <= 0) return false;
+        pollfd p{stderrFd, POLLIN, 0};
+        if (poll(&p, 1, static_cast<int>(left.count())) <= 0) continue;
+        ssize_t n = read(stderrFd, buf, sizeof buf);
+        if (n <= 0) return false;
+        collected->append(buf, static_cast<size_t>(n));
+    }
+    return true;
+}
+
+SaverRun finishSaver(pid_t pid, int stderrFd, int limitMs, const std::string& alreadyRead) {
     SaverRun run;
+    run.errorText = alreadyRead;
     auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(limitMs);
     char buf[4096];
     for (;;) {

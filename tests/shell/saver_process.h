@@ -22,8 +22,11 @@ std::string saverPath();
 
 // Starts the program; answers its pid (or -1) and a pipe on its stderr.
 pid_t startSaver(const std::vector<std::string>& args, const Environment& env, int* stderrFd);
+// Reads the program's stderr until `text` appears (true) or limitMs pass; what was read is kept in
+// `collected` so finishSaver can add the rest.
+bool waitForOutput(int stderrFd, const std::string& text, int limitMs, std::string* collected);
 // Waits for a started program, at most limitMs of real time.
-SaverRun finishSaver(pid_t pid, int stderrFd, int limitMs);
+SaverRun finishSaver(pid_t pid, int stderrFd, int limitMs, const std::string& alreadyRead = "");
 SaverRun runSaverProcess(const std::vector<std::string>& args, const Environment& env, int limitMs = 20000);
 
 // The scripted events the run delivered (VOREL_INPUT_ECHO lines), in order.

@@ -161,14 +161,17 @@ TEST_F(SaverRunTest, SecondFullScreenInstanceIsNotPossibleToSeeHeadlessSoEachRun
 
 TEST_F(SaverRunTest, TerminationSignalsEndTheRunThroughTheClosePath) {
     for (int sig : {SIGTERM, SIGINT, SIGHUP}) {
-        Environment e = env();
-        e["VOREL_TICK_MS"] = "";  // the real clock: the run lasts until the signal
+        // The real clock: the run lasts until the signal. The scripted "show" tells us the message
+        // loop runs, so the signal is not sent before the program is ready for it.
+        Environment e = env("0:show");
+        e["VOREL_TICK_MS"] = "";
         int fd = -1;
         pid_t pid = startSaver({"/s"}, e, &fd);
         ASSERT_GT(pid, 0);
-        std::this_thread::sleep_for(std::chrono::milliseconds(300));
+        std::string early;
+        ASSERT_TRUE(waitForOutput(fd, "VOREL_INPUT 0 show", 20000, &early)) << early;
         kill(pid, sig);
-        SaverRun r = finishSaver(pid, fd, 20000);
+        SaverRun r = finishSaver(pid, fd, 20000, early);
         expectExit(r, 0);  // a quit message, not death by the signal
     }
 }
