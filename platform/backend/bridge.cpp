@@ -1,7 +1,6 @@
 #include "platform/backend/bridge.h"
 
-#include <cstdio>
-#include <cstdlib>
+#include "platform/backend/backend.h"
 
 namespace platform::bridge {
 namespace {
@@ -10,26 +9,13 @@ PresentFn g_present = nullptr;
 DesktopSizeFn g_desktop = nullptr;
 DisplayListener g_listener = nullptr;
 
-// VOREL_SCREEN=WxH, else 1024x768; absurd values fall back to the default.
-void defaultDesktopSize(int* width, int* height) {
-    int w = 1024, h = 768;
-    if (const char* s = std::getenv("VOREL_SCREEN")) {
-        int pw = 0, ph = 0;
-        if (std::sscanf(s, "%dx%d", &pw, &ph) == 2 && pw >= 64 && ph >= 64 && pw <= 16384 && ph <= 16384) {
-            w = pw;
-            h = ph;
-        }
-    }
-    *width = w;
-    *height = h;
-}
-
 }  // namespace
 
 void setPresent(PresentFn fn) { g_present = fn; }
 
 bool present(HWND window, const uint32_t* pixels, int width, int height, int pitchBytes) {
-    return g_present ? g_present(window, pixels, width, height, pitchBytes) : false;
+    if (g_present) return g_present(window, pixels, width, height, pitchBytes);
+    return backend::current().present(handleToNumber(window), pixels, width, height, pitchBytes);
 }
 
 void setDesktopSize(DesktopSizeFn fn) { g_desktop = fn; }
@@ -38,7 +24,7 @@ void desktopSize(int* width, int* height) {
     if (g_desktop)
         g_desktop(width, height);
     else
-        defaultDesktopSize(width, height);
+        backend::current().desktopSize(width, height);
 }
 
 void setDisplayListener(DisplayListener fn) { g_listener = fn; }

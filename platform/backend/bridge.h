@@ -1,9 +1,10 @@
 // The bridge between the window-system backend and the display layer (DirectDraw surfaces).
 //
-// Both sides live in platform/ but neither links against the other: the backend registers how
-// frames are shown and how big the desktop is; the display layer registers a listener for display
-// events (visibility lost, display taken by another program). Calls made before the other side
-// registered do nothing (present) or give the defaults (desktop size: VOREL_SCREEN or 1024x768).
+// Both sides live in platform/ but neither links against the other: frames are shown and the
+// desktop is measured by the process's backend (platform/backend/backend.h), unless a test
+// registered its own functions; the display layer registers a listener for display events
+// (visibility lost, display taken by another program), which the backend and the window layer
+// raise.
 // Single-threaded: called from the program's one UI thread.
 #pragma once
 
