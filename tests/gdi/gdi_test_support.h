@@ -22,7 +22,7 @@ inline constexpr Format kX8R8G8B8{32, 0xFF0000, 0x00FF00, 0x0000FF};
 class Surface {
 public:
     Surface(int width, int height, Format format, int extraPitch = 0)
-        : width_(width), height_(height), format_(format),
+        : format_(format),
           pitch_(width * format.bits / 8 + extraPitch),
           memory_(static_cast<size_t>(pitch_) * height, 0) {
         platform::gdi::DcTarget t;
@@ -53,7 +53,6 @@ public:
     int pitch() const { return pitch_; }
 
 private:
-    int width_, height_;
     Format format_;
     int pitch_;
     std::vector<uint8_t> memory_;
