@@ -3,6 +3,7 @@
 #include <cstring>
 #include <new>
 
+#include "platform/d3d/counted.h"
 #include "platform/d3d/software_device.h"
 #include "platform/d3d/standard_formats.h"
 #include "platform/ddraw/ddraw.h"
@@ -11,7 +12,7 @@ namespace platform::d3d {
 
 namespace {
 
-class Direct3D final : public IDirect3D7 {
+class Direct3D final : public Counted<IDirect3D7> {
 public:
     HRESULT QueryInterface(REFIID iid, void** out) override {
         if (!out) return E_POINTER;
@@ -23,13 +24,6 @@ public:
         *out = nullptr;
         return E_NOINTERFACE;
     }
-    ULONG AddRef() override { return ++refs_; }
-    ULONG Release() override {
-        ULONG left = --refs_;
-        if (left == 0) delete this;
-        return left;
-    }
-
     HRESULT EnumDevices(LPD3DENUMDEVICESCALLBACK7 callback, void* context) override {
         if (!callback) return DDERR_INVALIDPARAMS;
         char description[64];
@@ -58,7 +52,6 @@ public:
 
 private:
     ~Direct3D() override = default;
-    ULONG refs_ = 1;
 };
 
 }  // namespace

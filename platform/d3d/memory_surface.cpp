@@ -5,6 +5,7 @@
 #include <new>
 #include <vector>
 
+#include "platform/d3d/counted.h"
 #include "platform/d3d/pixel_format.h"
 
 namespace platform::d3d {
@@ -13,23 +14,12 @@ namespace {
 
 constexpr DWORD kMaxSide = 16384;
 
-class MemorySurfaceImpl final : public MemorySurface {
+class MemorySurfaceImpl final : public Counted<MemorySurface> {
 public:
     MemorySurfaceImpl(DWORD width, DWORD height, const DDPIXELFORMAT& format, DWORD caps, int bytesPerPixel)
         : width_(width), height_(height), format_(format), caps_(caps) {
         pitch_ = static_cast<LONG>((width * static_cast<DWORD>(bytesPerPixel) + 3u) & ~3u);
         memory_.assign(static_cast<size_t>(pitch_) * height, 0);
-    }
-
-    HRESULT QueryInterface(REFIID, void** out) override {
-        if (out) *out = nullptr;
-        return E_NOINTERFACE;
-    }
-    ULONG AddRef() override { return ++refs_; }
-    ULONG Release() override {
-        ULONG left = --refs_;
-        if (left == 0) delete this;
-        return left;
     }
 
     HRESULT AddAttachedSurface(IDirectDrawSurface7* surface) override {
@@ -138,7 +128,6 @@ private:
         }
     }
 
-    ULONG refs_ = 1;
     DWORD width_, height_;
     LONG pitch_ = 0;
     DDPIXELFORMAT format_;

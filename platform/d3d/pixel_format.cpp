@@ -55,21 +55,6 @@ bool makeDepthLayout(const DDPIXELFORMAT& format, DepthLayout* out) {
     return true;
 }
 
-uint32_t readRaw(const uint8_t* pixel, int bytesPerPixel) {
-    if (bytesPerPixel == 2) return static_cast<uint32_t>(pixel[0] | (pixel[1] << 8));
-    return static_cast<uint32_t>(pixel[0]) | (static_cast<uint32_t>(pixel[1]) << 8) |
-           (static_cast<uint32_t>(pixel[2]) << 16) | (static_cast<uint32_t>(pixel[3]) << 24);
-}
-
-void writeRaw(uint8_t* pixel, int bytesPerPixel, uint32_t value) {
-    pixel[0] = static_cast<uint8_t>(value);
-    pixel[1] = static_cast<uint8_t>(value >> 8);
-    if (bytesPerPixel == 4) {
-        pixel[2] = static_cast<uint8_t>(value >> 16);
-        pixel[3] = static_cast<uint8_t>(value >> 24);
-    }
-}
-
 namespace {
 
 uint32_t widen(uint32_t raw, const ChannelMask& c, uint32_t absent) {

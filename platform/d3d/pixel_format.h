@@ -12,6 +12,7 @@
 #include <cstdint>
 
 #include "platform/ddraw/ddraw.h"
+#include "platform/ddraw/pixel_formats.h"
 
 namespace platform::d3d {
 
@@ -44,8 +45,8 @@ bool makeDepthLayout(const DDPIXELFORMAT& format, DepthLayout* out);
 
 ChannelMask channelFromMask(uint32_t mask);
 
-uint32_t readRaw(const uint8_t* pixel, int bytesPerPixel);
-void writeRaw(uint8_t* pixel, int bytesPerPixel, uint32_t value);
+using ddraw::readRaw;
+using ddraw::writeRaw;
 
 // Raw pixel value <-> 0xAARRGGBB.
 uint32_t decodeArgb(const PixelLayout& layout, uint32_t raw);

@@ -8,12 +8,14 @@
 #include <optional>
 
 #include "platform/d3d/clear.h"
+#include "platform/d3d/counted.h"
 #include "platform/d3d/device_state.h"
 #include "platform/d3d/draw_pipeline.h"
 #include "platform/d3d/scene_figures.h"
 #include "platform/d3d/sphere_visibility.h"
 #include "platform/d3d/standard_formats.h"
 #include "platform/d3d/transform.h"
+#include "platform/ddraw/frame_trace.h"
 
 namespace platform::d3d {
 
@@ -52,22 +54,11 @@ D3DLIGHT7 defaultLight() {
     return l;
 }
 
-class SoftwareDevice final : public IDirect3DDevice7 {
+class SoftwareDevice final : public Counted<IDirect3DDevice7> {
 public:
     SoftwareDevice(IDirectDrawSurface7* target, DWORD width, DWORD height, bool hasZ)
         : width_(width), height_(height), state_(defaultDeviceState(hasZ, width, height)) {
         target_.reset(target);
-    }
-
-    HRESULT QueryInterface(REFIID, void** out) override {
-        if (out) *out = nullptr;
-        return E_NOINTERFACE;
-    }
-    ULONG AddRef() override { return ++refs_; }
-    ULONG Release() override {
-        ULONG left = --refs_;
-        if (left == 0) delete this;
-        return left;
     }
 
     HRESULT GetCaps(D3DDEVICEDESC7* desc) override {
@@ -97,6 +88,7 @@ public:
         current_.fog = state_.rs(D3DRENDERSTATE_FOGENABLE) != 0;
         for (DWORD i = 0; i < kMaxLights; ++i) current_.lights[i] = state_.lights[i].enabled;
         last_ = current_;
+        publishTrace();
         return D3D_OK;
     }
 
@@ -216,6 +208,20 @@ public:
 private:
     ~SoftwareDevice() override = default;
 
+    // The presentation trace writes these figures with the next presented frame.
+    void publishTrace() const {
+        ddraw::FrameTrace trace;
+        trace.draws = last_.draws;
+        trace.triangles = static_cast<uint32_t>(last_.triangles);
+        trace.eye[0] = last_.eye.x;
+        trace.eye[1] = last_.eye.y;
+        trace.eye[2] = last_.eye.z;
+        trace.fog = last_.fog;
+        trace.lightCount = static_cast<int>(kMaxLights);
+        for (DWORD i = 0; i < kMaxLights; ++i) trace.lights[i] = last_.lights[i];
+        ddraw::setFrameTrace(trace);
+    }
+
     D3DMATRIX* transformSlot(D3DTRANSFORMSTATETYPE type) {
         switch (type) {
             case D3DTRANSFORMSTATE_WORLD: return &state_.world;
@@ -227,7 +233,6 @@ private:
 
     HRESULT drawLocked(D3DPRIMITIVETYPE type, const D3DVERTEX* vertices, DWORD count);
 
-    ULONG refs_ = 1;
     SurfaceRef target_;
     std::array<SurfaceRef, D3DMAX_TEXTURESTAGES> textures_;
     DWORD width_, height_;

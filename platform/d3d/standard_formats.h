@@ -7,17 +7,18 @@
 #include <vector>
 
 #include "platform/ddraw/ddraw.h"
+#include "platform/ddraw/pixel_formats.h"
 
 namespace platform::d3d {
 
 DDPIXELFORMAT rgbFormat(DWORD bits, DWORD alphaMask, DWORD redMask, DWORD greenMask, DWORD blueMask);
-DDPIXELFORMAT formatR5G6B5();
-DDPIXELFORMAT formatX8R8G8B8();
-DDPIXELFORMAT formatA8R8G8B8();
-DDPIXELFORMAT formatA4R4G4B4();
-DDPIXELFORMAT formatZ16();
-DDPIXELFORMAT formatZ32();
-DDPIXELFORMAT formatZ24S8();
+using ddraw::formatA4R4G4B4;
+using ddraw::formatA8R8G8B8;
+using ddraw::formatR5G6B5;
+using ddraw::formatX8R8G8B8;
+using ddraw::formatZ16;
+using ddraw::formatZ24S8;
+using ddraw::formatZ32;
 
 // In the order EnumTextureFormats reports them.
 std::vector<DDPIXELFORMAT> textureFormats();

@@ -3,6 +3,7 @@
 
 #include "platform/d3d/standard_formats.h"
 #include "tests/d3d/render_fixture.h"
+#include "tools/vorel_bench/synthetic_scene.h"
 
 using namespace d3dtest;
 using namespace platform::d3d;
@@ -12,7 +13,7 @@ namespace {
 // Perspective camera (near 1, far 100) and a camera-facing rectangle at eye depth z covering the
 // whole 16 x 16 target, with emissive colour 0.4 (102).
 void drawAtDepth(RenderTarget& t, float z) {
-    D3DMATRIX proj = perspectiveLH(1.5f, 1.0f, 1.0f, 100.0f);
+    D3DMATRIX proj = bench::perspectiveFov(1.5f, 1.0f, 1.0f, 100.0f);
     t.device()->SetTransform(D3DTRANSFORMSTATE_PROJECTION, &proj);
     D3DMATERIAL7 m = emissiveMaterial(0.4f, 0.4f, 0.4f);
     t.device()->SetMaterial(&m);

@@ -3,8 +3,6 @@
 
 #include <gtest/gtest.h>
 
-#include <cmath>
-
 #include "platform/d3d/pixel_format.h"
 #include "platform/d3d/standard_formats.h"
 #include "tests/d3d/png_file.h"
@@ -107,16 +105,5 @@ D3DMATERIAL7 emissiveMaterial(float r, float g, float b) {
     return m;
 }
 
-D3DMATRIX perspectiveLH(float fovY, float aspect, float zn, float zf) {
-    float c = std::cos(fovY / 2) / std::sin(fovY / 2);
-    float q = zf / (zf - zn);
-    D3DMATRIX m{};
-    m.m[0][0] = aspect * c;
-    m.m[1][1] = c;
-    m.m[2][2] = q;
-    m.m[2][3] = 1;
-    m.m[3][2] = -q * zn;
-    return m;
-}
 
 }  // namespace d3dtest

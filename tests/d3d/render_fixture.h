@@ -54,6 +54,5 @@ platform::d3d::MemorySurface* makeTexture(int width, int height, const std::vect
                                           const DDPIXELFORMAT& format);
 
 D3DMATERIAL7 emissiveMaterial(float r, float g, float b);
-D3DMATRIX perspectiveLH(float fovY, float aspect, float zn, float zf);
 
 }  // namespace d3dtest

@@ -4,6 +4,7 @@
 #include "platform/d3d/sphere_visibility.h"
 #include "platform/d3d/standard_formats.h"
 #include "tests/d3d/render_fixture.h"
+#include "tools/vorel_bench/synthetic_scene.h"
 
 using namespace d3dtest;
 using namespace platform::d3d;
@@ -38,7 +39,7 @@ TEST(SphereVisibility, BitsPerPlaneWithIdentityTransforms) {
 TEST(SphereVisibility, UsesWorldViewAndPerspective) {
     RenderTarget t(8, 8, formatX8R8G8B8());
     IDirect3DDevice7* d = t.device();
-    D3DMATRIX proj = perspectiveLH(1.5707964f, 1.0f, 100, 10000);  // 90 degrees: |x| <= z
+    D3DMATRIX proj = bench::perspectiveFov(1.5707964f, 1.0f, 100, 10000);  // 90 degrees: |x| <= z
     d->SetTransform(D3DTRANSFORMSTATE_PROJECTION, &proj);
     EXPECT_EQ(visibility(d, {0, 0, 500}, 50), 0u);
     EXPECT_EQ(visibility(d, {0, 0, 50}, 10) & D3DSTATUS_CLIPINTERSECTIONALL, D3DSTATUS_CLIPINTERSECTIONFRONT);
