@@ -1,0 +1,154 @@
+// The reference drawing pipeline: vertex stage, primitive assembly and the per-triangle path.
+#include "platform/d3d/draw_pipeline.h"
+
+#include <algorithm>
+#include <cmath>
+#include <vector>
+
+#include "platform/d3d/clipping.h"
+#include "platform/d3d/fog.h"
+#include "platform/d3d/lighting.h"
+#include "platform/d3d/pixel_stage.h"
+#include "platform/d3d/transform.h"
+#include "platform/d3d/triangle_setup.h"
+
+namespace platform::d3d {
+
+uint32_t triangleCount(D3DPRIMITIVETYPE type, uint32_t count) {
+    switch (type) {
+        case D3DPT_TRIANGLELIST: return count / 3;
+        case D3DPT_TRIANGLESTRIP:
+        case D3DPT_TRIANGLEFAN: return count >= 3 ? count - 2 : 0;
+        default: return 0;
+    }
+}
+
+namespace {
+
+std::vector<ClipVertex> processVertices(const DeviceState& state, const D3DVERTEX* in, uint32_t count) {
+    TransformSet t = makeTransformSet(state.world, state.view, state.projection);
+    bool lit = state.rs(D3DRENDERSTATE_LIGHTING) != 0;
+    LightingSetup lighting;
+    if (lit) lighting = prepareLighting(state);
+    FogSetup fog = prepareFog(state);
+    std::vector<ClipVertex> out(count);
+    for (uint32_t i = 0; i < count; ++i) {
+        const D3DVERTEX& v = in[i];
+        D3DVECTOR p{v.x, v.y, v.z};
+        Vec4 clip = transformPoint(p, t.worldViewProjection);
+        D3DVECTOR eye = transformPoint3(p, t.worldView);
+        ClipVertex& o = out[i];
+        o.x = clip.x;
+        o.y = clip.y;
+        o.z = clip.z;
+        o.w = clip.w;
+        if (lit) {
+            lightVertex(lighting, eye, transformNormal({v.nx, v.ny, v.nz}, t.normalMatrix), o.attr);
+        } else {
+            o.attr[kRed] = o.attr[kGreen] = o.attr[kBlue] = o.attr[kAlpha] = 1.0f;
+        }
+        o.attr[kFog] = vertexFog(fog, eye);
+        o.attr[kU] = v.tu;
+        o.attr[kV] = v.tv;
+    }
+    return out;
+}
+
+// What stays the same for every triangle of one call.
+struct TriangleContext {
+    ClipPlanes planes;
+    ViewportMap map;
+    Scissor scissor;
+    D3DCULL cull;
+    bool perspective;
+    bool flat;
+    PixelPipeline pixels;
+    float textureWidth = 1, textureHeight = 1;
+};
+
+bool finite(const ClipVertex& v) {
+    return std::isfinite(v.x) && std::isfinite(v.y) && std::isfinite(v.z) && std::isfinite(v.w);
+}
+
+// Minification when one screen pixel spans more than one texel (judged over the whole triangle).
+bool minifies(const TriangleContext& c, const ScreenVertex& a, const ScreenVertex& b, const ScreenVertex& d) {
+    auto uv = [&](const ScreenVertex& s, int i, float size) { return s.attr[i] / s.invW * size; };
+    float u0 = uv(a, kU, c.textureWidth), v0 = uv(a, kV, c.textureHeight);
+    float u1 = uv(b, kU, c.textureWidth), v1 = uv(b, kV, c.textureHeight);
+    float u2 = uv(d, kU, c.textureWidth), v2 = uv(d, kV, c.textureHeight);
+    double texels = std::fabs(double(u1 - u0) * (v2 - v0) - double(u2 - u0) * (v1 - v0));
+    double pixels = std::fabs(double(signedArea(a, b, d))) / double(kSubPixel * kSubPixel);
+    return texels > pixels;
+}
+
+void drawTriangle(const TriangleContext& c, const ClipVertex& a, const ClipVertex& b, const ClipVertex& d,
+                  DrawFigures* figures) {
+    if (!finite(a) || !finite(b) || !finite(d)) return;
+    ClipVertex poly[kMaxClipVertices] = {a, b, d};
+    if (c.flat)
+        for (int k = 1; k < 3; ++k) std::copy(a.attr, a.attr + kFog, poly[k].attr);
+    unsigned o0 = outcode(a, c.planes), o1 = outcode(b, c.planes), o2 = outcode(d, c.planes);
+    if (o0 & o1 & o2) return;  // wholly outside one plane
+    int n = (o0 | o1 | o2) ? clipPolygon(poly, 3, c.planes) : 3;
+    ScreenVertex s[kMaxClipVertices];
+    for (int i = 0; i < n; ++i)
+        if (!projectVertex(poly[i], c.map, c.perspective, &s[i])) return;
+    for (int i = 1; i + 1 < n; ++i) {
+        TriangleSetup t;
+        if (!setupTriangle(s[0], s[i], s[i + 1], c.cull, c.scissor, &t)) continue;
+        bool minify = c.pixels.texture && minifies(c, s[0], s[i], s[i + 1]);
+        figures->pixels += platform::d3d::drawTriangle(c.pixels, t, minify);
+    }
+}
+
+TriangleContext makeContext(const DeviceState& state, const DrawTargets& targets) {
+    TriangleContext c;
+    const D3DVIEWPORT7& vp = state.viewport;
+    c.planes = guardBandFor(float(vp.dwWidth), float(vp.dwHeight));
+    c.map = makeViewportMap(vp);
+    c.scissor.minX = int(vp.dwX);
+    c.scissor.minY = int(vp.dwY);
+    c.scissor.maxX = std::min<int64_t>(int64_t(vp.dwX) + vp.dwWidth, targets.color->width()) - 1;
+    c.scissor.maxY = std::min<int64_t>(int64_t(vp.dwY) + vp.dwHeight, targets.color->height()) - 1;
+    if (targets.depth) {
+        c.scissor.maxX = std::min(c.scissor.maxX, targets.depth->width() - 1);
+        c.scissor.maxY = std::min(c.scissor.maxY, targets.depth->height() - 1);
+    }
+    c.cull = static_cast<D3DCULL>(state.rs(D3DRENDERSTATE_CULLMODE));
+    c.perspective = state.rs(D3DRENDERSTATE_TEXTUREPERSPECTIVE) != 0;
+    c.flat = state.rs(D3DRENDERSTATE_SHADEMODE) == D3DSHADE_FLAT;
+    c.pixels = preparePixelPipeline(state);
+    c.pixels.color = targets.color;
+    c.pixels.depth = c.pixels.depthTest ? targets.depth : nullptr;
+    c.pixels.texture = targets.texture;
+    c.pixels.colorKey = c.pixels.colorKey && targets.texture && targets.textureHasKey;
+    c.pixels.key = targets.textureKey;
+    if (targets.texture) {
+        c.textureWidth = float(targets.texture->width());
+        c.textureHeight = float(targets.texture->height());
+    }
+    return c;
+}
+
+}  // namespace
+
+void drawPrimitives(const DeviceState& state, const DrawTargets& targets, D3DPRIMITIVETYPE type,
+                    const D3DVERTEX* vertices, uint32_t count, DrawFigures* figures) {
+    uint32_t triangles = triangleCount(type, count);
+    figures->triangles += triangles;
+    if (triangles == 0 || !targets.color) return;
+    std::vector<ClipVertex> v = processVertices(state, vertices, count);
+    TriangleContext c = makeContext(state, targets);
+    for (uint32_t i = 0; i < triangles; ++i) {
+        switch (type) {
+            case D3DPT_TRIANGLELIST: drawTriangle(c, v[3 * i], v[3 * i + 1], v[3 * i + 2], figures); break;
+            case D3DPT_TRIANGLEFAN: drawTriangle(c, v[0], v[i + 1], v[i + 2], figures); break;
+            default:  // strip: every second triangle is listed the other way round
+                if (i % 2 == 0) drawTriangle(c, v[i], v[i + 1], v[i + 2], figures);
+                else drawTriangle(c, v[i + 1], v[i], v[i + 2], figures);
+                break;
+        }
+    }
+}
+
+}  // namespace platform::d3d

@@ -1,0 +1,34 @@
+// The reference drawing pipeline: one DrawPrimitive call from vertices to pixels.
+//
+// Vertices (format 0x112) are transformed and lit, assembled into triangles (lists, strips and
+// fans), clipped, projected, culled, set up and rasterized; every covered pixel goes through the
+// pixel stage. The surfaces are locked by the caller for the whole call.
+#pragma once
+
+#include <cstdint>
+
+#include "platform/d3d/device_state.h"
+#include "platform/d3d/surface_lock.h"
+
+namespace platform::d3d {
+
+struct DrawTargets {
+    const SurfaceLock* color = nullptr;    // required
+    const SurfaceLock* depth = nullptr;    // optional
+    const SurfaceLock* texture = nullptr;  // optional
+    bool textureHasKey = false;
+    DDCOLORKEY textureKey{};
+};
+
+struct DrawFigures {
+    uint64_t triangles = 0;  // triangles submitted
+    uint64_t pixels = 0;     // pixel centres covered by drawn triangles
+};
+
+// Number of triangles `count` vertices make for the primitive type (0 for types not drawn).
+uint32_t triangleCount(D3DPRIMITIVETYPE type, uint32_t count);
+
+void drawPrimitives(const DeviceState& state, const DrawTargets& targets, D3DPRIMITIVETYPE type,
+                    const D3DVERTEX* vertices, uint32_t count, DrawFigures* figures);
+
+}  // namespace platform::d3d

@@ -1,0 +1,27 @@
+// What the 3D device did in its most recent scene (BeginScene to EndScene), for the frame trace
+// and the benchmark: draw calls, triangles submitted, pixel centres covered, the camera position
+// recovered from the view matrix at the last draw (or at EndScene when nothing was drawn), whether
+// fog was on, and which of the eight lights were enabled at EndScene.
+#pragma once
+
+#include <cstdint>
+
+#include "platform/d3d/d3dtypes.h"
+#include "platform/ddraw/ddraw.h"
+
+namespace platform::d3d {
+
+struct SceneFigures {
+    uint32_t draws = 0;
+    uint64_t triangles = 0;
+    uint64_t pixels = 0;
+    D3DVECTOR eye{0, 0, 0};
+    bool fog = false;
+    bool lights[8] = {};
+};
+
+// The figures of the last finished scene of a device made by this layer; false for any other
+// object (or null).
+bool lastSceneFigures(IDirect3DDevice7* device, SceneFigures* out);
+
+}  // namespace platform::d3d

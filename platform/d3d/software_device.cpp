@@ -1,0 +1,351 @@
+// The software 3D device: state calls, scenes, Clear and DrawPrimitive.
+#include "platform/d3d/software_device.h"
+
+#include <algorithm>
+#include <array>
+#include <cstring>
+#include <new>
+#include <optional>
+
+#include "platform/d3d/clear.h"
+#include "platform/d3d/counted.h"
+#include "platform/d3d/device_state.h"
+#include "platform/d3d/draw_pipeline.h"
+#include "platform/d3d/scene_figures.h"
+#include "platform/d3d/sphere_visibility.h"
+#include "platform/d3d/standard_formats.h"
+#include "platform/d3d/transform.h"
+#include "platform/ddraw/frame_trace.h"
+
+namespace platform::d3d {
+
+namespace {
+
+constexpr DWORD kMaxVerticesPerDraw = 0xFFFF;
+
+// A counted reference that releases itself.
+struct SurfaceRef {
+    IDirectDrawSurface7* p = nullptr;
+    SurfaceRef() = default;
+    explicit SurfaceRef(IDirectDrawSurface7* s) : p(s) {}
+    SurfaceRef(const SurfaceRef&) = delete;
+    SurfaceRef& operator=(const SurfaceRef&) = delete;
+    ~SurfaceRef() { reset(nullptr); }
+    void reset(IDirectDrawSurface7* s) {
+        if (s) s->AddRef();
+        if (p) p->Release();
+        p = s;
+    }
+};
+
+IDirectDrawSurface7* attachedZBuffer(IDirectDrawSurface7* target) {
+    DDSCAPS2 caps{};
+    caps.dwCaps = DDSCAPS_ZBUFFER;
+    IDirectDrawSurface7* z = nullptr;
+    if (FAILED(target->GetAttachedSurface(&caps, &z))) return nullptr;
+    return z;
+}
+
+D3DLIGHT7 defaultLight() {
+    D3DLIGHT7 l{};
+    l.dltType = D3DLIGHT_DIRECTIONAL;
+    l.dcvDiffuse = {1, 1, 1, 0};
+    l.dvDirection = {0, 0, 1};
+    return l;
+}
+
+class SoftwareDevice final : public Counted<IDirect3DDevice7> {
+public:
+    SoftwareDevice(IDirectDrawSurface7* target, DWORD width, DWORD height, bool hasZ)
+        : width_(width), height_(height), state_(defaultDeviceState(hasZ, width, height)) {
+        target_.reset(target);
+    }
+
+    HRESULT GetCaps(D3DDEVICEDESC7* desc) override {
+        if (!desc) return DDERR_INVALIDPARAMS;
+        *desc = softwareDeviceDesc();
+        return D3D_OK;
+    }
+    HRESULT EnumTextureFormats(LPD3DENUMPIXELFORMATSCALLBACK callback, void* context) override {
+        if (!callback) return DDERR_INVALIDPARAMS;
+        for (DDPIXELFORMAT f : textureFormats())
+            if (callback(&f, context) == D3DENUMRET_CANCEL) break;
+        return D3D_OK;
+    }
+
+    HRESULT BeginScene() override {
+        if (inScene_) return D3DERR_SCENE_IN_SCENE;
+        HRESULT lost = target_.p->IsLost();
+        if (FAILED(lost)) return lost;
+        inScene_ = true;
+        current_ = SceneFigures{};
+        return D3D_OK;
+    }
+    HRESULT EndScene() override {
+        if (!inScene_) return D3DERR_SCENE_NOT_IN_SCENE;
+        inScene_ = false;
+        current_.eye = eyeFromView(state_.view);
+        current_.fog = state_.rs(D3DRENDERSTATE_FOGENABLE) != 0;
+        for (DWORD i = 0; i < kMaxLights; ++i) current_.lights[i] = state_.lights[i].enabled;
+        last_ = current_;
+        publishTrace();
+        return D3D_OK;
+    }
+
+    HRESULT Clear(DWORD count, D3DRECT* rects, DWORD flags, D3DCOLOR color, float z, DWORD stencil) override;
+
+    HRESULT SetTransform(D3DTRANSFORMSTATETYPE type, D3DMATRIX* matrix) override {
+        D3DMATRIX* slot = transformSlot(type);
+        if (!slot || !matrix) return DDERR_INVALIDPARAMS;
+        *slot = *matrix;
+        return D3D_OK;
+    }
+    HRESULT GetTransform(D3DTRANSFORMSTATETYPE type, D3DMATRIX* matrix) override {
+        D3DMATRIX* slot = transformSlot(type);
+        if (!slot || !matrix) return DDERR_INVALIDPARAMS;
+        *matrix = *slot;
+        return D3D_OK;
+    }
+
+    HRESULT SetViewport(D3DVIEWPORT7* vp) override {
+        if (!vp || vp->dwWidth == 0 || vp->dwHeight == 0) return DDERR_INVALIDPARAMS;
+        if (uint64_t(vp->dwX) + vp->dwWidth > width_ || uint64_t(vp->dwY) + vp->dwHeight > height_)
+            return DDERR_INVALIDPARAMS;
+        if (!(vp->dvMinZ >= 0.0f && vp->dvMaxZ <= 1.0f && vp->dvMinZ <= vp->dvMaxZ)) return DDERR_INVALIDPARAMS;
+        state_.viewport = *vp;
+        return D3D_OK;
+    }
+    HRESULT GetViewport(D3DVIEWPORT7* vp) override {
+        if (!vp) return DDERR_INVALIDPARAMS;
+        *vp = state_.viewport;
+        return D3D_OK;
+    }
+
+    HRESULT SetMaterial(D3DMATERIAL7* m) override {
+        if (!m) return DDERR_INVALIDPARAMS;
+        state_.material = *m;
+        return D3D_OK;
+    }
+    HRESULT GetMaterial(D3DMATERIAL7* m) override {
+        if (!m) return DDERR_INVALIDPARAMS;
+        *m = state_.material;
+        return D3D_OK;
+    }
+
+    HRESULT SetLight(DWORD index, D3DLIGHT7* light) override {
+        if (index >= kMaxLights || !light) return DDERR_INVALIDPARAMS;
+        if (light->dltType < D3DLIGHT_POINT || light->dltType > D3DLIGHT_DIRECTIONAL) return DDERR_INVALIDPARAMS;
+        state_.lights[index].light = *light;
+        state_.lights[index].set = true;
+        return D3D_OK;
+    }
+    HRESULT GetLight(DWORD index, D3DLIGHT7* light) override {
+        if (index >= kMaxLights || !light || !state_.lights[index].set) return DDERR_INVALIDPARAMS;
+        *light = state_.lights[index].light;
+        return D3D_OK;
+    }
+    HRESULT LightEnable(DWORD index, BOOL enable) override {
+        if (index >= kMaxLights) return DDERR_INVALIDPARAMS;
+        LightSlot& slot = state_.lights[index];
+        if (!slot.set) {  // enabling a light never set gives the default white directional light
+            slot.light = defaultLight();
+            slot.set = true;
+        }
+        slot.enabled = enable != FALSE;
+        return D3D_OK;
+    }
+    HRESULT GetLightEnable(DWORD index, BOOL* enable) override {
+        if (index >= kMaxLights || !enable) return DDERR_INVALIDPARAMS;
+        *enable = state_.lights[index].enabled ? TRUE : FALSE;
+        return D3D_OK;
+    }
+
+    HRESULT SetRenderState(D3DRENDERSTATETYPE s, DWORD value) override {
+        if (s >= D3DRENDERSTATE_COUNT) return DDERR_INVALIDPARAMS;
+        state_.render[s] = value;
+        return D3D_OK;
+    }
+    HRESULT GetRenderState(D3DRENDERSTATETYPE s, DWORD* value) override {
+        if (s >= D3DRENDERSTATE_COUNT || !value) return DDERR_INVALIDPARAMS;
+        *value = state_.render[s];
+        return D3D_OK;
+    }
+
+    HRESULT DrawPrimitive(D3DPRIMITIVETYPE type, DWORD format, void* vertices, DWORD count, DWORD flags) override;
+
+    HRESULT ComputeSphereVisibility(D3DVECTOR* centers, float* radii, DWORD count, DWORD, DWORD* results) override {
+        if (count > 0 && (!centers || !radii || !results)) return DDERR_INVALIDPARAMS;
+        D3DMATRIX m = multiply(multiply(state_.world, state_.view), state_.projection);
+        for (DWORD i = 0; i < count; ++i) results[i] = sphereVisibility(m, centers[i], radii[i]);
+        return D3D_OK;
+    }
+
+    HRESULT GetTexture(DWORD stage, IDirectDrawSurface7** texture) override {
+        if (stage >= D3DMAX_TEXTURESTAGES || !texture) return DDERR_INVALIDPARAMS;
+        *texture = textures_[stage].p;
+        if (*texture) (*texture)->AddRef();
+        return D3D_OK;
+    }
+    HRESULT SetTexture(DWORD stage, IDirectDrawSurface7* texture) override {
+        if (stage >= D3DMAX_TEXTURESTAGES) return DDERR_INVALIDPARAMS;
+        textures_[stage].reset(texture);
+        return D3D_OK;
+    }
+    HRESULT GetTextureStageState(DWORD stage, D3DTEXTURESTAGESTATETYPE type, DWORD* value) override {
+        if (stage >= D3DMAX_TEXTURESTAGES || type >= D3DTSS_COUNT || !value) return DDERR_INVALIDPARAMS;
+        *value = state_.stage[stage][type];
+        return D3D_OK;
+    }
+    HRESULT SetTextureStageState(DWORD stage, D3DTEXTURESTAGESTATETYPE type, DWORD value) override {
+        if (stage >= D3DMAX_TEXTURESTAGES || type >= D3DTSS_COUNT) return DDERR_INVALIDPARAMS;
+        state_.stage[stage][type] = value;
+        if (type == D3DTSS_ADDRESS) state_.stage[stage][D3DTSS_ADDRESSU] = state_.stage[stage][D3DTSS_ADDRESSV] = value;
+        return D3D_OK;
+    }
+
+    const SceneFigures& lastFigures() const { return last_; }
+
+private:
+    ~SoftwareDevice() override = default;
+
+    // The presentation trace writes these figures with the next presented frame.
+    void publishTrace() const {
+        ddraw::FrameTrace trace;
+        trace.draws = last_.draws;
+        trace.triangles = static_cast<uint32_t>(last_.triangles);
+        trace.eye[0] = last_.eye.x;
+        trace.eye[1] = last_.eye.y;
+        trace.eye[2] = last_.eye.z;
+        trace.fog = last_.fog;
+        trace.lightCount = static_cast<int>(kMaxLights);
+        for (DWORD i = 0; i < kMaxLights; ++i) trace.lights[i] = last_.lights[i];
+        ddraw::setFrameTrace(trace);
+    }
+
+    D3DMATRIX* transformSlot(D3DTRANSFORMSTATETYPE type) {
+        switch (type) {
+            case D3DTRANSFORMSTATE_WORLD: return &state_.world;
+            case D3DTRANSFORMSTATE_VIEW: return &state_.view;
+            case D3DTRANSFORMSTATE_PROJECTION: return &state_.projection;
+            default: return nullptr;
+        }
+    }
+
+    HRESULT drawLocked(D3DPRIMITIVETYPE type, const D3DVERTEX* vertices, DWORD count);
+
+    SurfaceRef target_;
+    std::array<SurfaceRef, D3DMAX_TEXTURESTAGES> textures_;
+    DWORD width_, height_;
+    DeviceState state_;
+    bool inScene_ = false;
+    SceneFigures current_, last_;
+};
+
+HRESULT SoftwareDevice::Clear(DWORD count, D3DRECT* rects, DWORD flags, D3DCOLOR color, float z, DWORD stencil) {
+    if ((count > 0 && !rects) || (flags & ~(D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER | D3DCLEAR_STENCIL)))
+        return DDERR_INVALIDPARAMS;
+    SurfaceRef zbuffer;
+    zbuffer.p = attachedZBuffer(target_.p);
+    if ((flags & (D3DCLEAR_ZBUFFER | D3DCLEAR_STENCIL)) && !zbuffer.p) return D3DERR_INVALIDCALL;
+    SurfaceLock target(flags & D3DCLEAR_TARGET ? target_.p : nullptr, SurfaceLock::Kind::Color);
+    if ((flags & D3DCLEAR_TARGET) && !target.ok()) return target.hr();
+    std::optional<SurfaceLock> depth;
+    if (flags & (D3DCLEAR_ZBUFFER | D3DCLEAR_STENCIL)) {
+        depth.emplace(zbuffer.p, SurfaceLock::Kind::Depth);
+        if (!depth->ok()) return depth->hr();
+    }
+    const D3DVIEWPORT7& vp = state_.viewport;
+    D3DRECT whole{LONG(vp.dwX), LONG(vp.dwY), LONG(vp.dwX + vp.dwWidth), LONG(vp.dwY + vp.dwHeight)};
+    for (DWORD i = 0; i < std::max<DWORD>(count, 1); ++i) {
+        const D3DRECT& r = count > 0 ? rects[i] : whole;
+        ClearRect c{std::max(r.x1, whole.x1), std::max(r.y1, whole.y1), std::min(r.x2, whole.x2),
+                    std::min(r.y2, whole.y2)};
+        if (target.ok()) c.right = std::min(c.right, target.width()), c.bottom = std::min(c.bottom, target.height());
+        if (depth) c.right = std::min(c.right, depth->width()), c.bottom = std::min(c.bottom, depth->height());
+        if (c.left >= c.right || c.top >= c.bottom) continue;
+        if (flags & D3DCLEAR_TARGET) clearColor(target, c, color);
+        if (depth)
+            clearDepthStencil(*depth, c, flags & D3DCLEAR_ZBUFFER, z, flags & D3DCLEAR_STENCIL, stencil);
+    }
+    return D3D_OK;
+}
+
+HRESULT SoftwareDevice::DrawPrimitive(D3DPRIMITIVETYPE type, DWORD format, void* vertices, DWORD count, DWORD) {
+    if (format != D3DFVF_VERTEX || count > kMaxVerticesPerDraw || (count > 0 && !vertices))
+        return DDERR_INVALIDPARAMS;
+    if (type < D3DPT_POINTLIST || type > D3DPT_TRIANGLEFAN) return DDERR_INVALIDPARAMS;
+    if (type < D3DPT_TRIANGLELIST) return DDERR_UNSUPPORTED;
+    if (!inScene_) return D3DERR_SCENE_NOT_IN_SCENE;
+    ++current_.draws;
+    return drawLocked(type, static_cast<const D3DVERTEX*>(vertices), count);
+}
+
+HRESULT SoftwareDevice::drawLocked(D3DPRIMITIVETYPE type, const D3DVERTEX* vertices, DWORD count) {
+    if (triangleCount(type, count) == 0) return D3D_OK;
+    SurfaceLock color(target_.p, SurfaceLock::Kind::Color);
+    if (!color.ok()) return color.hr();
+    SurfaceRef zbuffer;
+    zbuffer.p = attachedZBuffer(target_.p);
+    std::optional<SurfaceLock> depth;
+    if (zbuffer.p) {
+        depth.emplace(zbuffer.p, SurfaceLock::Kind::Depth);
+        if (!depth->ok()) return depth->hr();
+    }
+    DrawTargets targets;
+    targets.color = &color;
+    targets.depth = depth ? &*depth : nullptr;
+    std::optional<SurfaceLock> texture;
+    if (IDirectDrawSurface7* t = textures_[0].p) {
+        texture.emplace(t, SurfaceLock::Kind::Color);
+        if (!texture->ok()) return texture->hr();
+        targets.texture = &*texture;
+        targets.textureHasKey = SUCCEEDED(t->GetColorKey(DDCKEY_SRCBLT, &targets.textureKey));
+    }
+    DrawFigures figures;
+    drawPrimitives(state_, targets, type, vertices, count, &figures);
+    current_.triangles += figures.triangles;
+    current_.pixels += figures.pixels;
+    return D3D_OK;
+}
+
+}  // namespace
+
+D3DDEVICEDESC7 softwareDeviceDesc() {
+    D3DDEVICEDESC7 d{};
+    d.dwDevCaps = 0;  // no hardware rasterization, no hardware transform and lighting
+    d.dwDeviceRenderBitDepth = DDBD_16 | DDBD_32;
+    d.dwDeviceZBufferBitDepth = DDBD_16 | DDBD_24 | DDBD_32;
+    d.dwMinTextureWidth = d.dwMinTextureHeight = 1;
+    d.dwMaxTextureWidth = d.dwMaxTextureHeight = 4096;
+    d.dwMaxActiveLights = kMaxLights;
+    d.deviceGUID = IID_IDirect3DRGBDevice;
+    return d;
+}
+
+HRESULT createSoftwareDevice(IDirectDrawSurface7* target, IDirect3DDevice7** out) {
+    if (!out) return DDERR_INVALIDPARAMS;
+    *out = nullptr;
+    if (!target) return DDERR_INVALIDPARAMS;
+    DDSURFACEDESC2 desc{};
+    desc.dwSize = sizeof desc;
+    HRESULT hr = target->GetSurfaceDesc(&desc);
+    if (FAILED(hr)) return hr;
+    PixelLayout layout;
+    if (!makeLayout(desc.ddpfPixelFormat, &layout)) return DDERR_INVALIDPIXELFORMAT;
+    if (desc.dwWidth == 0 || desc.dwHeight == 0) return DDERR_INVALIDPARAMS;
+    SurfaceRef zbuffer;
+    zbuffer.p = attachedZBuffer(target);
+    auto* device = new (std::nothrow) SoftwareDevice(target, desc.dwWidth, desc.dwHeight, zbuffer.p != nullptr);
+    if (!device) return DDERR_OUTOFMEMORY;
+    *out = device;
+    return D3D_OK;
+}
+
+bool lastSceneFigures(IDirect3DDevice7* device, SceneFigures* out) {
+    auto* d = dynamic_cast<SoftwareDevice*>(device);
+    if (!d || !out) return false;
+    *out = d->lastFigures();
+    return true;
+}
+
+}  // namespace platform::d3d

@@ -1,0 +1,99 @@
+// Set-up stage: viewport mapping, snapping, culling, edge and attribute equations.
+#include "platform/d3d/triangle_setup.h"
+
+#include <algorithm>
+#include <cmath>
+
+namespace platform::d3d {
+
+ViewportMap makeViewportMap(const D3DVIEWPORT7& vp) {
+    ViewportMap m;
+    m.x = static_cast<float>(vp.dwX);
+    m.y = static_cast<float>(vp.dwY);
+    m.halfWidth = static_cast<float>(vp.dwWidth) * 0.5f;
+    m.halfHeight = static_cast<float>(vp.dwHeight) * 0.5f;
+    m.minZ = vp.dvMinZ;
+    m.maxZ = vp.dvMaxZ;
+    return m;
+}
+
+bool projectVertex(const ClipVertex& v, const ViewportMap& map, bool perspective, ScreenVertex* out) {
+    if (!(v.w > 0.0f) || !std::isfinite(v.w)) return false;
+    double invW = 1.0 / double(v.w);
+    double sx = map.x + map.halfWidth * (1.0 + v.x * invW);
+    double sy = map.y + map.halfHeight * (1.0 - v.y * invW);
+    if (!std::isfinite(sx) || !std::isfinite(sy) || std::fabs(sx) > 1e6 || std::fabs(sy) > 1e6) return false;
+    out->x = static_cast<int32_t>(std::lround(sx * kSubPixel));
+    out->y = static_cast<int32_t>(std::lround(sy * kSubPixel));
+    out->z = map.minZ + double(v.z) * invW * (double(map.maxZ) - map.minZ);
+    float q = perspective ? static_cast<float>(invW) : 1.0f;
+    out->invW = q;
+    for (int i = 0; i < kAttributeCount; ++i) out->attr[i] = v.attr[i] * q;
+    return true;
+}
+
+int64_t signedArea(const ScreenVertex& v0, const ScreenVertex& v1, const ScreenVertex& v2) {
+    return int64_t(v1.x - v0.x) * (v2.y - v0.y) - int64_t(v2.x - v0.x) * (v1.y - v0.y);
+}
+
+namespace {
+
+// Edge from a to b of a clockwise (positive-area) triangle: the inside lies to its right on the
+// screen. A top edge runs exactly horizontally to the right; a left edge runs upwards.
+Edge makeEdge(const ScreenVertex& a, const ScreenVertex& b) {
+    int64_t dx = int64_t(b.x) - a.x;
+    int64_t dy = int64_t(b.y) - a.y;
+    Edge e;
+    e.a = -dy * kSubPixel;
+    e.b = dx * kSubPixel;
+    e.c = dy * a.x - dx * a.y;
+    bool topLeft = dy < 0 || (dy == 0 && dx > 0);
+    e.bias = topLeft ? 1 : 0;
+    return e;
+}
+
+int floorDiv(int64_t v, int64_t d) { return static_cast<int>(v >= 0 ? v / d : -((-v + d - 1) / d)); }
+int ceilDiv(int64_t v, int64_t d) { return -floorDiv(-v, d); }
+
+void setAttributes(const ScreenVertex& v0, const ScreenVertex& v1, const ScreenVertex& v2, TriangleSetup* t) {
+    t->z0 = v0.z;
+    t->dz1 = v1.z - v0.z;
+    t->dz2 = v2.z - v0.z;
+    t->w0 = v0.invW;
+    t->dw1 = v1.invW - v0.invW;
+    t->dw2 = v2.invW - v0.invW;
+    for (int i = 0; i < kAttributeCount; ++i) {
+        t->a0[i] = v0.attr[i];
+        t->da1[i] = v1.attr[i] - v0.attr[i];
+        t->da2[i] = v2.attr[i] - v0.attr[i];
+    }
+}
+
+}  // namespace
+
+bool setupTriangle(const ScreenVertex& v0, const ScreenVertex& v1In, const ScreenVertex& v2In, D3DCULL cull,
+                   const Scissor& scissor, TriangleSetup* t) {
+    int64_t area = signedArea(v0, v1In, v2In);
+    if (area == 0) return false;
+    if (cull == D3DCULL_CCW && area < 0) return false;
+    if (cull == D3DCULL_CW && area > 0) return false;
+    // Walk every triangle clockwise so the inside is where all edge functions are positive.
+    const ScreenVertex& v1 = area > 0 ? v1In : v2In;
+    const ScreenVertex& v2 = area > 0 ? v2In : v1In;
+    area = area > 0 ? area : -area;
+
+    t->minX = std::max(scissor.minX, ceilDiv(std::min({v0.x, v1.x, v2.x}), kSubPixel));
+    t->maxX = std::min(scissor.maxX, floorDiv(std::max({v0.x, v1.x, v2.x}), kSubPixel));
+    t->minY = std::max(scissor.minY, ceilDiv(std::min({v0.y, v1.y, v2.y}), kSubPixel));
+    t->maxY = std::min(scissor.maxY, floorDiv(std::max({v0.y, v1.y, v2.y}), kSubPixel));
+    if (t->minX > t->maxX || t->minY > t->maxY) return false;
+
+    t->edge[0] = makeEdge(v1, v2);
+    t->edge[1] = makeEdge(v2, v0);
+    t->edge[2] = makeEdge(v0, v1);
+    t->invArea = 1.0 / static_cast<double>(area);
+    setAttributes(v0, v1, v2, t);
+    return true;
+}
+
+}  // namespace platform::d3d

@@ -1,0 +1,9 @@
+# The 3D device's tests also exercise the benchmark's synthetic scenes (golden pictures), and the
+# benchmark itself runs once on a tiny target as a smoke test.
+if(TARGET vorel_tests)
+  target_sources(vorel_tests PRIVATE ${CMAKE_SOURCE_DIR}/tools/vorel_bench/synthetic_scene.cpp)
+endif()
+if(TARGET vorel_bench)
+  add_test(NAME d3d.bench_smoke COMMAND vorel_bench --frames 1 --resolution 64x48 --json)
+  set_tests_properties(d3d.bench_smoke PROPERTIES PASS_REGULAR_EXPRESSION "\"scene\": \"outside\"")
+endif()
