@@ -53,7 +53,9 @@ void writeTraceLine(FILE* f, uint64_t frame, int width, int height) {
     }
     std::fprintf(f, "],\"fog\":%s,\"lights\":[", t.fog ? "true" : "false");
     for (int i = 0; i < t.lightCount; ++i) std::fprintf(f, "%s%s", i ? "," : "", t.lights[i] ? "true" : "false");
-    std::fputs("]}\n", f);
+    std::fputs("]", f);
+    if (*traceExtra()) std::fprintf(f, ",%s", traceExtra());
+    std::fputs("}\n", f);
     std::fflush(f);
 }
 

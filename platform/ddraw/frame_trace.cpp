@@ -1,9 +1,16 @@
 #include "platform/ddraw/frame_trace.h"
 
+#include <string>
+
 namespace platform::ddraw {
 namespace {
 FrameTrace g_trace;
-}
+std::string g_extra;
+}  // namespace
+
+void setTraceExtra(const char* jsonMembers) { g_extra = jsonMembers ? jsonMembers : ""; }
+
+const char* traceExtra() { return g_extra.c_str(); }
 
 void setFrameTrace(const FrameTrace& trace) {
     g_trace = trace;

@@ -21,6 +21,10 @@ struct FrameTrace {
 };
 
 void setFrameTrace(const FrameTrace& trace);
+// Further members the program adds to every following trace line, as JSON text without braces
+// (e.g. "\"camera\":2,\"view\":\"inside\""); empty for none. Copied; the last one given stays.
+void setTraceExtra(const char* jsonMembers);
+const char* traceExtra();
 const FrameTrace& currentFrameTrace();
 // After a presented frame: the per-frame counts start again at 0.
 void clearFrameCounts();

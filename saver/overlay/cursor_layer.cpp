@@ -1,6 +1,6 @@
 #include "saver/overlay/cursor_layer.h"
 
-#include <algorithm>
+#include <cstdint>
 
 #include "saver/overlay/overlay_display.h"
 
@@ -8,23 +8,14 @@ CursorLayer cursorLayer;
 
 PointerBlit clipPointerFrame(const CursorShape& shape, int32_t frame, int32_t mouseX, int32_t mouseY,
                              int32_t screenWidth, int32_t screenHeight) {
-    PointerBlit blit;
-    if (shape.framesPerRow <= 0 || shape.frameWidth <= 0 || shape.frameHeight <= 0) return blit;
+    if (shape.framesPerRow <= 0 || shape.frameWidth <= 0 || shape.frameHeight <= 0) return {};
     const int32_t row = frame / shape.framesPerRow;
     const int32_t column = frame - row * shape.framesPerRow;
-    // 64-bit so that no mouse position or sheet size can overflow the sums.
-    const int64_t x0 = int64_t{mouseX} - shape.hotX, y0 = int64_t{mouseY} - shape.hotY;
-    const int64_t left = std::max<int64_t>(x0, 0), top = std::max<int64_t>(y0, 0);
-    const int64_t right = std::min<int64_t>(x0 + shape.frameWidth, screenWidth);
-    const int64_t bottom = std::min<int64_t>(y0 + shape.frameHeight, screenHeight);
-    if (left >= right || top >= bottom) return blit;
-    const int64_t sx = int64_t{column} * shape.frameWidth, sy = int64_t{row} * shape.frameHeight;
-    blit.empty = false;
-    blit.x = static_cast<int32_t>(left);
-    blit.y = static_cast<int32_t>(top);
-    blit.source = {static_cast<LONG>(sx + (left - x0)), static_cast<LONG>(sy + (top - y0)),
-                   static_cast<LONG>(sx + (right - x0)), static_cast<LONG>(sy + (bottom - y0))};
-    return blit;
+    const int64_t cellLeft = int64_t{column} * shape.frameWidth, cellTop = int64_t{row} * shape.frameHeight;
+    if (frame < 0 || cellTop + shape.frameHeight > INT32_MAX || cellLeft + shape.frameWidth > INT32_MAX) return {};
+    const RECT cell = {static_cast<LONG>(cellLeft), static_cast<LONG>(cellTop),
+                       static_cast<LONG>(cellLeft + shape.frameWidth), static_cast<LONG>(cellTop + shape.frameHeight)};
+    return clipCopy(int64_t{mouseX} - shape.hotX, int64_t{mouseY} - shape.hotY, cell, screenWidth, screenHeight);
 }
 
 CursorLayer::~CursorLayer() { deleteShapes(); }

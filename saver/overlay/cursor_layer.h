@@ -13,6 +13,7 @@
 
 #include "common/object_list.h"
 #include "platform/ddraw/ddraw.h"
+#include "saver/overlay/overlay_clip.h"
 
 struct CursorShape {
     int32_t frameWidth = 0;
@@ -26,11 +27,7 @@ struct CursorShape {
 
 // Where one frame lands: the destination corner and the part of the sheet to copy. `empty` when the
 // frame lies wholly off the screen.
-struct PointerBlit {
-    bool empty = true;
-    int32_t x = 0, y = 0;
-    RECT source = {};
-};
+using PointerBlit = ClippedCopy;
 
 // The frame `frame` of `shape` with its hot spot at (mouseX, mouseY), clipped to a screen of
 // screenWidth x screenHeight.

@@ -4,6 +4,7 @@ OverlayDisplay OverlayDisplay::standIn() {
     OverlayDisplay d;
     d.directDraw = []() -> IDirectDraw7* { return nullptr; };
     d.makeBlankSurface = [](IDirectDraw7*, int, int) -> IDirectDrawSurface7* { return nullptr; };
+    d.findImage = [](const char*) { return -1; };
     d.addImage = [](IDirectDraw7*, const char*) { return -1; };
     d.image = [](int) -> IDirectDrawSurface7* { return nullptr; };
     d.releaseImage = [](int) {};

@@ -19,6 +19,7 @@
 struct OverlayDisplay {
     std::function<IDirectDraw7*()> directDraw;
     std::function<IDirectDrawSurface7*(IDirectDraw7*, int width, int height)> makeBlankSurface;
+    std::function<int(const char* name)> findImage;                 // index of that exact name, or -1
     std::function<int(IDirectDraw7*, const char* name)> addImage;  // index, -1 when it cannot be had
     std::function<IDirectDrawSurface7*(int index)> image;           // loads on first use; may be null
     std::function<void(int index)> releaseImage;

@@ -1,6 +1,7 @@
 #include "saver/overlay/t3d_control.h"
 
 #include "saver/overlay/cursor_layer.h"
+#include "saver/overlay/overlay_clip.h"
 #include "saver/overlay/overlay_display.h"
 
 ControlList controlContainer;
@@ -141,4 +142,32 @@ void T3dControl::releaseOwnSurface() {
 void T3dControl::clearFocusOfTree() {
     focused = 0;
     children.forEach([](T3dControl* c) { c->clearFocusOfTree(); });
+}
+
+int32_t T3dControl::imageIndexFor(const char* imageName) {
+    if (!imageName) return -1;
+    OverlayDisplay& display = overlayDisplay();
+    int32_t index = display.findImage(imageName);
+    if (index < 0) index = display.addImage(display.directDraw(), imageName);
+    return index;
+}
+
+void T3dControl::copySurfaceTo(IDirectDrawSurface7* target) {
+    DDSURFACEDESC2 desc = {};
+    desc.dwSize = sizeof desc;
+    if (!surface || !target || target->GetSurfaceDesc(&desc) != DD_OK) return;
+    const ClippedCopy copy = clipCopy(left, top, RECT{0, 0, width, height}, static_cast<int32_t>(desc.dwWidth),
+                                      static_cast<int32_t>(desc.dwHeight));
+    if (copy.empty) return;
+    RECT source = copy.source;
+    if (additive) {
+        RECT dest = {copy.x, copy.y, copy.x + (source.right - source.left), copy.y + (source.bottom - source.top)};
+        DDBLTFX fx = {};
+        fx.dwSize = sizeof fx;
+        fx.dwROP = SRCPAINT;
+        target->Blt(&dest, surface, &source, DDBLT_ROP | DDBLT_WAIT, &fx);
+    } else {
+        target->BltFast(static_cast<DWORD>(copy.x), static_cast<DWORD>(copy.y), surface, &source,
+                        DDBLTFAST_SRCCOLORKEY | DDBLTFAST_WAIT);
+    }
 }

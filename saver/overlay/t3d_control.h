@@ -21,6 +21,9 @@
 
 // Pure green, the interface bitmaps' transparent colour, as a colour reference.
 constexpr uint32_t kOverlayKeyGreen = 0x00FF00;
+// The `button` of the mouse operations is the window message's button flag; the primary button is
+// the left one (MK_LBUTTON).
+constexpr int kPrimaryButton = 0x0001;
 
 class T3dControl {
 public:
@@ -81,6 +84,11 @@ protected:
     void remakeSurface(IDirectDraw7* directDraw);
     void releaseOwnSurface();
     void clearFocusOfTree();
+    // Finds the named image in the interface store or adds and loads it there; its index or -1.
+    static int32_t imageIndexFor(const char* imageName);
+    // Copies the own surface onto the target at (left, top), cut to the target: OR-ed when
+    // `additive` is set, else with the source colour key.
+    void copySurfaceTo(IDirectDrawSurface7* target);
 };
 
 // The top-level controls; the shell draws them after the scene every frame.

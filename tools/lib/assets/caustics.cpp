@@ -45,8 +45,9 @@ std::array<Wave, kWaves> makeWaves(uint64_t seed) {
             w.kx = random.below(13) - 6;
             w.ky = random.below(13) - 6;
         } while (w.kx * w.kx + w.ky * w.ky < 5 || w.kx * w.kx + w.ky * w.ky > 40);
+        // One cycle per loop: every wave moves a sixteenth of its length per frame, so the light
+        // flows smoothly from frame to frame instead of jumping.
         w.cycles = random.below(2) == 0 ? 1 : -1;
-        if (random.below(3) == 0) w.cycles *= 2;
         const double k = std::sqrt(double(w.kx * w.kx + w.ky * w.ky));
         w.amplitude = random.range(0.6, 1.0) * 0.055 / (k * k);
         w.phase = random.range(0.0, kTwoPi);

@@ -12,14 +12,14 @@ namespace assets {
 
 std::vector<AssetEntry> buildPreviewSet() {
     std::vector<AssetEntry> out;
-    const Picture caustic = causticFrame(causticVariants()[2], 0, kCausticSize);
+    const Picture caustic = causticFrame(causticVariants()[1], 0, kCausticSize);
     const Picture capsid = capsidTexture();
     const Picture cage = cageTexture();
     for (int level = 0; level < 3; ++level) {
         const std::string digit = std::to_string(level);
         PreviewStyle body;
         body.texture = &caustic;
-        body.distance = 170.0f;
+        body.distance = 150.0f;
         out.push_back({"preview_vorel01" + digit + ".bmp",
                        encodeBmp24(previewStrip(buildNucleotideBody(level), body, 4, 256))});
         PreviewStyle shell;

@@ -33,10 +33,10 @@ float stingShade(float u, float v) {
 }
 
 float capsidShade(float u, float v) {
-    const float outerRim = gaussian(v - 0.05f, 0.06f) + 0.35f * gaussian(v - 0.05f, 0.2f);
+    const float outerRim = 0.8f * gaussian(v - 0.06f, 0.045f) + 0.22f * gaussian(v - 0.06f, 0.18f);
     const float innerRim = 0.6f * gaussian(v - 0.95f, 0.05f);
     const float ribs = 0.16f * gaussian(periodicDistance(u * 4.0f), 0.1f) * (1.0f - v * 0.5f);
-    const float node = 0.7f * gaussian(periodicDistance(u), 0.06f) * gaussian(v - 0.05f, 0.25f);
+    const float node = 0.5f * gaussian(periodicDistance(u), 0.05f) * gaussian(v - 0.06f, 0.2f);
     const float membrane = 0.06f + 0.04f * std::cos(6.2831853f * (3.0f * u + 2.0f * v));
     return outerRim + innerRim + ribs + node + membrane;
 }

@@ -1,0 +1,15 @@
+// Clipping one rectangular copy to the target: where the part of `source` that lands inside a
+// target of width x height goes. Positions are 64-bit so that no caller's sum can overflow.
+#pragma once
+
+#include <cstdint>
+
+#include "platform/win/wintypes.h"
+
+struct ClippedCopy {
+    bool empty = true;  // nothing of the source lands on the target
+    int32_t x = 0, y = 0;
+    RECT source = {};
+};
+
+ClippedCopy clipCopy(int64_t x, int64_t y, const RECT& source, int32_t width, int32_t height);
