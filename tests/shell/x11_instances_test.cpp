@@ -32,19 +32,22 @@ public:
             close(fds[0]);
             std::string fd = std::to_string(fds[1]);
             execlp("Xvfb", "Xvfb", "-displayfd", fd.c_str(), "-screen", "0", "800x600x24", "-nolisten", "tcp",
-                   static_cast<char*>(nullptr));
+                   "-noreset", static_cast<char*>(nullptr));
             _exit(127);
         }
         close(fds[1]);
         char buf[32] = {0};
         ssize_t n = read(fds[0], buf, sizeof buf - 1);
-        close(fds[0]);
+        // The read end stays open while the server runs: a server that writes its number again
+        // (at a reset) would otherwise die of the closed pipe.
+        readEnd_ = fds[0];
         if (n > 0) {
             display_.assign(1, ':');
             display_.append(buf, static_cast<size_t>(n - (buf[n - 1] == '\n' ? 1 : 0)));
         }
     }
     ~PrivateXServer() {
+        if (readEnd_ >= 0) close(readEnd_);
         if (pid_ > 0) {
             kill(pid_, SIGTERM);
             waitpid(pid_, nullptr, 0);
@@ -54,6 +57,7 @@ public:
 
 private:
     pid_t pid_ = -1;
+    int readEnd_ = -1;
     std::string display_;
 };
 
@@ -94,7 +98,12 @@ int positionOf(Display* d, Window w) {
 TEST(SaverOnX, SecondFullScreenInstanceBringsTheFirstToTheFrontAndEndsWithZero) {
     PrivateXServer server;
     ASSERT_FALSE(server.display().empty()) << "Xvfb did not start";
-    Display* d = XOpenDisplay(server.display().c_str());
+    // A loaded machine can take a moment before the new server accepts connections.
+    Display* d = nullptr;
+    for (int i = 0; i < 100 && !d; ++i) {
+        d = XOpenDisplay(server.display().c_str());
+        if (!d) std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    }
     ASSERT_NE(d, nullptr);
     Environment env{{"DISPLAY", server.display()}, {"VOREL_BACKEND", "x11"}, {"WINDIR", "/tmp"}};
 
