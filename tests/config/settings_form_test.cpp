@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "common/device_list.h"
+#include "common/enumeration.h"
 #include "config/entry_labels.h"
 
 namespace {
@@ -134,6 +135,21 @@ TEST_F(SettingsWindow, FirstStartShowsTheDesktopChoiceAndClosingUntouchedKeepsIt
     form.FormClose();
     EXPECT_TRUE(form.closed());
     EXPECT_EQ(readFile(), (std::vector<int32_t>{0, 1, 0, 0, 0, 5}));
+}
+
+TEST_F(SettingsWindow, FirstStartOnA1024x768DesktopShowsTheFirstHardwareDeviceWithThatMode) {
+    addDevice("Small Card", true, modesOf(4));  // up to 800x600
+    addDevice("Big Card", true, modesOf(12));   // 1024x768x32 at position 5
+    addDevice("Reference Rasterizer", false, modesOf(12));
+    FormServices real = services();
+    real.chooseDesktopMode = ::chooseDesktopMode;
+    SettingsForm form(settings, real);
+    form.FormCreate();
+    EXPECT_EQ(form.deviceBox().selected(), 1);
+    EXPECT_EQ(form.modeBox().selected(), 5);
+    EXPECT_EQ(form.modeBox().items()[5], "1024x768 (32 bits)");
+    form.FormClose();
+    EXPECT_EQ(readFile(), (std::vector<int32_t>{0, 1, 0, 0, 1, 5}));
 }
 
 TEST_F(SettingsWindow, PickingAModeFixesTheChoiceWithThePickedPositions) {

@@ -53,7 +53,12 @@ transparency_box=(262 64)
 
 start_program
 [ "$(xdotool getwindowname "$window")" = "Vorel Saver setup" ] || fail "caption"
-xdotool getwindowgeometry "$window" | grep -q 'Geometry: 488x' || fail "window width is not 488"
+geometry=$(xdotool getwindowgeometry "$window")
+echo "$geometry" | grep -q 'Geometry: 488x201' || fail "window size: $geometry"
+echo "$geometry" | grep -q 'Position: 268,283' || fail "not centred on the 1024x768 screen: $geometry"
+hints=$(xprop -id "$window" WM_NORMAL_HINTS)
+echo "$hints" | grep -q 'minimum size: 488 by 201' || fail "no fixed minimum size: $hints"
+echo "$hints" | grep -q 'maximum size: 488 by 201' || fail "no fixed maximum size: $hints"
 [ -e "$settings" ] && fail "opening the window wrote the settings"
 click "${fps_box[@]}"
 "$close_window" "$window" || fail "could not send the close request"
