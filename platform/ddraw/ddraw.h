@@ -11,6 +11,7 @@
 #pragma once
 
 #include "platform/d3d/d3dtypes.h"
+#include "platform/gdi/gdi.h"
 #include "platform/win/wintypes.h"
 
 // ---- result codes ------------------------------------------------------------------------------
@@ -181,8 +182,7 @@ constexpr DWORD DDENUM_NONDISPLAYDEVICES = 0x00000004;
 constexpr HRESULT DDENUMRET_CANCEL = 0;
 constexpr HRESULT DDENUMRET_OK = 1;
 
-// Raster operations used with blits and StretchBlt.
-constexpr DWORD SRCCOPY = 0x00CC0020;
+// Raster operations used with blits (SRCCOPY comes with the GDI declarations).
 constexpr DWORD SRCPAINT = 0x00EE0086;  // OR
 
 struct DDBLTFX {
