@@ -113,6 +113,7 @@ void Scene::renderFrame(DWORD time, IDirect3DDevice7* device_) {
         }
     }
     lastFrameTime = time;
+    publishStoryState();
 }
 
 // Seen from inside, the central cluster glows evenly: strong ambient light, no lights.

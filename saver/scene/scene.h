@@ -40,6 +40,8 @@ public:
     void dispatchNucleotide();
     // Deletes every object of the story (the destructor's rule); the scene can be built again.
     void deleteObjects();
+    // Puts the story's state (camera, view, helices, open places) into the frame trace.
+    void publishStoryState() const;
 
     // CameraStage
     float clusterRadius() const override;

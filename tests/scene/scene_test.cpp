@@ -4,8 +4,10 @@
 #include <algorithm>
 #include <array>
 #include <cmath>
+#include <string>
 
 #include "common/settings.h"
+#include "platform/ddraw/frame_trace.h"
 #include "saver/scene/caustic.h"
 #include "saver/scene/scene.h"
 #include "saver/scene/scene_models.h"
@@ -240,6 +242,22 @@ TEST_F(SceneTest, TheCameraEntersTheCentralClusterFromTheApproach) {
     EXPECT_EQ(scene.centralInClusters, 0);
     EXPECT_EQ(scene.clusters.count, 0);
     EXPECT_NEAR(frames, (35000 - 1.02f * 3000) / 100, 2);
+}
+
+}  // namespace
+
+namespace {
+
+TEST_F(SceneTest, EveryFramePublishesTheStorysStateForTheTrace) {
+    scene.enterInsideView();
+    scene.renderFrame(5000, &device);
+    const std::string extra = platform::ddraw::traceExtra();
+    EXPECT_NE(extra.find("\"camera\":1,\"view\":\"inside\""), std::string::npos) << extra;
+    EXPECT_NE(extra.find("\"helices\":[1,0],\"open\":0,\"nucleotides\":80"), std::string::npos) << extra;
+    scene.enterOutsideView();
+    scene.renderFrame(5050, &device);
+    EXPECT_NE(std::string(platform::ddraw::traceExtra()).find("\"view\":\"outside\""), std::string::npos);
+    platform::ddraw::setTraceExtra("");
 }
 
 }  // namespace
