@@ -45,8 +45,8 @@ void drainSignals() {
 // was told to quit, the script is over.
 void deliverScriptedInput() {
     ScriptedEvent e;
-    if (!g_posted.empty() || g_quit || !takeNextScriptedEvent(platform::clockMicros() / 1000, &e)) return;
-    deliverScriptedEvent(e);
+    while (g_posted.empty() && !g_quit && takeNextScriptedEvent(platform::clockMicros() / 1000, &e))
+        deliverScriptedEvent(e);
 }
 
 // Everything that happened outside becomes messages: signals, due script, the backend's events

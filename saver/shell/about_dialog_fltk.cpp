@@ -25,8 +25,11 @@ public:
         drawBackground();
         fl_push_clip(x(), y(), w(), h());
         const int steps = 14;
-        for (int pass = 0; pass < 2; ++pass)  // back halves first, then the front halves
+        drawBackbones(false);
+        for (int pass = 0; pass < 2; ++pass) {  // back halves first, then the front halves
             for (int i = 0; i < steps; ++i) drawPair(i, steps, pass == 1);
+            if (pass == 0) drawBackbones(true);
+        }
         fl_pop_clip();
         fl_color(fl_rgb_color(40, 60, 90));
         fl_rect(x(), y(), w(), h());
@@ -62,6 +65,36 @@ private:
         fl_color(fl_color_average(colour, FL_WHITE, 0.45f));
         int hr = r / 2 > 0 ? r / 2 : 1;
         fl_pie(static_cast<int>(cx) - r / 2 - hr / 2, static_cast<int>(cy) - r / 2 - hr / 2, hr, hr, 0, 360);
+    }
+
+    // Where strand `side` is at height fraction t: screen x, y and depth (+1 towards the viewer).
+    void strandPoint(double t, int side, double* px, double* py, double* pz) const {
+        const double turn = 6.2831855;
+        double angle = t * turn * 1.25 + 0.6 + (side ? turn / 2 : 0);
+        *px = x() + w() / 2.0 + w() * 0.32 * std::sin(angle);
+        *py = y() + 14 + t * (h() - 28);
+        *pz = std::cos(angle);
+    }
+
+    // The two sugar-phosphate backbones as thin ribbons, the parts facing away or towards us.
+    void drawBackbones(bool front) {
+        fl_line_style(FL_SOLID, 2);
+        for (int side = 0; side < 2; ++side) {
+            double x0 = 0, y0 = 0, z0 = 0;
+            strandPoint(0, side, &x0, &y0, &z0);
+            for (int k = 1; k <= 120; ++k) {
+                double x1 = 0, y1 = 0, z1 = 0;
+                strandPoint(k / 120.0, side, &x1, &y1, &z1);
+                if ((z1 + z0 >= 0) == front) {
+                    fl_color(dimmed(fl_rgb_color(150, 185, 225), (z0 + z1 + 2) / 4));
+                    fl_line(static_cast<int>(x0), static_cast<int>(y0), static_cast<int>(x1), static_cast<int>(y1));
+                }
+                x0 = x1;
+                y0 = y1;
+                z0 = z1;
+            }
+        }
+        fl_line_style(0);
     }
 
     void drawPair(int i, int steps, bool front) {
