@@ -34,8 +34,8 @@ public:
 
     // Registers textures and flip-books, loads the templates, creates the objects (start-up).
     void build(IDirectDraw7* directDraw);
-    void enterOutsideView();
-    void enterInsideView();
+    void enterOutsideView() override;
+    void enterInsideView() override;
     void renderFrame(DWORD time, IDirect3DDevice7* device);
     void dispatchNucleotide();
     // Deletes every object of the story (the destructor's rule); the scene can be built again.
