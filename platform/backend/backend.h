@@ -58,7 +58,7 @@ public:
     virtual bool headless() const = 0;
 
     virtual void desktopSize(int* width, int* height) = 0;
-    virtual WindowId createWindow(const WindowSpec& spec) = 0;
+    virtual WindowId createWindow(const WindowSpec& desired) = 0;
     virtual void destroyWindow(WindowId window) = 0;
     // Any window on the screen, ours or another program's.
     virtual bool windowExists(WindowId window) = 0;

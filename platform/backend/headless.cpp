@@ -44,12 +44,12 @@ public:
     bool headless() const override { return true; }
     void desktopSize(int* width, int* height) override { screenSize(width, height); }
 
-    WindowId createWindow(const backend::WindowSpec& spec) override {
-        if (!usable_ || spec.width < 0 || spec.height < 0) return 0;
-        if (spec.parent && !windows_.count(spec.parent)) return 0;
+    WindowId createWindow(const backend::WindowSpec& desired) override {
+        if (!usable_ || desired.width < 0 || desired.height < 0) return 0;
+        if (desired.parent && !windows_.count(desired.parent)) return 0;
         WindowId id = nextId_++;
-        windows_[id] = HeadlessWindow{spec.parent, spec.width, spec.height, spec.className, spec.title};
-        if (!spec.parent) foreground_ = id;
+        windows_[id] = HeadlessWindow{desired.parent, desired.width, desired.height, desired.className, desired.title};
+        if (!desired.parent) foreground_ = id;
         return id;
     }
 

@@ -30,12 +30,12 @@ bool hasSize(const DDSURFACEDESC2& desc) {
 }
 
 SurfaceSpec specOf(const DDSURFACEDESC2& desc, const DDPIXELFORMAT& format, DWORD caps) {
-    SurfaceSpec spec;
-    spec.width = static_cast<int>(desc.dwWidth);
-    spec.height = static_cast<int>(desc.dwHeight);
-    spec.format = format;
-    spec.caps = caps;
-    return spec;
+    SurfaceSpec desired;
+    desired.width = static_cast<int>(desc.dwWidth);
+    desired.height = static_cast<int>(desc.dwHeight);
+    desired.format = format;
+    desired.caps = caps;
+    return desired;
 }
 
 }  // namespace
@@ -60,15 +60,15 @@ HRESULT DirectDraw::createFlippingChain(const DDSURFACEDESC2& desc, IDirectDrawS
     if (!(caps & DDSCAPS_FLIP) || !(caps & DDSCAPS_COMPLEX)) return DDERR_INVALIDPARAMS;
     if (!(desc.dwFlags & DDSD_BACKBUFFERCOUNT) || desc.dwBackBufferCount != 1) return DDERR_INVALIDPARAMS;
     if (!exclusive_) return DDERR_NOEXCLUSIVEMODE;
-    SurfaceSpec spec;
+    SurfaceSpec desired;
     int bits = 32;
-    currentMode(&spec.width, &spec.height, &bits);
-    spec.format = displayFormatForBits(bits);
+    currentMode(&desired.width, &desired.height, &bits);
+    desired.format = displayFormatForBits(bits);
     const DWORD shared = DDSCAPS_FLIP | DDSCAPS_COMPLEX | DDSCAPS_VIDEOMEMORY | (caps & DDSCAPS_3DDEVICE);
-    spec.caps = shared | DDSCAPS_PRIMARYSURFACE | DDSCAPS_FRONTBUFFER;
-    Surface* front = Surface::make(this, spec);
-    spec.caps = shared | DDSCAPS_BACKBUFFER;
-    Surface* back = Surface::make(this, spec);
+    desired.caps = shared | DDSCAPS_PRIMARYSURFACE | DDSCAPS_FRONTBUFFER;
+    Surface* front = Surface::make(this, desired);
+    desired.caps = shared | DDSCAPS_BACKBUFFER;
+    Surface* back = Surface::make(this, desired);
     if (!front || !back) {
         if (front) front->Release();
         if (back) back->Release();

@@ -13,24 +13,24 @@ namespace platform::ddraw {
 
 Surface* asSurface(IDirectDrawSurface7* surface) { return dynamic_cast<Surface*>(surface); }
 
-Surface* Surface::make(DirectDraw* owner, const SurfaceSpec& spec) {
+Surface* Surface::make(DirectDraw* owner, const SurfaceSpec& desired) {
     PixelLayout layout;
-    if (spec.width <= 0 || spec.height <= 0 || spec.width > kMaxSide || spec.height > kMaxSide) return nullptr;
-    if (!describeLayout(spec.format, &layout)) return nullptr;
-    const int pitch = (spec.width * layout.bytesPerPixel + 3) & ~3;
-    if (static_cast<uint64_t>(pitch) * static_cast<uint64_t>(spec.height) > kMaxBytes) return nullptr;
-    return new Surface(owner, spec, layout, pitch);
+    if (desired.width <= 0 || desired.height <= 0 || desired.width > kMaxSide || desired.height > kMaxSide) return nullptr;
+    if (!describeLayout(desired.format, &layout)) return nullptr;
+    const int pitch = (desired.width * layout.bytesPerPixel + 3) & ~3;
+    if (static_cast<uint64_t>(pitch) * static_cast<uint64_t>(desired.height) > kMaxBytes) return nullptr;
+    return new Surface(owner, desired, layout, pitch);
 }
 
-Surface::Surface(DirectDraw* owner, const SurfaceSpec& spec, const PixelLayout& layout, int pitch)
+Surface::Surface(DirectDraw* owner, const SurfaceSpec& desired, const PixelLayout& layout, int pitch)
     : owner_(owner),
-      width_(spec.width),
-      height_(spec.height),
+      width_(desired.width),
+      height_(desired.height),
       pitch_(pitch),
-      format_(spec.format),
+      format_(desired.format),
       layout_(layout),
-      caps_(spec.caps),
-      memory_(static_cast<size_t>(pitch) * static_cast<size_t>(spec.height), 0) {
+      caps_(desired.caps),
+      memory_(static_cast<size_t>(pitch) * static_cast<size_t>(desired.height), 0) {
     owner_->AddRef();
     owner_->addSurface(this);
 }

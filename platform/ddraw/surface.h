@@ -32,7 +32,7 @@ public:
     static constexpr uint64_t kMaxBytes = uint64_t{512} << 20;
 
     // Makes a surface with one reference; null when the size or format is refused.
-    static Surface* make(DirectDraw* owner, const SurfaceSpec& spec);
+    static Surface* make(DirectDraw* owner, const SurfaceSpec& desired);
 
     HRESULT QueryInterface(REFIID iid, void** out) override;
     ULONG AddRef() override;
@@ -73,7 +73,7 @@ public:
     void attach(Surface* surface);
 
 private:
-    Surface(DirectDraw* owner, const SurfaceSpec& spec, const PixelLayout& layout, int pitch);
+    Surface(DirectDraw* owner, const SurfaceSpec& desired, const PixelLayout& layout, int pitch);
     ~Surface() override;
     Surface* findAttached(DWORD caps) const;
 

@@ -79,25 +79,25 @@ HWND createWindow(const CreateRequest& req) {
     if (child && !IsWindow(req.parent)) return nullptr;
     if (req.width < 0 || req.height < 0 || req.width > 32767 || req.height > 32767) return nullptr;
 
-    backend::WindowSpec spec;
-    spec.parent = child ? idOf(req.parent) : 0;
-    spec.x = req.x;
-    spec.y = req.y;
-    spec.width = req.width;
-    spec.height = req.height;
-    spec.visible = (req.style & WS_VISIBLE) != 0;
-    spec.topmost = (req.exStyle & WS_EX_TOPMOST) != 0;
-    spec.className = req.className;
-    spec.title = req.title ? req.title : "";
-    backend::WindowId id = backend::current().createWindow(spec);
+    backend::WindowSpec desired;
+    desired.parent = child ? idOf(req.parent) : 0;
+    desired.x = req.x;
+    desired.y = req.y;
+    desired.width = req.width;
+    desired.height = req.height;
+    desired.visible = (req.style & WS_VISIBLE) != 0;
+    desired.topmost = (req.exStyle & WS_EX_TOPMOST) != 0;
+    desired.className = req.className;
+    desired.title = req.title ? req.title : "";
+    backend::WindowId id = backend::current().createWindow(desired);
     if (!id) return nullptr;
 
     HWND hwnd = handleFromNumber(id);
     WindowRecord& rec = g_windows[id];
     rec.handle = hwnd;
     rec.proc = wc->lpfnWndProc;
-    rec.className = spec.className;
-    rec.title = spec.title;
+    rec.className = desired.className;
+    rec.title = desired.title;
     rec.style = req.style;
     rec.exStyle = req.exStyle;
     rec.parent = child ? req.parent : nullptr;

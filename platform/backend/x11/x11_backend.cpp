@@ -64,7 +64,7 @@ public:
     const char* name() const override { return "x11"; }
     bool headless() const override { return false; }
     void desktopSize(int* width, int* height) override;
-    WindowId createWindow(const backend::WindowSpec& spec) override;
+    WindowId createWindow(const backend::WindowSpec& desired) override;
     void destroyWindow(WindowId window) override;
     bool windowExists(WindowId window) override;
     bool clientSize(WindowId window, int* width, int* height) override;
@@ -80,8 +80,8 @@ public:
 
 private:
     bool live() const { return display_ && !g_connectionLost; }
-    Window makeWindow(const backend::WindowSpec& spec);
-    void label(Window w, const backend::WindowSpec& spec);
+    Window makeWindow(const backend::WindowSpec& desired);
+    void label(Window w, const backend::WindowSpec& desired);
     std::string property(Window w, Atom name);
     bool matches(Window w, const char* className, const char* title);
     void takeInput(Window w);
@@ -138,52 +138,52 @@ void X11Backend::desktopSize(int* width, int* height) {
     *height = DisplayHeight(display_, screen_);
 }
 
-void X11Backend::label(Window w, const backend::WindowSpec& spec) {
+void X11Backend::label(Window w, const backend::WindowSpec& desired) {
     XChangeProperty(display_, w, classAtom_, XA_STRING, 8, PropModeReplace,
-                    reinterpret_cast<const unsigned char*>(spec.className.c_str()),
-                    static_cast<int>(spec.className.size()));
-    XStoreName(display_, w, spec.title.c_str());
+                    reinterpret_cast<const unsigned char*>(desired.className.c_str()),
+                    static_cast<int>(desired.className.size()));
+    XStoreName(display_, w, desired.title.c_str());
     XChangeProperty(display_, w, netNameAtom_, utf8Atom_, 8, PropModeReplace,
-                    reinterpret_cast<const unsigned char*>(spec.title.c_str()), static_cast<int>(spec.title.size()));
+                    reinterpret_cast<const unsigned char*>(desired.title.c_str()), static_cast<int>(desired.title.size()));
     long pid = getpid();
     XChangeProperty(display_, w, pidAtom_, XA_CARDINAL, 32, PropModeReplace, reinterpret_cast<unsigned char*>(&pid), 1);
 }
 
-Window X11Backend::makeWindow(const backend::WindowSpec& spec) {
+Window X11Backend::makeWindow(const backend::WindowSpec& desired) {
     XSetWindowAttributes attrs{};
     attrs.background_pixel = BlackPixel(display_, screen_);
-    attrs.override_redirect = spec.topmost ? True : False;
+    attrs.override_redirect = desired.topmost ? True : False;
     attrs.event_mask = ExposureMask | StructureNotifyMask | VisibilityChangeMask | KeyPressMask | KeyReleaseMask |
                        ButtonPressMask | ButtonReleaseMask | PointerMotionMask | FocusChangeMask;
-    Window parent = spec.parent ? static_cast<Window>(spec.parent) : root_;
-    Window w = XCreateWindow(display_, parent, spec.x, spec.y, static_cast<unsigned>(spec.width > 0 ? spec.width : 1),
-                             static_cast<unsigned>(spec.height > 0 ? spec.height : 1), 0, CopyFromParent, InputOutput,
+    Window parent = desired.parent ? static_cast<Window>(desired.parent) : root_;
+    Window w = XCreateWindow(display_, parent, desired.x, desired.y, static_cast<unsigned>(desired.width > 0 ? desired.width : 1),
+                             static_cast<unsigned>(desired.height > 0 ? desired.height : 1), 0, CopyFromParent, InputOutput,
                              CopyFromParent, CWBackPixel | CWOverrideRedirect | CWEventMask, &attrs);
-    label(w, spec);
+    label(w, desired);
     XClassHint hint{const_cast<char*>("vorel-saver"), const_cast<char*>("Vorel_Saver")};
     XSetClassHint(display_, w, &hint);
     XSetWMProtocols(display_, w, &deleteAtom_, 1);
     if (cursorHidden_) XDefineCursor(display_, w, blank_);
-    if (spec.visible) XMapRaised(display_, w);
+    if (desired.visible) XMapRaised(display_, w);
     return w;
 }
 
-WindowId X11Backend::createWindow(const backend::WindowSpec& spec) {
+WindowId X11Backend::createWindow(const backend::WindowSpec& desired) {
     if (!live()) return 0;
-    if (spec.parent && !windowExists(spec.parent)) return 0;
+    if (desired.parent && !windowExists(desired.parent)) return 0;
     OwnWindow rec;
     Window w = 0;
-    if (!spec.parent && spec.topmost && locker_ && !own_.count(locker_)) {
+    if (!desired.parent && desired.topmost && locker_ && !own_.count(locker_)) {
         w = locker_;
         rec.borrowed = true;
         XSelectInput(display_, w, ExposureMask | StructureNotifyMask | VisibilityChangeMask);
-        label(w, spec);
+        label(w, desired);
         if (cursorHidden_) XDefineCursor(display_, w, blank_);
     } else {
-        w = makeWindow(spec);
+        w = makeWindow(desired);
     }
-    rec.parent = spec.parent;
-    rec.topmost = spec.topmost && !rec.borrowed;
+    rec.parent = desired.parent;
+    rec.topmost = desired.topmost && !rec.borrowed;
     XWindowAttributes wa{};
     if (!XGetWindowAttributes(display_, w, &wa)) return 0;
     rec.width = wa.width;
