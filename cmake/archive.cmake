@@ -42,4 +42,14 @@ if(TARGET vorel_assets AND TARGET vorel_pak)
     COMMENT "Making the data archive vorel_screensaver.pak"
     VERBATIM)
   add_custom_target(vorel_archive ALL DEPENDS ${VOREL_ARCHIVE})
+elseif(TARGET vorel_assets)
+  # Without vorel_pak the generator packs its entries itself, with the same archive writer.
+  set(VOREL_ARCHIVE ${CMAKE_BINARY_DIR}/bin/vorel_screensaver.pak)
+  add_custom_command(
+    OUTPUT ${VOREL_ARCHIVE}
+    COMMAND vorel_assets --pak ${VOREL_ARCHIVE}
+    DEPENDS vorel_assets ${CMAKE_CURRENT_LIST_FILE}
+    COMMENT "Making the data archive vorel_screensaver.pak"
+    VERBATIM)
+  add_custom_target(vorel_archive ALL DEPENDS ${VOREL_ARCHIVE})
 endif()

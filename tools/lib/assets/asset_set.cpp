@@ -2,6 +2,7 @@
 
 #include "tools/lib/assets/caustics.h"
 #include "tools/lib/assets/logo.h"
+#include "tools/lib/assets/model_entries.h"
 #include "tools/lib/assets/textures.h"
 
 namespace assets {
@@ -27,8 +28,15 @@ private:
 
 }  // namespace
 
-std::vector<AssetEntry> buildAssetSet(const AssetProgress& progress) {
-    SetBuilder set(progress, 4 * kCausticFrames + 4);
+bool buildAssetSet(std::vector<AssetEntry>* out, std::string* error, const AssetProgress& progress) {
+    SetBuilder set(progress, 9 + 4 * kCausticFrames + 4);
+    for (const ModelRecipe& recipe : modelRecipes()) {
+        for (int level = 0; level < 3; ++level) {
+            std::vector<uint8_t> bytes;
+            if (!encodeAssetModel(recipe.build(level), recipe.objectName, recipe.look, &bytes, error)) return false;
+            set.add(modelEntryName(recipe.baseName, level), std::move(bytes));
+        }
+    }
     for (const CausticVariant& variant : causticVariants())
         for (int frame = 0; frame < kCausticFrames; ++frame)
             set.add(causticFrameName(variant.baseName, frame + 1),
@@ -37,7 +45,8 @@ std::vector<AssetEntry> buildAssetSet(const AssetProgress& progress) {
     set.add("capsid07.bmp", encodeBmp24(capsidTexture()));
     set.add("cage08.bmp", encodeBmp24(cageTexture()));
     set.add("logo.bmp", encodeBmp24(logoPicture()));
-    return set.take();
+    *out = set.take();
+    return true;
 }
 
 }  // namespace assets

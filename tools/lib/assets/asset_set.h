@@ -21,6 +21,8 @@ struct AssetEntry {
 // Told what is being made, how much of the whole is done, and the total (same units).
 using AssetProgress = std::function<void(const std::string& what, int done, int total)>;
 
-std::vector<AssetEntry> buildAssetSet(const AssetProgress& progress = {});
+// False, with the reason in `error`, when an entry cannot be made (a model too large for its
+// format); `out` is then left as it was.
+bool buildAssetSet(std::vector<AssetEntry>* out, std::string* error, const AssetProgress& progress = {});
 
 }  // namespace assets
