@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # The configuration program in a real X server (Xvfb): tick "FPS On/Off", close through the window
 # manager's close request, and check the 24 bytes it saved; then start it again, check that the
-# options came back by changing more of them, and leave through "Save and Exit" by keyboard.
+# options came back by changing more of them, check what "Preview" saves and starts, and leave
+# through "Save and Exit" by keyboard.
 # Usage: window_test.sh <vorel_config.exe> <vorel_close_window>
 set -euo pipefail
 program=$1
@@ -50,6 +51,7 @@ click() { xdotool mousemove --window "$window" "$1" "$2" click 1; sleep 0.3; }
 # Positions inside the window: the visual options group starts at (248, 8).
 fps_box=(262 48)
 transparency_box=(262 64)
+preview_button=(412 148)
 
 start_program
 [ "$(xdotool getwindowname "$window")" = "Vorel Saver setup" ] || fail "caption"
@@ -70,9 +72,24 @@ if [ "$device" -lt 0 ] || [ "$mode" -lt 0 ]; then
     [ "$device $mode" = "-1 -1" ] || fail "device $device with mode $mode"
 fi
 
-# Second run by keyboard after one click: the tab order goes from the transparency box to the
-# detail list and on to "Save and Exit" (before "Preview", which would leave the window open).
+# Second run: "Preview" saves what the window shows and starts the screensaver (a stand-in that
+# notes its arguments and the settings it finds); the window stays open.
+cat >"$work/Vorel_Saver.scr" <<'SCRIPT'
+#!/bin/sh
+cp "$WINDIR/vorel_settings.dat" "$WINDIR/preview_settings.dat"
+echo "$@" >"$WINDIR/preview_args"
+SCRIPT
+chmod +x "$work/Vorel_Saver.scr"
 start_program
+click "${transparency_box[@]}"
+click "${preview_button[@]}"
+for _ in $(seq 50); do [ -s "$work/preview_args" ] && break; sleep 0.1; done
+[ "$(cat "$work/preview_args" 2>/dev/null)" = "/s" ] || fail "the screensaver was not started with /s"
+seen=$(settings="$work/preview_settings.dat" fields)
+[ "$seen" = "1 1 1 0 $device $mode" ] || fail "the preview saw $seen"
+kill -0 "$app_pid" 2>/dev/null || fail "the window closed on Preview"
+# Then by keyboard after one more click: the tab order goes from the transparency box to the
+# detail list and on to "Save and Exit" (before "Preview", which would leave the window open).
 click "${transparency_box[@]}"
 xdotool key Tab space; sleep 0.3  # the detail list opens on "Medium"
 xdotool key Down Return; sleep 0.3  # "High"
@@ -80,5 +97,5 @@ xdotool key Tab space
 wait_for_exit '"Save and Exit"'
 second=$(fields)
 echo "after the second run: $second"
-[ "$second" = "1 2 1 0 $device $mode" ] || fail "expected 1 2 1 0 $device $mode"
+[ "$second" = "1 2 0 0 $device $mode" ] || fail "expected 1 2 0 0 $device $mode"
 echo "PASS"
