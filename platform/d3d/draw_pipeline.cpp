@@ -2,13 +2,17 @@
 #include "platform/d3d/draw_pipeline.h"
 
 #include <algorithm>
+#include <chrono>
 #include <cmath>
+#include <optional>
 #include <vector>
 
 #include "platform/d3d/clipping.h"
 #include "platform/d3d/fog.h"
 #include "platform/d3d/lighting.h"
 #include "platform/d3d/pixel_stage.h"
+#include "platform/d3d/raster_options.h"
+#include "platform/d3d/span_batch.h"
 #include "platform/d3d/transform.h"
 #include "platform/d3d/triangle_setup.h"
 
@@ -25,13 +29,21 @@ uint32_t triangleCount(D3DPRIMITIVETYPE type, uint32_t count) {
 
 namespace {
 
-std::vector<ClipVertex> processVertices(const DeviceState& state, const D3DVERTEX* in, uint32_t count) {
+using Clock = std::chrono::steady_clock;
+unsigned long long nanoseconds(Clock::duration d) {
+    return static_cast<unsigned long long>(std::chrono::duration_cast<std::chrono::nanoseconds>(d).count());
+}
+
+// Fills the calling thread's vertex store (kept between calls, so large draws do not fault in
+// fresh pages every time) and returns it.
+const std::vector<ClipVertex>& processVertices(const DeviceState& state, const D3DVERTEX* in, uint32_t count) {
     TransformSet t = makeTransformSet(state.world, state.view, state.projection);
     bool lit = state.rs(D3DRENDERSTATE_LIGHTING) != 0;
     LightingSetup lighting;
     if (lit) lighting = prepareLighting(state);
     FogSetup fog = prepareFog(state);
-    std::vector<ClipVertex> out(count);
+    thread_local std::vector<ClipVertex> out;
+    out.resize(count);
     for (uint32_t i = 0; i < count; ++i) {
         const D3DVERTEX& v = in[i];
         D3DVECTOR p{v.x, v.y, v.z};
@@ -64,6 +76,7 @@ struct TriangleContext {
     bool flat;
     PixelPipeline pixels;
     float textureWidth = 1, textureHeight = 1;
+    SpanBatch* spans = nullptr;  // set: triangles go to the span path, drawn at the end of the call
 };
 
 bool finite(const ClipVertex& v) {
@@ -97,7 +110,8 @@ void drawTriangle(const TriangleContext& c, const ClipVertex& a, const ClipVerte
         TriangleSetup t;
         if (!setupTriangle(s[0], s[i], s[i + 1], c.cull, c.scissor, &t)) continue;
         bool minify = c.pixels.texture && minifies(c, s[0], s[i], s[i + 1]);
-        figures->pixels += platform::d3d::drawTriangle(c.pixels, t, minify);
+        if (c.spans) c.spans->add(t, minify);
+        else figures->pixels += platform::d3d::drawTriangle(c.pixels, t, minify);
     }
 }
 
@@ -137,8 +151,17 @@ void drawPrimitives(const DeviceState& state, const DrawTargets& targets, D3DPRI
     uint32_t triangles = triangleCount(type, count);
     figures->triangles += triangles;
     if (triangles == 0 || !targets.color) return;
-    std::vector<ClipVertex> v = processVertices(state, vertices, count);
+    auto started = Clock::now();
+    const std::vector<ClipVertex>& v = processVertices(state, vertices, count);
+    auto transformed = Clock::now();
     TriangleContext c = makeContext(state, targets);
+    RasterPath path = rasterPath();
+    SpanState spanState;
+    std::optional<SpanBatch> spans;
+    if (path != RasterPath::Reference && makeSpanState(c.pixels, &spanState)) {
+        spans.emplace(spanState, path == RasterPath::Automatic);
+        c.spans = &*spans;
+    }
     for (uint32_t i = 0; i < triangles; ++i) {
         switch (type) {
             case D3DPT_TRIANGLELIST: drawTriangle(c, v[3 * i], v[3 * i + 1], v[3 * i + 2], figures); break;
@@ -149,6 +172,10 @@ void drawPrimitives(const DeviceState& state, const DrawTargets& targets, D3DPRI
                 break;
         }
     }
+    auto setUp = Clock::now();
+    if (spans) figures->pixels += spans->draw(rasterThreads());
+    addRasterTimes({nanoseconds(transformed - started), nanoseconds(setUp - transformed),
+                    nanoseconds(Clock::now() - setUp)});
 }
 
 }  // namespace platform::d3d

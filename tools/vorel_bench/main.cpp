@@ -1,45 +1,63 @@
-// vorel_bench: measures the software 3D device on synthetic scenes shaped like the saver's views.
+// vorel_bench: measures the software 3D device on synthetic scenes shaped like the saver's views,
+// and (--compare) sets it side by side with Mesa's llvmpipe drawing the same frames.
 //
-//   vorel_bench [--json] [--frames N] [--scene inside|outside] [--resolution WxH]
+//   vorel_bench [--json] [--frames N] [--scene NAME]... [--resolution WxH]... [--threads 1,2]
+//               [--device auto|portable|reference] [--compare [--runs N]]
 //
-// Each scene is rendered at 640x480, 1024x768 and 1920x1080 (or the one resolution given) into a
-// 32-bit target with a 32-bit z-buffer: two warm-up frames, then N timed frames (default 10) of
-// Clear, BeginScene, the scene's draws and EndScene. Prints per scene and resolution the median
-// milliseconds per frame, million pixel centres shaded per second and triangles submitted per
-// second, as a table or (--json) as a JSON array.
-#include <algorithm>
-#include <chrono>
+// Scenes: fill, fill-nofog, fill-nearest, fill-flat, objects, shells, world, inside, outside
+// (see synthetic_scene.h); all of them unless named. Resolutions 640x480, 800x600 and 1920x1080
+// unless given; thread counts 1 and 2 unless given. A plain run renders each scene into a 32-bit
+// target with a 32-bit z-buffer: two warm-up frames, then N timed frames (default 10), and prints
+// the median and 95th-percentile milliseconds per frame, million pixel centres shaded per second,
+// triangles submitted per second and the split of the time between vertex work, triangle set-up
+// and rasterization, as a table or (--json) a JSON array. --compare runs ours and llvmpipe in
+// alternating worker processes (--runs pairs, default 5) and adds llvmpipe's median, the ratio
+// (llvmpipe ms / ours ms) and the PSNR of the two pictures.
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <string>
 #include <vector>
 
-#include "platform/d3d/memory_surface.h"
-#include "platform/d3d/scene_figures.h"
-#include "platform/d3d/standard_formats.h"
+#include "platform/d3d/raster_options.h"
+#include "tools/vorel_bench/bench_run.h"
+#include "tools/vorel_bench/compare.h"
 #include "tools/vorel_bench/synthetic_scene.h"
 
 namespace {
 
 struct Options {
-    bool json = false;
-    int frames = 10;
-    std::vector<std::string> scenes{"inside", "outside"};
-    std::vector<std::pair<int, int>> resolutions{{640, 480}, {1024, 768}, {1920, 1080}};
-};
-
-struct Result {
-    std::string scene;
-    int width, height, frames;
-    double msPerFrame, mpixPerSecond, trisPerSecond;
+    bool json = false, compare = false;
+    int frames = 10, runs = 5;
+    std::vector<std::string> scenes;
+    std::vector<std::pair<int, int>> resolutions;
+    std::vector<int> threads;
+    std::string worker, picture;
 };
 
 void usage(FILE* out) {
     std::fprintf(out,
-                 "usage: vorel_bench [--json] [--frames N] [--scene inside|outside] [--resolution WxH]\n"
-                 "Renders synthetic scenes on the software 3D device and prints the median time per frame,\n"
-                 "million pixels shaded per second and triangles per second.\n");
+                 "usage: vorel_bench [--json] [--frames N] [--scene NAME]... [--resolution WxH]...\n"
+                 "                   [--threads 1,2] [--device auto|portable|reference] [--compare [--runs N]]\n"
+                 "Renders synthetic scenes on the software 3D device and prints time per frame (median, 95th\n"
+                 "percentile), million pixels shaded per second, triangles per second and where the time went;\n"
+                 "--compare also draws the same frames with OpenGL on Mesa's llvmpipe in separate processes.\n"
+                 "Scenes:");
+    for (const std::string& s : bench::syntheticSceneNames()) std::fprintf(out, " %s", s.c_str());
+    std::fprintf(out, "\n");
+}
+
+bool parseThreads(const char* text, std::vector<int>* out) {
+    out->clear();
+    for (const char* p = text; *p;) {
+        char* end = nullptr;
+        long n = std::strtol(p, &end, 10);
+        if (end == p || n < 1 || n > 16) return false;
+        out->push_back(int(n));
+        p = *end == ',' ? end + 1 : end;
+        if (*end && *end != ',') return false;
+    }
+    return !out->empty();
 }
 
 // 0: run; 1: done (help); 2: bad arguments.
@@ -52,104 +70,125 @@ int parse(int argc, char** argv, Options* o) {
             return 1;
         } else if (a == "--json") {
             o->json = true;
+        } else if (a == "--compare") {
+            o->compare = true;
         } else if (a == "--frames" && hasValue) {
             o->frames = std::max(1, std::atoi(argv[++i]));
+        } else if (a == "--runs" && hasValue) {
+            o->runs = std::max(1, std::atoi(argv[++i]));
         } else if (a == "--scene" && hasValue) {
-            o->scenes = {argv[++i]};
+            o->scenes.push_back(argv[++i]);
         } else if (a == "--resolution" && hasValue) {
             int w = 0, h = 0;
             if (std::sscanf(argv[++i], "%dx%d", &w, &h) != 2 || w <= 0 || h <= 0 || w > 8192 || h > 8192) return 2;
-            o->resolutions = {{w, h}};
+            o->resolutions.push_back({w, h});
+        } else if (a == "--threads" && hasValue) {
+            if (!parseThreads(argv[++i], &o->threads)) return 2;
+        } else if (a == "--device" && hasValue) {
+            platform::d3d::RasterPath path;
+            if (!platform::d3d::parseRasterPath(argv[++i], &path)) return 2;
+            platform::d3d::setRasterPath(path);
+        } else if (a == "--worker" && hasValue) {
+            o->worker = argv[++i];
+        } else if (a == "--picture" && hasValue) {
+            o->picture = argv[++i];
         } else {
             return 2;
         }
     }
+    if (o->scenes.empty()) o->scenes = bench::syntheticSceneNames();
+    if (o->resolutions.empty()) o->resolutions = {{640, 480}, {800, 600}, {1920, 1080}};
+    if (o->threads.empty()) o->threads = {1, 2};
     return 0;
 }
 
-bool measure(const std::string& name, int width, int height, int frames, Result* r) {
-    using namespace platform::d3d;
-    bench::SyntheticScene scene;
-    if (!scene.build(name)) return false;
-    MemorySurface* target = createMemorySurface(DWORD(width), DWORD(height), formatX8R8G8B8(), DDSCAPS_3DDEVICE);
-    MemorySurface* z = createMemorySurface(DWORD(width), DWORD(height), formatZ32(), DDSCAPS_ZBUFFER);
-    target->AddAttachedSurface(z);
-    IDirect3D7* d3d = nullptr;
-    IDirect3DDevice7* device = nullptr;
-    CreateDirect3DForDirectDraw(nullptr, &d3d);
-    d3d->CreateDevice(IID_IDirect3DRGBDevice, target, &device);
-    scene.applyStates(device);
-    std::vector<double> ms;
-    uint64_t pixels = 0, triangles = 0;
-    for (int f = 0; f < frames + 2; ++f) {
-        auto start = std::chrono::steady_clock::now();
-        device->Clear(0, nullptr, D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER, 0, 1.0f, 0);
-        device->BeginScene();
-        scene.render(device);
-        device->EndScene();
-        double elapsed = std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count();
-        if (f < 2) continue;  // warm-up
-        ms.push_back(elapsed);
-        SceneFigures figures;
-        lastSceneFigures(device, &figures);
-        pixels += figures.pixels;
-        triangles += figures.triangles;
-    }
-    device->Release();
-    d3d->Release();
-    z->Release();
-    target->Release();
-    std::vector<double> sorted = ms;
-    std::sort(sorted.begin(), sorted.end());
-    double total = 0;
-    for (double m : ms) total += m;
-    *r = {name, width, height, frames, sorted[sorted.size() / 2], double(pixels) / (total * 1e3),
-          double(triangles) / (total * 1e-3)};
-    return true;
-}
-
-void print(const std::vector<Result>& results, bool json) {
+void printRuns(const std::vector<bench::RunResult>& results, bool json) {
     if (json) {
         std::printf("[\n");
         for (size_t i = 0; i < results.size(); ++i) {
-            const Result& r = results[i];
-            std::printf("  {\"scene\": \"%s\", \"resolution\": \"%dx%d\", \"frames\": %d, \"ms_per_frame\": %.3f, "
-                        "\"mpix_per_s\": %.2f, \"tris_per_s\": %.0f}%s\n",
-                        r.scene.c_str(), r.width, r.height, r.frames, r.msPerFrame, r.mpixPerSecond, r.trisPerSecond,
-                        i + 1 < results.size() ? "," : "");
+            const bench::RunResult& r = results[i];
+            std::printf("  {\"scene\": \"%s\", \"resolution\": \"%dx%d\", \"threads\": %d, \"frames\": %zu, "
+                        "\"ms_per_frame\": %.3f, \"p95_ms\": %.3f, \"mpix_per_s\": %.2f, \"tris_per_s\": %.0f, "
+                        "\"vertex_ms\": %.3f, \"setup_ms\": %.3f, \"raster_ms\": %.3f}%s\n",
+                        r.scene.c_str(), r.width, r.height, r.threads, r.frameMs.size(), r.medianMs(),
+                        r.percentileMs(95), r.mpixPerSecond(), r.trianglesPerSecond(), r.vertexMs, r.setupMs,
+                        r.rasterMs, i + 1 < results.size() ? "," : "");
         }
         std::printf("]\n");
         return;
     }
-    std::printf("%-8s %-10s %7s %12s %12s %14s\n", "scene", "resolution", "frames", "ms/frame", "Mpix/s", "tris/s");
-    for (const Result& r : results) {
+    std::printf("%-13s %-10s %3s %9s %9s %10s %12s %9s %9s %9s\n", "scene", "resolution", "thr", "ms/frame", "p95 ms",
+                "Mpix/s", "tris/s", "vertex", "setup", "raster");
+    for (const bench::RunResult& r : results) {
         char res[32];
         std::snprintf(res, sizeof res, "%dx%d", r.width, r.height);
-        std::printf("%-8s %-10s %7d %12.2f %12.2f %14.0f\n", r.scene.c_str(), res, r.frames, r.msPerFrame,
-                    r.mpixPerSecond, r.trisPerSecond);
+        std::printf("%-13s %-10s %3d %9.2f %9.2f %10.1f %12.0f %9.2f %9.2f %9.2f\n", r.scene.c_str(), res, r.threads,
+                    r.medianMs(), r.percentileMs(95), r.mpixPerSecond(), r.trianglesPerSecond(), r.vertexMs,
+                    r.setupMs, r.rasterMs);
+    }
+}
+
+void printComparison(const std::vector<bench::CompareRow>& rows, bool json) {
+    if (json) {
+        std::printf("[\n");
+        for (size_t i = 0; i < rows.size(); ++i) {
+            const bench::CompareRow& r = rows[i];
+            std::printf("  {\"scene\": \"%s\", \"resolution\": \"%dx%d\", \"threads\": %d, \"runs\": %d, "
+                        "\"ours_ms\": %.3f, \"llvmpipe_ms\": %.3f, \"ratio\": %.2f, \"psnr\": %.1f, "
+                        "\"ours_p95_ms\": %.3f, \"llvmpipe_p95_ms\": %.3f, \"mpix_per_s\": %.2f, \"tris_per_s\": %.0f}%s\n",
+                        r.scene.c_str(), r.width, r.height, r.threads, r.runs, r.oursMs, r.llvmpipeMs, r.ratio, r.psnr,
+                        r.oursP95, r.llvmpipeP95, r.mpixPerSecond, r.trianglesPerSecond,
+                        i + 1 < rows.size() ? "," : "");
+        }
+        std::printf("]\n");
+        return;
+    }
+    std::printf("%-13s %-10s %3s %9s %12s %7s %8s %10s\n", "scene", "resolution", "thr", "ours ms", "llvmpipe ms",
+                "ratio", "PSNR dB", "Mpix/s");
+    for (const bench::CompareRow& r : rows) {
+        char res[32];
+        std::snprintf(res, sizeof res, "%dx%d", r.width, r.height);
+        std::printf("%-13s %-10s %3d %9.2f %12.2f %7.2f %8.1f %10.1f\n", r.scene.c_str(), res, r.threads, r.oursMs,
+                    r.llvmpipeMs, r.ratio, r.psnr, r.mpixPerSecond);
     }
 }
 
 }  // namespace
 
 int main(int argc, char** argv) {
-    Options options;
-    int parsed = parse(argc, argv, &options);
+    Options o;
+    int parsed = parse(argc, argv, &o);
     if (parsed == 1) return 0;
     if (parsed == 2) {
         usage(stderr);
         return 2;
     }
-    std::vector<Result> results;
-    for (const std::string& scene : options.scenes)
-        for (auto [w, h] : options.resolutions) {
-            Result r;
-            if (!measure(scene, w, h, options.frames, &r)) {
-                std::fprintf(stderr, "vorel_bench: unknown scene \"%s\"\n", scene.c_str());
-                return 2;
-            }
-            results.push_back(r);
+    if (!o.worker.empty()) {
+        auto [w, h] = o.resolutions.front();
+        return bench::runWorker(o.worker, o.scenes.front(), w, h, o.threads.front(), o.frames,
+                                o.picture.empty() ? "/dev/null" : o.picture);
+    }
+    if (o.compare) {
+        std::vector<bench::CompareRow> rows;
+        std::string error;
+        if (!bench::runComparison({o.scenes, o.resolutions, o.threads, o.runs, o.frames}, &rows, &error)) {
+            std::fprintf(stderr, "vorel_bench: %s\n", error.c_str());
+            return 1;
         }
-    print(results, options.json);
+        printComparison(rows, o.json);
+        return 0;
+    }
+    std::vector<bench::RunResult> results;
+    for (const std::string& scene : o.scenes)
+        for (auto [w, h] : o.resolutions)
+            for (int t : o.threads) {
+                bench::RunResult r;
+                if (!bench::runOurs(scene, w, h, t, o.frames, &r)) {
+                    std::fprintf(stderr, "vorel_bench: unknown scene \"%s\"\n", scene.c_str());
+                    return 2;
+                }
+                results.push_back(r);
+            }
+    printRuns(results, o.json);
     return 0;
 }

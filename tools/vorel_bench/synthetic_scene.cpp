@@ -1,6 +1,7 @@
 // Synthetic benchmark scenes: meshes, textures and the per-frame calls.
 #include "tools/vorel_bench/synthetic_scene.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstring>
 #include <random>
@@ -122,12 +123,43 @@ SyntheticScene::~SyntheticScene() {
     for (IDirectDrawSurface7* t : textures_) t->Release();
 }
 
+const std::vector<std::string>& syntheticSceneNames() {
+    static const std::vector<std::string> names{"fill",    "fill-nofog", "fill-nearest", "fill-flat", "objects",
+                                                "shells",  "world",      "inside",       "outside"};
+    return names;
+}
+
 bool SyntheticScene::build(const std::string& name) {
-    if (name != "inside" && name != "outside") return false;
+    const auto& names = syntheticSceneNames();
+    if (std::find(names.begin(), names.end(), name) == names.end()) return false;
     makeTextures();
-    if (name == "inside") buildInside();
+    if (name == "inside") buildInside(true, true);
+    else if (name == "objects") buildInside(true, false);
+    else if (name == "shells") buildInside(false, true);
+    else if (name.rfind("fill", 0) == 0) buildFill(name);
     else buildOutside();
     return true;
+}
+
+void SyntheticScene::buildFill(const std::string& variant) {
+    // A quad larger than the view, from depth 10 on the left to 12 on the right.
+    Mesh quad;
+    auto corner = [](float x, float y, float u, float v) {
+        return D3DVERTEX{x, y, 11.0f + x / 9.0f, 0, 0, -1, u, v};
+    };
+    D3DVERTEX a = corner(-9, 6, 0, 0), b = corner(9, 6, 4, 0), c = corner(9, -6, 4, 3), d = corner(-9, -6, 0, 3);
+    quad.vertices = {a, b, c, a, c, d};
+    meshes_.push_back(quad);
+    bool textured = variant != "fill-flat";
+    for (int i = 0; i < 8; ++i)
+        objects_.push_back({0, translation(0, 0, 0.25f * float(i)), textured ? 1 + i % 2 : -1, true});
+    view_ = lookAtLH({0, 0, 0}, {0, 0, 1}, {0, 1, 0});
+    projection_ = perspectiveFov(0.75f, 0.75f, 1, 100);
+    fog_ = variant == "fill" || variant == "fill-nearest";
+    brightness_ = 0.12f;  // eight layers add up without saturating
+    fogStart_ = 5;
+    fogEnd_ = 30;
+    pointSampling_ = variant == "fill-nearest";
 }
 
 void SyntheticScene::makeTextures() {
@@ -136,20 +168,22 @@ void SyntheticScene::makeTextures() {
     textures_.push_back(makePatternTexture(128, 0.4f, 1.0f, 0.6f, 4));   // second shell
 }
 
-void SyntheticScene::buildInside() {
+void SyntheticScene::buildInside(bool spheres, bool shells) {
     meshes_.push_back(makeSphere(60, 15, 20));
     meshes_.push_back(makeLatticeShell(3000, 50, 100, true));
     meshes_.push_back(makeLatticeShell(2950, 50, 100, true));
     std::mt19937 random(12345);
     std::uniform_real_distribution<float> coord(-1, 1);
-    for (int i = 0; i < 80; ++i) {
+    for (int i = 0; i < 80 && spheres; ++i) {
         D3DVECTOR p;
         do p = {coord(random), coord(random), coord(random)};
         while (dot(p, p) > 1);
         objects_.push_back({0, translation(800 * p.x, 800 * p.y, 800 * p.z), 0, true});
     }
-    objects_.push_back({1, translation(0, 0, 0), 1, true});
-    objects_.push_back({2, translation(0, 0, 0), 2, true});
+    if (shells) {
+        objects_.push_back({1, translation(0, 0, 0), 1, true});
+        objects_.push_back({2, translation(0, 0, 0), 2, true});
+    }
     view_ = lookAtLH({0, 0, -0.95f * 3000}, {0, 0, 0}, {0, 1, 0});
     projection_ = perspectiveFov(0.75f, 0.75f, 100, 10000);
     fog_ = false;
@@ -175,8 +209,8 @@ void SyntheticScene::applyStates(IDirect3DDevice7* d) const {
     d->SetRenderState(D3DRENDERSTATE_SRCBLEND, D3DBLEND_ONE);
     d->SetRenderState(D3DRENDERSTATE_DESTBLEND, D3DBLEND_ONE);
     d->SetRenderState(D3DRENDERSTATE_DITHERENABLE, TRUE);
-    d->SetTextureStageState(0, D3DTSS_MAGFILTER, D3DTFG_LINEAR);
-    d->SetTextureStageState(0, D3DTSS_MINFILTER, D3DTFN_LINEAR);
+    d->SetTextureStageState(0, D3DTSS_MAGFILTER, pointSampling_ ? D3DTFG_POINT : D3DTFG_LINEAR);
+    d->SetTextureStageState(0, D3DTSS_MINFILTER, pointSampling_ ? D3DTFN_POINT : D3DTFN_LINEAR);
     d->SetTransform(D3DTRANSFORMSTATE_PROJECTION, const_cast<D3DMATRIX*>(&projection_));
     d->SetTransform(D3DTRANSFORMSTATE_VIEW, const_cast<D3DMATRIX*>(&view_));
     setLight(d, 0, {-400, -200, 400});
@@ -186,20 +220,20 @@ void SyntheticScene::applyStates(IDirect3DDevice7* d) const {
     d->SetRenderState(D3DRENDERSTATE_FOGCOLOR, 0);
     d->SetRenderState(D3DRENDERSTATE_FOGTABLEMODE, D3DFOG_NONE);
     d->SetRenderState(D3DRENDERSTATE_FOGVERTEXMODE, D3DFOG_LINEAR);
-    d->SetRenderState(D3DRENDERSTATE_FOGSTART, d3dFloatToState(30000));
-    d->SetRenderState(D3DRENDERSTATE_FOGEND, d3dFloatToState(49000));
+    d->SetRenderState(D3DRENDERSTATE_FOGSTART, d3dFloatToState(fogStart_));
+    d->SetRenderState(D3DRENDERSTATE_FOGEND, d3dFloatToState(fogEnd_));
 }
 
 void SyntheticScene::render(IDirect3DDevice7* d) const {
     D3DMATERIAL7 material{};
-    material.diffuse = {1, 1, 1, 1};
-    material.ambient = {1, 1, 1, 1};
+    material.diffuse = {brightness_, brightness_, brightness_, 1};
+    material.ambient = {brightness_, brightness_, brightness_, 1};
     d->SetMaterial(&material);
     for (const SceneObject& o : objects_) {
         d->SetRenderState(D3DRENDERSTATE_ZWRITEENABLE, o.additive ? FALSE : TRUE);
         d->SetRenderState(D3DRENDERSTATE_ALPHABLENDENABLE, o.additive ? TRUE : FALSE);
         d->SetTransform(D3DTRANSFORMSTATE_WORLD, const_cast<D3DMATRIX*>(&o.world));
-        d->SetTexture(0, textures_[size_t(o.texture)]);
+        d->SetTexture(0, o.texture >= 0 ? textures_[size_t(o.texture)] : nullptr);
         const Mesh& m = meshes_[size_t(o.mesh)];
         d->DrawPrimitive(D3DPT_TRIANGLELIST, D3DFVF_VERTEX, const_cast<D3DVERTEX*>(m.vertices.data()),
                          DWORD(m.vertices.size()), 0);

@@ -4,8 +4,12 @@
 // units of the origin, drawn with z-writes off and additive blending (transparency on), inside
 // two open lattice shells (about 5000 triangles each, radius 3000 and 2950) seen from within and
 // drawn additively without z-writes; the camera sits at 0.95 x 3000 looking at the origin.
-// "outside": 20 open shells at 5000 to 50000 units ahead, fogged (linear, 30000 to 49000),
-// additive, with the far plane at 50000. Geometry and textures are made once by build(); render()
+// "outside" (also "world"): 20 open shells at 5000 to 50000 units ahead, fogged (linear, 30000
+// to 49000), additive, with the far plane at 50000. "objects": the inside view's spheres alone;
+// "shells": its two shells alone. "fill": eight slightly tilted full-screen quads in the full
+// state (bilinear texture x lit colour, vertex fog, additive, z-test), for the fill rate;
+// "fill-nofog" without fog, "fill-nearest" with point sampling, "fill-flat" untextured and
+// unfogged. Geometry and textures are made once by build(); render()
 // issues one frame's calls on a device that is already in a scene. Deterministic (fixed seeds).
 #pragma once
 
@@ -31,7 +35,7 @@ Mesh makeLatticeShell(float radius, int rings, int segments, bool insideOut);
 struct SceneObject {
     int mesh;       // index into the scene's meshes
     D3DMATRIX world;
-    int texture;    // index into the scene's textures
+    int texture;    // index into the scene's textures; -1: none
     bool additive;  // blending on and z-writes off
 };
 
@@ -47,8 +51,9 @@ public:
     uint64_t trianglesPerFrame() const;
 
 private:
-    void buildInside();
+    void buildInside(bool spheres, bool shells);
     void buildOutside();
+    void buildFill(const std::string& variant);
     void makeTextures();
 
     std::vector<Mesh> meshes_;
@@ -56,7 +61,13 @@ private:
     std::vector<IDirectDrawSurface7*> textures_;
     D3DMATRIX view_{}, projection_{};
     bool fog_ = false;
+    float fogStart_ = 30000, fogEnd_ = 49000;
+    bool pointSampling_ = false;
+    float brightness_ = 1;  // material diffuse and ambient
 };
+
+// The scene names build() knows.
+const std::vector<std::string>& syntheticSceneNames();
 
 D3DMATRIX lookAtLH(D3DVECTOR eye, D3DVECTOR at, D3DVECTOR up);
 D3DMATRIX perspectiveFov(float fov, float aspect, float zn, float zf);

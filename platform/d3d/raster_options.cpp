@@ -1,0 +1,87 @@
+// Rasterization path and thread count: environment defaults and process-wide overrides.
+#include "platform/d3d/raster_options.h"
+
+#include <algorithm>
+#include <atomic>
+#include <cstdlib>
+#include <cstring>
+#include <thread>
+
+namespace platform::d3d {
+
+namespace {
+
+constexpr int kMaxThreads = 16;
+
+RasterPath pathFromEnvironment() {
+    RasterPath p = RasterPath::Automatic;
+    const char* v = std::getenv("VOREL_DEVICE");
+    if (v) parseRasterPath(v, &p);
+    return p;
+}
+
+int threadsFromEnvironment() {
+    const char* v = std::getenv("VOREL_THREADS");
+    if (v && *v) {
+        char* end = nullptr;
+        long n = std::strtol(v, &end, 10);
+        if (end && *end == '\0' && n >= 1) return int(std::min<long>(n, kMaxThreads));
+    }
+    unsigned cores = std::thread::hardware_concurrency();
+    return std::clamp(int(cores), 1, kMaxThreads);
+}
+
+std::atomic<int>& pathSlot() {
+    static std::atomic<int> slot{int(pathFromEnvironment())};
+    return slot;
+}
+
+std::atomic<int>& threadSlot() {
+    static std::atomic<int> slot{threadsFromEnvironment()};
+    return slot;
+}
+
+}  // namespace
+
+bool parseRasterPath(const char* name, RasterPath* out) {
+    if (!name) return false;
+    if (std::strcmp(name, "reference") == 0) *out = RasterPath::Reference;
+    else if (std::strcmp(name, "portable") == 0) *out = RasterPath::Portable;
+    else if (std::strcmp(name, "auto") == 0 || std::strcmp(name, "fast") == 0) *out = RasterPath::Automatic;
+    else return false;
+    return true;
+}
+
+RasterPath rasterPath() { return RasterPath(pathSlot().load(std::memory_order_relaxed)); }
+void setRasterPath(RasterPath path) { pathSlot().store(int(path), std::memory_order_relaxed); }
+
+int rasterThreads() { return threadSlot().load(std::memory_order_relaxed); }
+void setRasterThreads(int threads) {
+    threadSlot().store(std::clamp(threads, 1, kMaxThreads), std::memory_order_relaxed);
+}
+
+namespace {
+std::atomic<unsigned long long> spanTriangles{0};
+std::atomic<unsigned long long> vertexNs{0}, setupNs{0}, rasterNs{0};
+}  // namespace
+
+RasterTimes rasterTimes() { return {vertexNs.load(), setupNs.load(), rasterNs.load()}; }
+void addRasterTimes(const RasterTimes& t) {
+    vertexNs.fetch_add(t.vertexNs, std::memory_order_relaxed);
+    setupNs.fetch_add(t.setupNs, std::memory_order_relaxed);
+    rasterNs.fetch_add(t.rasterNs, std::memory_order_relaxed);
+}
+
+unsigned long long spanPathTriangles() { return spanTriangles.load(std::memory_order_relaxed); }
+void countSpanPathTriangles(unsigned long long n) { spanTriangles.fetch_add(n, std::memory_order_relaxed); }
+
+bool haveAvx2() {
+#if defined(__x86_64__) && (defined(__GNUC__) || defined(__clang__))
+    static const bool has = __builtin_cpu_supports("avx2");
+    return has;
+#else
+    return false;
+#endif
+}
+
+}  // namespace platform::d3d

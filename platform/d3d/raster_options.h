@@ -1,0 +1,41 @@
+// Which rasterization path the 3D device takes, and on how many threads.
+//
+// Paths: Automatic uses the fastest span path this processor runs (AVX2 when present, else the
+// portable one) for every draw whose render states it supports and the reference pipeline for the
+// rest; Portable does the same without SIMD; Reference always takes the reference pipeline.
+// The environment sets the starting values, read once: VOREL_DEVICE=reference|portable|auto and
+// VOREL_THREADS=N (1..16; default: the processor count, at most 16). The setters override them for
+// the whole process (tests and the benchmark compare paths in one run); they are not meant to be
+// called while a device is drawing.
+#pragma once
+
+namespace platform::d3d {
+
+enum class RasterPath { Automatic, Portable, Reference };
+
+RasterPath rasterPath();
+void setRasterPath(RasterPath path);
+
+int rasterThreads();  // >= 1
+void setRasterThreads(int threads);  // clamped to 1..16
+
+// True when the processor and the build can run the AVX2 routines.
+bool haveAvx2();
+
+// Triangles drawn by the span path since the process started (tests check that it was taken).
+unsigned long long spanPathTriangles();
+void countSpanPathTriangles(unsigned long long n);
+
+// Where the drawing time went since the process started, in nanoseconds of the drawing thread:
+// vertex work (transform, lighting, fog), triangle work (assembly, clipping, set-up, and on the
+// reference path the pixels too) and the span path's pixel work (all threads, wall time).
+struct RasterTimes {
+    unsigned long long vertexNs = 0, setupNs = 0, rasterNs = 0;
+};
+RasterTimes rasterTimes();
+void addRasterTimes(const RasterTimes& t);
+
+// A path name as VOREL_DEVICE spells it ("auto", "portable", "reference"); false when unknown.
+bool parseRasterPath(const char* name, RasterPath* out);
+
+}  // namespace platform::d3d

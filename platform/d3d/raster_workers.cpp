@@ -1,0 +1,122 @@
+// The device's helper threads: a small pool with spin-then-sleep hand-over.
+#include "platform/d3d/raster_workers.h"
+
+#include <algorithm>
+#include <atomic>
+#include <chrono>
+#include <condition_variable>
+#include <mutex>
+#include <thread>
+#include <vector>
+
+namespace platform::d3d {
+
+namespace {
+
+constexpr int kMaxParts = 16;
+constexpr auto kSpin = std::chrono::microseconds(200);
+
+inline void relax() {
+#if defined(__x86_64__) || defined(__i386__)
+    __builtin_ia32_pause();
+#endif
+}
+
+// Spins on done() for a short while; true when it came true.
+template <class Pred>
+bool spinUntil(Pred done) {
+    auto until = std::chrono::steady_clock::now() + kSpin;
+    for (int i = 0;; ++i) {
+        if (done()) return true;
+        relax();
+        if ((i & 63) == 63 && std::chrono::steady_clock::now() > until) return false;
+    }
+}
+
+class Pool {
+public:
+    ~Pool() {
+        {
+            std::lock_guard<std::mutex> lock(mutex_);
+            stop_ = true;
+            generation_.fetch_add(1);
+        }
+        wake_.notify_all();
+        for (std::thread& t : threads_) t.join();
+    }
+
+    void run(int parts, const std::function<void(int, int)>& job) {
+        std::unique_lock<std::mutex> busy(busy_, std::try_to_lock);
+        if (!busy.owns_lock()) {
+            for (int p = 0; p < parts; ++p) job(p, parts);
+            return;
+        }
+        while (int(threads_.size()) < parts - 1) {
+            int index = int(threads_.size()) + 1;
+            threads_.emplace_back([this, index] { work(index); });
+        }
+        {
+            std::lock_guard<std::mutex> lock(mutex_);
+            job_ = &job;
+            parts_ = parts;
+            pending_.store(parts - 1);
+            generation_.fetch_add(1);
+        }
+        wake_.notify_all();
+        job(0, parts);
+        if (!spinUntil([&] { return pending_.load() == 0; })) {
+            std::unique_lock<std::mutex> lock(mutex_);
+            done_.wait(lock, [&] { return pending_.load() == 0; });
+        }
+    }
+
+private:
+    void work(int index) {
+        uint64_t seen = 0;
+        for (;;) {
+            if (!spinUntil([&] { return generation_.load() != seen; })) {
+                std::unique_lock<std::mutex> lock(mutex_);
+                wake_.wait(lock, [&] { return generation_.load() != seen; });
+            }
+            const std::function<void(int, int)>* job;
+            int parts;
+            {
+                std::lock_guard<std::mutex> lock(mutex_);
+                if (stop_) return;
+                seen = generation_.load();
+                job = job_;
+                parts = parts_;
+            }
+            if (index >= parts) continue;
+            (*job)(index, parts);
+            if (pending_.fetch_sub(1) == 1) {
+                std::lock_guard<std::mutex> lock(mutex_);
+                done_.notify_one();
+            }
+        }
+    }
+
+    std::mutex busy_;   // one job at a time
+    std::mutex mutex_;  // guards job_, parts_, stop_ and the waits
+    std::condition_variable wake_, done_;
+    std::vector<std::thread> threads_;
+    const std::function<void(int, int)>* job_ = nullptr;
+    int parts_ = 1;
+    bool stop_ = false;
+    std::atomic<uint64_t> generation_{0};
+    std::atomic<int> pending_{0};
+};
+
+}  // namespace
+
+void runParts(int parts, const std::function<void(int, int)>& job) {
+    parts = std::clamp(parts, 1, kMaxParts);
+    if (parts == 1) {
+        job(0, 1);
+        return;
+    }
+    static Pool pool;
+    pool.run(parts, job);
+}
+
+}  // namespace platform::d3d

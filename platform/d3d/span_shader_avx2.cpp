@@ -1,0 +1,387 @@
+// Span shading with AVX2: eight pixels at a time, the reference's float and double arithmetic
+// lane by lane (no fused multiply-adds, so every rounding matches), the depth test first so
+// hidden groups skip texturing, gathers for the texels and saturating byte adds for ONE/ONE.
+// Compiled for AVX2 by function attributes; chosen at run time only when the processor has it.
+#include "platform/d3d/span_shader.h"
+
+#if defined(__x86_64__) && (defined(__GNUC__) || defined(__clang__))
+
+#include <immintrin.h>
+
+#include <algorithm>
+#include <cstring>
+
+#include "platform/d3d/pixel_format.h"
+#include "platform/d3d/span_walk.h"
+
+#define VOREL_AVX2 __attribute__((target("avx2")))
+#define VOREL_AVX2_INLINE __attribute__((target("avx2"), always_inline)) inline
+
+namespace platform::d3d {
+
+namespace {
+
+// ---- small helpers -------------------------------------------------------------------------------
+
+VOREL_AVX2_INLINE __m256 joinHalves(__m128 lo, __m128 hi) { return _mm256_insertf128_ps(_mm256_castps128_ps256(lo), hi, 1); }
+VOREL_AVX2_INLINE __m256i joinHalves(__m128i lo, __m128i hi) {
+    return _mm256_inserti128_si256(_mm256_castsi128_si256(lo), hi, 1);
+}
+
+// float(double(edge) x invArea) for both halves of the group.
+VOREL_AVX2_INLINE __m256 weights(__m256d lo, __m256d hi, __m256d invArea) {
+    return joinHalves(_mm256_cvtpd_ps(_mm256_mul_pd(lo, invArea)), _mm256_cvtpd_ps(_mm256_mul_pd(hi, invArea)));
+}
+
+// (a0 + l1 da1) + l2 da2, in that order.
+VOREL_AVX2_INLINE __m256 plane(float a0, float d1, float d2, __m256 l1, __m256 l2) {
+    __m256 v = _mm256_add_ps(_mm256_set1_ps(a0), _mm256_mul_ps(l1, _mm256_set1_ps(d1)));
+    return _mm256_add_ps(v, _mm256_mul_ps(l2, _mm256_set1_ps(d2)));
+}
+
+VOREL_AVX2_INLINE __m256i to8(__m256 v) {
+    v = _mm256_min_ps(_mm256_max_ps(v, _mm256_setzero_ps()), _mm256_set1_ps(1.0f));
+    return _mm256_cvttps_epi32(_mm256_add_ps(_mm256_mul_ps(v, _mm256_set1_ps(255.0f)), _mm256_set1_ps(0.5f)));
+}
+
+VOREL_AVX2_INLINE __m256i liveLanes(int n) {
+    return _mm256_cmpgt_epi32(_mm256_set1_epi32(n), _mm256_setr_epi32(0, 1, 2, 3, 4, 5, 6, 7));
+}
+
+// Unsigned a > b on 32-bit lanes.
+VOREL_AVX2_INLINE __m256i greaterUnsigned(__m256i a, __m256i b) {
+    const __m256i sign = _mm256_set1_epi32(int(0x80000000u));
+    return _mm256_cmpgt_epi32(_mm256_xor_si256(a, sign), _mm256_xor_si256(b, sign));
+}
+
+VOREL_AVX2_INLINE __m128i narrowMask(__m256i m) {
+    return _mm_packs_epi32(_mm256_castsi256_si128(m), _mm256_extracti128_si256(m, 1));
+}
+VOREL_AVX2_INLINE __m128i narrow16(__m256i v) {
+    return _mm_packus_epi32(_mm256_castsi256_si128(v), _mm256_extracti128_si256(v, 1));
+}
+
+// Eight 16-bit values from p (n of them valid), zero-extended.
+VOREL_AVX2_INLINE __m256i load16(const uint8_t* p, int n) {
+    __m128i v;
+    if (n == 8) {
+        v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p));
+    } else {
+        alignas(16) uint16_t tmp[8] = {};
+        std::memcpy(tmp, p, size_t(n) * 2);
+        v = _mm_load_si128(reinterpret_cast<const __m128i*>(tmp));
+    }
+    return _mm256_cvtepu16_epi32(v);
+}
+
+// Stores the 16-bit values of v where mask is set, among the first n lanes.
+VOREL_AVX2_INLINE void store16(uint8_t* p, int n, __m256i v, __m256i mask) {
+    __m128i old;
+    alignas(16) uint16_t tmp[8] = {};
+    if (n == 8) old = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p));
+    else std::memcpy(tmp, p, size_t(n) * 2), old = _mm_load_si128(reinterpret_cast<const __m128i*>(tmp));
+    __m128i out = _mm_blendv_epi8(old, narrow16(v), narrowMask(mask));
+    if (n == 8) {
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(p), out);
+    } else {
+        _mm_store_si128(reinterpret_cast<__m128i*>(tmp), out);
+        std::memcpy(p, tmp, size_t(n) * 2);
+    }
+}
+
+VOREL_AVX2_INLINE __m256i load32(const uint8_t* p, int n, __m256i live) {
+    if (n == 8) return _mm256_loadu_si256(reinterpret_cast<const __m256i*>(p));
+    return _mm256_maskload_epi32(reinterpret_cast<const int*>(p), live);
+}
+
+VOREL_AVX2_INLINE void store32(uint8_t* p, int n, __m256i old, __m256i v, __m256i mask) {
+    if (n == 8) _mm256_storeu_si256(reinterpret_cast<__m256i*>(p), _mm256_blendv_epi8(old, v, mask));
+    else _mm256_maskstore_epi32(reinterpret_cast<int*>(p), mask, v);
+}
+
+// ---- depth ---------------------------------------------------------------------------------------
+
+// clamp(z0 + l1 dz1 + l2 dz2, 0, 1) x zMax + 0.5, truncated, for four lanes.
+VOREL_AVX2_INLINE __m256d depthHalf(const TriangleSetup& t, __m128 l1, __m128 l2, double zMax) {
+    __m256d z = _mm256_add_pd(_mm256_set1_pd(t.z0), _mm256_mul_pd(_mm256_cvtps_pd(l1), _mm256_set1_pd(t.dz1)));
+    z = _mm256_add_pd(z, _mm256_mul_pd(_mm256_cvtps_pd(l2), _mm256_set1_pd(t.dz2)));
+    z = _mm256_min_pd(_mm256_max_pd(z, _mm256_setzero_pd()), _mm256_set1_pd(1.0));
+    return _mm256_floor_pd(_mm256_add_pd(_mm256_mul_pd(z, _mm256_set1_pd(zMax)), _mm256_set1_pd(0.5)));
+}
+
+template <DepthFormat D>
+VOREL_AVX2_INLINE __m256i depthValues(const TriangleSetup& t, __m256 l1, __m256 l2) {
+    constexpr double zMax = D == DepthFormat::Z16 ? 65535.0 : 4294967295.0;
+    __m256d lo = depthHalf(t, _mm256_castps256_ps128(l1), _mm256_castps256_ps128(l2), zMax);
+    __m256d hi = depthHalf(t, _mm256_extractf128_ps(l1, 1), _mm256_extractf128_ps(l2, 1), zMax);
+    if constexpr (D == DepthFormat::Z16) return joinHalves(_mm256_cvttpd_epi32(lo), _mm256_cvttpd_epi32(hi));
+    // Values up to 2^32 - 1: shift into the signed range, convert exactly, shift back.
+    const __m256d half = _mm256_set1_pd(2147483648.0);
+    __m256i v = joinHalves(_mm256_cvttpd_epi32(_mm256_sub_pd(lo, half)), _mm256_cvttpd_epi32(_mm256_sub_pd(hi, half)));
+    return _mm256_xor_si256(v, _mm256_set1_epi32(int(0x80000000u)));
+}
+
+// ---- texture -------------------------------------------------------------------------------------
+
+// t - floor(t), 0 for infinities and NaN.
+VOREL_AVX2_INLINE __m256 wrapCoordinate(__m256 t) {
+    __m256 finite = _mm256_cmp_ps(_mm256_sub_ps(t, t), _mm256_setzero_ps(), _CMP_EQ_OQ);
+    return _mm256_and_ps(_mm256_sub_ps(t, _mm256_floor_ps(t)), finite);
+}
+
+// An index in [-1, size] brought into [0, size).
+VOREL_AVX2_INLINE __m256i wrapIndex(__m256i i, __m256i size) {
+    __m256i below = _mm256_cmpgt_epi32(_mm256_setzero_si256(), i);
+    __m256i above = _mm256_cmpgt_epi32(i, _mm256_sub_epi32(size, _mm256_set1_epi32(1)));
+    i = _mm256_add_epi32(i, _mm256_and_si256(below, size));
+    return _mm256_sub_epi32(i, _mm256_and_si256(above, size));
+}
+
+struct TextureView {
+    const int* base;
+    __m256i width, height, pitch, alphaFill;
+    __m256 widthF, heightF;
+};
+
+VOREL_AVX2_INLINE __m256i fetch(const TextureView& tv, __m256i ix, __m256i iy) {
+    __m256i offset = _mm256_add_epi32(_mm256_mullo_epi32(iy, tv.pitch), _mm256_slli_epi32(ix, 2));
+    return _mm256_or_si256(_mm256_i32gather_epi32(tv.base, offset, 1), tv.alphaFill);
+}
+
+VOREL_AVX2_INLINE __m256 channel(__m256i c, int shift) {
+    __m256i v = _mm256_and_si256(_mm256_srli_epi32(c, shift), _mm256_set1_epi32(0xFF));
+    return _mm256_mul_ps(_mm256_cvtepi32_ps(v), _mm256_set1_ps(1.0f / 255.0f));
+}
+
+struct Texel8 {
+    __m256 c[4];  // r, g, b, a
+};
+
+VOREL_AVX2_INLINE Texel8 samplePoint(const TextureView& tv, __m256 u, __m256 v) {
+    __m256i ix = _mm256_cvttps_epi32(_mm256_floor_ps(_mm256_mul_ps(wrapCoordinate(u), tv.widthF)));
+    __m256i iy = _mm256_cvttps_epi32(_mm256_floor_ps(_mm256_mul_ps(wrapCoordinate(v), tv.heightF)));
+    __m256i c = fetch(tv, wrapIndex(ix, tv.width), wrapIndex(iy, tv.height));
+    return {{channel(c, 16), channel(c, 8), channel(c, 0), channel(c, 24)}};
+}
+
+VOREL_AVX2_INLINE __m256 lerp(__m256 a, __m256 b, __m256 f) { return _mm256_add_ps(a, _mm256_mul_ps(_mm256_sub_ps(b, a), f)); }
+
+VOREL_AVX2_INLINE Texel8 sampleBilinear(const TextureView& tv, __m256 u, __m256 v) {
+    const __m256 half = _mm256_set1_ps(0.5f);
+    __m256 x = _mm256_sub_ps(_mm256_mul_ps(wrapCoordinate(u), tv.widthF), half);
+    __m256 y = _mm256_sub_ps(_mm256_mul_ps(wrapCoordinate(v), tv.heightF), half);
+    __m256 fx0 = _mm256_floor_ps(x), fy0 = _mm256_floor_ps(y);
+    __m256 fx = _mm256_sub_ps(x, fx0), fy = _mm256_sub_ps(y, fy0);
+    __m256i x0 = _mm256_cvttps_epi32(fx0), y0 = _mm256_cvttps_epi32(fy0);
+    const __m256i one = _mm256_set1_epi32(1);
+    __m256i x1 = wrapIndex(_mm256_add_epi32(x0, one), tv.width), y1 = wrapIndex(_mm256_add_epi32(y0, one), tv.height);
+    x0 = wrapIndex(x0, tv.width);
+    y0 = wrapIndex(y0, tv.height);
+    __m256i c00 = fetch(tv, x0, y0), c10 = fetch(tv, x1, y0), c01 = fetch(tv, x0, y1), c11 = fetch(tv, x1, y1);
+    static constexpr int kShift[4] = {16, 8, 0, 24};
+    Texel8 out;
+    for (int i = 0; i < 4; ++i) {
+        __m256 top = lerp(channel(c00, kShift[i]), channel(c10, kShift[i]), fx);
+        __m256 bottom = lerp(channel(c01, kShift[i]), channel(c11, kShift[i]), fx);
+        out.c[i] = lerp(top, bottom, fy);
+    }
+    return out;
+}
+
+// ---- colour --------------------------------------------------------------------------------------
+
+VOREL_AVX2_INLINE __m256 pick(StageOperand op, __m256 texel, __m256 diffuse) {
+    switch (op) {
+        case StageOperand::One: return _mm256_set1_ps(1.0f);
+        case StageOperand::Texture: return texel;
+        case StageOperand::TextureTimesDiffuse: return _mm256_mul_ps(texel, diffuse);
+        default: return diffuse;
+    }
+}
+
+struct Channels8 {
+    __m256i r, g, b, a;  // 0..255 per lane
+};
+
+VOREL_AVX2_INLINE __m256 attribute(const TriangleSetup& t, int i, __m256 l1, __m256 l2, __m256 w) {
+    return _mm256_mul_ps(plane(t.a0[i], t.da1[i], t.da2[i], l1, l2), w);
+}
+
+// Stage 0 and fog for eight pixels; alpha only when the target keeps it.
+template <TexelFilter T>
+VOREL_AVX2_INLINE Channels8 shadeGroup(const SpanState& s, const TriangleSetup& t, const TextureView& tv, __m256 l1,
+                                       __m256 l2) {
+    __m256 invW = plane(t.w0, t.dw1, t.dw2, l1, l2);
+    __m256 nonZero = _mm256_cmp_ps(invW, _mm256_setzero_ps(), _CMP_NEQ_UQ);
+    __m256 w = _mm256_and_ps(_mm256_div_ps(_mm256_set1_ps(1.0f), invW), nonZero);
+    Texel8 texel{{_mm256_set1_ps(1.0f), _mm256_set1_ps(1.0f), _mm256_set1_ps(1.0f), _mm256_set1_ps(1.0f)}};
+    if constexpr (T != TexelFilter::None) {
+        __m256 u = attribute(t, kU, l1, l2, w), v = attribute(t, kV, l1, l2, w);
+        texel = T == TexelFilter::Point ? samplePoint(tv, u, v) : sampleBilinear(tv, u, v);
+    }
+    bool needDiffuse = s.colorFrom == StageOperand::Diffuse || s.colorFrom == StageOperand::TextureTimesDiffuse;
+    __m256 c[3];
+    for (int i = 0; i < 3; ++i)
+        c[i] = pick(s.colorFrom, texel.c[i], needDiffuse ? attribute(t, kRed + i, l1, l2, w) : texel.c[i]);
+    if (s.fog) {
+        const __m256 one = _mm256_set1_ps(1.0f);
+        __m256 f = _mm256_min_ps(_mm256_max_ps(attribute(t, kFog, l1, l2, w), _mm256_setzero_ps()), one);
+        __m256 g = _mm256_sub_ps(one, f);
+        for (int i = 0; i < 3; ++i)
+            c[i] = _mm256_add_ps(_mm256_mul_ps(f, c[i]), _mm256_mul_ps(g, _mm256_set1_ps(s.fogColor[i])));
+    }
+    Channels8 out{to8(c[0]), to8(c[1]), to8(c[2]), _mm256_setzero_si256()};
+    if (s.targetAlpha) {
+        bool alphaDiffuse = s.alphaFrom == StageOperand::Diffuse || s.alphaFrom == StageOperand::TextureTimesDiffuse;
+        __m256 d = alphaDiffuse ? attribute(t, kAlpha, l1, l2, w) : texel.c[3];
+        out.a = to8(pick(s.alphaFrom, texel.c[3], d));
+    }
+    return out;
+}
+
+// ---- target writes -------------------------------------------------------------------------------
+
+VOREL_AVX2_INLINE void write8888(const SpanState& s, uint8_t* p, int n, __m256i live, __m256i mask,
+                                 const Channels8& c) {
+    __m256i src = _mm256_or_si256(_mm256_or_si256(_mm256_slli_epi32(c.a, 24), _mm256_slli_epi32(c.r, 16)),
+                                  _mm256_or_si256(_mm256_slli_epi32(c.g, 8), c.b));
+    __m256i old = load32(p, n, live);
+    if (s.additive) {
+        __m256i dst = s.targetAlpha ? old : _mm256_or_si256(old, _mm256_set1_epi32(int(0xFF000000u)));
+        src = _mm256_adds_epu8(src, dst);
+    }
+    if (!s.targetAlpha) src = _mm256_and_si256(src, _mm256_set1_epi32(0x00FFFFFF));
+    store32(p, n, old, src, mask);
+}
+
+VOREL_AVX2_INLINE __m256i widen5(__m256i v) { return _mm256_or_si256(_mm256_slli_epi32(v, 3), _mm256_srli_epi32(v, 2)); }
+VOREL_AVX2_INLINE __m256i widen6(__m256i v) { return _mm256_or_si256(_mm256_slli_epi32(v, 2), _mm256_srli_epi32(v, 4)); }
+
+// (v x top + threshold) / 255 for v <= 255 (exact for sums below 65535).
+VOREL_AVX2_INLINE __m256i quantize(__m256i v, int top, __m256i threshold) {
+    __m256i x = _mm256_add_epi32(_mm256_mullo_epi32(v, _mm256_set1_epi32(top)), threshold);
+    return _mm256_srli_epi32(_mm256_mullo_epi32(x, _mm256_set1_epi32(32897)), 23);
+}
+
+template <TargetFormat F>
+VOREL_AVX2_INLINE void write16(const SpanState& s, uint8_t* p, int n, __m256i mask, __m256i threshold, Channels8 c) {
+    constexpr bool k565 = F == TargetFormat::Rgb565;
+    if (s.additive) {
+        __m256i old = load16(p, n);
+        const __m256i five = _mm256_set1_epi32(0x1F);
+        __m256i dr = widen5(_mm256_and_si256(_mm256_srli_epi32(old, k565 ? 11 : 10), five));
+        __m256i dg = k565 ? widen6(_mm256_and_si256(_mm256_srli_epi32(old, 5), _mm256_set1_epi32(0x3F)))
+                          : widen5(_mm256_and_si256(_mm256_srli_epi32(old, 5), five));
+        __m256i db = widen5(_mm256_and_si256(old, five));
+        const __m256i full = _mm256_set1_epi32(255);
+        c.r = _mm256_min_epi32(_mm256_add_epi32(c.r, dr), full);
+        c.g = _mm256_min_epi32(_mm256_add_epi32(c.g, dg), full);
+        c.b = _mm256_min_epi32(_mm256_add_epi32(c.b, db), full);
+    }
+    __m256i r = quantize(c.r, 31, threshold);
+    __m256i g = quantize(c.g, k565 ? 63 : 31, threshold);
+    __m256i b = quantize(c.b, 31, threshold);
+    __m256i raw = _mm256_or_si256(_mm256_or_si256(_mm256_slli_epi32(r, k565 ? 11 : 10), _mm256_slli_epi32(g, 5)), b);
+    store16(p, n, raw, mask);
+}
+
+// ---- the span ------------------------------------------------------------------------------------
+
+VOREL_AVX2_INLINE TextureView textureView(const SpanState& s) {
+    TextureView tv;
+    tv.base = reinterpret_cast<const int*>(s.texels);
+    tv.width = _mm256_set1_epi32(s.texWidth);
+    tv.height = _mm256_set1_epi32(s.texHeight);
+    tv.pitch = _mm256_set1_epi32(int(s.texPitch));
+    tv.alphaFill = _mm256_set1_epi32(s.texAlpha ? 0 : int(0xFF000000u));
+    tv.widthF = _mm256_set1_ps(float(s.texWidth));
+    tv.heightF = _mm256_set1_ps(float(s.texHeight));
+    return tv;
+}
+
+VOREL_AVX2_INLINE __m256i ditherRow(const SpanState& s, int x0, int y) {
+    if (!s.dither) return _mm256_set1_epi32(127);
+    alignas(32) int v[8];
+    for (int i = 0; i < 8; ++i) v[i] = int(ditherThreshold(x0 + i, y));
+    return _mm256_load_si256(reinterpret_cast<const __m256i*>(v));
+}
+
+template <TargetFormat F, DepthFormat D, TexelFilter T>
+VOREL_AVX2 void shadeSpan(const SpanState& s, const TriangleSetup& t, TexelFilter, int y, int x0, int x1) {
+    const __m256d invArea = _mm256_set1_pd(t.invArea);
+    const __m256d lanesLo = _mm256_setr_pd(0, 1, 2, 3), lanesHi = _mm256_setr_pd(4, 5, 6, 7);
+    const double a1 = double(t.edge[1].a), a2 = double(t.edge[2].a);
+    // Edge values are integers below 2^53, so these sums stay exact in double.
+    const __m256d b1 = _mm256_set1_pd(double(edgeAt(t, 1, x0, y))), b2 = _mm256_set1_pd(double(edgeAt(t, 2, x0, y)));
+    __m256d e1lo = _mm256_add_pd(b1, _mm256_mul_pd(lanesLo, _mm256_set1_pd(a1)));
+    __m256d e1hi = _mm256_add_pd(b1, _mm256_mul_pd(lanesHi, _mm256_set1_pd(a1)));
+    __m256d e2lo = _mm256_add_pd(b2, _mm256_mul_pd(lanesLo, _mm256_set1_pd(a2)));
+    __m256d e2hi = _mm256_add_pd(b2, _mm256_mul_pd(lanesHi, _mm256_set1_pd(a2)));
+    const __m256d step1 = _mm256_set1_pd(8 * a1), step2 = _mm256_set1_pd(8 * a2);
+    const TextureView tv = textureView(s);
+    constexpr int bpp = F == TargetFormat::Argb8888 ? 4 : 2;
+    constexpr int zBytes = D == DepthFormat::Z16 ? 2 : 4;
+    uint8_t* colorRow = s.color + y * s.colorPitch;
+    uint8_t* zRow = D == DepthFormat::None ? nullptr : s.z + y * s.zPitch;
+    __m256i threshold = _mm256_setzero_si256();
+    if constexpr (F != TargetFormat::Argb8888) threshold = ditherRow(s, x0, y);  // x advances by 8: same phase
+    for (int x = x0; x <= x1; x += 8) {
+        int n = std::min(8, x1 - x + 1);
+        __m256 l1 = weights(e1lo, e1hi, invArea), l2 = weights(e2lo, e2hi, invArea);
+        e1lo = _mm256_add_pd(e1lo, step1), e1hi = _mm256_add_pd(e1hi, step1);
+        e2lo = _mm256_add_pd(e2lo, step2), e2hi = _mm256_add_pd(e2hi, step2);
+        __m256i live = liveLanes(n), mask = live;
+        if constexpr (D != DepthFormat::None) {
+            uint8_t* zp = zRow + x * zBytes;
+            __m256i z = depthValues<D>(t, l1, l2);
+            __m256i stored = D == DepthFormat::Z16 ? load16(zp, n) : load32(zp, n, live);
+            mask = _mm256_andnot_si256(greaterUnsigned(z, stored), live);
+            if (_mm256_testz_si256(mask, mask)) continue;
+            if (s.zWrite) {
+                if constexpr (D == DepthFormat::Z16) store16(zp, n, z, mask);
+                else store32(zp, n, stored, z, mask);
+            }
+        }
+        Channels8 c = shadeGroup<T>(s, t, tv, l1, l2);
+        if constexpr (F == TargetFormat::Argb8888) write8888(s, colorRow + x * bpp, n, live, mask, c);
+        else write16<F>(s, colorRow + x * bpp, n, mask, threshold, c);
+    }
+}
+
+template <TargetFormat F, DepthFormat D>
+SpanShader forFilter(TexelFilter f) {
+    switch (f) {
+        case TexelFilter::Point: return shadeSpan<F, D, TexelFilter::Point>;
+        case TexelFilter::Bilinear: return shadeSpan<F, D, TexelFilter::Bilinear>;
+        default: return shadeSpan<F, D, TexelFilter::None>;
+    }
+}
+
+template <TargetFormat F>
+SpanShader forDepth(DepthFormat d, TexelFilter f) {
+    switch (d) {
+        case DepthFormat::Z16: return forFilter<F, DepthFormat::Z16>(f);
+        case DepthFormat::Z32: return forFilter<F, DepthFormat::Z32>(f);
+        default: return forFilter<F, DepthFormat::None>(f);
+    }
+}
+
+}  // namespace
+
+SpanShader avx2SpanShader(const SpanState& s, TexelFilter f) {
+    switch (s.format) {
+        case TargetFormat::Rgb565: return forDepth<TargetFormat::Rgb565>(s.depth, f);
+        case TargetFormat::Rgb555: return forDepth<TargetFormat::Rgb555>(s.depth, f);
+        default: return forDepth<TargetFormat::Argb8888>(s.depth, f);
+    }
+}
+
+}  // namespace platform::d3d
+
+#else
+
+namespace platform::d3d {
+SpanShader avx2SpanShader(const SpanState&, TexelFilter) { return nullptr; }
+}  // namespace platform::d3d
+
+#endif

@@ -1,0 +1,172 @@
+// Span shading, portable: one pixel at a time, the reference's arithmetic on a span.
+#include <algorithm>
+#include <cmath>
+#include <cstring>
+
+#include "platform/d3d/pixel_format.h"
+#include "platform/d3d/raster_options.h"
+#include "platform/d3d/span_shader.h"
+#include "platform/d3d/span_walk.h"
+
+namespace platform::d3d {
+
+namespace {
+
+constexpr float kInv255 = 1.0f / 255.0f;
+
+uint32_t to8(float v) { return static_cast<uint32_t>(std::clamp(v, 0.0f, 1.0f) * 255.0f + 0.5f); }
+
+uint32_t fetch(const SpanState& s, int ix, int iy) {
+    // Wrapped indices reach at most one period outside: [-1, size].
+    if (ix < 0) ix += s.texWidth;
+    else if (ix >= s.texWidth) ix -= s.texWidth;
+    if (iy < 0) iy += s.texHeight;
+    else if (iy >= s.texHeight) iy -= s.texHeight;
+    uint32_t c;
+    std::memcpy(&c, s.texels + iy * s.texPitch + ix * 4, 4);
+    return s.texAlpha ? c : c | 0xFF000000u;
+}
+
+float wrapCoordinate(float t) { return std::isfinite(t) ? t - std::floor(t) : 0.0f; }
+
+float channel(uint32_t c, int shift) { return float((c >> shift) & 0xFF) * kInv255; }
+
+struct Rgba {
+    float c[4];  // r, g, b, a
+};
+
+Rgba sample(const SpanState& s, TexelFilter f, float u, float v) {
+    static constexpr int kShift[4] = {16, 8, 0, 24};
+    float x = wrapCoordinate(u) * float(s.texWidth);
+    float y = wrapCoordinate(v) * float(s.texHeight);
+    Rgba out;
+    if (f == TexelFilter::Point) {
+        uint32_t c = fetch(s, int(std::floor(x)), int(std::floor(y)));
+        for (int i = 0; i < 4; ++i) out.c[i] = channel(c, kShift[i]);
+        return out;
+    }
+    x -= 0.5f;
+    y -= 0.5f;
+    float fx0 = std::floor(x), fy0 = std::floor(y);
+    int x0 = int(fx0), y0 = int(fy0);
+    float fx = x - fx0, fy = y - fy0;
+    uint32_t c00 = fetch(s, x0, y0), c10 = fetch(s, x0 + 1, y0);
+    uint32_t c01 = fetch(s, x0, y0 + 1), c11 = fetch(s, x0 + 1, y0 + 1);
+    for (int i = 0; i < 4; ++i) {
+        float a = channel(c00, kShift[i]), b = channel(c10, kShift[i]);
+        float c = channel(c01, kShift[i]), d = channel(c11, kShift[i]);
+        float top = a + (b - a) * fx;
+        float bottom = c + (d - c) * fx;
+        out.c[i] = top + (bottom - top) * fy;
+    }
+    return out;
+}
+
+float pick(StageOperand op, float texel, float diffuse) {
+    switch (op) {
+        case StageOperand::One: return 1.0f;
+        case StageOperand::Texture: return texel;
+        case StageOperand::TextureTimesDiffuse: return texel * diffuse;
+        default: return diffuse;
+    }
+}
+
+// The stage-0 colour and fog of one pixel as 0xAARRGGBB.
+uint32_t shade(const SpanState& s, const TriangleSetup& t, TexelFilter f, float l1, float l2) {
+    float invW = t.w0 + l1 * t.dw1 + l2 * t.dw2;
+    float w = invW != 0.0f ? 1.0f / invW : 0.0f;
+    auto attr = [&](int i) { return (t.a0[i] + l1 * t.da1[i] + l2 * t.da2[i]) * w; };
+    Rgba texel{{1, 1, 1, 1}};
+    if (f != TexelFilter::None) texel = sample(s, f, attr(kU), attr(kV));
+    float c[4];
+    for (int i = 0; i < 3; ++i) c[i] = pick(s.colorFrom, texel.c[i], attr(kRed + i));
+    c[3] = pick(s.alphaFrom, texel.c[3], attr(kAlpha));
+    if (s.fog) {
+        float fog = std::clamp(attr(kFog), 0.0f, 1.0f);
+        for (int i = 0; i < 3; ++i) c[i] = fog * c[i] + (1.0f - fog) * s.fogColor[i];
+    }
+    return (to8(c[3]) << 24) | (to8(c[0]) << 16) | (to8(c[1]) << 8) | to8(c[2]);
+}
+
+uint32_t saturatingAdd(uint32_t a, uint32_t b) {
+    uint32_t out = 0;
+    for (int shift = 0; shift < 32; shift += 8)
+        out |= std::min<uint32_t>(((a >> shift) & 0xFF) + ((b >> shift) & 0xFF), 255u) << shift;
+    return out;
+}
+
+uint32_t widen5(uint32_t v) { return (v << 3) | (v >> 2); }
+uint32_t widen6(uint32_t v) { return (v << 2) | (v >> 4); }
+
+void write16(const SpanState& s, uint8_t* pixel, uint32_t argb, int x, int y) {
+    uint16_t old;
+    std::memcpy(&old, pixel, 2);
+    bool is565 = s.format == TargetFormat::Rgb565;
+    if (s.additive) {
+        uint32_t dst = is565 ? (widen5(old >> 11) << 16) | (widen6((old >> 5) & 0x3F) << 8) | widen5(old & 0x1F)
+                             : (widen5((old >> 10) & 0x1F) << 16) | (widen5((old >> 5) & 0x1F) << 8) |
+                                   widen5(old & 0x1F);
+        argb = saturatingAdd(argb, dst | 0xFF000000u);
+    }
+    uint32_t threshold = s.dither ? ditherThreshold(x, y) : 127u;
+    uint32_t r = quantizeChannel((argb >> 16) & 0xFF, 5, threshold);
+    uint32_t g = quantizeChannel((argb >> 8) & 0xFF, is565 ? 6 : 5, threshold);
+    uint32_t b = quantizeChannel(argb & 0xFF, 5, threshold);
+    auto raw = uint16_t(is565 ? (r << 11) | (g << 5) | b : (r << 10) | (g << 5) | b);
+    std::memcpy(pixel, &raw, 2);
+}
+
+void write32(const SpanState& s, uint8_t* pixel, uint32_t argb) {
+    uint32_t old;
+    std::memcpy(&old, pixel, 4);
+    if (s.additive) argb = saturatingAdd(argb, s.targetAlpha ? old : old | 0xFF000000u);
+    if (!s.targetAlpha) argb &= 0x00FFFFFFu;
+    std::memcpy(pixel, &argb, 4);
+}
+
+// Depth test (less-or-equal) and write; false when the pixel is hidden.
+bool depthPasses(const SpanState& s, const TriangleSetup& t, float l1, float l2, int x, int y) {
+    double zMax = s.depth == DepthFormat::Z16 ? 65535.0 : 4294967295.0;
+    double z = std::clamp(t.z0 + l1 * t.dz1 + l2 * t.dz2, 0.0, 1.0);
+    auto value = static_cast<uint32_t>(z * zMax + 0.5);
+    uint8_t* p = s.z + y * s.zPitch;
+    if (s.depth == DepthFormat::Z16) {
+        uint16_t stored;
+        std::memcpy(&stored, p + 2 * x, 2);
+        if (value > stored) return false;
+        auto v16 = uint16_t(value);
+        if (s.zWrite) std::memcpy(p + 2 * x, &v16, 2);
+    } else {
+        uint32_t stored;
+        std::memcpy(&stored, p + 4 * x, 4);
+        if (value > stored) return false;
+        if (s.zWrite) std::memcpy(p + 4 * x, &value, 4);
+    }
+    return true;
+}
+
+}  // namespace
+
+void shadeSpanPortable(const SpanState& s, const TriangleSetup& t, TexelFilter f, int y, int x0, int x1) {
+    int64_t w1 = edgeAt(t, 1, x0, y), w2 = edgeAt(t, 2, x0, y);
+    const int64_t step1 = t.edge[1].a, step2 = t.edge[2].a;
+    uint8_t* row = s.color + y * s.colorPitch;
+    for (int x = x0; x <= x1; ++x, w1 += step1, w2 += step2) {
+        float l1 = static_cast<float>(double(w1) * t.invArea);
+        float l2 = static_cast<float>(double(w2) * t.invArea);
+        // The depth is written before the colour, as the reference does it after: nothing in
+        // between can discard the pixel.
+        if (s.depth != DepthFormat::None && !depthPasses(s, t, l1, l2, x, y)) continue;
+        uint32_t argb = shade(s, t, f, l1, l2);
+        if (s.format == TargetFormat::Argb8888) write32(s, row + 4 * x, argb);
+        else write16(s, row + 2 * x, argb, x, y);
+    }
+}
+
+SpanShader spanShader(const SpanState& state, TexelFilter filter, bool simd) {
+    if (simd && haveAvx2())
+        if (SpanShader fast = avx2SpanShader(state, filter)) return fast;
+    return shadeSpanPortable;
+}
+
+}  // namespace platform::d3d

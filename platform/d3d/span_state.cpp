@@ -1,0 +1,110 @@
+// The span routines' state: which pipeline states they cover and how those resolve.
+#include "platform/d3d/span_state.h"
+
+namespace platform::d3d {
+
+namespace {
+
+bool isChannel(const ChannelMask& c, uint32_t mask) { return c.mask == mask; }
+
+// 0xAARRGGBB or 0x00RRGGBB memory order; alpha present or not.
+bool isArgb8888(const PixelLayout& l, bool* alpha) {
+    if (l.bytesPerPixel != 4) return false;
+    if (!isChannel(l.r, 0x00FF0000u) || !isChannel(l.g, 0x0000FF00u) || !isChannel(l.b, 0x000000FFu)) return false;
+    if (l.a.bits != 0 && !isChannel(l.a, 0xFF000000u)) return false;
+    *alpha = l.a.bits != 0;
+    return true;
+}
+
+bool targetFormat(const PixelLayout& l, TargetFormat* format, bool* alpha) {
+    *alpha = false;
+    if (isArgb8888(l, alpha)) {
+        *format = TargetFormat::Argb8888;
+        return true;
+    }
+    if (l.bytesPerPixel != 2 || l.a.bits != 0) return false;
+    if (isChannel(l.r, 0xF800u) && isChannel(l.g, 0x07E0u) && isChannel(l.b, 0x001Fu)) {
+        *format = TargetFormat::Rgb565;
+        return true;
+    }
+    if (isChannel(l.r, 0x7C00u) && isChannel(l.g, 0x03E0u) && isChannel(l.b, 0x001Fu)) {
+        *format = TargetFormat::Rgb555;
+        return true;
+    }
+    return false;
+}
+
+bool depthFormat(const PixelPipeline& p, SpanState* s) {
+    if (!p.depth) return true;  // no depth test, no depth write
+    if (p.depthFunc != D3DCMP_LESSEQUAL) return false;
+    const DepthLayout& d = p.depth->depthLayout();
+    if (d.zShift != 0 || d.stencilMask != 0) return false;
+    if (d.bytesPerPixel == 2 && d.zMask == 0xFFFFu) s->depth = DepthFormat::Z16;
+    else if (d.bytesPerPixel == 4 && d.zMask == 0xFFFFFFFFu) s->depth = DepthFormat::Z32;
+    else return false;
+    s->z = p.depth->bits();
+    s->zPitch = p.depth->pitch();
+    s->zWrite = p.depthWrite;
+    return true;
+}
+
+bool wrapped(const SamplerState& s) { return s.addressU == D3DTADDRESS_WRAP && s.addressV == D3DTADDRESS_WRAP; }
+
+bool texture(const PixelPipeline& p, SpanState* s) {
+    if (!p.texture) return true;
+    bool alpha = false;
+    if (!isArgb8888(p.texture->layout(), &alpha)) return false;
+    if (!wrapped(p.magnify) || !wrapped(p.minify)) return false;
+    s->texels = p.texture->bits();
+    s->texPitch = p.texture->pitch();
+    s->texWidth = p.texture->width();
+    s->texHeight = p.texture->height();
+    s->texAlpha = alpha;
+    s->magnify = p.magnify.linear ? TexelFilter::Bilinear : TexelFilter::Point;
+    s->minify = p.minify.linear ? TexelFilter::Bilinear : TexelFilter::Point;
+    return true;
+}
+
+bool isTexture(DWORD arg) { return (arg & 0xF) == D3DTA_TEXTURE; }
+
+// One stage-0 operation on texture/diffuse arguments; false for operations not covered.
+bool operand(DWORD op, DWORD arg1, DWORD arg2, bool textured, StageOperand* out) {
+    StageOperand texture = textured ? StageOperand::Texture : StageOperand::One;
+    switch (op) {
+        case D3DTOP_DISABLE: *out = StageOperand::Diffuse; return true;
+        case D3DTOP_SELECTARG1: *out = isTexture(arg1) ? texture : StageOperand::Diffuse; return true;
+        case D3DTOP_SELECTARG2: *out = isTexture(arg2) ? texture : StageOperand::Diffuse; return true;
+        case D3DTOP_MODULATE:
+            if (isTexture(arg1) == isTexture(arg2)) return false;
+            // White times diffuse is the diffuse colour, bit for bit.
+            *out = textured ? StageOperand::TextureTimesDiffuse : StageOperand::Diffuse;
+            return true;
+        default: return false;
+    }
+}
+
+}  // namespace
+
+bool makeSpanState(const PixelPipeline& p, SpanState* out) {
+    SpanState s;
+    if (!p.color || (p.alphaTest && p.alphaFunc != D3DCMP_ALWAYS) || p.colorKey) return false;
+    if (p.fog.enabled && p.fog.perPixel) return false;
+    if (p.blend && !(p.srcBlend == D3DBLEND_ONE && (p.dstBlend == D3DBLEND_ONE || p.dstBlend == D3DBLEND_ZERO)))
+        return false;
+    if (!targetFormat(p.color->layout(), &s.format, &s.targetAlpha)) return false;
+    if (!depthFormat(p, &s) || !texture(p, &s)) return false;
+    bool textured = s.texels != nullptr;
+    if (!operand(p.colorOp, p.colorArg1, p.colorArg2, textured, &s.colorFrom)) return false;
+    if (p.colorOp == D3DTOP_DISABLE) s.alphaFrom = StageOperand::Diffuse;
+    else if (!operand(p.alphaOp, p.alphaArg1, p.alphaArg2, textured, &s.alphaFrom)) return false;
+    s.color = p.color->bits();
+    s.colorPitch = p.color->pitch();
+    s.fog = p.fog.enabled;
+    for (int i = 0; i < 3; ++i) s.fogColor[i] = p.fog.color[i];
+    s.additive = p.blend && p.dstBlend == D3DBLEND_ONE;
+    s.dither = p.dither && s.format != TargetFormat::Argb8888;
+    *out = s;
+    return true;
+}
+
+}  // namespace platform::d3d

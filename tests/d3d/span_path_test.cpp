@@ -1,0 +1,361 @@
+// The span path against the reference pipeline: the same draw calls rendered on both must leave
+// the same bytes in the colour and depth buffers, for every target and depth format, with and
+// without texture, fog, blending and z-writes, on one thread and on several.
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <functional>
+#include <random>
+#include <string>
+#include <vector>
+
+#include "platform/d3d/memory_surface.h"
+#include "platform/d3d/raster_options.h"
+#include "platform/d3d/span_state.h"
+#include "platform/d3d/surface_lock.h"
+#include "platform/d3d/standard_formats.h"
+#include "tools/vorel_bench/synthetic_scene.h"
+
+using namespace platform::d3d;
+
+namespace {
+
+// Restores the automatic path and the thread count when a test ends.
+struct PathGuard {
+    int threads = rasterThreads();
+    ~PathGuard() {
+        setRasterPath(RasterPath::Automatic);
+        setRasterThreads(threads);
+    }
+};
+
+struct Formats {
+    const char* name;
+    DDPIXELFORMAT color;
+    bool withZ;
+    DDPIXELFORMAT z;
+};
+
+std::vector<Formats> allFormats() {
+    return {{"x8r8g8b8+z32", formatX8R8G8B8(), true, formatZ32()},
+            {"a8r8g8b8+z16", formatA8R8G8B8(), true, formatZ16()},
+            {"r5g6b5+z16", formatR5G6B5(), true, formatZ16()},
+            {"x1r5g5b5+z32", rgbFormat(16, 0, 0x7C00, 0x03E0, 0x001F), true, formatZ32()},
+            {"r5g6b5 without z", formatR5G6B5(), false, formatZ16()},
+            {"x8r8g8b8+z24s8 (reference only)", formatX8R8G8B8(), true, formatZ24S8()}};
+}
+
+// What a render left behind: colour and depth bytes.
+struct Result {
+    std::vector<uint8_t> color, depth;
+    int pitch = 0, bytesPerPixel = 0;
+};
+
+using Scene = std::function<void(IDirect3DDevice7*)>;
+
+Result render(const Formats& f, int width, int height, const Scene& scene) {
+    MemorySurface* target = createMemorySurface(DWORD(width), DWORD(height), f.color, DDSCAPS_3DDEVICE);
+    MemorySurface* z = nullptr;
+    if (f.withZ) {
+        z = createMemorySurface(DWORD(width), DWORD(height), f.z, DDSCAPS_ZBUFFER);
+        target->AddAttachedSurface(z);
+    }
+    IDirect3D7* d3d = nullptr;
+    IDirect3DDevice7* device = nullptr;
+    EXPECT_EQ(CreateDirect3DForDirectDraw(nullptr, &d3d), S_OK);
+    EXPECT_EQ(d3d->CreateDevice(IID_IDirect3DRGBDevice, target, &device), D3D_OK);
+    device->Clear(0, nullptr, D3DCLEAR_TARGET | (z ? D3DCLEAR_ZBUFFER : 0), 0x00203040, 1.0f, 0);
+    EXPECT_EQ(device->BeginScene(), D3D_OK);
+    scene(device);
+    EXPECT_EQ(device->EndScene(), D3D_OK);
+    Result r;
+    r.pitch = target->pitch();
+    r.bytesPerPixel = int(f.color.dwRGBBitCount / 8);
+    r.color.assign(target->pixels(), target->pixels() + size_t(target->pitch()) * height);
+    if (z) r.depth.assign(z->pixels(), z->pixels() + size_t(z->pitch()) * height);
+    device->Release();
+    d3d->Release();
+    if (z) z->Release();
+    target->Release();
+    return r;
+}
+
+// Pixels whose stored colour differs.
+int differingPixels(const Result& a, const Result& b, int width, int height) {
+    int n = 0;
+    for (int y = 0; y < height; ++y)
+        for (int x = 0; x < width; ++x) {
+            size_t at = size_t(y) * a.pitch + size_t(x) * a.bytesPerPixel;
+            n += std::memcmp(&a.color[at], &b.color[at], size_t(a.bytesPerPixel)) != 0;
+        }
+    return n;
+}
+
+struct Variant {
+    RasterPath path;
+    int threads;
+    const char* name;
+};
+
+// Renders the scene on the reference and on each fast variant and expects identical buffers.
+// Returns how many triangles the span path drew over all variants.
+unsigned long long expectSameAsReference(const Formats& f, int width, int height, const Scene& scene,
+                                         const std::string& what) {
+    PathGuard guard;
+    setRasterPath(RasterPath::Reference);
+    setRasterThreads(1);
+    unsigned long long before = spanPathTriangles();
+    Result want = render(f, width, height, scene);
+    EXPECT_EQ(spanPathTriangles(), before) << "the reference path drew through the span path";
+    const Variant variants[] = {{RasterPath::Portable, 1, "portable"},
+                                {RasterPath::Automatic, 1, "simd, 1 thread"},
+                                {RasterPath::Automatic, 2, "simd, 2 threads"},
+                                {RasterPath::Automatic, 3, "simd, 3 threads"}};
+    for (const Variant& v : variants) {
+        setRasterPath(v.path);
+        setRasterThreads(v.threads);
+        Result got = render(f, width, height, scene);
+        EXPECT_EQ(differingPixels(want, got, width, height), 0) << what << ", " << f.name << ", " << v.name;
+        EXPECT_TRUE(want.depth == got.depth) << "depth buffer differs: " << what << ", " << f.name << ", " << v.name;
+    }
+    return spanPathTriangles() - before;
+}
+
+// ---- scenes --------------------------------------------------------------------------------------
+
+D3DMATRIX identity() {
+    D3DMATRIX m{};
+    m.m[0][0] = m.m[1][1] = m.m[2][2] = m.m[3][3] = 1;
+    return m;
+}
+
+MemorySurface* randomTexture(std::mt19937& rng, int width, int height, const DDPIXELFORMAT& format) {
+    MemorySurface* t = createMemorySurface(DWORD(width), DWORD(height), format, DDSCAPS_TEXTURE);
+    for (int y = 0; y < height; ++y)
+        for (int x = 0; x < width; ++x) {
+            uint32_t v = rng();
+            std::memcpy(t->pixels() + y * t->pitch() + x * 4, &v, 4);
+        }
+    return t;
+}
+
+struct RandomSceneOptions {
+    bool fog = true, blend = true, texture = true;
+};
+
+// Triangles of every kind: ordinary, huge (far past the screen edges), tiny (under a pixel) and
+// crossing the near plane; lit by a directional and a point light; random states per call.
+class RandomScene {
+public:
+    RandomScene(uint32_t seed, RandomSceneOptions options) : rng_(seed), options_(options) {
+        std::uniform_int_distribution<int> size(1, 70);
+        int w = size(rng_), h = size(rng_);
+        texture_ = randomTexture(rng_, w, h, rng_() % 2 ? formatA8R8G8B8() : formatX8R8G8B8());
+    }
+    ~RandomScene() { texture_->Release(); }
+
+    void operator()(IDirect3DDevice7* d) {
+        std::mt19937 rng = rng_;  // every render draws the same calls
+        D3DMATRIX world = identity(), view = identity();
+        D3DMATRIX projection = bench::perspectiveFov(1.0f, 0.75f, 1.0f, 100.0f);
+        d->SetTransform(D3DTRANSFORMSTATE_WORLD, &world);
+        d->SetTransform(D3DTRANSFORMSTATE_VIEW, &view);
+        d->SetTransform(D3DTRANSFORMSTATE_PROJECTION, &projection);
+        setLights(d);
+        for (int call = 0; call < 14; ++call) {
+            setStates(d, rng);
+            std::vector<D3DVERTEX> v = triangles(rng);
+            d->DrawPrimitive(D3DPT_TRIANGLELIST, D3DFVF_VERTEX, v.data(), DWORD(v.size()), 0);
+        }
+        d->SetTexture(0, nullptr);
+    }
+
+private:
+    static float in(std::mt19937& rng, float lo, float hi) {
+        return std::uniform_real_distribution<float>(lo, hi)(rng);
+    }
+
+    void setLights(IDirect3DDevice7* d) {
+        D3DMATERIAL7 m{};
+        m.diffuse = {0.9f, 0.8f, 0.7f, 0.6f};
+        m.ambient = {0.3f, 0.3f, 0.3f, 1};
+        m.emissive = {0.05f, 0.1f, 0.0f, 0};
+        d->SetMaterial(&m);
+        D3DLIGHT7 sun{};
+        sun.dltType = D3DLIGHT_DIRECTIONAL;
+        sun.dcvDiffuse = {0.8f, 0.9f, 1.0f, 1};
+        sun.dvDirection = {0.3f, -0.5f, 1.0f};
+        D3DLIGHT7 lamp{};
+        lamp.dltType = D3DLIGHT_POINT;
+        lamp.dcvDiffuse = {1.0f, 0.5f, 0.2f, 1};
+        lamp.dvPosition = {5, 5, 20};
+        lamp.dvRange = 80;
+        lamp.dvAttenuation0 = 0.5f;
+        lamp.dvAttenuation1 = 0.02f;
+        d->SetLight(0, &sun);
+        d->SetLight(1, &lamp);
+        d->LightEnable(0, TRUE);
+        d->LightEnable(1, TRUE);
+        d->SetRenderState(D3DRENDERSTATE_AMBIENT, 0x30303030);
+    }
+
+    void setStates(IDirect3DDevice7* d, std::mt19937& rng) {
+        bool fog = options_.fog && rng() % 2;
+        d->SetRenderState(D3DRENDERSTATE_FOGENABLE, fog);
+        d->SetRenderState(D3DRENDERSTATE_FOGVERTEXMODE, D3DFOG_LINEAR);
+        d->SetRenderState(D3DRENDERSTATE_FOGCOLOR, rng() & 0xFFFFFF);
+        d->SetRenderState(D3DRENDERSTATE_FOGSTART, d3dFloatToState(in(rng, 0, 30)));
+        d->SetRenderState(D3DRENDERSTATE_FOGEND, d3dFloatToState(in(rng, 40, 90)));
+        bool blend = options_.blend && rng() % 2;
+        d->SetRenderState(D3DRENDERSTATE_ALPHABLENDENABLE, blend);
+        d->SetRenderState(D3DRENDERSTATE_SRCBLEND, D3DBLEND_ONE);
+        d->SetRenderState(D3DRENDERSTATE_DESTBLEND, rng() % 4 ? D3DBLEND_ONE : D3DBLEND_ZERO);
+        d->SetRenderState(D3DRENDERSTATE_ZWRITEENABLE, rng() % 3 != 0);
+        d->SetRenderState(D3DRENDERSTATE_DITHERENABLE, rng() % 2);
+        d->SetRenderState(D3DRENDERSTATE_CULLMODE, rng() % 2 ? D3DCULL_NONE : D3DCULL_CCW);
+        d->SetRenderState(D3DRENDERSTATE_SHADEMODE, rng() % 5 ? D3DSHADE_GOURAUD : D3DSHADE_FLAT);
+        d->SetTexture(0, options_.texture && rng() % 4 ? texture_ : nullptr);
+        d->SetTextureStageState(0, D3DTSS_MAGFILTER, rng() % 3 ? D3DTFG_LINEAR : D3DTFG_POINT);
+        d->SetTextureStageState(0, D3DTSS_MINFILTER, rng() % 3 ? D3DTFN_LINEAR : D3DTFN_POINT);
+        d->SetTextureStageState(0, D3DTSS_ALPHAOP, rng() % 2 ? D3DTOP_SELECTARG1 : D3DTOP_MODULATE);
+        d->SetTextureStageState(0, D3DTSS_ALPHAARG2, D3DTA_DIFFUSE);
+        static const DWORD kColorOps[] = {D3DTOP_MODULATE, D3DTOP_MODULATE, D3DTOP_SELECTARG1, D3DTOP_SELECTARG2};
+        d->SetTextureStageState(0, D3DTSS_COLOROP, kColorOps[rng() % 4]);
+        d->SetTextureStageState(0, D3DTSS_COLORARG2, D3DTA_DIFFUSE);
+    }
+
+    D3DVERTEX vertex(std::mt19937& rng, float x, float y, float z) {
+        D3DVECTOR n{in(rng, -1, 1), in(rng, -1, 1), in(rng, -1, 0.2f)};
+        return {x, y, z, n.x, n.y, n.z, in(rng, -3, 3), in(rng, -3, 3)};
+    }
+
+    std::vector<D3DVERTEX> triangles(std::mt19937& rng) {
+        std::vector<D3DVERTEX> out;
+        int count = 1 + int(rng() % 24);
+        for (int i = 0; i < count; ++i) {
+            int kind = int(rng() % 8);
+            float cz = in(rng, 2, 90), cx = in(rng, -0.7f, 0.7f) * cz, cy = in(rng, -0.6f, 0.6f) * cz;
+            float spread = kind == 0 ? 40 * cz : kind == 1 ? 0.004f * cz : 0.3f * cz;
+            for (int k = 0; k < 3; ++k) {
+                float z = kind == 2 ? in(rng, -20, 30) : cz + in(rng, -0.2f, 0.2f) * cz;  // kind 2 crosses z = 1
+                out.push_back(vertex(rng, cx + in(rng, -spread, spread), cy + in(rng, -spread, spread), z));
+            }
+        }
+        return out;
+    }
+
+    std::mt19937 rng_;
+    RandomSceneOptions options_;
+    MemorySurface* texture_;
+};
+
+TEST(SpanPath, RandomTrianglesMatchTheReferenceInEveryFormat) {
+    unsigned long long spans = 0;
+    for (const Formats& f : allFormats())
+        for (uint32_t seed = 1; seed <= 6; ++seed) {
+            RandomScene scene(seed, {});
+            spans += expectSameAsReference(f, 97, 61, std::ref(scene), "seed " + std::to_string(seed));
+        }
+    EXPECT_GT(spans, 1000u) << "the span path was hardly used";
+}
+
+TEST(SpanPath, PlainAndSingleFeatureStatesMatchTheReference) {
+    const RandomSceneOptions options[] = {{false, false, false}, {true, false, false}, {false, true, false},
+                                          {false, false, true}};
+    for (const RandomSceneOptions& o : options)
+        for (const Formats& f : allFormats()) {
+            RandomScene scene(42, o);
+            expectSameAsReference(f, 64, 48, std::ref(scene),
+                                  std::string("fog ") + (o.fog ? "on" : "off") + ", blend " + (o.blend ? "on" : "off") +
+                                      ", texture " + (o.texture ? "on" : "off"));
+        }
+}
+
+// An additive mesh of jittered quads in screen space: every pixel centre inside it is drawn by
+// exactly one triangle, so it holds the mesh colour once (twice would double it, a gap leaves
+// the background).
+TEST(SpanPath, SharedEdgesAreDrawnOnceWithoutGaps) {
+    PathGuard guard;
+    const int width = 120, height = 90, cells = 9;
+    std::mt19937 rng(5);
+    std::vector<D3DVECTOR> grid;
+    for (int j = 0; j <= cells; ++j)
+        for (int i = 0; i <= cells; ++i) {
+            bool border = i == 0 || j == 0 || i == cells || j == cells;
+            float jx = border ? 0 : std::uniform_real_distribution<float>(-3.3f, 3.3f)(rng);
+            float jy = border ? 0 : std::uniform_real_distribution<float>(-3.3f, 3.3f)(rng);
+            grid.push_back({10.25f + i * 10.0f + jx, 5.5f + j * 8.0f + jy, 0.5f});
+        }
+    auto at = [&](int i, int j) {
+        const D3DVECTOR& p = grid[size_t(j * (cells + 1) + i)];
+        return D3DVERTEX{p.x / (width / 2.0f) - 1, 1 - p.y / (height / 2.0f), p.z, 0, 0, -1, 0, 0};
+    };
+    std::vector<D3DVERTEX> mesh;
+    for (int j = 0; j < cells; ++j)
+        for (int i = 0; i < cells; ++i) {
+            mesh.insert(mesh.end(), {at(i, j), at(i + 1, j), at(i + 1, j + 1)});
+            mesh.insert(mesh.end(), {at(i, j), at(i + 1, j + 1), at(i, j + 1)});
+        }
+    Scene scene = [&](IDirect3DDevice7* d) {
+        D3DMATERIAL7 m{};
+        m.emissive = {16 / 255.0f, 32 / 255.0f, 48 / 255.0f, 1};
+        d->SetMaterial(&m);
+        d->SetRenderState(D3DRENDERSTATE_ALPHABLENDENABLE, TRUE);
+        d->SetRenderState(D3DRENDERSTATE_SRCBLEND, D3DBLEND_ONE);
+        d->SetRenderState(D3DRENDERSTATE_DESTBLEND, D3DBLEND_ONE);
+        d->SetRenderState(D3DRENDERSTATE_ZENABLE, FALSE);
+        d->DrawPrimitive(D3DPT_TRIANGLELIST, D3DFVF_VERTEX, mesh.data(), DWORD(mesh.size()), 0);
+    };
+    Formats f{"x8r8g8b8", formatX8R8G8B8(), false, formatZ32()};
+    expectSameAsReference(f, width, height, scene, "mesh");
+    setRasterThreads(2);
+    Result r = render(f, width, height, scene);
+    int wrong = 0;
+    for (int y = 6; y < 5 + cells * 8; ++y)  // centres strictly inside the outline
+        for (int x = 11; x < 10 + cells * 10; ++x) {
+            uint32_t v;
+            std::memcpy(&v, &r.color[size_t(y) * r.pitch + size_t(x) * 4], 4);
+            wrong += v != 0x00305070u;  // background 0x203040 plus the mesh colour 0x102030 once
+        }
+    EXPECT_EQ(wrong, 0);
+}
+
+// The benchmark's scenes, which the golden pictures show, in 32 and 16 bits.
+TEST(SpanPath, SyntheticScenesMatchTheReference) {
+    for (const char* name : {"inside", "outside"})
+        for (const Formats& f : {allFormats()[0], allFormats()[2]}) {
+            bench::SyntheticScene s;
+            ASSERT_TRUE(s.build(name));
+            Scene scene = [&](IDirect3DDevice7* d) {
+                s.applyStates(d);
+                s.render(d);
+            };
+            unsigned long long spans = expectSameAsReference(f, 160, 120, scene, name);
+            EXPECT_GT(spans, 0u) << name;
+        }
+}
+
+TEST(SpanPath, StatesOutsideItsCoverageAreLeftToTheReference) {
+    PixelPipeline p;
+    MemorySurface* target = createMemorySurface(8, 8, formatX8R8G8B8(), DDSCAPS_3DDEVICE);
+    {
+        SurfaceLock color(target, SurfaceLock::Kind::Color);
+        p.color = &color;
+        SpanState s;
+        EXPECT_TRUE(makeSpanState(p, &s));
+        auto refused = [&](const std::function<void(PixelPipeline&)>& change) {
+            PixelPipeline q = p;
+            change(q);
+            return !makeSpanState(q, &s);
+        };
+        EXPECT_TRUE(refused([](PixelPipeline& q) { q.alphaTest = true, q.alphaFunc = D3DCMP_GREATER; }));
+        EXPECT_TRUE(refused([](PixelPipeline& q) { q.fog.enabled = q.fog.perPixel = true; }));
+        EXPECT_TRUE(refused([](PixelPipeline& q) { q.blend = true, q.srcBlend = D3DBLEND_SRCALPHA; }));
+        EXPECT_TRUE(refused([](PixelPipeline& q) { q.colorOp = D3DTOP_MODULATE2X; }));
+        EXPECT_TRUE(refused([](PixelPipeline& q) { q.depthFunc = D3DCMP_LESS; }) == false)
+            << "without a depth surface the depth function does not matter";
+    }
+    target->Release();
+}
+
+}  // namespace

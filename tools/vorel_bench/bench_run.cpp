@@ -1,0 +1,103 @@
+// One benchmark run of our software device.
+#include "tools/vorel_bench/bench_run.h"
+
+#include <algorithm>
+#include <chrono>
+
+#include "platform/d3d/memory_surface.h"
+#include "platform/d3d/raster_options.h"
+#include "platform/d3d/scene_figures.h"
+#include "platform/d3d/standard_formats.h"
+#include "tools/vorel_bench/synthetic_scene.h"
+
+namespace bench {
+
+double medianOf(std::vector<double> v) {
+    if (v.empty()) return 0;
+    std::sort(v.begin(), v.end());
+    size_t n = v.size();
+    return n % 2 ? v[n / 2] : 0.5 * (v[n / 2 - 1] + v[n / 2]);
+}
+
+double RunResult::medianMs() const { return medianOf(frameMs); }
+
+double RunResult::percentileMs(double p) const {
+    if (frameMs.empty()) return 0;
+    std::vector<double> v = frameMs;
+    std::sort(v.begin(), v.end());
+    size_t i = std::min(v.size() - 1, size_t(p / 100.0 * double(v.size() - 1) + 0.5));
+    return v[i];
+}
+
+double RunResult::mpixPerSecond() const {
+    double total = 0;
+    for (double m : frameMs) total += m;
+    return total > 0 ? double(pixels) / (total * 1e3) : 0;
+}
+
+double RunResult::trianglesPerSecond() const {
+    double total = 0;
+    for (double m : frameMs) total += m;
+    return total > 0 ? double(triangles) / (total * 1e-3) : 0;
+}
+
+namespace {
+
+void readPicture(platform::d3d::MemorySurface* target, int width, int height, std::vector<uint8_t>* rgb) {
+    rgb->resize(size_t(width) * height * 3);
+    for (int y = 0; y < height; ++y) {
+        const uint8_t* row = target->pixels() + y * target->pitch();
+        for (int x = 0; x < width; ++x) {
+            uint8_t* o = &(*rgb)[(size_t(y) * width + x) * 3];
+            o[0] = row[4 * x + 2], o[1] = row[4 * x + 1], o[2] = row[4 * x];
+        }
+    }
+}
+
+}  // namespace
+
+bool runOurs(const std::string& name, int width, int height, int threads, int frames, RunResult* r) {
+    using namespace platform::d3d;
+    SyntheticScene scene;
+    if (!scene.build(name)) return false;
+    setRasterThreads(threads);
+    MemorySurface* target = createMemorySurface(DWORD(width), DWORD(height), formatX8R8G8B8(), DDSCAPS_3DDEVICE);
+    MemorySurface* z = createMemorySurface(DWORD(width), DWORD(height), formatZ32(), DDSCAPS_ZBUFFER);
+    target->AddAttachedSurface(z);
+    IDirect3D7* d3d = nullptr;
+    IDirect3DDevice7* device = nullptr;
+    CreateDirect3DForDirectDraw(nullptr, &d3d);
+    d3d->CreateDevice(IID_IDirect3DRGBDevice, target, &device);
+    scene.applyStates(device);
+    *r = RunResult{};
+    r->scene = name;
+    r->width = width, r->height = height, r->threads = rasterThreads();
+    RasterTimes before{};
+    for (int f = 0; f < frames + 2; ++f) {
+        if (f == 2) before = rasterTimes();
+        auto start = std::chrono::steady_clock::now();
+        device->Clear(0, nullptr, D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER, 0, 1.0f, 0);
+        device->BeginScene();
+        scene.render(device);
+        device->EndScene();
+        double ms = std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count();
+        if (f < 2) continue;  // warm-up
+        r->frameMs.push_back(ms);
+        SceneFigures figures;
+        lastSceneFigures(device, &figures);
+        r->pixels += figures.pixels;
+        r->triangles += figures.triangles;
+    }
+    RasterTimes after = rasterTimes();
+    r->vertexMs = double(after.vertexNs - before.vertexNs) * 1e-6 / frames;
+    r->setupMs = double(after.setupNs - before.setupNs) * 1e-6 / frames;
+    r->rasterMs = double(after.rasterNs - before.rasterNs) * 1e-6 / frames;
+    readPicture(target, width, height, &r->rgb);
+    device->Release();
+    d3d->Release();
+    z->Release();
+    target->Release();
+    return true;
+}
+
+}  // namespace bench

@@ -1,0 +1,35 @@
+// One benchmark run of our software device: a synthetic scene rendered for a number of frames into
+// a 32-bit target with a 32-bit z-buffer, timed frame by frame.
+//
+// A frame is Clear, BeginScene, the scene's draws and EndScene; the picture is then in memory
+// (the target is a system-memory surface), which is where llvmpipe's frames end too. Two warm-up
+// frames are not counted. Times are wall-clock milliseconds; the vertex/set-up/raster split comes
+// from the device's own counters (see platform/d3d/raster_options.h).
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace bench {
+
+struct RunResult {
+    std::string scene;
+    int width = 0, height = 0, threads = 1;
+    std::vector<double> frameMs;
+    uint64_t pixels = 0, triangles = 0;                // over the counted frames
+    double vertexMs = 0, setupMs = 0, rasterMs = 0;    // per frame
+    std::vector<uint8_t> rgb;                          // last picture, top row first
+
+    double medianMs() const;
+    double percentileMs(double p) const;
+    double mpixPerSecond() const;
+    double trianglesPerSecond() const;
+};
+
+// False for an unknown scene name.
+bool runOurs(const std::string& scene, int width, int height, int threads, int frames, RunResult* out);
+
+double medianOf(std::vector<double> values);
+
+}  // namespace bench
