@@ -12,6 +12,7 @@
 #include "platform/d3d/lighting.h"
 #include "platform/d3d/pixel_stage.h"
 #include "platform/d3d/raster_options.h"
+#include "platform/d3d/raster_workers.h"
 #include "platform/d3d/span_batch.h"
 #include "platform/d3d/transform.h"
 #include "platform/d3d/triangle_setup.h"
@@ -34,17 +35,26 @@ unsigned long long nanoseconds(Clock::duration d) {
     return static_cast<unsigned long long>(std::chrono::duration_cast<std::chrono::nanoseconds>(d).count());
 }
 
-// Fills the calling thread's vertex store (kept between calls, so large draws do not fault in
-// fresh pages every time) and returns it.
-const std::vector<ClipVertex>& processVertices(const DeviceState& state, const D3DVERTEX* in, uint32_t count) {
-    TransformSet t = makeTransformSet(state.world, state.view, state.projection);
-    bool lit = state.rs(D3DRENDERSTATE_LIGHTING) != 0;
+// Everything the vertex stage needs, worked out once per call.
+struct VertexContext {
+    TransformSet transforms;
+    bool lit;
     LightingSetup lighting;
-    if (lit) lighting = prepareLighting(state);
-    FogSetup fog = prepareFog(state);
-    thread_local std::vector<ClipVertex> out;
-    out.resize(count);
-    for (uint32_t i = 0; i < count; ++i) {
+    FogSetup fog;
+};
+
+VertexContext makeVertexContext(const DeviceState& state) {
+    VertexContext c;
+    c.transforms = makeTransformSet(state.world, state.view, state.projection);
+    c.lit = state.rs(D3DRENDERSTATE_LIGHTING) != 0;
+    if (c.lit) c.lighting = prepareLighting(state);
+    c.fog = prepareFog(state);
+    return c;
+}
+
+void processVertices(const VertexContext& c, const D3DVERTEX* in, ClipVertex* out, uint32_t begin, uint32_t end) {
+    const TransformSet& t = c.transforms;
+    for (uint32_t i = begin; i < end; ++i) {
         const D3DVERTEX& v = in[i];
         D3DVECTOR p{v.x, v.y, v.z};
         Vec4 clip = transformPoint(p, t.worldViewProjection);
@@ -54,16 +64,15 @@ const std::vector<ClipVertex>& processVertices(const DeviceState& state, const D
         o.y = clip.y;
         o.z = clip.z;
         o.w = clip.w;
-        if (lit) {
-            lightVertex(lighting, eye, transformNormal({v.nx, v.ny, v.nz}, t.normalMatrix), o.attr);
+        if (c.lit) {
+            lightVertex(c.lighting, eye, transformNormal({v.nx, v.ny, v.nz}, t.normalMatrix), o.attr);
         } else {
             o.attr[kRed] = o.attr[kGreen] = o.attr[kBlue] = o.attr[kAlpha] = 1.0f;
         }
-        o.attr[kFog] = vertexFog(fog, eye);
+        o.attr[kFog] = vertexFog(c.fog, eye);
         o.attr[kU] = v.tu;
         o.attr[kV] = v.tv;
     }
-    return out;
 }
 
 // What stays the same for every triangle of one call.
@@ -77,6 +86,14 @@ struct TriangleContext {
     PixelPipeline pixels;
     float textureWidth = 1, textureHeight = 1;
     SpanBatch* spans = nullptr;  // set: triangles go to the span path, drawn at the end of the call
+};
+
+// Where a set-up triangle goes: drawn by the reference pixel stage, or into part `part` of the
+// span batch.
+struct TriangleSink {
+    const TriangleContext& c;
+    int part;
+    DrawFigures* figures;
 };
 
 bool finite(const ClipVertex& v) {
@@ -94,8 +111,8 @@ bool minifies(const TriangleContext& c, const ScreenVertex& a, const ScreenVerte
     return texels > pixels;
 }
 
-void drawTriangle(const TriangleContext& c, const ClipVertex& a, const ClipVertex& b, const ClipVertex& d,
-                  DrawFigures* figures) {
+void drawTriangle(const TriangleSink& sink, const ClipVertex& a, const ClipVertex& b, const ClipVertex& d) {
+    const TriangleContext& c = sink.c;
     if (!finite(a) || !finite(b) || !finite(d)) return;
     ClipVertex poly[kMaxClipVertices] = {a, b, d};
     if (c.flat)
@@ -110,8 +127,8 @@ void drawTriangle(const TriangleContext& c, const ClipVertex& a, const ClipVerte
         TriangleSetup t;
         if (!setupTriangle(s[0], s[i], s[i + 1], c.cull, c.scissor, &t)) continue;
         bool minify = c.pixels.texture && minifies(c, s[0], s[i], s[i + 1]);
-        if (c.spans) c.spans->add(t, minify);
-        else figures->pixels += platform::d3d::drawTriangle(c.pixels, t, minify);
+        if (c.spans) c.spans->add(sink.part, t, minify);
+        else sink.figures->pixels += platform::d3d::drawTriangle(c.pixels, t, minify);
     }
 }
 
@@ -146,32 +163,62 @@ TriangleContext makeContext(const DeviceState& state, const DrawTargets& targets
 
 }  // namespace
 
+namespace {
+
+// Triangles [begin, end) of the call.
+void drawTriangles(const TriangleSink& sink, D3DPRIMITIVETYPE type, const ClipVertex* v, uint32_t begin,
+                   uint32_t end) {
+    for (uint32_t i = begin; i < end; ++i) {
+        switch (type) {
+            case D3DPT_TRIANGLELIST: drawTriangle(sink, v[3 * i], v[3 * i + 1], v[3 * i + 2]); break;
+            case D3DPT_TRIANGLEFAN: drawTriangle(sink, v[0], v[i + 1], v[i + 2]); break;
+            default:  // strip: every second triangle is listed the other way round
+                if (i % 2 == 0) drawTriangle(sink, v[i], v[i + 1], v[i + 2]);
+                else drawTriangle(sink, v[i + 1], v[i], v[i + 2]);
+                break;
+        }
+    }
+}
+
+// Below this many triangles a call's geometry stays on the calling thread.
+constexpr uint32_t kSplitTriangles = 256;
+
+uint32_t rangeStart(uint32_t n, int part, int parts) {
+    return uint32_t(uint64_t(n) * uint32_t(part) / uint32_t(parts));
+}
+
+}  // namespace
+
 void drawPrimitives(const DeviceState& state, const DrawTargets& targets, D3DPRIMITIVETYPE type,
                     const D3DVERTEX* vertices, uint32_t count, DrawFigures* figures) {
     uint32_t triangles = triangleCount(type, count);
     figures->triangles += triangles;
     if (triangles == 0 || !targets.color) return;
     auto started = Clock::now();
-    const std::vector<ClipVertex>& v = processVertices(state, vertices, count);
-    auto transformed = Clock::now();
     TriangleContext c = makeContext(state, targets);
     RasterPath path = rasterPath();
     SpanState spanState;
+    bool useSpans = path != RasterPath::Reference && makeSpanState(c.pixels, &spanState);
+    // The span path may spread the geometry over the threads too: vertices and triangles are cut
+    // into consecutive ranges, and the batch keeps each range's triangles in its own list, drawn
+    // in order, so nothing changes but the time.
+    int parts = useSpans && triangles >= kSplitTriangles ? rasterThreads() : 1;
     std::optional<SpanBatch> spans;
-    if (path != RasterPath::Reference && makeSpanState(c.pixels, &spanState)) {
-        spans.emplace(spanState, path == RasterPath::Automatic);
+    if (useSpans) {
+        spans.emplace(spanState, path == RasterPath::Automatic, parts);
         c.spans = &*spans;
     }
-    for (uint32_t i = 0; i < triangles; ++i) {
-        switch (type) {
-            case D3DPT_TRIANGLELIST: drawTriangle(c, v[3 * i], v[3 * i + 1], v[3 * i + 2], figures); break;
-            case D3DPT_TRIANGLEFAN: drawTriangle(c, v[0], v[i + 1], v[i + 2], figures); break;
-            default:  // strip: every second triangle is listed the other way round
-                if (i % 2 == 0) drawTriangle(c, v[i], v[i + 1], v[i + 2], figures);
-                else drawTriangle(c, v[i + 1], v[i], v[i + 2], figures);
-                break;
-        }
-    }
+    thread_local std::vector<ClipVertex> store;  // kept: large draws then fault in no fresh pages
+    store.resize(count);
+    ClipVertex* v = store.data();
+    VertexContext vc = makeVertexContext(state);
+    runParts(parts, [&](int part, int n) {
+        processVertices(vc, vertices, v, rangeStart(count, part, n), rangeStart(count, part + 1, n));
+    });
+    auto transformed = Clock::now();
+    runParts(parts, [&](int part, int n) {
+        drawTriangles({c, part, figures}, type, v, rangeStart(triangles, part, n), rangeStart(triangles, part + 1, n));
+    });
     auto setUp = Clock::now();
     if (spans) figures->pixels += spans->draw(rasterThreads());
     addRasterTimes({nanoseconds(transformed - started), nanoseconds(setUp - transformed),

@@ -22,14 +22,20 @@ inline void relax() {
 #endif
 }
 
-// Spins on done() for a short while; true when it came true.
+// Spins on done() for a short while; true when it came true. After the first few rounds it
+// yields the processor between checks: on a busy machine the thread it waits for may need this
+// very core.
 template <class Pred>
 bool spinUntil(Pred done) {
     auto until = std::chrono::steady_clock::now() + kSpin;
     for (int i = 0;; ++i) {
         if (done()) return true;
-        relax();
-        if ((i & 63) == 63 && std::chrono::steady_clock::now() > until) return false;
+        if (i < 64) {
+            relax();
+        } else {
+            std::this_thread::yield();
+            if ((i & 15) == 15 && std::chrono::steady_clock::now() > until) return false;
+        }
     }
 }
 

@@ -1,63 +1,60 @@
 // The span path for one draw call: batching and the row split over threads.
 #include "platform/d3d/span_batch.h"
 
+#include <algorithm>
 #include <atomic>
 
 #include "platform/d3d/raster_options.h"
 #include "platform/d3d/raster_workers.h"
-#include "platform/d3d/span_walk.h"
 
 namespace platform::d3d {
 
 namespace {
 
-constexpr int kBandShift = 2;                   // bands of four rows
 constexpr uint64_t kThreadedArea = 64 * 64;     // smaller calls are not worth a hand-over
 
 }  // namespace
 
-std::vector<SpanBatch::Item>& SpanBatch::storage() {
-    thread_local std::vector<Item> items;
-    return items;
+std::vector<SpanBatch::List>& SpanBatch::storage() {
+    thread_local std::vector<List> lists(kMaxLists);
+    return lists;
 }
 
-SpanBatch::SpanBatch(const SpanState& state, bool simd) : state_(state), simd_(simd), items_(storage()) {
-    items_.clear();
+SpanBatch::SpanBatch(const SpanState& state, bool simd, int lists)
+    : state_(state), simd_(simd), lists_(std::clamp(lists, 1, kMaxLists)), store_(storage()) {
+    for (List& l : store_) l.items.clear(), l.area = 0;
 }
 
-void SpanBatch::add(const TriangleSetup& t, bool minifying) {
+void SpanBatch::add(int list, const TriangleSetup& t, bool minifying) {
     TexelFilter filter = state_.filter(minifying);
-    items_.push_back({t, spanShader(state_, filter, simd_), filter});
-    area_ += uint64_t(t.maxX - t.minX + 1) * uint64_t(t.maxY - t.minY + 1);
+    List& l = store_[size_t(list)];
+    l.items.push_back({t, triangleShader(state_, filter, simd_), filter});
+    l.area += uint64_t(t.maxX - t.minX + 1) * uint64_t(t.maxY - t.minY + 1);
 }
 
 uint64_t SpanBatch::drawPart(int part, int parts) const {
     uint64_t covered = 0;
-    for (const Item& item : items_) {
-        const TriangleSetup& t = item.triangle;
-        for (int y = t.minY; y <= t.maxY; ++y) {
-            if (parts > 1 && ((y >> kBandShift) % parts) != part) continue;
-            int x0, x1;
-            if (!rowSpan(t, y, &x0, &x1)) continue;
-            covered += uint64_t(x1 - x0 + 1);
-            item.shader(state_, t, item.filter, y, x0, x1);
-        }
-    }
+    for (int list = 0; list < lists_; ++list)
+        for (const Item& item : store_[size_t(list)].items)
+            covered += item.shader(state_, item.triangle, item.filter, part, parts);
     return covered;
 }
 
 uint64_t SpanBatch::draw(int threads) {
-    uint64_t covered = 0;
-    countSpanPathTriangles(items_.size());
-    if (threads <= 1 || area_ < kThreadedArea) {
+    uint64_t covered = 0, area = 0, triangles = 0;
+    for (int list = 0; list < lists_; ++list) {
+        area += store_[size_t(list)].area;
+        triangles += store_[size_t(list)].items.size();
+    }
+    countSpanPathTriangles(triangles);
+    if (threads <= 1 || area < kThreadedArea) {
         covered = drawPart(0, 1);
     } else {
         std::atomic<uint64_t> total{0};
         runParts(threads, [&](int part, int parts) { total.fetch_add(drawPart(part, parts)); });
         covered = total.load();
     }
-    items_.clear();
-    area_ = 0;
+    for (List& l : store_) l.items.clear(), l.area = 0;
     return covered;
 }
 

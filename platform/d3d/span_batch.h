@@ -1,9 +1,9 @@
 // The span path for one draw call: collects the call's set-up triangles, then draws them all,
 // split by rows over the device's threads.
 //
-// Rows are dealt out in bands of four: part k of n draws the rows whose band number is k modulo
-// n. Every part walks all triangles in submission order, so each pixel sees the same sequence of
-// writes as on one thread and the picture does not depend on the thread count. The batch borrows
+// Rows are dealt out in bands (ownsRow in span_walk.h). Every part walks all triangles in
+// submission order, so each pixel sees the same sequence of writes as on one thread and the
+// picture does not depend on the thread count. The batch borrows
 // the surfaces of its SpanState; draw() must run while they are locked. One batch per thread at a
 // time (the calling thread's triangle store is reused).
 #pragma once
@@ -19,11 +19,14 @@ namespace platform::d3d {
 
 class SpanBatch {
 public:
-    // simd: use the AVX2 routines where the processor has them.
-    SpanBatch(const SpanState& state, bool simd);
+    static constexpr int kMaxLists = 16;
 
-    void add(const TriangleSetup& triangle, bool minifying);
-    bool empty() const { return items_.empty(); }
+    // simd: use the AVX2 routines where the processor has them. lists: how many threads add
+    // triangles at once (each into its own list; the lists are drawn one after another).
+    SpanBatch(const SpanState& state, bool simd, int lists = 1);
+
+    // Safe to call from several threads at once when each uses its own list.
+    void add(int list, const TriangleSetup& triangle, bool minifying);
 
     // Draws everything added on up to `threads` threads and empties the batch; returns the number
     // of pixel centres covered.
@@ -32,19 +35,23 @@ public:
 private:
     struct Item {
         TriangleSetup triangle;
-        SpanShader shader;
+        TriangleShader shader;
         TexelFilter filter;
     };
     uint64_t drawPart(int part, int parts) const;
 
-    // The calling thread's item store, kept between calls: a draw call's triangles fill a
-    // megabyte or more, and a fresh allocation of that size costs page faults on every call.
-    static std::vector<Item>& storage();
+    struct List {
+        std::vector<Item> items;
+        uint64_t area = 0;  // bounding-box pixels, to keep small calls on one thread
+    };
+    // The calling thread's lists, kept between calls: a draw call's triangles fill a megabyte or
+    // more, and a fresh allocation of that size costs page faults on every call.
+    static std::vector<List>& storage();
 
     SpanState state_;
     bool simd_;
-    std::vector<Item>& items_;
-    uint64_t area_ = 0;  // bounding-box pixels, to keep small calls on one thread
+    int lists_;
+    std::vector<List>& store_;
 };
 
 }  // namespace platform::d3d

@@ -1,28 +1,31 @@
-// Span shading: the pixel stage for one row span of a set-up triangle, in the states SpanState
+// Span shading: the pixel stage for the row spans of a set-up triangle, in the states SpanState
 // covers, with results identical to the reference pixel stage (same float operations in the same
 // order, same rounding, same dithering).
 //
-// A routine shades the covered centres x0..x1 (inclusive) of row y; the caller finds the span with
-// rowSpan and guarantees it lies inside the surfaces. The portable routine runs anywhere; the AVX2
-// routines do eight pixels at a time and exist only on x86-64 (spanShader gives the portable one
-// when the processor lacks AVX2). Routines write only pixels of their own row.
+// A routine shades the covered centres of the rows of one triangle that belong to part `part` of
+// `parts` (ownsRow in span_walk.h) and returns how many it covered; the caller guarantees the
+// triangle's bounds lie inside the surfaces. The portable routine runs anywhere; the AVX2
+// routines do eight pixels at a time and exist only on x86-64 (triangleShader gives the portable
+// one when the processor lacks AVX2). Routines write only pixels of their own rows.
 #pragma once
+
+#include <cstdint>
 
 #include "platform/d3d/span_state.h"
 #include "platform/d3d/triangle_setup.h"
 
 namespace platform::d3d {
 
-using SpanShader = void (*)(const SpanState& state, const TriangleSetup& triangle, TexelFilter filter, int y,
-                            int x0, int x1);
+using TriangleShader = uint64_t (*)(const SpanState& state, const TriangleSetup& triangle, TexelFilter filter,
+                                    int part, int parts);
 
-void shadeSpanPortable(const SpanState& state, const TriangleSetup& triangle, TexelFilter filter, int y, int x0,
-                       int x1);
+uint64_t shadeTrianglePortable(const SpanState& state, const TriangleSetup& triangle, TexelFilter filter, int part,
+                               int parts);
 
-// The AVX2 routine made for this state and filter; null when the build or processor has no AVX2.
-SpanShader avx2SpanShader(const SpanState& state, TexelFilter filter);
+// The AVX2 routine made for this state and filter; null when the build has no AVX2 routines.
+TriangleShader avx2TriangleShader(const SpanState& state, TexelFilter filter);
 
 // The fastest routine available: AVX2 when simd is asked for and present, else the portable one.
-SpanShader spanShader(const SpanState& state, TexelFilter filter, bool simd);
+TriangleShader triangleShader(const SpanState& state, TexelFilter filter, bool simd);
 
 }  // namespace platform::d3d

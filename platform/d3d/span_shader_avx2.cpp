@@ -306,19 +306,34 @@ VOREL_AVX2_INLINE __m256i ditherRow(const SpanState& s, int x0, int y) {
     return _mm256_load_si256(reinterpret_cast<const __m256i*>(v));
 }
 
-template <TargetFormat F, DepthFormat D, TexelFilter T>
-VOREL_AVX2 void shadeSpan(const SpanState& s, const TriangleSetup& t, TexelFilter, int y, int x0, int x1) {
-    const __m256d invArea = _mm256_set1_pd(t.invArea);
+// What stays the same for every row of one triangle.
+struct TriangleConstants {
+    __m256d invArea, offset1lo, offset1hi, offset2lo, offset2hi, step1, step2;
+    TextureView tv;
+};
+
+VOREL_AVX2_INLINE TriangleConstants triangleConstants(const SpanState& s, const TriangleSetup& t) {
     const __m256d lanesLo = _mm256_setr_pd(0, 1, 2, 3), lanesHi = _mm256_setr_pd(4, 5, 6, 7);
-    const double a1 = double(t.edge[1].a), a2 = double(t.edge[2].a);
+    const __m256d a1 = _mm256_set1_pd(double(t.edge[1].a)), a2 = _mm256_set1_pd(double(t.edge[2].a));
+    TriangleConstants k;
+    k.invArea = _mm256_set1_pd(t.invArea);
+    k.offset1lo = _mm256_mul_pd(lanesLo, a1), k.offset1hi = _mm256_mul_pd(lanesHi, a1);
+    k.offset2lo = _mm256_mul_pd(lanesLo, a2), k.offset2hi = _mm256_mul_pd(lanesHi, a2);
+    k.step1 = _mm256_mul_pd(_mm256_set1_pd(8), a1), k.step2 = _mm256_mul_pd(_mm256_set1_pd(8), a2);
+    k.tv = textureView(s);
+    return k;
+}
+
+template <TargetFormat F, DepthFormat D, TexelFilter T>
+VOREL_AVX2_INLINE void shadeSpan(const SpanState& s, const TriangleSetup& t, const TriangleConstants& k, int y, int x0,
+                                 int x1) {
+    const __m256d invArea = k.invArea;
     // Edge values are integers below 2^53, so these sums stay exact in double.
     const __m256d b1 = _mm256_set1_pd(double(edgeAt(t, 1, x0, y))), b2 = _mm256_set1_pd(double(edgeAt(t, 2, x0, y)));
-    __m256d e1lo = _mm256_add_pd(b1, _mm256_mul_pd(lanesLo, _mm256_set1_pd(a1)));
-    __m256d e1hi = _mm256_add_pd(b1, _mm256_mul_pd(lanesHi, _mm256_set1_pd(a1)));
-    __m256d e2lo = _mm256_add_pd(b2, _mm256_mul_pd(lanesLo, _mm256_set1_pd(a2)));
-    __m256d e2hi = _mm256_add_pd(b2, _mm256_mul_pd(lanesHi, _mm256_set1_pd(a2)));
-    const __m256d step1 = _mm256_set1_pd(8 * a1), step2 = _mm256_set1_pd(8 * a2);
-    const TextureView tv = textureView(s);
+    __m256d e1lo = _mm256_add_pd(b1, k.offset1lo), e1hi = _mm256_add_pd(b1, k.offset1hi);
+    __m256d e2lo = _mm256_add_pd(b2, k.offset2lo), e2hi = _mm256_add_pd(b2, k.offset2hi);
+    const __m256d step1 = k.step1, step2 = k.step2;
+    const TextureView& tv = k.tv;
     constexpr int bpp = F == TargetFormat::Argb8888 ? 4 : 2;
     constexpr int zBytes = D == DepthFormat::Z16 ? 2 : 4;
     uint8_t* colorRow = s.color + y * s.colorPitch;
@@ -348,17 +363,37 @@ VOREL_AVX2 void shadeSpan(const SpanState& s, const TriangleSetup& t, TexelFilte
     }
 }
 
+// The rows of part `part` (see span_walk.h), each shaded with the triangle's constants.
+template <TargetFormat F, DepthFormat D, TexelFilter T>
+VOREL_AVX2 uint64_t shadeTriangle(const SpanState& s, const TriangleSetup& t, TexelFilter, int part, int parts) {
+    const TriangleConstants k = triangleConstants(s, t);
+    uint64_t covered = 0;
+    for (int y = t.minY; y <= t.maxY;) {
+        if (!ownsRow(y, part, parts)) {
+            y = nextBand(y);
+            continue;
+        }
+        int x0, x1;
+        if (rowSpan(t, y, &x0, &x1)) {
+            covered += uint64_t(x1 - x0 + 1);
+            shadeSpan<F, D, T>(s, t, k, y, x0, x1);
+        }
+        ++y;
+    }
+    return covered;
+}
+
 template <TargetFormat F, DepthFormat D>
-SpanShader forFilter(TexelFilter f) {
+TriangleShader forFilter(TexelFilter f) {
     switch (f) {
-        case TexelFilter::Point: return shadeSpan<F, D, TexelFilter::Point>;
-        case TexelFilter::Bilinear: return shadeSpan<F, D, TexelFilter::Bilinear>;
-        default: return shadeSpan<F, D, TexelFilter::None>;
+        case TexelFilter::Point: return shadeTriangle<F, D, TexelFilter::Point>;
+        case TexelFilter::Bilinear: return shadeTriangle<F, D, TexelFilter::Bilinear>;
+        default: return shadeTriangle<F, D, TexelFilter::None>;
     }
 }
 
 template <TargetFormat F>
-SpanShader forDepth(DepthFormat d, TexelFilter f) {
+TriangleShader forDepth(DepthFormat d, TexelFilter f) {
     switch (d) {
         case DepthFormat::Z16: return forFilter<F, DepthFormat::Z16>(f);
         case DepthFormat::Z32: return forFilter<F, DepthFormat::Z32>(f);
@@ -368,7 +403,7 @@ SpanShader forDepth(DepthFormat d, TexelFilter f) {
 
 }  // namespace
 
-SpanShader avx2SpanShader(const SpanState& s, TexelFilter f) {
+TriangleShader avx2TriangleShader(const SpanState& s, TexelFilter f) {
     switch (s.format) {
         case TargetFormat::Rgb565: return forDepth<TargetFormat::Rgb565>(s.depth, f);
         case TargetFormat::Rgb555: return forDepth<TargetFormat::Rgb555>(s.depth, f);
@@ -381,7 +416,7 @@ SpanShader avx2SpanShader(const SpanState& s, TexelFilter f) {
 #else
 
 namespace platform::d3d {
-SpanShader avx2SpanShader(const SpanState&, TexelFilter) { return nullptr; }
+TriangleShader avx2TriangleShader(const SpanState&, TexelFilter) { return nullptr; }
 }  // namespace platform::d3d
 
 #endif

@@ -145,9 +145,7 @@ bool depthPasses(const SpanState& s, const TriangleSetup& t, float l1, float l2,
     return true;
 }
 
-}  // namespace
-
-void shadeSpanPortable(const SpanState& s, const TriangleSetup& t, TexelFilter f, int y, int x0, int x1) {
+void shadeSpan(const SpanState& s, const TriangleSetup& t, TexelFilter f, int y, int x0, int x1) {
     int64_t w1 = edgeAt(t, 1, x0, y), w2 = edgeAt(t, 2, x0, y);
     const int64_t step1 = t.edge[1].a, step2 = t.edge[2].a;
     uint8_t* row = s.color + y * s.colorPitch;
@@ -163,10 +161,29 @@ void shadeSpanPortable(const SpanState& s, const TriangleSetup& t, TexelFilter f
     }
 }
 
-SpanShader spanShader(const SpanState& state, TexelFilter filter, bool simd) {
+}  // namespace
+
+uint64_t shadeTrianglePortable(const SpanState& s, const TriangleSetup& t, TexelFilter f, int part, int parts) {
+    uint64_t covered = 0;
+    for (int y = t.minY; y <= t.maxY;) {
+        if (!ownsRow(y, part, parts)) {
+            y = nextBand(y);
+            continue;
+        }
+        int x0, x1;
+        if (rowSpan(t, y, &x0, &x1)) {
+            covered += uint64_t(x1 - x0 + 1);
+            shadeSpan(s, t, f, y, x0, x1);
+        }
+        ++y;
+    }
+    return covered;
+}
+
+TriangleShader triangleShader(const SpanState& state, TexelFilter filter, bool simd) {
     if (simd && haveAvx2())
-        if (SpanShader fast = avx2SpanShader(state, filter)) return fast;
-    return shadeSpanPortable;
+        if (TriangleShader fast = avx2TriangleShader(state, filter)) return fast;
+    return shadeTrianglePortable;
 }
 
 }  // namespace platform::d3d

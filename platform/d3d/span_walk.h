@@ -38,6 +38,12 @@ inline bool rowSpan(const TriangleSetup& t, int y, int* x0, int* x1) {
     return true;
 }
 
+// Rows are dealt out to threads in bands of four: part k of n owns the rows whose band number is
+// k modulo n (every row when n is 1).
+constexpr int kBandShift = 2;
+inline bool ownsRow(int y, int part, int parts) { return parts <= 1 || ((y >> kBandShift) % parts) == part; }
+inline int nextBand(int y) { return ((y >> kBandShift) + 1) << kBandShift; }
+
 // E - bias of edge i at pixel (x, y): the exact integer the weights are made from.
 inline int64_t edgeAt(const TriangleSetup& t, int i, int x, int y) {
     const Edge& e = t.edge[i];
