@@ -21,14 +21,18 @@ std::vector<SpanBatch::List>& SpanBatch::storage() {
 }
 
 SpanBatch::SpanBatch(const SpanState& state, bool simd, int lists)
-    : state_(state), simd_(simd), lists_(std::clamp(lists, 1, kMaxLists)), store_(storage()) {
+    : state_(state),
+      magnifying_(triangleShader(state, state.magnify, simd)),
+      minifying_(triangleShader(state, state.minify, simd)),
+      lists_(std::clamp(lists, 1, kMaxLists)),
+      store_(storage()) {
     for (List& l : store_) l.items.clear(), l.area = 0;
 }
 
 void SpanBatch::add(int list, const TriangleSetup& t, bool minifying) {
     TexelFilter filter = state_.filter(minifying);
     List& l = store_[size_t(list)];
-    l.items.push_back({t, triangleShader(state_, filter, simd_), filter});
+    l.items.push_back({t, minifying ? minifying_ : magnifying_, filter});
     l.area += uint64_t(t.maxX - t.minX + 1) * uint64_t(t.maxY - t.minY + 1);
 }
 

@@ -49,7 +49,7 @@ private:
     static std::vector<List>& storage();
 
     SpanState state_;
-    bool simd_;
+    TriangleShader magnifying_, minifying_;  // the routines for the two filters
     int lists_;
     std::vector<List>& store_;
 };
