@@ -40,7 +40,7 @@ private:
     };
     uint64_t drawPart(int part, int parts) const;
 
-    struct List {
+    struct alignas(64) List {  // one cache line each: lists are filled by different threads
         std::vector<Item> items;
         uint64_t area = 0;  // bounding-box pixels, to keep small calls on one thread
     };
