@@ -3,12 +3,32 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstring>
 
 namespace platform::d3d {
+
+namespace {
+
+// Fills a row segment with one raw value (the compiler turns these loops into wide stores).
+void fillRow(uint8_t* p, int count, int bytesPerPixel, uint32_t raw) {
+    if (bytesPerPixel == 4) {
+        for (int i = 0; i < count; ++i, p += 4) std::memcpy(p, &raw, 4);
+    } else {
+        auto v = static_cast<uint16_t>(raw);
+        for (int i = 0; i < count; ++i, p += 2) std::memcpy(p, &v, 2);
+    }
+}
+
+}  // namespace
 
 void clearColor(const SurfaceLock& target, const ClearRect& r, D3DCOLOR color) {
     const PixelLayout& l = target.layout();
     uint32_t raw = encodeArgb(l, color);
+    if (l.bytesPerPixel == 2 || l.bytesPerPixel == 4) {
+        for (int y = r.top; y < r.bottom; ++y)
+            fillRow(target.row(y) + r.left * l.bytesPerPixel, r.right - r.left, l.bytesPerPixel, raw);
+        return;
+    }
     for (int y = r.top; y < r.bottom; ++y) {
         uint8_t* p = target.row(y) + r.left * l.bytesPerPixel;
         for (int x = r.left; x < r.right; ++x, p += l.bytesPerPixel) writeRaw(p, l.bytesPerPixel, raw);
@@ -29,8 +49,14 @@ void clearDepthStencil(const SurfaceLock& zbuffer, const ClearRect& r, bool dept
         keep &= ~l.stencilMask;
         set |= (stencilValue << l.stencilShift) & l.stencilMask;
     }
+    uint32_t all = l.bytesPerPixel == 2 ? 0xFFFFu : 0xFFFFFFFFu;
+    bool whole = (keep & all) == 0;  // every bit is replaced: no need to read
     for (int y = r.top; y < r.bottom; ++y) {
         uint8_t* p = zbuffer.row(y) + r.left * l.bytesPerPixel;
+        if (whole && (l.bytesPerPixel == 2 || l.bytesPerPixel == 4)) {
+            fillRow(p, r.right - r.left, l.bytesPerPixel, set);
+            continue;
+        }
         for (int x = r.left; x < r.right; ++x, p += l.bytesPerPixel)
             writeRaw(p, l.bytesPerPixel, (readRaw(p, l.bytesPerPixel) & keep) | set);
     }
