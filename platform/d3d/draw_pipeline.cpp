@@ -53,26 +53,31 @@ VertexContext makeVertexContext(const DeviceState& state) {
     return c;
 }
 
-void processVertices(const VertexContext& c, const D3DVERTEX* in, ClipVertex* out, uint32_t begin, uint32_t end) {
+void transformVertex(const VertexContext& c, const D3DVERTEX& v, ClipVertex& o) {
+    Vec4 clip = transformPoint({v.x, v.y, v.z}, c.transforms.worldViewProjection);
+    o.x = clip.x;
+    o.y = clip.y;
+    o.z = clip.z;
+    o.w = clip.w;
+}
+
+void shadeVertex(const VertexContext& c, const D3DVERTEX& v, ClipVertex& o) {
     const TransformSet& t = c.transforms;
+    D3DVECTOR eye = transformPoint3({v.x, v.y, v.z}, t.worldView);
+    if (c.lit) {
+        lightVertex(c.lighting, eye, transformNormal({v.nx, v.ny, v.nz}, t.normalMatrix), o.attr);
+    } else {
+        o.attr[kRed] = o.attr[kGreen] = o.attr[kBlue] = o.attr[kAlpha] = 1.0f;
+    }
+    o.attr[kFog] = vertexFog(c.fog, eye);
+    o.attr[kU] = v.tu;
+    o.attr[kV] = v.tv;
+}
+
+void processVertices(const VertexContext& c, const D3DVERTEX* in, ClipVertex* out, uint32_t begin, uint32_t end) {
     for (uint32_t i = begin; i < end; ++i) {
-        const D3DVERTEX& v = in[i];
-        D3DVECTOR p{v.x, v.y, v.z};
-        Vec4 clip = transformPoint(p, t.worldViewProjection);
-        D3DVECTOR eye = transformPoint3(p, t.worldView);
-        ClipVertex& o = out[i];
-        o.x = clip.x;
-        o.y = clip.y;
-        o.z = clip.z;
-        o.w = clip.w;
-        if (c.lit) {
-            lightVertex(c.lighting, eye, transformNormal({v.nx, v.ny, v.nz}, t.normalMatrix), o.attr);
-        } else {
-            o.attr[kRed] = o.attr[kGreen] = o.attr[kBlue] = o.attr[kAlpha] = 1.0f;
-        }
-        o.attr[kFog] = vertexFog(c.fog, eye);
-        o.attr[kU] = v.tu;
-        o.attr[kV] = v.tv;
+        transformVertex(c, in[i], out[i]);
+        shadeVertex(c, in[i], out[i]);
     }
 }
 
@@ -95,6 +100,7 @@ struct TriangleSink {
     const TriangleContext& c;
     int part;
     DrawFigures* figures;
+    const uint8_t* culled = nullptr;  // list triangles already known to face away
 };
 
 bool finite(const ClipVertex& v) {
@@ -171,13 +177,31 @@ void drawTriangles(const TriangleSink& sink, D3DPRIMITIVETYPE type, const ClipVe
                    uint32_t end) {
     for (uint32_t i = begin; i < end; ++i) {
         switch (type) {
-            case D3DPT_TRIANGLELIST: drawTriangle(sink, v[3 * i], v[3 * i + 1], v[3 * i + 2]); break;
+            case D3DPT_TRIANGLELIST:
+                if (!sink.culled || !sink.culled[i]) drawTriangle(sink, v[3 * i], v[3 * i + 1], v[3 * i + 2]);
+                break;
             case D3DPT_TRIANGLEFAN: drawTriangle(sink, v[0], v[i + 1], v[i + 2]); break;
             default:  // strip: every second triangle is listed the other way round
                 if (i % 2 == 0) drawTriangle(sink, v[i], v[i + 1], v[i + 2]);
                 else drawTriangle(sink, v[i + 1], v[i], v[i + 2]);
                 break;
         }
+    }
+}
+
+// The vertices of list triangles [first, last): positions first, then, for the triangles that
+// do not face away unclipped (set-up would drop those), lighting and fog. culled[i] says which
+// were dropped; their vertices keep no attributes.
+void processTriangleList(const VertexContext& vc, const TriangleContext& c, const D3DVERTEX* in, ClipVertex* out,
+                         uint8_t* culled, uint32_t first, uint32_t last) {
+    for (uint32_t i = first; i < last; ++i) {
+        ClipVertex* o = out + 3 * i;
+        const D3DVERTEX* v = in + 3 * i;
+        for (int k = 0; k < 3; ++k) transformVertex(vc, v[k], o[k]);
+        bool inside = (outcode(o[0], c.planes) | outcode(o[1], c.planes) | outcode(o[2], c.planes)) == 0;
+        culled[i] = inside && culledByWinding(o[0], o[1], o[2], c.map, c.cull);
+        if (culled[i]) continue;
+        for (int k = 0; k < 3; ++k) shadeVertex(vc, v[k], o[k]);
     }
 }
 
@@ -219,12 +243,15 @@ void drawPrimitives(const DeviceState& state, const DrawTargets& targets, D3DPRI
         // A list's triangles own their vertices: each part transforms and sets up its own range
         // in one go; the vertex share of the time is the slowest part's.
         std::array<Clock::duration, SpanBatch::kMaxLists> vertexTime{};
+        thread_local std::vector<uint8_t> culledStore;
+        culledStore.resize(triangles);
+        uint8_t* culled = culledStore.data();  // the parts run on other threads: no thread_local there
         runParts(parts, [&](int part, int n) {
             uint32_t first = rangeStart(triangles, part, n), last = rangeStart(triangles, part + 1, n);
             auto begin = Clock::now();
-            processVertices(vc, vertices, v, 3 * first, 3 * last);
+            processTriangleList(vc, c, vertices, v, culled, first, last);
             vertexTime[size_t(part)] = Clock::now() - begin;
-            drawTriangles({c, part, figures}, type, v, first, last);
+            drawTriangles({c, part, figures, culled}, type, v, first, last);
         });
         setUp = Clock::now();
         transformed = started + *std::max_element(vertexTime.begin(), vertexTime.end());

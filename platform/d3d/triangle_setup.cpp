@@ -17,14 +17,20 @@ ViewportMap makeViewportMap(const D3DVIEWPORT7& vp) {
     return m;
 }
 
-bool projectVertex(const ClipVertex& v, const ViewportMap& map, bool perspective, ScreenVertex* out) {
+bool projectPosition(const ClipVertex& v, const ViewportMap& map, int32_t* x, int32_t* y) {
     if (!(v.w > 0.0f) || !std::isfinite(v.w)) return false;
     double invW = 1.0 / double(v.w);
     double sx = map.x + map.halfWidth * (1.0 + v.x * invW);
     double sy = map.y + map.halfHeight * (1.0 - v.y * invW);
     if (!std::isfinite(sx) || !std::isfinite(sy) || std::fabs(sx) > 1e6 || std::fabs(sy) > 1e6) return false;
-    out->x = static_cast<int32_t>(std::lround(sx * kSubPixel));
-    out->y = static_cast<int32_t>(std::lround(sy * kSubPixel));
+    *x = static_cast<int32_t>(std::lround(sx * kSubPixel));
+    *y = static_cast<int32_t>(std::lround(sy * kSubPixel));
+    return true;
+}
+
+bool projectVertex(const ClipVertex& v, const ViewportMap& map, bool perspective, ScreenVertex* out) {
+    if (!projectPosition(v, map, &out->x, &out->y)) return false;
+    double invW = 1.0 / double(v.w);
     out->z = map.minZ + double(v.z) * invW * (double(map.maxZ) - map.minZ);
     float q = perspective ? static_cast<float>(invW) : 1.0f;
     out->invW = q;
@@ -34,6 +40,17 @@ bool projectVertex(const ClipVertex& v, const ViewportMap& map, bool perspective
 
 int64_t signedArea(const ScreenVertex& v0, const ScreenVertex& v1, const ScreenVertex& v2) {
     return int64_t(v1.x - v0.x) * (v2.y - v0.y) - int64_t(v2.x - v0.x) * (v1.y - v0.y);
+}
+
+bool culledByWinding(const ClipVertex& a, const ClipVertex& b, const ClipVertex& c, const ViewportMap& map,
+                     D3DCULL cull) {
+    if (cull != D3DCULL_CW && cull != D3DCULL_CCW) return false;
+    ScreenVertex s[3];
+    if (!projectPosition(a, map, &s[0].x, &s[0].y) || !projectPosition(b, map, &s[1].x, &s[1].y) ||
+        !projectPosition(c, map, &s[2].x, &s[2].y))
+        return false;
+    int64_t area = signedArea(s[0], s[1], s[2]);
+    return cull == D3DCULL_CCW ? area < 0 : area > 0;
 }
 
 namespace {

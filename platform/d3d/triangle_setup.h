@@ -39,6 +39,14 @@ struct ScreenVertex {
 
 // False when w is not positive or the position is not finite.
 bool projectVertex(const ClipVertex& v, const ViewportMap& map, bool perspective, ScreenVertex* out);
+// The snapped screen position alone, as projectVertex gives it (same failures).
+bool projectPosition(const ClipVertex& v, const ViewportMap& map, int32_t* x, int32_t* y);
+
+// True when setupTriangle would drop the unclipped triangle a b c for its winding under `cull`
+// (judged from the positions alone, before any lighting); false when it would not or when a
+// vertex does not project.
+bool culledByWinding(const ClipVertex& a, const ClipVertex& b, const ClipVertex& c, const ViewportMap& map,
+                     D3DCULL cull);
 
 struct Edge {
     int64_t a, b, c;  // E(X, Y) = a X + b Y + c at pixel centre (X, Y); inside when E + bias > 0
