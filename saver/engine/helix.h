@@ -24,7 +24,7 @@ public:
     virtual ~HelixStage() = default;
     // The first controller of the scene with active 0, or null.
     virtual HelixController* firstInactiveController() = 0;
-    // The helix is complete: the scene stops sending nucleotides.
+    // The helix is complete: the scene stops sending nucleotides (once no helix has an open place).
     virtual void stopDispatch() = 0;
     // The helix has spun up again: the camera leaves at the end of its revolution.
     virtual void requestLeave() = 0;

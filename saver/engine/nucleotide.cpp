@@ -60,6 +60,7 @@ void NucleotideObject::reset(int32_t active_, int32_t kind_, int32_t stingState_
     position = position_;
     target = target_;
     slot = nullptr;
+    followedSlot = nullptr;
     loadCausticFrames();
 }
 
@@ -125,14 +126,24 @@ void NucleotideObject::breathe(float f) {
     }
 }
 
+// The place sways with the helix axis, at times faster than the slow approach near it; carried
+// along, the nucleotide closes in by the distance law as if the place stood still.
+void NucleotideObject::followSlot() {
+    if (followedSlot == slot) position += slot->position - followedAt;
+    followedSlot = slot;
+    followedAt = slot->position;
+}
+
 void NucleotideObject::arrive() {
     slot->nucleotide = this;
     position = slot->position;
     slot = nullptr;
+    followedSlot = nullptr;
 }
 
 void NucleotideObject::flyToSlot(float f) {
     if (!slot) return;
+    followSlot();
     const Vector3 toSlot = slot->position - position;
     const float d = length(toSlot);
     if (d <= 0.0f) return arrive();

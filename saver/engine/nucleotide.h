@@ -4,6 +4,8 @@
 //
 // Units: world units, time in ms (tick count), speeds per 50 ms. The nucleotide has no mesh of its
 // own; its body is the shared template of its kind, its sting a 13-vertex fan it owns.
+// The flight is seen from the helix: the nucleotide moves along with its slot (which sways with
+// the bending axis) and closes in on it by the distance law, so it always arrives.
 // What it needs of the scene comes through NucleotideLinks (set by the scene build; every hook may
 // be null, which draws nothing of that piece). A nucleotide never owns its slot.
 #pragma once
@@ -74,8 +76,13 @@ public:
     HelixSlot* slot = nullptr;
 
 private:
+    // The slot followed since the last frame and where it was then (null: none yet).
+    const HelixSlot* followedSlot = nullptr;
+    Vector3 followedAt;
+
     void loadCausticFrames();
     void pickPulse();
+    void followSlot();
     void arrive();
     void drawBody(DWORD time, IDirect3DDevice7* device);
     bool sphereOutside(IDirect3DDevice7* device, const Vector3& centre, float radius) const;

@@ -48,7 +48,9 @@ public:
     Vector3 centralClusterPosition() const override;
     // HelixStage
     HelixController* firstInactiveController() override;
-    void stopDispatch() override { dispatchActive = 0; }
+    // A complete helix asks to stop; the dispatch ends only once no active helix has an open place,
+    // so the partner that is still waiting for nucleotides gets them.
+    void stopDispatch() override;
     void requestLeave() override { camera.leaveRequested = 1; }
 
     NucleotideObject* nucleotide(int32_t i) const { return nucleotides.at<NucleotideObject>(i); }

@@ -142,6 +142,50 @@ TEST_F(NucleotideTest, AStepPastTheSlotArrives) {
     EXPECT_FLOAT_EQ(n.position.z, 1200.0f);
 }
 
+TEST_F(NucleotideTest, AMovingSlotCarriesItAlongWhileTheLawClosesTheGap) {
+    NucleotideObject n;
+    HelixSlot slot;
+    slot.position = {0, 0, 100};
+    n.slot = &slot;
+    n.flyToSlot(1.0f);  // the first frame: nothing to follow yet
+    const float first = (1 - 100.0f / 150) * 25 + 5;
+    EXPECT_NEAR(n.position.z, first, 1e-3f);
+    slot.position.x += 30.0f;  // the place sways sideways
+    n.flyToSlot(1.0f);
+    EXPECT_NEAR(n.position.x, 30.0f, 1e-3f);
+    EXPECT_NEAR(n.position.z, first + (1 - (100.0f - first) / 150) * 25 + 5, 1e-3f);
+}
+
+TEST_F(NucleotideTest, ReachesASlotMovingAwayFasterThanItsApproach) {
+    // At 12 units a frame the place outruns the approach just outside 150 units (11.75 there).
+    NucleotideObject n;
+    HelixSlot slot;
+    slot.position = {0, 0, 200};
+    n.slot = &slot;
+    int frames = 0;
+    for (; n.slot && frames < 200; ++frames) {
+        slot.position.z += 12.0f;
+        n.flyToSlot(1.0f);
+    }
+    EXPECT_EQ(n.slot, nullptr) << "still chasing after " << frames << " frames";
+    EXPECT_EQ(slot.nucleotide, &n);
+}
+
+TEST_F(NucleotideTest, ANewFlightDoesNotFollowThePlacesEarlierMotion) {
+    NucleotideObject n;
+    HelixSlot slot;
+    slot.position = {0, 0, 2000};
+    n.reset(1, 0, 0, {0, 0, 0}, {});
+    n.slot = &slot;
+    n.flyToSlot(1.0f);
+    n.reset(1, 0, 0, {0, 0, 0}, {});  // a new cycle; the place has moved meanwhile
+    slot.position = {0, 0, 3000};
+    n.slot = &slot;
+    n.flyToSlot(1.0f);
+    EXPECT_FLOAT_EQ(n.position.x, 0.0f);
+    EXPECT_FLOAT_EQ(n.position.z, 50.0f);
+}
+
 TEST_F(NucleotideTest, StingGrowsToTheTargetThenShrinksAway) {
     NucleotideObject n;
     n.reset(1, 0, 1, {0, 0, 0}, {0, 0, 100});
