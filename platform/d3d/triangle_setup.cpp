@@ -17,14 +17,28 @@ ViewportMap makeViewportMap(const D3DVIEWPORT7& vp) {
     return m;
 }
 
+namespace {
+
+// std::lround (halves away from zero) for |v| < 2^31, without the library call: the truncated
+// integer is exact, and so is the fraction left over.
+int32_t roundHalfAway(double v) {
+    auto i = static_cast<int64_t>(v);
+    double fraction = v - static_cast<double>(i);
+    if (fraction >= 0.5) ++i;
+    else if (fraction <= -0.5) --i;
+    return static_cast<int32_t>(i);
+}
+
+}  // namespace
+
 bool projectPosition(const ClipVertex& v, const ViewportMap& map, int32_t* x, int32_t* y) {
     if (!(v.w > 0.0f) || !std::isfinite(v.w)) return false;
     double invW = 1.0 / double(v.w);
     double sx = map.x + map.halfWidth * (1.0 + v.x * invW);
     double sy = map.y + map.halfHeight * (1.0 - v.y * invW);
     if (!std::isfinite(sx) || !std::isfinite(sy) || std::fabs(sx) > 1e6 || std::fabs(sy) > 1e6) return false;
-    *x = static_cast<int32_t>(std::lround(sx * kSubPixel));
-    *y = static_cast<int32_t>(std::lround(sy * kSubPixel));
+    *x = roundHalfAway(sx * kSubPixel);
+    *y = roundHalfAway(sy * kSubPixel);
     return true;
 }
 
