@@ -331,15 +331,17 @@ VOREL_AVX2_INLINE __m256i ditherRow(const SpanState& s, int x0, int y) {
 
 // What stays the same for every row of one triangle.
 struct TriangleConstants {
-    __m256d invArea, offset1lo, offset1hi, offset2lo, offset2hi, step1, step2;
+    __m256d invArea, offset0lo, offset0hi, offset1lo, offset1hi, offset2lo, offset2hi, step1, step2;
     TextureView tv;
 };
 
 VOREL_AVX2_INLINE TriangleConstants triangleConstants(const SpanState& s, const TriangleSetup& t) {
     const __m256d lanesLo = _mm256_setr_pd(0, 1, 2, 3), lanesHi = _mm256_setr_pd(4, 5, 6, 7);
+    const __m256d a0 = _mm256_set1_pd(double(t.edge[0].a));
     const __m256d a1 = _mm256_set1_pd(double(t.edge[1].a)), a2 = _mm256_set1_pd(double(t.edge[2].a));
     TriangleConstants k;
     k.invArea = _mm256_set1_pd(t.invArea);
+    k.offset0lo = _mm256_mul_pd(lanesLo, a0), k.offset0hi = _mm256_mul_pd(lanesHi, a0);
     k.offset1lo = _mm256_mul_pd(lanesLo, a1), k.offset1hi = _mm256_mul_pd(lanesHi, a1);
     k.offset2lo = _mm256_mul_pd(lanesLo, a2), k.offset2hi = _mm256_mul_pd(lanesHi, a2);
     k.step1 = _mm256_mul_pd(_mm256_set1_pd(8), a1), k.step2 = _mm256_mul_pd(_mm256_set1_pd(8), a2);
@@ -347,49 +349,105 @@ VOREL_AVX2_INLINE TriangleConstants triangleConstants(const SpanState& s, const 
     return k;
 }
 
+// Where one group of eight pixels of a row is stored.
+struct GroupAt {
+    uint8_t* color;  // first pixel of the group
+    uint8_t* z;      // null without depth
+    int n;           // lanes inside the surface (the rest are neither read nor written)
+};
+
+// Depth test and write, shading and the colour write of one group; mask: the covered lanes.
+template <TargetFormat F, DepthFormat D, TexelFilter T>
+VOREL_AVX2_INLINE void shadeGroupAt(const SpanState& s, const TriangleSetup& t, const TriangleConstants& k,
+                                    const GroupAt& at, __m256i live, __m256i mask, __m256i threshold, __m256 l1,
+                                    __m256 l2) {
+    if constexpr (D != DepthFormat::None) {
+        __m256i z = depthValues<D>(t, l1, l2);
+        __m256i stored = D == DepthFormat::Z16 ? load16(at.z, at.n) : load32(at.z, at.n, live);
+        mask = _mm256_andnot_si256(greaterUnsigned(z, stored), mask);
+        if (_mm256_testz_si256(mask, mask)) return;
+        if (s.zWrite) {
+            if constexpr (D == DepthFormat::Z16) store16(at.z, at.n, z, mask);
+            else store32(at.z, at.n, stored, z, mask);
+        }
+    }
+    Channels8 c = shadeGroup<T>(s, t, k.tv, l1, l2);
+    if constexpr (F == TargetFormat::Argb8888) write8888(s, at.color, at.n, live, mask, c);
+    else write16<F>(s, at.color, at.n, mask, threshold, c);
+}
+
+template <TargetFormat F>
+VOREL_AVX2_INLINE __m256i rowThreshold(const SpanState& s, int x0, int y) {
+    // Groups start 8 apart, so every group of the row has the same dither phase.
+    if constexpr (F != TargetFormat::Argb8888) return ditherRow(s, x0, y);
+    return _mm256_setzero_si256();
+}
+
+// The covered span x0..x1 of row y.
 template <TargetFormat F, DepthFormat D, TexelFilter T>
 VOREL_AVX2_INLINE void shadeSpan(const SpanState& s, const TriangleSetup& t, const TriangleConstants& k, int y, int x0,
                                  int x1) {
-    const __m256d invArea = k.invArea;
     // Edge values are integers below 2^53, so these sums stay exact in double.
     const __m256d b1 = _mm256_set1_pd(double(edgeAt(t, 1, x0, y))), b2 = _mm256_set1_pd(double(edgeAt(t, 2, x0, y)));
     __m256d e1lo = _mm256_add_pd(b1, k.offset1lo), e1hi = _mm256_add_pd(b1, k.offset1hi);
     __m256d e2lo = _mm256_add_pd(b2, k.offset2lo), e2hi = _mm256_add_pd(b2, k.offset2hi);
-    const __m256d step1 = k.step1, step2 = k.step2;
-    const TextureView& tv = k.tv;
     constexpr int bpp = F == TargetFormat::Argb8888 ? 4 : 2;
     constexpr int zBytes = D == DepthFormat::Z16 ? 2 : 4;
     uint8_t* colorRow = s.color + y * s.colorPitch;
     uint8_t* zRow = D == DepthFormat::None ? nullptr : s.z + y * s.zPitch;
-    __m256i threshold = _mm256_setzero_si256();
-    if constexpr (F != TargetFormat::Argb8888) threshold = ditherRow(s, x0, y);  // x advances by 8: same phase
+    const __m256i threshold = rowThreshold<F>(s, x0, y);
     for (int x = x0; x <= x1; x += 8) {
-        int n = std::min(8, x1 - x + 1);
-        __m256 l1 = weights(e1lo, e1hi, invArea), l2 = weights(e2lo, e2hi, invArea);
-        e1lo = _mm256_add_pd(e1lo, step1), e1hi = _mm256_add_pd(e1hi, step1);
-        e2lo = _mm256_add_pd(e2lo, step2), e2hi = _mm256_add_pd(e2hi, step2);
-        __m256i live = liveLanes(n), mask = live;
-        if constexpr (D != DepthFormat::None) {
-            uint8_t* zp = zRow + x * zBytes;
-            __m256i z = depthValues<D>(t, l1, l2);
-            __m256i stored = D == DepthFormat::Z16 ? load16(zp, n) : load32(zp, n, live);
-            mask = _mm256_andnot_si256(greaterUnsigned(z, stored), live);
-            if (_mm256_testz_si256(mask, mask)) continue;
-            if (s.zWrite) {
-                if constexpr (D == DepthFormat::Z16) store16(zp, n, z, mask);
-                else store32(zp, n, stored, z, mask);
-            }
-        }
-        Channels8 c = shadeGroup<T>(s, t, tv, l1, l2);
-        if constexpr (F == TargetFormat::Argb8888) write8888(s, colorRow + x * bpp, n, live, mask, c);
-        else write16<F>(s, colorRow + x * bpp, n, mask, threshold, c);
+        GroupAt at{colorRow + x * bpp, zRow ? zRow + x * zBytes : nullptr, std::min(8, x1 - x + 1)};
+        __m256 l1 = weights(e1lo, e1hi, k.invArea), l2 = weights(e2lo, e2hi, k.invArea);
+        e1lo = _mm256_add_pd(e1lo, k.step1), e1hi = _mm256_add_pd(e1hi, k.step1);
+        e2lo = _mm256_add_pd(e2lo, k.step2), e2hi = _mm256_add_pd(e2hi, k.step2);
+        __m256i live = liveLanes(at.n);
+        shadeGroupAt<F, D, T>(s, t, k, at, live, live, threshold, l1, l2);
     }
+}
+
+// Lanes where edge function + bias > 0 (the values are exact integers in double).
+VOREL_AVX2_INLINE int insideBits(__m256d lo, __m256d hi, double bias) {
+    __m256d limit = _mm256_set1_pd(-bias);
+    return _mm256_movemask_pd(_mm256_cmp_pd(lo, limit, _CMP_GT_OQ)) |
+           (_mm256_movemask_pd(_mm256_cmp_pd(hi, limit, _CMP_GT_OQ)) << 4);
+}
+
+// A row of a triangle at most eight pixels wide: one group from minX, coverage tested per lane
+// (the same edge test the reference makes) instead of solving for the span. Returns the number
+// of covered centres.
+template <TargetFormat F, DepthFormat D, TexelFilter T>
+VOREL_AVX2_INLINE int shadeNarrowRow(const SpanState& s, const TriangleSetup& t, const TriangleConstants& k, int y) {
+    const int x = t.minX;
+    __m256d e[3][2];
+    const __m256d* offsets[3][2] = {{&k.offset0lo, &k.offset0hi}, {&k.offset1lo, &k.offset1hi},
+                                    {&k.offset2lo, &k.offset2hi}};
+    int bits = 0xFF;
+    for (int i = 0; i < 3; ++i) {
+        __m256d base = _mm256_set1_pd(double(edgeAt(t, i, x, y)));
+        e[i][0] = _mm256_add_pd(base, *offsets[i][0]);
+        e[i][1] = _mm256_add_pd(base, *offsets[i][1]);
+        bits &= insideBits(e[i][0], e[i][1], double(t.edge[i].bias));
+    }
+    const int n = std::min(8, t.maxX - x + 1);
+    bits &= (1 << n) - 1;
+    if (bits == 0) return 0;
+    const __m256i laneBit = _mm256_setr_epi32(1, 2, 4, 8, 16, 32, 64, 128);
+    __m256i mask = _mm256_cmpeq_epi32(_mm256_and_si256(_mm256_set1_epi32(bits), laneBit), laneBit);
+    constexpr int bpp = F == TargetFormat::Argb8888 ? 4 : 2;
+    constexpr int zBytes = D == DepthFormat::Z16 ? 2 : 4;
+    GroupAt at{s.color + y * s.colorPitch + x * bpp, D == DepthFormat::None ? nullptr : s.z + y * s.zPitch + x * zBytes,
+               n};
+    __m256 l1 = weights(e[1][0], e[1][1], k.invArea), l2 = weights(e[2][0], e[2][1], k.invArea);
+    shadeGroupAt<F, D, T>(s, t, k, at, liveLanes(n), mask, rowThreshold<F>(s, x, y), l1, l2);
+    return __builtin_popcount(unsigned(bits));
 }
 
 // The rows of part `part` (see span_walk.h), each shaded with the triangle's constants.
 template <TargetFormat F, DepthFormat D, TexelFilter T>
 VOREL_AVX2 uint64_t shadeTriangle(const SpanState& s, const TriangleSetup& t, TexelFilter, int part, int parts) {
     const TriangleConstants k = triangleConstants(s, t);
+    const bool narrow = t.maxX - t.minX < 8;
     uint64_t covered = 0;
     for (int y = t.minY; y <= t.maxY;) {
         if (!ownsRow(y, part, parts)) {
@@ -397,7 +455,9 @@ VOREL_AVX2 uint64_t shadeTriangle(const SpanState& s, const TriangleSetup& t, Te
             continue;
         }
         int x0, x1;
-        if (rowSpan(t, y, &x0, &x1)) {
+        if (narrow) {
+            covered += uint64_t(shadeNarrowRow<F, D, T>(s, t, k, y));
+        } else if (rowSpan(t, y, &x0, &x1)) {
             covered += uint64_t(x1 - x0 + 1);
             shadeSpan<F, D, T>(s, t, k, y, x0, x1);
         }
