@@ -121,15 +121,24 @@ bool minifies(const TriangleContext& c, const ScreenVertex& a, const ScreenVerte
 void drawTriangle(const TriangleSink& sink, const ClipVertex& a, const ClipVertex& b, const ClipVertex& d) {
     const TriangleContext& c = sink.c;
     if (!finite(a) || !finite(b) || !finite(d)) return;
-    ClipVertex poly[kMaxClipVertices] = {a, b, d};
-    if (c.flat)
-        for (int k = 1; k < 3; ++k) std::copy(a.attr, a.attr + kFog, poly[k].attr);
     unsigned o0 = outcode(a, c.planes), o1 = outcode(b, c.planes), o2 = outcode(d, c.planes);
     if (o0 & o1 & o2) return;  // wholly outside one plane
-    int n = (o0 | o1 | o2) ? clipPolygon(poly, 3, c.planes) : 3;
     ScreenVertex s[kMaxClipVertices];
-    for (int i = 0; i < n; ++i)
-        if (!projectVertex(poly[i], c.map, c.perspective, &s[i])) return;
+    int n = 3;
+    if ((o0 | o1 | o2) || c.flat) {
+        ClipVertex poly[kMaxClipVertices];
+        poly[0] = a, poly[1] = b, poly[2] = d;
+        if (c.flat)
+            for (int k = 1; k < 3; ++k) std::copy(a.attr, a.attr + kFog, poly[k].attr);
+        if (o0 | o1 | o2) n = clipPolygon(poly, 3, c.planes);
+        for (int i = 0; i < n; ++i)
+            if (!projectVertex(poly[i], c.map, c.perspective, &s[i])) return;
+    } else {
+        // Neither cut nor flat: the vertices project as they are.
+        if (!projectVertex(a, c.map, c.perspective, &s[0]) || !projectVertex(b, c.map, c.perspective, &s[1]) ||
+            !projectVertex(d, c.map, c.perspective, &s[2]))
+            return;
+    }
     for (int i = 1; i + 1 < n; ++i) {
         TriangleSetup t;
         if (!setupTriangle(s[0], s[i], s[i + 1], c.cull, c.scissor, &t)) continue;
