@@ -1,0 +1,58 @@
+// The device's helper threads: every part of every job runs exactly once, jobs of different sizes
+// follow each other without losing or repeating parts, and two callers at once both finish.
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <thread>
+#include <vector>
+
+#include "platform/d3d/raster_options.h"
+#include "platform/d3d/raster_workers.h"
+
+using namespace platform::d3d;
+
+namespace {
+
+TEST(RasterWorkers, EveryPartOfEveryJobRunsOnce) {
+    for (int job = 0; job < 300; ++job) {
+        int parts = 1 + job % 5;
+        std::vector<std::atomic<int>> calls(static_cast<size_t>(parts));
+        std::atomic<int> wrongCount{0};
+        runParts(parts, [&](int part, int n) {
+            if (n != parts) ++wrongCount;
+            calls[size_t(part)].fetch_add(1);
+        });
+        for (int p = 0; p < parts; ++p) ASSERT_EQ(calls[size_t(p)].load(), 1) << "job " << job << " part " << p;
+        ASSERT_EQ(wrongCount.load(), 0);
+    }
+}
+
+TEST(RasterWorkers, TwoCallersAtOnceBothGetAllTheirParts) {
+    std::atomic<int> sums[2] = {0, 0};
+    auto caller = [&](int who) {
+        for (int job = 0; job < 200; ++job) runParts(3, [&](int part, int) { sums[who].fetch_add(part + 1); });
+    };
+    std::thread other(caller, 1);
+    caller(0);
+    other.join();
+    EXPECT_EQ(sums[0].load(), 200 * 6);
+    EXPECT_EQ(sums[1].load(), 200 * 6);
+}
+
+TEST(RasterOptions, PathNamesAndThreadCountsAreChecked) {
+    RasterPath p = RasterPath::Automatic;
+    EXPECT_TRUE(parseRasterPath("reference", &p));
+    EXPECT_EQ(p, RasterPath::Reference);
+    EXPECT_TRUE(parseRasterPath("portable", &p));
+    EXPECT_EQ(p, RasterPath::Portable);
+    EXPECT_FALSE(parseRasterPath("fastest", &p));
+    EXPECT_EQ(p, RasterPath::Portable);
+    int before = rasterThreads();
+    setRasterThreads(0);
+    EXPECT_EQ(rasterThreads(), 1);
+    setRasterThreads(99);
+    EXPECT_EQ(rasterThreads(), 16);
+    setRasterThreads(before);
+}
+
+}  // namespace
