@@ -17,6 +17,7 @@
 #include "platform/d3d/span_batch.h"
 #include "platform/d3d/transform.h"
 #include "platform/d3d/triangle_setup.h"
+#include "platform/d3d/vertex_simd.h"
 
 namespace platform::d3d {
 
@@ -36,12 +37,10 @@ unsigned long long nanoseconds(Clock::duration d) {
     return static_cast<unsigned long long>(std::chrono::duration_cast<std::chrono::nanoseconds>(d).count());
 }
 
-// Everything the vertex stage needs, worked out once per call.
-struct VertexContext {
-    TransformSet transforms;
-    bool lit;
-    LightingSetup lighting;
-    FogSetup fog;
+// Everything the vertex stage needs, worked out once per call; simd: the AVX2 stage covers it
+// and the span path may use it.
+struct VertexContext : VertexStage {
+    bool simd = false;
 };
 
 VertexContext makeVertexContext(const DeviceState& state) {
@@ -75,6 +74,10 @@ void shadeVertex(const VertexContext& c, const D3DVERTEX& v, ClipVertex& o) {
 }
 
 void processVertices(const VertexContext& c, const D3DVERTEX* in, ClipVertex* out, uint32_t begin, uint32_t end) {
+    if (c.simd) {
+        processVerticesAvx2(c, in, out, begin, end);
+        return;
+    }
     for (uint32_t i = begin; i < end; ++i) {
         transformVertex(c, in[i], out[i]);
         shadeVertex(c, in[i], out[i]);
@@ -203,6 +206,11 @@ void drawTriangles(const TriangleSink& sink, D3DPRIMITIVETYPE type, const ClipVe
 // were dropped; their vertices keep no attributes.
 void processTriangleList(const VertexContext& vc, const TriangleContext& c, const D3DVERTEX* in, ClipVertex* out,
                          uint8_t* culled, uint32_t first, uint32_t last) {
+    if (vc.simd) {  // lighting eight at a time costs less than sorting out the back faces first
+        processVertices(vc, in, out, 3 * first, 3 * last);
+        std::fill(culled + first, culled + last, uint8_t(0));
+        return;
+    }
     for (uint32_t i = first; i < last; ++i) {
         ClipVertex* o = out + 3 * i;
         const D3DVERTEX* v = in + 3 * i;
@@ -247,6 +255,7 @@ void drawPrimitives(const DeviceState& state, const DrawTargets& targets, D3DPRI
     store.resize(count);
     ClipVertex* v = store.data();
     VertexContext vc = makeVertexContext(state);
+    vc.simd = useSpans && path == RasterPath::Automatic && vertexStageCovered(vc);
     auto transformed = started, setUp = started;
     if (type == D3DPT_TRIANGLELIST) {
         // A list's triangles own their vertices: each part transforms and sets up its own range

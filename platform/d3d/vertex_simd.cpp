@@ -1,0 +1,141 @@
+// The vertex stage eight vertices at a time.
+#include "platform/d3d/vertex_simd.h"
+
+#include "platform/d3d/raster_options.h"
+
+#if defined(__x86_64__) && (defined(__GNUC__) || defined(__clang__))
+
+#include <immintrin.h>
+
+#include <algorithm>
+#include <cstring>
+
+#define VOREL_AVX2 __attribute__((target("avx2")))
+#define VOREL_AVX2_INLINE __attribute__((target("avx2"), always_inline)) inline
+
+namespace platform::d3d {
+
+namespace {
+
+struct Vec3x8 {
+    __m256 x, y, z;
+};
+
+VOREL_AVX2_INLINE __m256 splat(float v) { return _mm256_set1_ps(v); }
+
+// ((x m0j + y m1j) + z m2j) + m3j, the scalar transform's order.
+VOREL_AVX2_INLINE __m256 row(const Vec3x8& p, const D3DMATRIX& m, int j) {
+    __m256 v = _mm256_add_ps(_mm256_mul_ps(p.x, splat(m.m[0][j])), _mm256_mul_ps(p.y, splat(m.m[1][j])));
+    v = _mm256_add_ps(v, _mm256_mul_ps(p.z, splat(m.m[2][j])));
+    return _mm256_add_ps(v, splat(m.m[3][j]));
+}
+
+VOREL_AVX2_INLINE __m256 normalRow(const Vec3x8& n, const Mat3& m, int j) {
+    __m256 v = _mm256_add_ps(_mm256_mul_ps(n.x, splat(m.m[0][j])), _mm256_mul_ps(n.y, splat(m.m[1][j])));
+    return _mm256_add_ps(v, _mm256_mul_ps(n.z, splat(m.m[2][j])));
+}
+
+VOREL_AVX2_INLINE __m256 clamp01(__m256 v) {
+    return _mm256_min_ps(_mm256_max_ps(v, _mm256_setzero_ps()), splat(1.0f));
+}
+
+// Colour of eight vertices: directional lights only (atten 1, every light reaches).
+VOREL_AVX2_INLINE void light(const LightingSetup& s, const Vec3x8& n, __m256 rgba[4]) {
+    __m256 ambient[3] = {splat(s.globalAmbient.r), splat(s.globalAmbient.g), splat(s.globalAmbient.b)};
+    __m256 diffuse[3] = {_mm256_setzero_ps(), _mm256_setzero_ps(), _mm256_setzero_ps()};
+    for (const EyeLight& l : s.lights) {
+        ambient[0] = _mm256_add_ps(ambient[0], splat(1.0f * l.ambient.r));
+        ambient[1] = _mm256_add_ps(ambient[1], splat(1.0f * l.ambient.g));
+        ambient[2] = _mm256_add_ps(ambient[2], splat(1.0f * l.ambient.b));
+        __m256 nl = _mm256_add_ps(_mm256_mul_ps(n.x, splat(l.toLight.x)), _mm256_mul_ps(n.y, splat(l.toLight.y)));
+        nl = _mm256_add_ps(nl, _mm256_mul_ps(n.z, splat(l.toLight.z)));
+        // Lanes with N.L <= 0 add nothing, as the scalar loop skips them (NaN is not skipped).
+        __m256 lit = _mm256_cmp_ps(nl, _mm256_setzero_ps(), _CMP_NLE_UQ);
+        __m256 k = _mm256_mul_ps(nl, splat(1.0f));
+        diffuse[0] = _mm256_blendv_ps(diffuse[0], _mm256_add_ps(diffuse[0], _mm256_mul_ps(k, splat(l.diffuse.r))), lit);
+        diffuse[1] = _mm256_blendv_ps(diffuse[1], _mm256_add_ps(diffuse[1], _mm256_mul_ps(k, splat(l.diffuse.g))), lit);
+        diffuse[2] = _mm256_blendv_ps(diffuse[2], _mm256_add_ps(diffuse[2], _mm256_mul_ps(k, splat(l.diffuse.b))), lit);
+    }
+    const D3DMATERIAL7& m = s.material;
+    const float emissive[3] = {m.emissive.r, m.emissive.g, m.emissive.b};
+    const float ambientM[3] = {m.ambient.r, m.ambient.g, m.ambient.b};
+    const float diffuseM[3] = {m.diffuse.r, m.diffuse.g, m.diffuse.b};
+    for (int i = 0; i < 3; ++i) {
+        __m256 v = _mm256_add_ps(splat(emissive[i]), _mm256_mul_ps(splat(ambientM[i]), ambient[i]));
+        rgba[i] = clamp01(_mm256_add_ps(v, _mm256_mul_ps(splat(diffuseM[i]), diffuse[i])));
+    }
+    rgba[3] = splat(std::clamp(m.diffuse.a, 0.0f, 1.0f));
+}
+
+// Linear fog by camera z: clamp((end - z) / (end - start)); NaN gives 1.
+VOREL_AVX2_INLINE __m256 fogFactors(const FogSetup& f, __m256 eyeZ) {
+    if (!f.enabled) return splat(1.0f);
+    __m256 v;
+    if (f.end != f.start) {
+        v = _mm256_div_ps(_mm256_sub_ps(splat(f.end), eyeZ), splat(f.end - f.start));
+    } else {
+        v = _mm256_and_ps(_mm256_cmp_ps(eyeZ, splat(f.end), _CMP_LT_OQ), splat(1.0f));
+    }
+    __m256 isNaN = _mm256_cmp_ps(v, v, _CMP_UNORD_Q);
+    return _mm256_blendv_ps(clamp01(v), splat(1.0f), isNaN);
+}
+
+VOREL_AVX2 void eightVertices(const VertexStage& s, const D3DVERTEX* in, ClipVertex* out, int count) {
+    alignas(32) float soa[8][8] = {};  // field, vertex
+    for (int v = 0; v < count; ++v) {
+        const float* f = &in[v].x;
+        for (int k = 0; k < 8; ++k) soa[k][v] = f[k];
+    }
+    Vec3x8 p{_mm256_load_ps(soa[0]), _mm256_load_ps(soa[1]), _mm256_load_ps(soa[2])};
+    const TransformSet& t = s.transforms;
+    alignas(32) float o[11][8];
+    _mm256_store_ps(o[0], row(p, t.worldViewProjection, 0));
+    _mm256_store_ps(o[1], row(p, t.worldViewProjection, 1));
+    _mm256_store_ps(o[2], row(p, t.worldViewProjection, 2));
+    _mm256_store_ps(o[3], row(p, t.worldViewProjection, 3));
+    __m256 eyeZ = row(p, t.worldView, 2);
+    __m256 rgba[4] = {splat(1.0f), splat(1.0f), splat(1.0f), splat(1.0f)};
+    if (s.lit) {
+        Vec3x8 n{_mm256_load_ps(soa[3]), _mm256_load_ps(soa[4]), _mm256_load_ps(soa[5])};
+        Vec3x8 eyeNormal{normalRow(n, t.normalMatrix, 0), normalRow(n, t.normalMatrix, 1),
+                         normalRow(n, t.normalMatrix, 2)};
+        light(s.lighting, eyeNormal, rgba);
+    }
+    for (int i = 0; i < 4; ++i) _mm256_store_ps(o[4 + i], rgba[i]);
+    _mm256_store_ps(o[8], fogFactors(s.fog, eyeZ));
+    std::memcpy(o[9], soa[6], sizeof o[9]);
+    std::memcpy(o[10], soa[7], sizeof o[10]);
+    for (int v = 0; v < count; ++v) {
+        ClipVertex& c = out[v];
+        c.x = o[0][v], c.y = o[1][v], c.z = o[2][v], c.w = o[3][v];
+        for (int a = 0; a < kAttributeCount; ++a) c.attr[a] = o[4 + a][v];
+    }
+}
+
+}  // namespace
+
+bool vertexStageCovered(const VertexStage& s) {
+    if (!haveAvx2()) return false;
+    if (s.fog.enabled && (s.fog.perPixel || s.fog.rangeBased || s.fog.mode != D3DFOG_LINEAR)) return false;
+    if (!s.lit) return true;
+    if (s.lighting.normalize) return false;
+    for (const EyeLight& l : s.lighting.lights)
+        if (l.type != D3DLIGHT_DIRECTIONAL) return false;
+    return true;
+}
+
+void processVerticesAvx2(const VertexStage& s, const D3DVERTEX* in, ClipVertex* out, uint32_t begin, uint32_t end) {
+    for (uint32_t i = begin; i < end; i += 8)
+        eightVertices(s, in + i, out + i, int(std::min<uint32_t>(8, end - i)));
+}
+
+}  // namespace platform::d3d
+
+#else
+
+namespace platform::d3d {
+bool vertexStageCovered(const VertexStage&) { return false; }
+void processVerticesAvx2(const VertexStage&, const D3DVERTEX*, ClipVertex*, uint32_t, uint32_t) {}
+}  // namespace platform::d3d
+
+#endif

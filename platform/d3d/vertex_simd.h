@@ -1,0 +1,33 @@
+// The vertex stage eight vertices at a time (AVX2): transform, directional lighting and linear
+// vertex fog with the reference's float operations in the same order, so every vertex comes out
+// bit for bit as the scalar stage makes it.
+//
+// Covers what the saver uses: lighting off, or on with directional lights only and normals used
+// as given; fog off, or vertex fog (linear, by camera z). Anything else (point or spot lights,
+// renormalised normals, exp fog, range fog), or a processor without AVX2, makes
+// vertexStageCovered false and the caller takes the scalar stage.
+#pragma once
+
+#include <cstdint>
+
+#include "platform/d3d/clip_vertex.h"
+#include "platform/d3d/fog.h"
+#include "platform/d3d/lighting.h"
+#include "platform/d3d/transform.h"
+
+namespace platform::d3d {
+
+struct VertexStage {
+    TransformSet transforms;
+    bool lit = false;
+    LightingSetup lighting;
+    FogSetup fog;
+};
+
+bool vertexStageCovered(const VertexStage& stage);
+
+// Vertices [begin, end) of `in` into `out` (same indices). Only when vertexStageCovered.
+void processVerticesAvx2(const VertexStage& stage, const D3DVERTEX* in, ClipVertex* out, uint32_t begin,
+                         uint32_t end);
+
+}  // namespace platform::d3d
