@@ -104,7 +104,21 @@ struct TriangleSink {
     int part;
     DrawFigures* figures;
     const uint8_t* culled = nullptr;  // list triangles already known to face away
+    // Vertices projected ahead (span path): projected[i] is vertex i's projectVertex result
+    // where projectedOk[i]; i counts from base.
+    const ClipVertex* base = nullptr;
+    const ScreenVertex* projected = nullptr;
+    const uint8_t* projectedOk = nullptr;
 };
+
+// The vertex's screen form, from the projections made ahead or worked out now.
+bool project(const TriangleSink& sink, const ClipVertex& v, ScreenVertex* out) {
+    if (!sink.projected) return projectVertex(v, sink.c.map, sink.c.perspective, out);
+    size_t i = size_t(&v - sink.base);
+    if (!sink.projectedOk[i]) return false;
+    *out = sink.projected[i];
+    return true;
+}
 
 bool finite(const ClipVertex& v) {
     return std::isfinite(v.x) && std::isfinite(v.y) && std::isfinite(v.z) && std::isfinite(v.w);
@@ -138,9 +152,7 @@ void drawTriangle(const TriangleSink& sink, const ClipVertex& a, const ClipVerte
             if (!projectVertex(poly[i], c.map, c.perspective, &s[i])) return;
     } else {
         // Neither cut nor flat: the vertices project as they are.
-        if (!projectVertex(a, c.map, c.perspective, &s[0]) || !projectVertex(b, c.map, c.perspective, &s[1]) ||
-            !projectVertex(d, c.map, c.perspective, &s[2]))
-            return;
+        if (!project(sink, a, &s[0]) || !project(sink, b, &s[1]) || !project(sink, d, &s[2])) return;
     }
     for (int i = 1; i + 1 < n; ++i) {
         TriangleSetup t;
@@ -256,6 +268,19 @@ void drawPrimitives(const DeviceState& state, const DrawTargets& targets, D3DPRI
     ClipVertex* v = store.data();
     VertexContext vc = makeVertexContext(state);
     vc.simd = useSpans && path == RasterPath::Automatic && vertexStageCovered(vc);
+    // With the eight-wide vertex stage the vertices are also projected ahead, four at a time.
+    thread_local std::vector<ScreenVertex> projectedStore;
+    thread_local std::vector<uint8_t> projectedOkStore;
+    ScreenVertex* projected = nullptr;
+    uint8_t* projectedOk = nullptr;
+    if (vc.simd) {
+        projectedStore.resize(count);
+        projectedOkStore.resize(count);
+        projected = projectedStore.data(), projectedOk = projectedOkStore.data();
+    }
+    auto projectAhead = [&](uint32_t begin, uint32_t end) {
+        if (projected) projectVerticesAvx2(v, c.map, c.perspective, projected, projectedOk, begin, end);
+    };
     auto transformed = started, setUp = started;
     if (type == D3DPT_TRIANGLELIST) {
         // A list's triangles own their vertices: each part transforms and sets up its own range
@@ -268,19 +293,22 @@ void drawPrimitives(const DeviceState& state, const DrawTargets& targets, D3DPRI
             uint32_t first = rangeStart(triangles, part, n), last = rangeStart(triangles, part + 1, n);
             auto begin = Clock::now();
             processTriangleList(vc, c, vertices, v, culled, first, last);
+            projectAhead(3 * first, 3 * last);
             vertexTime[size_t(part)] = Clock::now() - begin;
-            drawTriangles({c, part, figures, culled}, type, v, first, last);
+            drawTriangles({c, part, figures, culled, v, projected, projectedOk}, type, v, first, last);
         });
         setUp = Clock::now();
         transformed = started + *std::max_element(vertexTime.begin(), vertexTime.end());
     } else {
         runParts(parts, [&](int part, int n) {
-            processVertices(vc, vertices, v, rangeStart(count, part, n), rangeStart(count, part + 1, n));
+            uint32_t first = rangeStart(count, part, n), last = rangeStart(count, part + 1, n);
+            processVertices(vc, vertices, v, first, last);
+            projectAhead(first, last);
         });
         transformed = Clock::now();
         runParts(parts, [&](int part, int n) {
-            drawTriangles({c, part, figures}, type, v, rangeStart(triangles, part, n),
-                          rangeStart(triangles, part + 1, n));
+            drawTriangles({c, part, figures, nullptr, v, projected, projectedOk}, type, v,
+                          rangeStart(triangles, part, n), rangeStart(triangles, part + 1, n));
         });
         setUp = Clock::now();
     }

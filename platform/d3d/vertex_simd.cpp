@@ -112,7 +112,67 @@ VOREL_AVX2 void eightVertices(const VertexStage& s, const D3DVERTEX* in, ClipVer
     }
 }
 
+// Halves away from zero, as std::lround, for |v| < 2^31 (the caller has checked |v| <= 1.6e7).
+VOREL_AVX2_INLINE __m128i roundHalfAway(__m256d v) {
+    const __m256d one = _mm256_set1_pd(1.0);
+    __m128i i = _mm256_cvttpd_epi32(v);
+    __m256d fraction = _mm256_sub_pd(v, _mm256_cvtepi32_pd(i));
+    __m128i up = _mm256_cvttpd_epi32(_mm256_and_pd(_mm256_cmp_pd(fraction, _mm256_set1_pd(0.5), _CMP_GE_OQ), one));
+    __m128i down = _mm256_cvttpd_epi32(_mm256_and_pd(_mm256_cmp_pd(fraction, _mm256_set1_pd(-0.5), _CMP_LE_OQ), one));
+    return _mm_sub_epi32(_mm_add_epi32(i, up), down);
+}
+
+VOREL_AVX2_INLINE __m256d finiteWithin(__m256d v, double limit) {
+    __m256d finite = _mm256_cmp_pd(_mm256_sub_pd(v, v), _mm256_setzero_pd(), _CMP_EQ_OQ);
+    __m256d magnitude = _mm256_andnot_pd(_mm256_set1_pd(-0.0), v);
+    return _mm256_and_pd(finite, _mm256_cmp_pd(magnitude, _mm256_set1_pd(limit), _CMP_LE_OQ));
+}
+
+VOREL_AVX2 void fourProjections(const ClipVertex* in, const ViewportMap& map, bool perspective, ScreenVertex* out,
+                                uint8_t* ok, int count) {
+    alignas(32) double x[4] = {}, y[4] = {}, z[4] = {}, w[4] = {1, 1, 1, 1};
+    for (int i = 0; i < count; ++i) x[i] = in[i].x, y[i] = in[i].y, z[i] = in[i].z, w[i] = in[i].w;
+    __m256d wd = _mm256_load_pd(w);
+    // w > 0 and finite (the float w, exactly as double).
+    __m256d valid = _mm256_and_pd(_mm256_cmp_pd(wd, _mm256_setzero_pd(), _CMP_GT_OQ), finiteWithin(wd, 1e308));
+    __m256d invW = _mm256_div_pd(_mm256_set1_pd(1.0), wd);
+    const __m256d one = _mm256_set1_pd(1.0);
+    __m256d sx = _mm256_add_pd(_mm256_set1_pd(double(map.x)),
+                               _mm256_mul_pd(_mm256_set1_pd(double(map.halfWidth)),
+                                             _mm256_add_pd(one, _mm256_mul_pd(_mm256_load_pd(x), invW))));
+    __m256d sy = _mm256_add_pd(_mm256_set1_pd(double(map.y)),
+                               _mm256_mul_pd(_mm256_set1_pd(double(map.halfHeight)),
+                                             _mm256_sub_pd(one, _mm256_mul_pd(_mm256_load_pd(y), invW))));
+    valid = _mm256_and_pd(valid, _mm256_and_pd(finiteWithin(sx, 1e6), finiteWithin(sy, 1e6)));
+    const __m256d sub = _mm256_set1_pd(double(kSubPixel));
+    // Invalid lanes may hold anything; keep them in range for the conversion.
+    sx = _mm256_and_pd(sx, valid), sy = _mm256_and_pd(sy, valid);
+    alignas(16) int32_t sxi[4], syi[4];
+    _mm_store_si128(reinterpret_cast<__m128i*>(sxi), roundHalfAway(_mm256_mul_pd(sx, sub)));
+    _mm_store_si128(reinterpret_cast<__m128i*>(syi), roundHalfAway(_mm256_mul_pd(sy, sub)));
+    __m256d depth = _mm256_add_pd(
+        _mm256_set1_pd(double(map.minZ)),
+        _mm256_mul_pd(_mm256_mul_pd(_mm256_load_pd(z), invW), _mm256_set1_pd(double(map.maxZ) - double(map.minZ))));
+    alignas(32) double zs[4];
+    _mm256_store_pd(zs, depth);
+    alignas(16) float q[4];
+    _mm_store_ps(q, perspective ? _mm256_cvtpd_ps(invW) : _mm_set1_ps(1.0f));
+    int validBits = _mm256_movemask_pd(valid);
+    for (int i = 0; i < count; ++i) {
+        ok[i] = uint8_t((validBits >> i) & 1);
+        ScreenVertex& o = out[i];
+        o.x = sxi[i], o.y = syi[i], o.z = zs[i], o.invW = q[i];
+        for (int a = 0; a < kAttributeCount; ++a) o.attr[a] = in[i].attr[a] * q[i];
+    }
+}
+
 }  // namespace
+
+void projectVerticesAvx2(const ClipVertex* in, const ViewportMap& map, bool perspective, ScreenVertex* out,
+                         uint8_t* ok, uint32_t begin, uint32_t end) {
+    for (uint32_t i = begin; i < end; i += 4)
+        fourProjections(in + i, map, perspective, out + i, ok + i, int(std::min<uint32_t>(4, end - i)));
+}
 
 bool vertexStageCovered(const VertexStage& s) {
     if (!haveAvx2()) return false;
@@ -136,6 +196,7 @@ void processVerticesAvx2(const VertexStage& s, const D3DVERTEX* in, ClipVertex* 
 namespace platform::d3d {
 bool vertexStageCovered(const VertexStage&) { return false; }
 void processVerticesAvx2(const VertexStage&, const D3DVERTEX*, ClipVertex*, uint32_t, uint32_t) {}
+void projectVerticesAvx2(const ClipVertex*, const ViewportMap&, bool, ScreenVertex*, uint8_t*, uint32_t, uint32_t) {}
 }  // namespace platform::d3d
 
 #endif

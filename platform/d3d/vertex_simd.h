@@ -14,6 +14,7 @@
 #include "platform/d3d/fog.h"
 #include "platform/d3d/lighting.h"
 #include "platform/d3d/transform.h"
+#include "platform/d3d/triangle_setup.h"
 
 namespace platform::d3d {
 
@@ -29,5 +30,11 @@ bool vertexStageCovered(const VertexStage& stage);
 // Vertices [begin, end) of `in` into `out` (same indices). Only when vertexStageCovered.
 void processVerticesAvx2(const VertexStage& stage, const D3DVERTEX* in, ClipVertex* out, uint32_t begin,
                          uint32_t end);
+
+// projectVertex for vertices [begin, end), four at a time with the same double and float
+// operations; ok[i] is 0 where projectVertex would fail (out[i] is then undefined). Only where
+// haveAvx2().
+void projectVerticesAvx2(const ClipVertex* in, const ViewportMap& map, bool perspective, ScreenVertex* out,
+                         uint8_t* ok, uint32_t begin, uint32_t end);
 
 }  // namespace platform::d3d
