@@ -4,7 +4,6 @@
 #include <cstring>
 
 namespace platform::ddraw {
-namespace {
 
 DDPIXELFORMAT rgbFormat(DWORD bits, DWORD r, DWORD g, DWORD b, DWORD a) {
     DDPIXELFORMAT f{};
@@ -17,6 +16,8 @@ DDPIXELFORMAT rgbFormat(DWORD bits, DWORD r, DWORD g, DWORD b, DWORD a) {
     f.dwRGBAlphaBitMask = a;
     return f;
 }
+
+namespace {
 
 DDPIXELFORMAT zFormat(DWORD bits, DWORD zMask, DWORD stencilBits, DWORD stencilMask) {
     DDPIXELFORMAT f{};

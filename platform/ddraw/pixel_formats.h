@@ -15,6 +15,9 @@
 
 namespace platform::ddraw {
 
+// A colour format from its bit count and channel masks (alpha flagged when its mask is not 0).
+DDPIXELFORMAT rgbFormat(DWORD bits, DWORD r, DWORD g, DWORD b, DWORD a);
+
 DDPIXELFORMAT formatR5G6B5();
 DDPIXELFORMAT formatX8R8G8B8();
 DDPIXELFORMAT formatA8R8G8B8();

@@ -6,7 +6,7 @@
 #include "platform/win/window.h"
 #include "saver/display/display_objects.h"
 #include "saver/display/display_setup.h"
-#include "saver/display/pixel_value.h"
+#include "saver/scene/surface_makers.h"
 #include "saver/display/release_hooks.h"
 
 namespace {
@@ -24,7 +24,7 @@ HRESULT makeFlippingChain() {
     DDSCAPS2 caps{DDSCAPS_BACKBUFFER, 0, 0, 0};
     hr = g_display.primary->GetAttachedSurface(&caps, &g_display.backBuffer);
     if (FAILED(hr)) return hr;
-    setSourceKeyTo(g_display.backBuffer, RGB(0, 0, 0));
+    setSourceColorKey(g_display.backBuffer, RGB(0, 0, 0));
     return S_OK;
 }
 
@@ -68,7 +68,7 @@ HRESULT createPresentation(HWND window, int width, int height, int bits) {
         DestroyWindow(window);
         return hr;
     }
-    g_display.keyGreen = pixelValueOf(g_display.backBuffer, RGB(0, 255, 0));
+    g_display.keyGreen = matchColor(g_display.backBuffer, RGB(0, 255, 0));
     g_display.screenDpi = backBufferDpi();
     presentBlackFrame();
     Sleep(g_settleMs);

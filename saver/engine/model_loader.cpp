@@ -85,11 +85,14 @@ void ModelObject::load(const char* entryName) {
     if (!entryName) return;
     name = entryName;
     std::vector<uint8_t> bytes;
-    if (!readModelEntry(entryName, &bytes)) return;
+    if (readModelEntry(entryName, &bytes)) loadFromBytes(bytes.data(), bytes.size());
+}
+
+bool ModelObject::loadFromBytes(const uint8_t* data, size_t size) {
     modelfile::ParsedModel model;
-    if (!modelfile::parseModel(bytes.data(), bytes.size(), &model)) return;
+    if (!modelfile::parseModel(data, size, &model)) return false;
     const int32_t base = appendMaterials(model.materials);
-    if (base < 0) return;
+    if (base < 0) return false;
     const auto materialCount = static_cast<int32_t>(model.materials.size());
     std::vector<ModelObject*> made;
     made.reserve(model.meshes.size());
@@ -100,4 +103,5 @@ void ModelObject::load(const char* entryName) {
     for (size_t j = 0; j < made.size(); ++j)
         if (!isChild[j]) addChild(made[j]);
     computeBounds();
+    return true;
 }

@@ -45,6 +45,8 @@ public:
     // 7. Releases the mesh, then destroys every child in list order.
     virtual ~ModelObject();
 
+    // The loading steps after the entry's bytes were read; false (nothing changed) for invalid input.
+    bool loadFromBytes(const uint8_t* data, size_t size);
     // Appends a child; this object owns it from then on.
     void addChild(ModelObject* child);
     // Recomputes radius for this subtree and returns the farthest point, in this object's space

@@ -3,7 +3,7 @@
 #include <string>
 
 #include "saver/display/device_defaults.h"
-#include "saver/display/pixel_value.h"
+#include "saver/scene/surface_makers.h"
 #include "saver/display/texture_format.h"
 #include "tests/display/display_fixture.h"
 
@@ -40,10 +40,9 @@ TEST_F(DisplaySetup, PresentationTakesTheModeAndShowsOneBlackFrame) {
 TEST_F(DisplaySetup, PureGreenIsKeyedByItsValueInThirtyTwoBitsToo) {
     makeDisplay(640, 480, 32);
     EXPECT_EQ(g_display.keyGreen, 0x0000FF00u);
-    EXPECT_EQ(pixelValueOf(nullptr, RGB(0, 255, 0)), 0xFFFFFFFFu);
-    EXPECT_EQ(pixelValueOf(g_display.backBuffer, CLR_INVALID), 0xFFFFFFFFu);
-    EXPECT_EQ(pixelValueOf(g_display.backBuffer, RGB(0x12, 0x34, 0x56)), 0x123456u);
-    EXPECT_EQ(setSourceKeyTo(nullptr, 0), E_FAIL);
+    EXPECT_EQ(matchColor(nullptr, RGB(0, 255, 0)), 0xFFFFFFFFu);
+    EXPECT_EQ(matchColor(g_display.backBuffer, RGB(0x12, 0x34, 0x56)), 0x123456u);
+    EXPECT_EQ(setSourceColorKey(nullptr, 0), E_FAIL);
 }
 
 TEST_F(DisplaySetup, AFailedPresentationReleasesEverythingAndReturnsTheStepsCode) {

@@ -1,6 +1,6 @@
 #include "saver/shell/frame_loop.h"
 
-#include "saver/display/pixel_value.h"
+#include "saver/scene/surface_makers.h"
 
 #include <gtest/gtest.h>
 
@@ -251,7 +251,7 @@ IDirectDrawSurface7* makeSprite() {
             reinterpret_cast<uint32_t*>(static_cast<uint8_t*>(d.lpSurface) + y * d.lPitch)[x] = c;
         }
     s->Unlock(nullptr);
-    setSourceKeyTo(s, RGB(0, 255, 0));
+    setSourceColorKey(s, RGB(0, 255, 0));
     return s;
 }
 

@@ -62,15 +62,17 @@ protected:
     FakeTextures textures;
     std::vector<PakEntry> entries;
     std::unique_ptr<Archive> archive;
+    ModelTextureSource* previousSource = nullptr;
 
     void SetUp() override {
         resetMaterialTable();
+        previousSource = modelTextureSource();
         setModelTextureSource(&textures);
     }
     void TearDown() override {
         setCurrentArchive(nullptr);
         archive.reset();
-        setModelTextureSource(nullptr);
+        setModelTextureSource(previousSource);
         resetMaterialTable();
     }
     void addEntry(const std::string& name, const ModelSpec& model, bool allowInvalid = false) {
