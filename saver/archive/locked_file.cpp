@@ -9,6 +9,8 @@
 #include <cerrno>
 #include <ctime>
 
+#include "platform/win/directories.h"
+
 namespace {
 
 int openFlags(LockedFile::Mode mode) {
@@ -29,7 +31,8 @@ void sleepMs(int ms) {
 
 LockedFile::LockedFile(const char* path, Mode mode) {
     if (!path) return;
-    fd_ = ::open(path, openFlags(mode) | O_CLOEXEC, 0644);
+    // The program builds Windows-style paths; the file system wants '/' separators.
+    fd_ = ::open(platform::nativePath(path).c_str(), openFlags(mode) | O_CLOEXEC, 0644);
     if (fd_ >= 0) lock(mode != Mode::ReadOnly);
 }
 

@@ -3,7 +3,7 @@
 
 #include <cstring>
 
-#include "saver/scene/store_directdraw.h"
+#include "saver/display/display_objects.h"
 #include "saver/scene/surface_makers.h"
 
 namespace {
@@ -51,7 +51,7 @@ int32_t BitmapStore::indexOf(const char* name) const {
 IDirectDrawSurface7* BitmapStore::surfaceAt(int32_t index) {
     StoreEntry* entry = entryAt(index);
     if (!entry) return nullptr;
-    IDirectDraw7* directDraw = storeDirectDraw();
+    IDirectDraw7* directDraw = g_display.directDraw;
     if (!entry->surface && !entry->loadFailed && directDraw) {
         loadEntry(directDraw, index);
         entry = entryAt(index);  // loadEntry may be overridden; look the entry up again

@@ -3,7 +3,7 @@
 //
 // Names and surfaces are kept apart: a name can be registered (add) long before a DirectDraw
 // object exists; surfaces are made in bulk (loadAll) or on first use (surfaceAt, only once the
-// store DirectDraw object of store_directdraw.h exists), dropped by releaseAll and made again. An
+// display's DirectDraw object g_display.directDraw exists), dropped by releaseAll and made again. An
 // index never changes once given. Names are exact and case-sensitive, at most 99 characters
 // (longer names are cut). Surfaces made here get the source colour key pure green (0x00FF00).
 // A load that failed is not retried by surfaceAt until the next loadAll, releaseAll or

@@ -7,6 +7,7 @@
 #include "saver/scene/caustic.h"
 #include "saver/scene/scene.h"
 #include "saver/scene/scene_models.h"
+#include "saver/scene/stores.h"
 
 namespace {
 int32_t registerTexture(const std::string& name, bool) {
@@ -26,6 +27,8 @@ void Scene::build(IDirectDraw7*) {
     deleteObjects();
     centralCluster = new ClusterObject;
     centralCluster->setPosition(0.0f, 0.0f, 0.0f);
+    // The surfaces are made again once the 3D device exists.
+    sceneTextures().releaseAll();
     links.stingMaterial = {{0, 1, 0, 1}, {0, 1, 0, 1}, {0, 1, 0, 0}, {0, 0, 0, 0}, 10.0f};
     seedRandom(platform::currentTimeSeed());
     createObjects();

@@ -1,11 +1,11 @@
 #include <gtest/gtest.h>
-#include <png.h>
 
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <string>
 
+#include "tests/support/png_pixels.h"
 #include "platform/ddraw/frame_trace.h"
 #include "tests/ddraw/ddraw_fixture.h"
 
@@ -106,16 +106,11 @@ TEST_F(Presenting, InjectedStillDrawingIsAnsweredOnlyTheGivenNumberOfTimes) {
 
 // Reads a PNG's size and the RGB of one pixel.
 bool readPng(const std::string& path, int* w, int* h, int px, int py, uint32_t* rgb) {
-    png_image image{};
-    image.version = PNG_IMAGE_VERSION;
-    if (!png_image_begin_read_from_file(&image, path.c_str())) return false;
-    image.format = PNG_FORMAT_RGB;
-    std::vector<uint8_t> data(PNG_IMAGE_SIZE(image));
-    if (!png_image_finish_read(&image, nullptr, data.data(), 0, nullptr)) return false;
-    *w = static_cast<int>(image.width);
-    *h = static_cast<int>(image.height);
-    const uint8_t* p = &data[(static_cast<size_t>(py) * image.width + px) * 3];
-    *rgb = (uint32_t{p[0]} << 16) | (uint32_t{p[1]} << 8) | p[2];
+    const PngPixels png = readPngPixels(path);
+    if (png.rgb.empty()) return false;
+    *w = png.width;
+    *h = png.height;
+    *rgb = png.at(px, py);
     return true;
 }
 

@@ -1,6 +1,7 @@
 #include "saver/shell/frame_loop.h"
 
 #include "saver/scene/surface_makers.h"
+#include "tests/support/png_pixels.h"
 
 #include <gtest/gtest.h>
 
@@ -218,7 +219,6 @@ TEST_F(FrameLoop, TheRateTextIsDrawnOnlyWhenAskedBlackOnWhiteAtTheTopLeft) {
 
 }  // namespace
 
-#include <png.h>
 
 #include <filesystem>
 
@@ -256,15 +256,10 @@ IDirectDrawSurface7* makeSprite() {
 }
 
 uint32_t pngPixel(const std::string& path, int x, int y, int* width) {
-    png_image image{};
-    image.version = PNG_IMAGE_VERSION;
-    if (!png_image_begin_read_from_file(&image, path.c_str())) return 0xFFFFFFFF;
-    image.format = PNG_FORMAT_RGB;
-    std::vector<uint8_t> data(PNG_IMAGE_SIZE(image));
-    if (!png_image_finish_read(&image, nullptr, data.data(), 0, nullptr)) return 0xFFFFFFFF;
-    *width = static_cast<int>(image.width);
-    const uint8_t* p = &data[(static_cast<size_t>(y) * image.width + x) * 3];
-    return (uint32_t{p[0]} << 16) | (uint32_t{p[1]} << 8) | p[2];
+    const PngPixels png = readPngPixels(path);
+    if (png.rgb.empty()) return 0xFFFFFFFF;
+    *width = png.width;
+    return png.at(x, y);
 }
 
 TEST_F(FrameLoop, ACapturedFrameShowsTheKeyedBlitAndTheRateText) {

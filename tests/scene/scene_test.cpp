@@ -253,7 +253,7 @@ TEST_F(SceneTest, EveryFramePublishesTheStorysStateForTheTrace) {
     scene.renderFrame(5000, &device);
     const std::string extra = platform::ddraw::traceExtra();
     EXPECT_NE(extra.find("\"camera\":1,\"view\":\"inside\""), std::string::npos) << extra;
-    EXPECT_NE(extra.find("\"helices\":[1,0],\"open\":0,\"nucleotides\":80"), std::string::npos) << extra;
+    EXPECT_NE(extra.find("\"helices\":[1,0],\"open\":[0,0],\"nucleotides\":80"), std::string::npos) << extra;
     scene.enterOutsideView();
     scene.renderFrame(5050, &device);
     EXPECT_NE(std::string(platform::ddraw::traceExtra()).find("\"view\":\"outside\""), std::string::npos);

@@ -15,7 +15,7 @@
 #include "platform/ddraw/pixel_formats.h"
 #include "platform/ddraw/display_control.h"
 #include "saver/archive/current_archive.h"
-#include "saver/scene/store_directdraw.h"
+#include "saver/display/display_objects.h"
 #include "saver/scene/stores.h"
 #include "saver/scene/surface_makers.h"
 #include "tests/archive/scratch_dir.h"
@@ -43,7 +43,7 @@ protected:
     }
     void TearDown() override {
         resetStores();
-        setStoreDirectDraw(nullptr);
+        g_display.directDraw = nullptr;
         setCurrentArchive(nullptr);
         archive.reset();
         if (dd) dd->Release();

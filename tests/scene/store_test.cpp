@@ -34,7 +34,7 @@ TEST_F(StoreTest, LoadsNothingBeforeTheDirectDrawObjectExists) {
     const int32_t i = store.add("a.bmp", 1);
     EXPECT_EQ(store.surfaceAt(i), nullptr);
     EXPECT_EQ(store.surfaceAt(5), nullptr);
-    setStoreDirectDraw(dd);
+    g_display.directDraw = dd;
     IDirectDrawSurface7* s = store.surfaceAt(i);
     ASSERT_NE(s, nullptr);
     EXPECT_EQ(store.surfaceNamed("a.bmp"), s);
@@ -50,7 +50,7 @@ TEST_F(StoreTest, LoadAllMakesPreloadEntriesAndDropsTheOthersUntilUsed) {
     addBitmap("p.bmp", 2, 2, kRed);
     addBitmap("n.bmp", 2, 2, kBlue);
     openArchive();
-    setStoreDirectDraw(dd);
+    g_display.directDraw = dd;
     TextureStore& store = sceneTextures();
     const int32_t p = store.add("p.bmp", 1), n = store.add("n.bmp", 0);
     ASSERT_NE(store.surfaceAt(n), nullptr);
@@ -92,7 +92,7 @@ TEST_F(StoreTest, KeysBitmapsOnGreenAndTexturesOnBlack) {
 
 TEST_F(StoreTest, LogsAMissingEntryAndDoesNotRetryItEveryFrame) {
     openArchive();
-    setStoreDirectDraw(dd);
+    g_display.directDraw = dd;
     TextureStore& store = sceneTextures();
     const int32_t i = store.add("nothere.bmp", 1);
     EXPECT_EQ(store.surfaceAt(i), nullptr);
@@ -126,7 +126,7 @@ TEST_F(StoreTest, ReloadsPicturesIntoSurfacesAfterALoss) {
 
 TEST_F(StoreTest, MakesBlankAndPlaceholderEntries) {
     openArchive();
-    setStoreDirectDraw(dd);
+    g_display.directDraw = dd;
     TextureStore& store = sceneTextures();
     const int32_t blank = store.addBlank(dd, "target", 8, 4);
     ASSERT_NE(store.entryAt(blank)->surface, nullptr);
