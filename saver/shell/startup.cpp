@@ -22,6 +22,7 @@
 #include "saver/display/display_objects.h"
 #include "saver/display/display_setup.h"
 #include "saver/engine/math3d.h"
+#include "saver/engine/model_material.h"
 #include "saver/overlay/t3d_control.h"
 #include "saver/scene/scene.h"
 #include "saver/scene/stores.h"
@@ -142,4 +143,7 @@ void endRun(HWND window) {
     if (g_shell.archive) g_shell.archive->deleteTempFiles();
     delete g_shell.archive;
     g_shell.archive = nullptr;
+    // What lives until the program ends goes now: nothing draws or enumerates after this.
+    clearDeviceList();
+    resetMaterialTable();
 }

@@ -1,6 +1,6 @@
 // The story told by the real program: Vorel_Saver.scr full screen on the headless backend with the
 // virtual clock, checked from its frame trace (fog, eye, view, helix states, open places) and from
-// what it leaves behind. Runs at 320x240 with 100 ms ticks so that two cycles stay affordable.
+// what it leaves behind. Runs at 320x240 with 200 ms ticks so that two cycles stay affordable.
 #include <gtest/gtest.h>
 
 #include <cmath>
@@ -36,10 +36,10 @@ protected:
     std::vector<TraceFrame> runUntil(long endMs, const Environment& extra = {}) {
         Environment env{{"WINDIR", windows.string()},
                         {"VOREL_SCREEN", "320x240"},
-                        {"VOREL_TICK_MS", "100"},
+                        {"VOREL_TICK_MS", "200"},
                         {"VOREL_TRACE", trace},
                         {"VOREL_INPUT", std::to_string(endMs) + ":key:27"}};
-        env.insert(extra.begin(), extra.end());
+        for (const auto& [key, value] : extra) env[key] = value;
         const SaverRun run = runSaverProcess({"/s"}, env, 1800000);
         EXPECT_FALSE(run.timedOut) << run.errorText;
         EXPECT_TRUE(run.exited && run.exitCode == 0) << run.exitCode << " " << run.errorText;
@@ -119,7 +119,7 @@ StoryReading readStory(const std::vector<TraceFrame>& frames) {
 TEST_F(StoryRun, TheRealProgramTellsTwoFullCyclesAndLeavesNothingBehind) {
     fs::copy_file(kBuiltArchive, windows / "vorel_screensaver.pak");
     const std::vector<TraceFrame> frames = runUntil(320000);
-    ASSERT_GT(frames.size(), 3000u);
+    ASSERT_GT(frames.size(), 1500u);
     const StoryReading r = readStory(frames);
     ASSERT_GE(r.exits, 2) << "entries " << r.entries;
     for (int i = 0; i < 2; ++i) {
@@ -194,7 +194,9 @@ TEST_F(StoryRun, OutOfRangeSettingsAreCorrectedInMemoryOnly) {
     EXPECT_EQ(ScratchDir::read((windows / "vorel_settings.dat").string()), stored);
 }
 
-// With fpsOn the frame rate is written in the top-left corner of every frame.
+// With fpsOn the frame rate is written in the top-left corner of every frame (black text in a white
+// box, the default look of text on a device context): hundreds of white pixels there, which the
+// dark scene alone never has.
 TEST_F(StoryRun, TheFrameRateIsShownWhenAskedFor) {
     fs::copy_file(kBuiltArchive, windows / "vorel_screensaver.pak");
     const fs::path frames = dir.path("frames");
@@ -203,13 +205,13 @@ TEST_F(StoryRun, TheFrameRateIsShownWhenAskedFor) {
         fs::remove_all(frames);
         fs::create_directory(frames);
         runUntil(4000, env);
-        return countWhitePixels((frames / "frame_000030.png").string(), 120, 16);
+        return countWhitePixels((frames / "frame_000015.png").string(), 120, 16);
     };
     writeSettings({1, 0, 0, 0, 0, 0});
     const Environment capture{{"VOREL_CAPTURE", frames.string()}};
-    EXPECT_GT(whiteInCorner(capture), 20);
+    EXPECT_GT(whiteInCorner(capture), 500);
     writeSettings({0, 0, 0, 0, 0, 0});
-    EXPECT_EQ(whiteInCorner(capture), 0);
+    EXPECT_LT(whiteInCorner(capture), 100);
 }
 
 }  // namespace
