@@ -176,6 +176,23 @@ TEST_F(SaverRunTest, TerminationSignalsEndTheRunThroughTheClosePath) {
     }
 }
 
+// With the real archive the run extracts pictures and models to temporary files; a run ended by a
+// signal in the middle of the story still removes every one of them.
+TEST_F(SaverRunTest, ARunEndedByASignalLeavesNoTemporaryFile) {
+    fs::copy_file(std::string(VOREL_BIN_DIR) + "/vorel_screensaver.pak", dir / "vorel_screensaver.pak");
+    fs::create_directory(dir / "tmp");
+    Environment e = env("2000:show");
+    e["TMPDIR"] = (dir / "tmp").string();
+    int fd = -1;
+    pid_t pid = startSaver({"/s"}, e, &fd);
+    ASSERT_GT(pid, 0);
+    std::string early;
+    ASSERT_TRUE(waitForOutput(fd, "VOREL_INPUT 2000 show", 60000, &early)) << early;
+    kill(pid, SIGTERM);
+    expectExit(finishSaver(pid, fd, 60000, early), 0);
+    EXPECT_TRUE(fs::is_empty(dir / "tmp"));
+}
+
 TEST_F(SaverRunTest, ConfigureButtonStartsTheConfigurationProgramFromTheWindowsDirectory) {
     fs::path marker = dir / "started.txt";
     fs::path program = dir / "vorel_config.exe";
