@@ -148,6 +148,19 @@ TEST_F(SaverRunTest, PreviewEndsWhenTheHostWindowGoesAway) {
     expectExit(run({"/l  " + kHost}, "1500:destroy-host"), 0);
 }
 
+// A preview shows the picture only: no display objects, so no frame is ever presented (the trace
+// stays empty), and the picture's temporary copy is gone afterwards.
+TEST_F(SaverRunTest, APreviewPresentsNoFrameAndLeavesNoTemporaryFile) {
+    fs::copy_file(std::string(VOREL_BIN_DIR) + "/vorel_screensaver.pak", dir / "vorel_screensaver.pak");
+    fs::create_directory(dir / "tmp");
+    Environment e = env("3000:destroy-host");
+    e["TMPDIR"] = (dir / "tmp").string();
+    e["VOREL_TRACE"] = (dir / "trace.jsonl").string();
+    expectExit(runSaverProcess({"/p", kHost}, e), 0);
+    EXPECT_TRUE(!fs::exists(dir / "trace.jsonl") || fs::file_size(dir / "trace.jsonl") == 0);
+    EXPECT_TRUE(fs::is_empty(dir / "tmp"));
+}
+
 TEST_F(SaverRunTest, DisablingAndEnablingDoNotEndTheRun) {
     SaverRun r = run({"/s"}, "2000:disable;2100:enable;2200:hide;2300:show;2400:take;2500:give;3000:key:27");
     expectExit(r, 0);
