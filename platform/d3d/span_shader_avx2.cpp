@@ -141,11 +141,43 @@ struct TextureView {
     const int* base;
     __m256i width, height, pitch, alphaFill;
     __m256 widthF, heightF;
+    TexelFormat format;
+    bool alpha;
 };
 
+// Bit replication of a channel of `bits` bits at `shift` to eight bits (bits 4, 5 or 6).
+VOREL_AVX2_INLINE __m256i widenChannel(__m256i v, int shift, int bits) {
+    __m256i c = _mm256_and_si256(_mm256_srli_epi32(v, shift), _mm256_set1_epi32((1 << bits) - 1));
+    return _mm256_or_si256(_mm256_slli_epi32(c, 8 - bits), _mm256_srli_epi32(c, 2 * bits - 8));
+}
+
+// 16-bit texels (in the low half of each lane) as 0xAARRGGBB, as decodeArgb widens them.
+VOREL_AVX2_INLINE __m256i decode16(const TextureView& tv, __m256i v) {
+    const __m256i opaque = _mm256_set1_epi32(int(0xFF000000u));
+    __m256i r, g, b, a = opaque;
+    if (tv.format == TexelFormat::Rgb565) {
+        r = widenChannel(v, 11, 5), g = widenChannel(v, 5, 6), b = widenChannel(v, 0, 5);
+    } else if (tv.format == TexelFormat::Argb1555) {
+        r = widenChannel(v, 10, 5), g = widenChannel(v, 5, 5), b = widenChannel(v, 0, 5);
+        if (tv.alpha) a = _mm256_slli_epi32(_mm256_sub_epi32(_mm256_setzero_si256(), _mm256_srli_epi32(v, 15)), 24);
+    } else {
+        r = widenChannel(v, 8, 4), g = widenChannel(v, 4, 4), b = widenChannel(v, 0, 4);
+        if (tv.alpha) a = _mm256_slli_epi32(widenChannel(v, 12, 4), 24);
+    }
+    return _mm256_or_si256(_mm256_or_si256(a, _mm256_slli_epi32(r, 16)), _mm256_or_si256(_mm256_slli_epi32(g, 8), b));
+}
+
 VOREL_AVX2_INLINE __m256i fetch(const TextureView& tv, __m256i ix, __m256i iy) {
-    __m256i offset = _mm256_add_epi32(_mm256_mullo_epi32(iy, tv.pitch), _mm256_slli_epi32(ix, 2));
-    return _mm256_or_si256(_mm256_i32gather_epi32(tv.base, offset, 1), tv.alphaFill);
+    __m256i row = _mm256_mullo_epi32(iy, tv.pitch);
+    if (tv.format == TexelFormat::Argb8888) {
+        __m256i offset = _mm256_add_epi32(row, _mm256_slli_epi32(ix, 2));
+        return _mm256_or_si256(_mm256_i32gather_epi32(tv.base, offset, 1), tv.alphaFill);
+    }
+    // 16-bit texels come from the aligned word that holds them, which never reaches past the row.
+    __m256i offset = _mm256_add_epi32(row, _mm256_slli_epi32(ix, 1));
+    __m256i word = _mm256_i32gather_epi32(tv.base, _mm256_andnot_si256(_mm256_set1_epi32(3), offset), 1);
+    __m256i shift = _mm256_slli_epi32(_mm256_and_si256(offset, _mm256_set1_epi32(2)), 3);
+    return decode16(tv, _mm256_and_si256(_mm256_srlv_epi32(word, shift), _mm256_set1_epi32(0xFFFF)));
 }
 
 VOREL_AVX2_INLINE __m256 channel(__m256i c, int shift) {
@@ -194,7 +226,7 @@ VOREL_AVX2_INLINE Texel8 sampleBilinear(const TextureView& tv, __m256 u, __m256 
     y0 = wrapIndex(y0, tv.height);
     __m256i c00, c10, c01, c11;
     __m256i lastColumn = _mm256_cmpeq_epi32(x0, _mm256_sub_epi32(tv.width, one));
-    if (_mm256_testz_si256(lastColumn, lastColumn)) {
+    if (tv.format == TexelFormat::Argb8888 && _mm256_testz_si256(lastColumn, lastColumn)) {
         fetchPairs(tv, x0, y0, &c00, &c10);
         fetchPairs(tv, x0, y1, &c01, &c11);
     } else {
@@ -319,6 +351,8 @@ VOREL_AVX2_INLINE TextureView textureView(const SpanState& s) {
     tv.alphaFill = _mm256_set1_epi32(s.texAlpha ? 0 : int(0xFF000000u));
     tv.widthF = _mm256_set1_ps(float(s.texWidth));
     tv.heightF = _mm256_set1_ps(float(s.texHeight));
+    tv.format = s.texFormat;
+    tv.alpha = s.texAlpha;
     return tv;
 }
 

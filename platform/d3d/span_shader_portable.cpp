@@ -16,15 +16,42 @@ constexpr float kInv255 = 1.0f / 255.0f;
 
 uint32_t to8(float v) { return static_cast<uint32_t>(std::clamp(v, 0.0f, 1.0f) * 255.0f + 0.5f); }
 
+// A 16-bit texel as 0xAARRGGBB, channels widened by bit replication as decodeArgb does.
+uint32_t decode16(const SpanState& s, uint32_t v) {
+    auto widen = [](uint32_t c, int bits) {
+        uint32_t out = c << (8 - bits);
+        for (int filled = bits; filled < 8; filled += bits) out |= out >> bits;
+        return out & 0xFF;
+    };
+    switch (s.texFormat) {
+        case TexelFormat::Rgb565:
+            return 0xFF000000u | widen(v >> 11, 5) << 16 | widen((v >> 5) & 0x3F, 6) << 8 | widen(v & 0x1F, 5);
+        case TexelFormat::Argb1555: {
+            uint32_t a = s.texAlpha ? ((v >> 15) ? 0xFFu : 0u) : 0xFFu;
+            return a << 24 | widen((v >> 10) & 0x1F, 5) << 16 | widen((v >> 5) & 0x1F, 5) << 8 | widen(v & 0x1F, 5);
+        }
+        default: {
+            uint32_t a = s.texAlpha ? widen(v >> 12, 4) : 0xFFu;
+            return a << 24 | widen((v >> 8) & 0xF, 4) << 16 | widen((v >> 4) & 0xF, 4) << 8 | widen(v & 0xF, 4);
+        }
+    }
+}
+
 uint32_t fetch(const SpanState& s, int ix, int iy) {
     // Wrapped indices reach at most one period outside: [-1, size].
     if (ix < 0) ix += s.texWidth;
     else if (ix >= s.texWidth) ix -= s.texWidth;
     if (iy < 0) iy += s.texHeight;
     else if (iy >= s.texHeight) iy -= s.texHeight;
-    uint32_t c;
-    std::memcpy(&c, s.texels + iy * s.texPitch + ix * 4, 4);
-    return s.texAlpha ? c : c | 0xFF000000u;
+    const uint8_t* p = s.texels + iy * s.texPitch;
+    if (s.texFormat == TexelFormat::Argb8888) {
+        uint32_t c;
+        std::memcpy(&c, p + ix * 4, 4);
+        return s.texAlpha ? c : c | 0xFF000000u;
+    }
+    uint16_t raw;
+    std::memcpy(&raw, p + ix * 2, 2);
+    return decode16(s, raw);
 }
 
 float wrapCoordinate(float t) { return std::isfinite(t) ? t - std::floor(t) : 0.0f; }

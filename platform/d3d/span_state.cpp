@@ -50,10 +50,37 @@ bool depthFormat(const PixelPipeline& p, SpanState* s) {
 
 bool wrapped(const SamplerState& s) { return s.addressU == D3DTADDRESS_WRAP && s.addressV == D3DTADDRESS_WRAP; }
 
+// The texel formats the span routines decode; 16-bit textures need 4-byte aligned rows (texels
+// are read through the aligned 32-bit word that holds them).
+bool texelFormat(const SurfaceLock& t, TexelFormat* format, bool* alpha) {
+    const PixelLayout& l = t.layout();
+    if (isArgb8888(l, alpha)) {
+        *format = TexelFormat::Argb8888;
+        return true;
+    }
+    if (l.bytesPerPixel != 2 || t.pitch() % 4 != 0 || reinterpret_cast<uintptr_t>(t.bits()) % 4 != 0) return false;
+    *alpha = l.a.bits != 0;
+    if (isChannel(l.r, 0xF800u) && isChannel(l.g, 0x07E0u) && isChannel(l.b, 0x001Fu) && !*alpha) {
+        *format = TexelFormat::Rgb565;
+        return true;
+    }
+    if (isChannel(l.r, 0x7C00u) && isChannel(l.g, 0x03E0u) && isChannel(l.b, 0x001Fu) &&
+        (!*alpha || isChannel(l.a, 0x8000u))) {
+        *format = TexelFormat::Argb1555;
+        return true;
+    }
+    if (isChannel(l.r, 0x0F00u) && isChannel(l.g, 0x00F0u) && isChannel(l.b, 0x000Fu) &&
+        (!*alpha || isChannel(l.a, 0xF000u))) {
+        *format = TexelFormat::Argb4444;
+        return true;
+    }
+    return false;
+}
+
 bool texture(const PixelPipeline& p, SpanState* s) {
     if (!p.texture) return true;
     bool alpha = false;
-    if (!isArgb8888(p.texture->layout(), &alpha)) return false;
+    if (!texelFormat(*p.texture, &s->texFormat, &alpha)) return false;
     if (!wrapped(p.magnify) || !wrapped(p.minify)) return false;
     s->texels = p.texture->bits();
     s->texPitch = p.texture->pitch();

@@ -4,7 +4,8 @@
 // The span routines cover the states the saver draws with and give exactly the reference pixel
 // stage's results for them: 32-bit (x/a 8888) and 16-bit (565, x555) targets, optionally
 // dithered; no depth or a plain 16/32-bit z-buffer compared less-or-equal, z-writes switchable;
-// no texture or a 32-bit (x/a 8888) texture, wrapped, point or bilinear; stage 0 selecting or
+// no texture or a 32-bit (x/a 8888) or 16-bit (565, x/a 1555, 4444) texture, wrapped, point or
+// bilinear; stage 0 selecting or
 // modulating texture and diffuse; vertex fog; opaque writes or ONE/ONE blending. makeSpanState
 // says false for anything else (the caller then takes the reference path). Pointers borrow the
 // locked surfaces of the pipeline; the state is valid while those locks are held.
@@ -20,6 +21,7 @@ namespace platform::d3d {
 enum class TargetFormat : uint8_t { Argb8888, Rgb565, Rgb555 };
 enum class DepthFormat : uint8_t { None, Z16, Z32 };
 enum class TexelFilter : uint8_t { None, Point, Bilinear };
+enum class TexelFormat : uint8_t { Argb8888, Rgb565, Argb1555, Argb4444 };
 // Where a colour or alpha value comes from at texture stage 0.
 enum class StageOperand : uint8_t { One, Diffuse, Texture, TextureTimesDiffuse };
 
@@ -37,6 +39,7 @@ struct SpanState {
     const uint8_t* texels = nullptr;  // null: no texture
     ptrdiff_t texPitch = 0;
     int texWidth = 0, texHeight = 0;
+    TexelFormat texFormat = TexelFormat::Argb8888;
     bool texAlpha = false;  // the texture has an alpha channel (else alpha reads 255)
     TexelFilter magnify = TexelFilter::None, minify = TexelFilter::None;
 

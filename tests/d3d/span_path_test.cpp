@@ -131,17 +131,33 @@ D3DMATRIX identity() {
 
 MemorySurface* randomTexture(std::mt19937& rng, int width, int height, const DDPIXELFORMAT& format) {
     MemorySurface* t = createMemorySurface(DWORD(width), DWORD(height), format, DDSCAPS_TEXTURE);
+    int bytes = int(format.dwRGBBitCount / 8);
     for (int y = 0; y < height; ++y)
         for (int x = 0; x < width; ++x) {
             uint32_t v = rng();
-            std::memcpy(t->pixels() + y * t->pitch() + x * 4, &v, 4);
+            std::memcpy(t->pixels() + y * t->pitch() + x * bytes, &v, size_t(bytes));
         }
     return t;
+}
+
+// Every texture format the span path decodes, and one it leaves to the reference (8-bit
+// alpha with 4-bit colour does not exist; A8R8G8B8 with swapped red and blue stands in).
+DDPIXELFORMAT textureFormat(uint32_t pick) {
+    switch (pick % 7) {
+        case 0: return formatA8R8G8B8();
+        case 1: return formatX8R8G8B8();
+        case 2: return formatR5G6B5();
+        case 3: return rgbFormat(16, 0x8000, 0x7C00, 0x03E0, 0x001F);
+        case 4: return rgbFormat(16, 0, 0x7C00, 0x03E0, 0x001F);
+        case 5: return formatA4R4G4B4();
+        default: return rgbFormat(32, 0xFF000000, 0x000000FF, 0x0000FF00, 0x00FF0000);
+    }
 }
 
 struct RandomSceneOptions {
     bool fog = true, blend = true, texture = true;
     bool pointLight = true;  // without it the eight-wide vertex stage takes the vertices
+    int textureFormat = -1;  // textureFormat(n); -1: a random one
 };
 
 // Triangles of every kind: ordinary, huge (far past the screen edges), tiny (under a pixel) and
@@ -151,7 +167,9 @@ public:
     RandomScene(uint32_t seed, RandomSceneOptions options) : rng_(seed), options_(options) {
         std::uniform_int_distribution<int> size(1, 70);
         int w = size(rng_), h = size(rng_);
-        texture_ = randomTexture(rng_, w, h, rng_() % 2 ? formatA8R8G8B8() : formatX8R8G8B8());
+        uint32_t format = rng_();
+        texture_ = randomTexture(rng_, w, h, textureFormat(options.textureFormat >= 0 ? uint32_t(options.textureFormat)
+                                                                                    : format));
     }
     ~RandomScene() { texture_->Release(); }
 
@@ -265,6 +283,16 @@ TEST(SpanPath, DirectionallyLitRandomTrianglesMatchTheReference) {
         for (uint32_t seed = 11; seed <= 14; ++seed) {
             RandomScene scene(seed, {true, true, true, false});
             expectSameAsReference(f, 97, 61, std::ref(scene), "seed " + std::to_string(seed));
+        }
+}
+
+TEST(SpanPath, EveryTextureFormatMatchesTheReference) {
+    for (int format = 0; format < 7; ++format)
+        for (const Formats& f : {allFormats()[0], allFormats()[2]}) {
+            RandomSceneOptions o;
+            o.textureFormat = format;
+            RandomScene scene(100 + uint32_t(format), o);
+            expectSameAsReference(f, 97, 61, std::ref(scene), "texture format " + std::to_string(format));
         }
 }
 
