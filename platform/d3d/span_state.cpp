@@ -81,6 +81,9 @@ bool texture(const PixelPipeline& p, SpanState* s) {
     if (!p.texture) return true;
     bool alpha = false;
     if (!texelFormat(*p.texture, &s->texFormat, &alpha)) return false;
+    // Texel offsets are 32-bit in the gathers.
+    if (int64_t(p.texture->pitch()) * p.texture->height() >= (int64_t(1) << 31) || p.texture->pitch() <= 0)
+        return false;
     if (!wrapped(p.magnify) || !wrapped(p.minify)) return false;
     s->texels = p.texture->bits();
     s->texPitch = p.texture->pitch();
