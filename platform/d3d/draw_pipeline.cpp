@@ -41,6 +41,7 @@ unsigned long long nanoseconds(Clock::duration d) {
 // and the span path may use it.
 struct VertexContext : VertexStage {
     bool simd = false;
+    ProjectionTarget projection;  // with simd: where the vertices are projected ahead
 };
 
 VertexContext makeVertexContext(const DeviceState& state) {
@@ -75,7 +76,7 @@ void shadeVertex(const VertexContext& c, const D3DVERTEX& v, ClipVertex& o) {
 
 void processVertices(const VertexContext& c, const D3DVERTEX* in, ClipVertex* out, uint32_t begin, uint32_t end) {
     if (c.simd) {
-        processVerticesAvx2(c, in, out, begin, end);
+        processVerticesAvx2(c, in, out, begin, end, c.projection.out ? &c.projection : nullptr);
         return;
     }
     for (uint32_t i = begin; i < end; ++i) {
@@ -277,10 +278,8 @@ void drawPrimitives(const DeviceState& state, const DrawTargets& targets, D3DPRI
         projectedStore.resize(count);
         projectedOkStore.resize(count);
         projected = projectedStore.data(), projectedOk = projectedOkStore.data();
+        vc.projection = {c.map, c.perspective, projected, projectedOk};
     }
-    auto projectAhead = [&](uint32_t begin, uint32_t end) {
-        if (projected) projectVerticesAvx2(v, c.map, c.perspective, projected, projectedOk, begin, end);
-    };
     auto transformed = started, setUp = started;
     if (type == D3DPT_TRIANGLELIST) {
         // A list's triangles own their vertices: each part transforms and sets up its own range
@@ -293,7 +292,6 @@ void drawPrimitives(const DeviceState& state, const DrawTargets& targets, D3DPRI
             uint32_t first = rangeStart(triangles, part, n), last = rangeStart(triangles, part + 1, n);
             auto begin = Clock::now();
             processTriangleList(vc, c, vertices, v, culled, first, last);
-            projectAhead(3 * first, 3 * last);
             vertexTime[size_t(part)] = Clock::now() - begin;
             drawTriangles({c, part, figures, culled, v, projected, projectedOk}, type, v, first, last);
         });
@@ -303,7 +301,6 @@ void drawPrimitives(const DeviceState& state, const DrawTargets& targets, D3DPRI
         runParts(parts, [&](int part, int n) {
             uint32_t first = rangeStart(count, part, n), last = rangeStart(count, part + 1, n);
             processVertices(vc, vertices, v, first, last);
-            projectAhead(first, last);
         });
         transformed = Clock::now();
         runParts(parts, [&](int part, int n) {

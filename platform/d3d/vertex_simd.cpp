@@ -168,12 +168,6 @@ VOREL_AVX2 void fourProjections(const ClipVertex* in, const ViewportMap& map, bo
 
 }  // namespace
 
-void projectVerticesAvx2(const ClipVertex* in, const ViewportMap& map, bool perspective, ScreenVertex* out,
-                         uint8_t* ok, uint32_t begin, uint32_t end) {
-    for (uint32_t i = begin; i < end; i += 4)
-        fourProjections(in + i, map, perspective, out + i, ok + i, int(std::min<uint32_t>(4, end - i)));
-}
-
 bool vertexStageCovered(const VertexStage& s) {
     if (!haveAvx2()) return false;
     if (s.fog.enabled && (s.fog.perPixel || s.fog.rangeBased || s.fog.mode != D3DFOG_LINEAR)) return false;
@@ -184,9 +178,16 @@ bool vertexStageCovered(const VertexStage& s) {
     return true;
 }
 
-void processVerticesAvx2(const VertexStage& s, const D3DVERTEX* in, ClipVertex* out, uint32_t begin, uint32_t end) {
-    for (uint32_t i = begin; i < end; i += 8)
-        eightVertices(s, in + i, out + i, int(std::min<uint32_t>(8, end - i)));
+void processVerticesAvx2(const VertexStage& s, const D3DVERTEX* in, ClipVertex* out, uint32_t begin, uint32_t end,
+                         const ProjectionTarget* p) {
+    for (uint32_t i = begin; i < end; i += 8) {
+        int count = int(std::min<uint32_t>(8, end - i));
+        eightVertices(s, in + i, out + i, count);
+        if (!p) continue;
+        // Projected while the block is still in the cache.
+        for (int k = 0; k < count; k += 4)
+            fourProjections(out + i + k, p->map, p->perspective, p->out + i + k, p->ok + i + k, std::min(4, count - k));
+    }
 }
 
 }  // namespace platform::d3d
@@ -195,8 +196,8 @@ void processVerticesAvx2(const VertexStage& s, const D3DVERTEX* in, ClipVertex* 
 
 namespace platform::d3d {
 bool vertexStageCovered(const VertexStage&) { return false; }
-void processVerticesAvx2(const VertexStage&, const D3DVERTEX*, ClipVertex*, uint32_t, uint32_t) {}
-void projectVerticesAvx2(const ClipVertex*, const ViewportMap&, bool, ScreenVertex*, uint8_t*, uint32_t, uint32_t) {}
+void processVerticesAvx2(const VertexStage&, const D3DVERTEX*, ClipVertex*, uint32_t, uint32_t,
+                         const ProjectionTarget*) {}
 }  // namespace platform::d3d
 
 #endif

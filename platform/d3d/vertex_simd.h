@@ -27,14 +27,19 @@ struct VertexStage {
 
 bool vertexStageCovered(const VertexStage& stage);
 
-// Vertices [begin, end) of `in` into `out` (same indices). Only when vertexStageCovered.
-void processVerticesAvx2(const VertexStage& stage, const D3DVERTEX* in, ClipVertex* out, uint32_t begin,
-                         uint32_t end);
+// Where projected vertices go: out[i] is vertex i's projectVertex result where ok[i] is 1 (ok[i]
+// is 0 where projectVertex would fail, and out[i] is then undefined).
+struct ProjectionTarget {
+    ViewportMap map;
+    bool perspective = true;
+    ScreenVertex* out = nullptr;
+    uint8_t* ok = nullptr;
+};
 
-// projectVertex for vertices [begin, end), four at a time with the same double and float
-// operations; ok[i] is 0 where projectVertex would fail (out[i] is then undefined). Only where
-// haveAvx2().
-void projectVerticesAvx2(const ClipVertex* in, const ViewportMap& map, bool perspective, ScreenVertex* out,
-                         uint8_t* ok, uint32_t begin, uint32_t end);
+// Vertices [begin, end) of `in` into `out` (same indices), and when projection is given also
+// projected (four at a time, with the same double and float operations as projectVertex).
+// Only when vertexStageCovered.
+void processVerticesAvx2(const VertexStage& stage, const D3DVERTEX* in, ClipVertex* out, uint32_t begin,
+                         uint32_t end, const ProjectionTarget* projection);
 
 }  // namespace platform::d3d
