@@ -14,7 +14,11 @@ namespace platform::d3d {
 namespace {
 
 constexpr int kMaxParts = 16;
-constexpr auto kSpin = std::chrono::microseconds(200);
+// How long a waiting thread keeps checking before it sleeps. The caller, which needs its helpers'
+// parts before it can go on, checks for a while; idle helpers go to sleep soon, so that between
+// draw calls (and between frames) they do not burn processor time the program is not using.
+constexpr auto kCallerSpin = std::chrono::microseconds(200);
+constexpr auto kHelperSpin = std::chrono::microseconds(20);
 
 inline void relax() {
 #if defined(__x86_64__) || defined(__i386__)
@@ -26,8 +30,8 @@ inline void relax() {
 // yields the processor between checks: on a busy machine the thread it waits for may need this
 // very core.
 template <class Pred>
-bool spinUntil(Pred done) {
-    auto until = std::chrono::steady_clock::now() + kSpin;
+bool spinUntil(std::chrono::microseconds spin, Pred done) {
+    auto until = std::chrono::steady_clock::now() + spin;
     for (int i = 0;; ++i) {
         if (done()) return true;
         if (i < 64) {
@@ -70,7 +74,7 @@ public:
         }
         wake_.notify_all();
         job(0, parts);
-        if (!spinUntil([&] { return pending_.load() == 0; })) {
+        if (!spinUntil(kCallerSpin, [&] { return pending_.load() == 0; })) {
             std::unique_lock<std::mutex> lock(mutex_);
             done_.wait(lock, [&] { return pending_.load() == 0; });
         }
@@ -80,7 +84,7 @@ private:
     void work(int index) {
         uint64_t seen = 0;
         for (;;) {
-            if (!spinUntil([&] { return generation_.load() != seen; })) {
+            if (!spinUntil(kHelperSpin, [&] { return generation_.load() != seen; })) {
                 std::unique_lock<std::mutex> lock(mutex_);
                 wake_.wait(lock, [&] { return generation_.load() != seen; });
             }

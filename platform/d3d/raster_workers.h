@@ -3,8 +3,8 @@
 //
 // job(part, parts) is called once for every part in [0, parts); parts run at the same time and
 // must not write the same memory. Workers are started on first use and live until the process
-// ends; between jobs they spin briefly (a frame's draw calls follow each other closely) and then
-// sleep. When another thread is already running a job (two devices drawing at once), the parts
+// ends; between jobs they spin for a few microseconds and then sleep, so a saver that draws a
+// frame now and then costs no processor time in between. When another thread is already running a job (two devices drawing at once), the parts
 // run one after another on the caller instead. Never fails; parts is clamped to 1..16.
 #pragma once
 
