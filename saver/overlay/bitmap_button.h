@@ -30,6 +30,11 @@ protected:
     ControlCallback onClick_;
 };
 
+// A captionless button made a child of `owner` at the owner's corner (the owner places it), that
+// calls onPress when it is pressed: the end buttons of scroll tracks.
+T3dBitmapButton* addPressButton(T3dControl* owner, const char* controlName, const char* bitmapName,
+                                std::function<void()> onPress);
+
 class T3dToggleButton : public T3dBitmapButton {
 public:
     using T3dBitmapButton::T3dBitmapButton;

@@ -3,8 +3,10 @@
 #include <algorithm>
 #include <cstring>
 
+#include "saver/overlay/gdi_text.h"
 #include "saver/overlay/overlay_clip.h"
 #include "saver/overlay/overlay_display.h"
+#include "saver/overlay/surface_pixels.h"
 
 FontList fontList;
 
@@ -13,14 +15,11 @@ namespace {
 constexpr int kCellsPerRow = 32;
 constexpr int kSheetRows = 9;
 
-bool surfaceSize(IDirectDrawSurface7* surface, int32_t& width, int32_t& height) {
-    DDSURFACEDESC2 desc = {};
-    desc.dwSize = sizeof desc;
-    if (!surface || surface->GetSurfaceDesc(&desc) != DD_OK) return false;
-    width = static_cast<int32_t>(desc.dwWidth);
-    height = static_cast<int32_t>(desc.dwHeight);
-    return true;
+int64_t bitmapTextWidth(const FontEntry& f, const char* text) {
+    return static_cast<int64_t>(std::strlen(text)) * f.cellWidth;
 }
+
+int32_t clampWidth(int64_t width) { return static_cast<int32_t>(std::min<int64_t>(width, INT32_MAX)); }
 
 }  // namespace
 
@@ -43,6 +42,31 @@ int32_t alignStart(int32_t position, int32_t extent, int32_t align) {
 
 FontList::~FontList() { deleteAll(); }
 
+int32_t FontList::keep(FontEntry* font) {
+    const int32_t index = add(font);
+    if (index < 0) {
+        if (font->font) DeleteObject(font->font);
+        delete font;
+    }
+    return index;
+}
+
+int32_t FontList::addGdiFont(IDirectDrawSurface7* target, const char* faceName, int32_t points, int32_t style) {
+    const LOGFONTA description = overlayFontDescription(faceName, points, style, overlayDisplay().screenDpi());
+    HFONT handle = CreateFontIndirectA(&description);
+    if (!handle) return -1;
+    auto* font = new FontEntry;
+    if (faceName) std::strncpy(font->name, faceName, sizeof font->name - 1);
+    font->isGdi = 1;
+    font->font = handle;
+    SIZE cell = {};
+    if (measureGdiText(target, handle, "W", cell)) {
+        font->cellWidth = cell.cx;
+        font->cellHeight = cell.cy;
+    }
+    return keep(font);
+}
+
 int32_t FontList::addBitmapFont(IDirectDraw7* directDraw, const char* sheetName) {
     if (!sheetName) return -1;
     OverlayDisplay& display = overlayDisplay();
@@ -55,18 +79,19 @@ int32_t FontList::addBitmapFont(IDirectDraw7* directDraw, const char* sheetName)
         font->cellWidth = width / kCellsPerRow;
         font->cellHeight = height / kSheetRows;
     }
-    const int32_t index = add(font);
-    if (index < 0) delete font;
-    return index;
+    return keep(font);
 }
 
 void FontList::drawText(int32_t font, int32_t highlighted, int32_t enabled, int32_t horizontalAlign,
                         int32_t verticalAlign, IDirectDrawSurface7* target, int32_t x, int32_t y, const char* text,
                         COLORREF colour) {
     const FontEntry* f = entry(font);
-    if (!f || !text || !target || f->isGdi) return;
-    (void)colour;  // bitmap fonts carry their colours in the sheet
-    drawBitmapText(*f, highlighted, enabled, horizontalAlign, verticalAlign, target, x, y, text);
+    if (!f || !text || !target) return;
+    if (f->isGdi)
+        drawGdiText(target, f->font, x, y, horizontalAlign, verticalAlign, text,
+                    overlayTextColour(colour, highlighted != 0, enabled != 0));
+    else
+        drawBitmapText(*f, highlighted, enabled, horizontalAlign, verticalAlign, target, x, y, text);
 }
 
 void FontList::drawBitmapText(const FontEntry& f, int32_t highlighted, int32_t enabled, int32_t horizontalAlign,
@@ -75,8 +100,7 @@ void FontList::drawBitmapText(const FontEntry& f, int32_t highlighted, int32_t e
     IDirectDrawSurface7* sheet = overlayDisplay().image(f.bitmap);
     int32_t targetWidth = 0, targetHeight = 0;
     if (!sheet || f.cellWidth <= 0 || f.cellHeight <= 0 || !surfaceSize(target, targetWidth, targetHeight)) return;
-    const int64_t length = static_cast<int64_t>(std::strlen(text));
-    int64_t penX = alignStart(x, static_cast<int32_t>(std::min<int64_t>(length * f.cellWidth, INT32_MAX)), horizontalAlign);
+    int64_t penX = alignStart(x, clampWidth(bitmapTextWidth(f, text)), horizontalAlign);
     const int64_t penY = alignStart(y, f.cellHeight, verticalAlign);
     const int32_t variant = !enabled ? 6 : (highlighted ? 3 : 0);
     for (const char* p = text; *p; ++p) {
@@ -98,10 +122,17 @@ void FontList::drawBitmapText(const FontEntry& f, int32_t highlighted, int32_t e
 
 int32_t FontList::textWidth(int32_t font, const char* text, IDirectDrawSurface7* target) {
     const FontEntry* f = entry(font);
-    if (!f || !text || f->isGdi) return 0;
-    (void)target;  // bitmap fonts measure without a surface
-    const int64_t width = (static_cast<int64_t>(std::strlen(text)) + 1) * f->cellWidth;
-    return static_cast<int32_t>(std::min<int64_t>(width, INT32_MAX));
+    if (!f || !text) return 0;
+    if (f->isGdi) return textExtent(font, text, target);
+    return clampWidth(bitmapTextWidth(*f, text) + f->cellWidth);
+}
+
+int32_t FontList::textExtent(int32_t font, const char* text, IDirectDrawSurface7* target) {
+    const FontEntry* f = entry(font);
+    if (!f || !text) return 0;
+    if (!f->isGdi) return clampWidth(bitmapTextWidth(*f, text));
+    SIZE size = {};
+    return measureGdiText(target, f->font, text, size) ? size.cx : 0;
 }
 
 int32_t FontList::cellHeight(int32_t font) const {
@@ -111,7 +142,9 @@ int32_t FontList::cellHeight(int32_t font) const {
 
 void FontList::deleteAll() {
     for (int i = 0; i < count; ++i) {
-        delete entry(i);
+        FontEntry* f = entry(i);
+        if (f && f->font) DeleteObject(f->font);
+        delete f;
     }
     clear();
 }

@@ -12,4 +12,9 @@ struct ClippedCopy {
     RECT source = {};
 };
 
+// A 64-bit value pinned to the 32-bit range.
+inline int32_t clampToInt32(int64_t value) {
+    return static_cast<int32_t>(value < INT32_MIN ? INT32_MIN : (value > INT32_MAX ? INT32_MAX : value));
+}
+
 ClippedCopy clipCopy(int64_t x, int64_t y, const RECT& source, int32_t width, int32_t height);

@@ -1,5 +1,7 @@
 #include "saver/overlay/overlay_display.h"
 
+#include "platform/win/clock.h"
+
 OverlayDisplay OverlayDisplay::standIn() {
     OverlayDisplay d;
     d.directDraw = []() -> IDirectDraw7* { return nullptr; };
@@ -9,6 +11,8 @@ OverlayDisplay OverlayDisplay::standIn() {
     d.image = [](int) -> IDirectDrawSurface7* { return nullptr; };
     d.releaseImage = [](int) {};
     d.screenSize = [](int& w, int& h) { w = 800, h = 600; };
+    d.screenDpi = [] { return 96; };
+    d.nowMs = [] { return static_cast<uint32_t>(GetTickCount()); };
     return d;
 }
 

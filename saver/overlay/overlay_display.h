@@ -8,10 +8,13 @@
 // object, no image": controls and pointers then keep no surfaces and draw nothing, which is all this
 // screensaver ever asks of the layer (it creates no control). Tests put their own functions in.
 //
+// screenDpi is the vertical dots per inch of the back buffer (font sizes in points become pixels
+// with it); nowMs is the system tick count in milliseconds (the edit's blinking caret).
 // Ownership: a surface returned by makeBlankSurface carries one reference for the caller; a surface
 // returned by image stays owned by the store.
 #pragma once
 
+#include <cstdint>
 #include <functional>
 
 #include "platform/ddraw/ddraw.h"
@@ -24,6 +27,8 @@ struct OverlayDisplay {
     std::function<IDirectDrawSurface7*(int index)> image;           // loads on first use; may be null
     std::function<void(int index)> releaseImage;
     std::function<void(int& width, int& height)> screenSize;        // the size in use, in pixels
+    std::function<int()> screenDpi;
+    std::function<uint32_t()> nowMs;
 
     // The stand-in described above.
     static OverlayDisplay standIn();

@@ -4,25 +4,16 @@
 
 T3dProgressBar::T3dProgressBar(int32_t x, int32_t y, int32_t cellCount, const char* controlName,
                                const char* cellBitmapName) {
-    left = x;
-    top = y;
-    if (controlName) name = controlName;
+    place(x, y, 0, 0, controlName);
     cells_ = cellCount > 0 ? cellCount : 0;
     percentPerCell_ = cells_ > 0 ? 100.0f / static_cast<float>(cells_) : 0.0f;
-    OverlayDisplay& display = overlayDisplay();
     bitmap = imageIndexFor(cellBitmapName);
-    DDSURFACEDESC2 desc = {};
-    desc.dwSize = sizeof desc;
-    IDirectDrawSurface7* image = bitmap >= 0 ? display.image(bitmap) : nullptr;
-    if (image && image->GetSurfaceDesc(&desc) == DD_OK) {
-        cellWidth_ = static_cast<int32_t>(desc.dwWidth);
-        cellHeight_ = static_cast<int32_t>(desc.dwHeight);
+    if (storeImageSize(bitmap, cellWidth_, cellHeight_)) {
         const int64_t total = int64_t{cellWidth_} * cells_;
         width = total <= 16384 ? static_cast<int32_t>(total) : 0;  // no surface wider than a screen can use
         height = cellHeight_;
     }
-    remakeSurface(display.directDraw());
-    changed();
+    makeSurfaceAndPaint();
 }
 
 int32_t T3dProgressBar::cellsShown() const {
@@ -38,12 +29,9 @@ void T3dProgressBar::setPosition(int32_t value) {
 }
 
 void T3dProgressBar::changed() {
-    IDirectDrawSurface7* cell = bitmap >= 0 ? overlayDisplay().image(bitmap) : nullptr;
     if (!visible || !surface) return;
-    DDBLTFX fill = {};
-    fill.dwSize = sizeof fill;
-    fill.dwFillColor = colourKey.dwColorSpaceLowValue;
-    surface->Blt(nullptr, nullptr, nullptr, DDBLT_COLORFILL | DDBLT_WAIT, &fill);
+    clearSurface();
+    IDirectDrawSurface7* cell = storeImage(bitmap);
     if (!cell) return;
     RECT source = {0, 0, cellWidth_, cellHeight_};
     const int32_t shown = cellsShown();

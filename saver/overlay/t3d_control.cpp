@@ -3,6 +3,7 @@
 #include "saver/overlay/cursor_layer.h"
 #include "saver/overlay/overlay_clip.h"
 #include "saver/overlay/overlay_display.h"
+#include "saver/overlay/surface_pixels.h"
 
 ControlList controlContainer;
 bool redrawNeeded = false;
@@ -144,6 +145,43 @@ void T3dControl::clearFocusOfTree() {
     children.forEach([](T3dControl* c) { c->clearFocusOfTree(); });
 }
 
+void T3dControl::place(int32_t x, int32_t y, int32_t w, int32_t h, const char* controlName) {
+    left = x;
+    top = y;
+    width = w > 0 ? w : 0;
+    height = h > 0 ? h : 0;
+    if (controlName) name = controlName;
+}
+
+bool T3dControl::acceptsPress(int x, int y, int button) {
+    return button == kPrimaryButton && visible && enabled && hitTest(x, y);
+}
+
+int T3dControl::releaseCapture(int x, int y, int button) {
+    if (children.dispatchMouseUp(x, y, button)) return 1;
+    if (button != kPrimaryButton || !captured) return 0;
+    captured = 0;
+    return 1;
+}
+
+void T3dControl::drawSelfAndChildren(IDirectDrawSurface7* target) {
+    if (visible) copySurfaceTo(target);
+    T3dControl::draw(target);
+}
+
+void T3dControl::makeSurfaceAndPaint() {
+    remakeSurface(overlayDisplay().directDraw());
+    changed();
+}
+
+void T3dControl::clearSurface() {
+    if (!surface) return;
+    DDBLTFX fill = {};
+    fill.dwSize = sizeof fill;
+    fill.dwFillColor = colourKey.dwColorSpaceLowValue;
+    surface->Blt(nullptr, nullptr, nullptr, DDBLT_COLORFILL | DDBLT_WAIT, &fill);
+}
+
 int32_t T3dControl::imageIndexFor(const char* imageName) {
     if (!imageName) return -1;
     OverlayDisplay& display = overlayDisplay();
@@ -152,22 +190,31 @@ int32_t T3dControl::imageIndexFor(const char* imageName) {
     return index;
 }
 
-void T3dControl::copySurfaceTo(IDirectDrawSurface7* target) {
-    DDSURFACEDESC2 desc = {};
-    desc.dwSize = sizeof desc;
-    if (!surface || !target || target->GetSurfaceDesc(&desc) != DD_OK) return;
-    const ClippedCopy copy = clipCopy(left, top, RECT{0, 0, width, height}, static_cast<int32_t>(desc.dwWidth),
-                                      static_cast<int32_t>(desc.dwHeight));
+IDirectDrawSurface7* T3dControl::storeImage(int32_t index) { return index >= 0 ? overlayDisplay().image(index) : nullptr; }
+
+bool T3dControl::storeImageSize(int32_t index, int32_t& imageWidth, int32_t& imageHeight) {
+    return surfaceSize(storeImage(index), imageWidth, imageHeight);
+}
+
+void T3dControl::copyOnto(IDirectDrawSurface7* target, IDirectDrawSurface7* source, const RECT& part, int64_t x,
+                          int64_t y) const {
+    int32_t targetWidth = 0, targetHeight = 0;
+    if (!source || !surfaceSize(target, targetWidth, targetHeight)) return;
+    const ClippedCopy copy = clipCopy(x, y, part, targetWidth, targetHeight);
     if (copy.empty) return;
-    RECT source = copy.source;
+    RECT from = copy.source;
     if (additive) {
-        RECT dest = {copy.x, copy.y, copy.x + (source.right - source.left), copy.y + (source.bottom - source.top)};
+        RECT dest = {copy.x, copy.y, copy.x + (from.right - from.left), copy.y + (from.bottom - from.top)};
         DDBLTFX fx = {};
         fx.dwSize = sizeof fx;
         fx.dwROP = SRCPAINT;
-        target->Blt(&dest, surface, &source, DDBLT_ROP | DDBLT_WAIT, &fx);
+        target->Blt(&dest, source, &from, DDBLT_ROP | DDBLT_WAIT, &fx);
     } else {
-        target->BltFast(static_cast<DWORD>(copy.x), static_cast<DWORD>(copy.y), surface, &source,
+        target->BltFast(static_cast<DWORD>(copy.x), static_cast<DWORD>(copy.y), source, &from,
                         DDBLTFAST_SRCCOLORKEY | DDBLTFAST_WAIT);
     }
+}
+
+void T3dControl::copySurfaceTo(IDirectDrawSurface7* target) const {
+    copyOnto(target, surface, RECT{0, 0, width, height}, left, top);
 }

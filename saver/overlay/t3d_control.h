@@ -57,6 +57,12 @@ public:
     void moveTo(int x, int y);
     void addChild(T3dControl* child);  // takes ownership
 
+    int32_t getAdditive() const { return additive; }
+    int32_t getFont() const { return font; }
+    int32_t getState() const { return state; }
+    uint32_t getTextColour() const { return textColour; }
+    const std::string& getCaption() const { return caption; }
+
     int32_t additive = 0;
     int32_t font = 0;
     int32_t state = 0;  // 0 normal, 1 pressed
@@ -84,11 +90,32 @@ protected:
     void remakeSurface(IDirectDraw7* directDraw);
     void releaseOwnSurface();
     void clearFocusOfTree();
+    // Sets the position, size (negative sizes become 0) and name of a new control.
+    void place(int32_t x, int32_t y, int32_t w, int32_t h, const char* controlName);
+    // A press this control takes: the primary button, while visible and enabled, on the control.
+    bool acceptsPress(int x, int y, int button);
+    // mouseUp of a control that holds the mouse between press and release: the children first,
+    // then the primary button's release ends the hold (1), anything else is not for it (0).
+    int releaseCapture(int x, int y, int button);
+    // draw of a kind that paints itself: the own surface while visible, then the children.
+    void drawSelfAndChildren(IDirectDrawSurface7* target);
+    // The end of a kind's constructor: the own surface made (when there is a DirectDraw object and
+    // a size) and painted.
+    void makeSurfaceAndPaint();
+    // Fills the own surface with its transparent colour (the key read back into colourKey).
+    void clearSurface();
     // Finds the named image in the interface store or adds and loads it there; its index or -1.
     static int32_t imageIndexFor(const char* imageName);
-    // Copies the own surface onto the target at (left, top), cut to the target: OR-ed when
-    // `additive` is set, else with the source colour key.
-    void copySurfaceTo(IDirectDrawSurface7* target);
+    // The store's image at `index` (loaded on first use), or none.
+    static IDirectDrawSurface7* storeImage(int32_t index);
+    // The size of the store's image at `index`; false (sizes untouched) without an image.
+    static bool storeImageSize(int32_t index, int32_t& imageWidth, int32_t& imageHeight);
+    // Copies `part` of `source` onto the target with its corner at (x, y), cut to the target:
+    // OR-ed when `additive` is set, else with the source's colour key.
+    void copyOnto(IDirectDrawSurface7* target, IDirectDrawSurface7* source, const RECT& part, int64_t x,
+                  int64_t y) const;
+    // copyOnto of the whole own surface at (left, top).
+    void copySurfaceTo(IDirectDrawSurface7* target) const;
 };
 
 // The top-level controls; the shell draws them after the scene every frame.

@@ -3,6 +3,7 @@
 #include "saver/display/display_objects.h"
 #include "saver/display/display_setup.h"
 #include "saver/display/release_hooks.h"
+#include "saver/overlay/cursor_layer.h"
 #include "saver/overlay/font_list.h"
 #include "saver/overlay/overlay_display.h"
 #include "saver/overlay/t3d_control.h"
@@ -15,11 +16,16 @@
 
 namespace {
 
+// The controls released their surfaces just before (releaseDisplay); the interface stores' surfaces
+// go next, and only then the controls, fonts and pointer shapes themselves.
 void deleteInterfaceLayer() {
+    for (int i = 0; i < kInterfaceBitmapStores; ++i) interfaceBitmaps(i).releaseAll();
     controlContainer.deleteAll();
     fontList.deleteAll();
+    cursorLayer.deleteShapes();
 }
 
+// The interface stores are emptied, entries included; the scene's textures keep their names.
 void releaseStoreSurfaces() {
     for (int i = 0; i < kInterfaceBitmapStores; ++i) interfaceBitmaps(i).clear();
     sceneTextures().releaseAll();
@@ -33,7 +39,7 @@ void reloadPictures() {
 // The interface layer draws with the display's objects and takes its images from the first
 // interface bitmap store.
 OverlayDisplay realOverlayDisplay() {
-    OverlayDisplay d;
+    OverlayDisplay d = OverlayDisplay::standIn();  // the clock stays the system tick count
     d.directDraw = [] { return g_display.directDraw; };
     d.makeBlankSurface = [](IDirectDraw7* directDraw, int width, int height) {
         IDirectDrawSurface7* surface = createBlankBitmap(directDraw, width, height);
@@ -50,6 +56,7 @@ OverlayDisplay realOverlayDisplay() {
         width = g_shell.screenWidth;
         height = g_shell.screenHeight;
     };
+    d.screenDpi = [] { return static_cast<int>(g_display.screenDpi); };
     return d;
 }
 
