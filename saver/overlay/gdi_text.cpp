@@ -4,6 +4,7 @@
 #include <cstring>
 
 #include "saver/overlay/font_list.h"
+#include "saver/overlay/keyed_text.h"
 
 namespace {
 
@@ -57,12 +58,17 @@ bool measureGdiText(IDirectDrawSurface7* target, HFONT font, const char* text, S
 
 void drawGdiText(IDirectDrawSurface7* target, HFONT font, int32_t x, int32_t y, int32_t horizontalAlign,
                  int32_t verticalAlign, const char* text, COLORREF colour) {
-    FontContext context(target, font);
     SIZE size = {};
-    const int length = text ? textLength(text) : 0;
-    if (!context.dc() || !text || !GetTextExtentPoint32A(context.dc(), text, length, &size)) return;
-    SetBkMode(context.dc(), TRANSPARENT);
-    SetTextColor(context.dc(), colour);
-    TextOutA(context.dc(), alignStart(x, size.cx, horizontalAlign), alignStart(y, size.cy, verticalAlign), text,
-             length);
+    if (!measureGdiText(target, font, text, size)) return;
+    const int32_t left = alignStart(x, size.cx, horizontalAlign), top = alignStart(y, size.cy, verticalAlign);
+    const int32_t slack = size.cy / 2;  // italics and overhangs reach a little outside the measured box
+    KeyedArea area(target, RECT{left - slack, top, left + size.cx + slack, top + size.cy});
+    {
+        FontContext context(target, font);
+        if (!context.dc()) return;
+        SetBkMode(context.dc(), TRANSPARENT);
+        SetTextColor(context.dc(), colour);
+        TextOutA(context.dc(), left, top, text, textLength(text));
+    }
+    area.harden(colour);
 }

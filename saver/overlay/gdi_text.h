@@ -26,6 +26,7 @@ LOGFONTA overlayFontDescription(const char* faceName, int32_t points, int32_t st
 bool measureGdiText(IDirectDrawSurface7* target, HFONT font, const char* text, SIZE& size);
 
 // Writes the text in the font and colour with a transparent background, its box aligned on (x, y):
-// horizontal 1 centres it on x, 2 ends it at x; vertical 1 centres it on y, 2 ends it at y.
+// horizontal 1 centres it on x, 2 ends it at x; vertical 1 centres it on y, 2 ends it at y. Over
+// the target's transparent colour the letters get hard edges (keyed_text.h).
 void drawGdiText(IDirectDrawSurface7* target, HFONT font, int32_t x, int32_t y, int32_t horizontalAlign,
                  int32_t verticalAlign, const char* text, COLORREF colour);

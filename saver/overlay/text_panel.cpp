@@ -36,6 +36,13 @@ void T3dTextPanel::writeCaption(int32_t dx, int32_t dy, int32_t highlighted, int
                       height / 2 + dy, caption.c_str(), colour);
 }
 
+T3dShadowTextPanel::T3dShadowTextPanel(int32_t x, int32_t y, int32_t panelWidth, int32_t panelHeight,
+                                       const char* controlName, const char* captionText, int32_t fontIndex,
+                                       int32_t horizontalAlign)
+    : T3dTextPanel(x, y, panelWidth, panelHeight, controlName, captionText, fontIndex, horizontalAlign) {
+    changed();  // the panel's constructor painted the first look
+}
+
 void T3dShadowTextPanel::changed() {
     if (!surface) return;
     clearSurface();

@@ -35,7 +35,8 @@ protected:
 // font shows its disabled look there).
 class T3dShadowTextPanel : public T3dTextPanel {
 public:
-    using T3dTextPanel::T3dTextPanel;
+    T3dShadowTextPanel(int32_t x, int32_t y, int32_t panelWidth, int32_t panelHeight, const char* controlName,
+                       const char* captionText, int32_t fontIndex, int32_t horizontalAlign = 0);
 
     void changed() override;
 };

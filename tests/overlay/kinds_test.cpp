@@ -142,12 +142,7 @@ TEST_F(OverlayKinds, ProgressBarShowsOneCellPerTenthOfItsRange) {
 }
 
 TEST_F(OverlayKinds, BitmapFontMeasuresOneCellMoreThanItDraws) {
-    // A sheet of 32 x 9 cells of 8 x 10: the normal look red, the highlighted look blue.
-    IDirectDrawSurface7* sheet = makeSurface(256, 90, kRed);
-    paint(sheet, RECT{0, 30, 256, 60}, kBlue);
-    paint(sheet, RECT{0, 60, 256, 90}, kGrey);
-    provideImage("font.bmp", sheet);
-    int32_t f = fontList.addBitmapFont(dd, "font.bmp");
+    int32_t f = solidFont();  // cells of 8 x 10: the normal look red, highlighted blue, disabled grey
     EXPECT_EQ(fontList.cellHeight(f), 10);
     EXPECT_EQ(fontList.textWidth(f, "ABCDE", nullptr), 48);
     EXPECT_EQ(fontList.textWidth(f + 1, "ABCDE", nullptr), 0);

@@ -1,6 +1,6 @@
 // The interface layer on real surfaces of the platform's DirectDraw object (headless, 32-bit
 // X8R8G8B8): control surfaces are blank off-screen bitmaps keyed on pure green, and images are
-// surfaces the test paints and registers by name.
+// surfaces the test paints and registers by name. The layer's clock reads `now`.
 #pragma once
 
 #include <gtest/gtest.h>
@@ -20,12 +20,15 @@
 class OverlaySurfaces : public ::testing::Test {
 protected:
     static constexpr DWORD kGreen = 0x0000FF00;  // pure green in X8R8G8B8
+    // The looks of the bitmap font of solidFont(): every cell filled.
+    static constexpr DWORD kFontNormal = 0x00FF0000, kFontHighlighted = 0x000000FF, kFontDisabled = 0x00808080;
 
     IDirectDraw7* dd = nullptr;
     std::vector<IDirectDrawSurface7*> owned;
     std::vector<std::string> names;  // the interface store: index -> name
     std::map<int, IDirectDrawSurface7*> images;
     int screenWidth = 800, screenHeight = 600;
+    uint32_t now = 1000;
 
     void SetUp() override {
         platform::bridge::reset();
@@ -58,6 +61,7 @@ protected:
         };
         d.releaseImage = [](int) {};
         d.screenSize = [this](int& w, int& h) { w = screenWidth, h = screenHeight; };
+        d.nowMs = [this] { return now; };
     }
     void TearDown() override {
         controlContainer.deleteAll();
@@ -86,6 +90,15 @@ protected:
         paint(s, RECT{0, 0, w, h}, fill);
         return s;
     }
+    // A bitmap font of 8 x 10 cells whose every cell is a solid block: red in the normal look, blue
+    // highlighted, grey disabled. Returns its index in fontList.
+    int32_t solidFont() {
+        IDirectDrawSurface7* sheet = makeSurface(256, 90, kFontNormal);
+        paint(sheet, RECT{0, 30, 256, 60}, kFontHighlighted);
+        paint(sheet, RECT{0, 60, 256, 90}, kFontDisabled);
+        provideImage("font.bmp", sheet);
+        return fontList.addBitmapFont(dd, "font.bmp");
+    }
     // Registers an image under `name` that the layer will find in its store.
     int provideImage(const std::string& name, IDirectDrawSurface7* surface) {
         names.push_back(name);
@@ -101,6 +114,13 @@ protected:
             for (LONG x = r.left; x < r.right; ++x)
                 reinterpret_cast<uint32_t*>(static_cast<uint8_t*>(d.lpSurface) + y * d.lPitch)[x] = value;
         s->Unlock(nullptr);
+    }
+    // How many pixels of the rectangle have the value.
+    static int count(IDirectDrawSurface7* s, const RECT& r, DWORD value) {
+        int n = 0;
+        for (LONG y = r.top; y < r.bottom; ++y)
+            for (LONG x = r.left; x < r.right; ++x) n += pixel(s, x, y) == value;
+        return n;
     }
     static DWORD pixel(IDirectDrawSurface7* s, int x, int y) {
         DDSURFACEDESC2 d{};
