@@ -80,13 +80,38 @@ VOREL_AVX2_INLINE __m256 fogFactors(const FogSetup& f, __m256 eyeZ) {
     return _mm256_blendv_ps(clamp01(v), splat(1.0f), isNaN);
 }
 
-VOREL_AVX2 void eightVertices(const VertexStage& s, const D3DVERTEX* in, ClipVertex* out, int count) {
-    alignas(32) float soa[8][8] = {};  // field, vertex
-    for (int v = 0; v < count; ++v) {
-        const float* f = &in[v].x;
-        for (int k = 0; k < 8; ++k) soa[k][v] = f[k];
+// Eight rows of eight floats turned into eight columns, in registers (scalar stores followed by a
+// wide load of the same bytes would stall on store forwarding).
+VOREL_AVX2_INLINE void transpose8(__m256 r[8]) {
+    __m256 t[8], u[8];
+    for (int i = 0; i < 4; ++i) {
+        t[2 * i] = _mm256_unpacklo_ps(r[2 * i], r[2 * i + 1]);
+        t[2 * i + 1] = _mm256_unpackhi_ps(r[2 * i], r[2 * i + 1]);
     }
-    Vec3x8 p{_mm256_load_ps(soa[0]), _mm256_load_ps(soa[1]), _mm256_load_ps(soa[2])};
+    for (int i = 0; i < 2; ++i) {
+        u[4 * i + 0] = _mm256_shuffle_ps(t[4 * i], t[4 * i + 2], _MM_SHUFFLE(1, 0, 1, 0));
+        u[4 * i + 1] = _mm256_shuffle_ps(t[4 * i], t[4 * i + 2], _MM_SHUFFLE(3, 2, 3, 2));
+        u[4 * i + 2] = _mm256_shuffle_ps(t[4 * i + 1], t[4 * i + 3], _MM_SHUFFLE(1, 0, 1, 0));
+        u[4 * i + 3] = _mm256_shuffle_ps(t[4 * i + 1], t[4 * i + 3], _MM_SHUFFLE(3, 2, 3, 2));
+    }
+    for (int i = 0; i < 4; ++i) {
+        r[i] = _mm256_permute2f128_ps(u[i], u[4 + i], 0x20);
+        r[4 + i] = _mm256_permute2f128_ps(u[i], u[4 + i], 0x31);
+    }
+}
+
+VOREL_AVX2 void eightVertices(const VertexStage& s, const D3DVERTEX* in, ClipVertex* out, int count) {
+    static_assert(sizeof(D3DVERTEX) == 8 * sizeof(float), "a vertex is eight floats");
+    __m256 soa[8];
+    if (count == 8) {
+        for (int v = 0; v < 8; ++v) soa[v] = _mm256_loadu_ps(&in[v].x);
+    } else {
+        D3DVERTEX padded[8] = {};
+        std::memcpy(padded, in, sizeof(D3DVERTEX) * size_t(count));
+        for (int v = 0; v < 8; ++v) soa[v] = _mm256_loadu_ps(&padded[v].x);
+    }
+    transpose8(soa);  // soa[k]: field k of the eight vertices
+    Vec3x8 p{soa[0], soa[1], soa[2]};
     const TransformSet& t = s.transforms;
     alignas(32) float o[11][8];
     _mm256_store_ps(o[0], row(p, t.worldViewProjection, 0));
@@ -96,15 +121,15 @@ VOREL_AVX2 void eightVertices(const VertexStage& s, const D3DVERTEX* in, ClipVer
     __m256 eyeZ = row(p, t.worldView, 2);
     __m256 rgba[4] = {splat(1.0f), splat(1.0f), splat(1.0f), splat(1.0f)};
     if (s.lit) {
-        Vec3x8 n{_mm256_load_ps(soa[3]), _mm256_load_ps(soa[4]), _mm256_load_ps(soa[5])};
+        Vec3x8 n{soa[3], soa[4], soa[5]};
         Vec3x8 eyeNormal{normalRow(n, t.normalMatrix, 0), normalRow(n, t.normalMatrix, 1),
                          normalRow(n, t.normalMatrix, 2)};
         light(s.lighting, eyeNormal, rgba);
     }
     for (int i = 0; i < 4; ++i) _mm256_store_ps(o[4 + i], rgba[i]);
     _mm256_store_ps(o[8], fogFactors(s.fog, eyeZ));
-    std::memcpy(o[9], soa[6], sizeof o[9]);
-    std::memcpy(o[10], soa[7], sizeof o[10]);
+    _mm256_store_ps(o[9], soa[6]);
+    _mm256_store_ps(o[10], soa[7]);
     for (int v = 0; v < count; ++v) {
         ClipVertex& c = out[v];
         c.x = o[0][v], c.y = o[1][v], c.z = o[2][v], c.w = o[3][v];
@@ -130,19 +155,22 @@ VOREL_AVX2_INLINE __m256d finiteWithin(__m256d v, double limit) {
 
 VOREL_AVX2 void fourProjections(const ClipVertex* in, const ViewportMap& map, bool perspective, ScreenVertex* out,
                                 uint8_t* ok, int count) {
-    alignas(32) double x[4] = {}, y[4] = {}, z[4] = {}, w[4] = {1, 1, 1, 1};
-    for (int i = 0; i < count; ++i) x[i] = in[i].x, y[i] = in[i].y, z[i] = in[i].z, w[i] = in[i].w;
-    __m256d wd = _mm256_load_pd(w);
+    // x, y, z, w sit together at the start of each vertex: four loads and a 4x4 transpose.
+    __m128 r[4];
+    for (int i = 0; i < 4; ++i) r[i] = i < count ? _mm_loadu_ps(&in[i].x) : _mm_setr_ps(0, 0, 0, 1);
+    _MM_TRANSPOSE4_PS(r[0], r[1], r[2], r[3]);
+    const __m256d xd = _mm256_cvtps_pd(r[0]), yd = _mm256_cvtps_pd(r[1]), zd = _mm256_cvtps_pd(r[2]);
+    __m256d wd = _mm256_cvtps_pd(r[3]);
     // w > 0 and finite (the float w, exactly as double).
     __m256d valid = _mm256_and_pd(_mm256_cmp_pd(wd, _mm256_setzero_pd(), _CMP_GT_OQ), finiteWithin(wd, 1e308));
     __m256d invW = _mm256_div_pd(_mm256_set1_pd(1.0), wd);
     const __m256d one = _mm256_set1_pd(1.0);
     __m256d sx = _mm256_add_pd(_mm256_set1_pd(double(map.x)),
                                _mm256_mul_pd(_mm256_set1_pd(double(map.halfWidth)),
-                                             _mm256_add_pd(one, _mm256_mul_pd(_mm256_load_pd(x), invW))));
+                                             _mm256_add_pd(one, _mm256_mul_pd(xd, invW))));
     __m256d sy = _mm256_add_pd(_mm256_set1_pd(double(map.y)),
                                _mm256_mul_pd(_mm256_set1_pd(double(map.halfHeight)),
-                                             _mm256_sub_pd(one, _mm256_mul_pd(_mm256_load_pd(y), invW))));
+                                             _mm256_sub_pd(one, _mm256_mul_pd(yd, invW))));
     valid = _mm256_and_pd(valid, _mm256_and_pd(finiteWithin(sx, 1e6), finiteWithin(sy, 1e6)));
     const __m256d sub = _mm256_set1_pd(double(kSubPixel));
     // Invalid lanes may hold anything; keep them in range for the conversion.
@@ -152,7 +180,7 @@ VOREL_AVX2 void fourProjections(const ClipVertex* in, const ViewportMap& map, bo
     _mm_store_si128(reinterpret_cast<__m128i*>(syi), roundHalfAway(_mm256_mul_pd(sy, sub)));
     __m256d depth = _mm256_add_pd(
         _mm256_set1_pd(double(map.minZ)),
-        _mm256_mul_pd(_mm256_mul_pd(_mm256_load_pd(z), invW), _mm256_set1_pd(double(map.maxZ) - double(map.minZ))));
+        _mm256_mul_pd(_mm256_mul_pd(zd, invW), _mm256_set1_pd(double(map.maxZ) - double(map.minZ))));
     alignas(32) double zs[4];
     _mm256_store_pd(zs, depth);
     alignas(16) float q[4];
