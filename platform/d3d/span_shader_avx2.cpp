@@ -356,11 +356,20 @@ VOREL_AVX2_INLINE TextureView textureView(const SpanState& s) {
     return tv;
 }
 
+// The dither thresholds of eight pixels from x for every row (y & 3) and phase (x & 3), made once.
+struct DitherTable {
+    alignas(32) int32_t v[4][4][8];
+    DitherTable() {
+        for (int y = 0; y < 4; ++y)
+            for (int phase = 0; phase < 4; ++phase)
+                for (int i = 0; i < 8; ++i) v[y][phase][i] = int32_t(ditherThreshold(phase + i, y));
+    }
+};
+
 VOREL_AVX2_INLINE __m256i ditherRow(const SpanState& s, int x0, int y) {
     if (!s.dither) return _mm256_set1_epi32(127);
-    alignas(32) int v[8];
-    for (int i = 0; i < 8; ++i) v[i] = int(ditherThreshold(x0 + i, y));
-    return _mm256_load_si256(reinterpret_cast<const __m256i*>(v));
+    static const DitherTable table;
+    return _mm256_load_si256(reinterpret_cast<const __m256i*>(table.v[y & 3][x0 & 3]));
 }
 
 // What stays the same for every row of one triangle.
@@ -387,8 +396,13 @@ VOREL_AVX2_INLINE TriangleConstants triangleConstants(const SpanState& s, const 
 struct GroupAt {
     uint8_t* color;  // first pixel of the group
     uint8_t* z;      // null without depth
-    int n;           // lanes inside the surface (the rest are neither read nor written)
+    // Lanes that may be read and written back (the rest are not touched): all eight where the
+    // row holds them (lanes past the span are written back unchanged), else the span's lanes.
+    int n;
 };
+
+// Lanes a group from x may touch, when `count` of them are in the span.
+VOREL_AVX2_INLINE int touchable(const SpanState& s, int x, int count) { return x + 8 <= s.width ? 8 : count; }
 
 // Depth test and write, shading and the colour write of one group; mask: the covered lanes.
 template <TargetFormat F, DepthFormat D, TexelFilter T>
@@ -431,12 +445,13 @@ VOREL_AVX2_INLINE void shadeSpan(const SpanState& s, const TriangleSetup& t, con
     uint8_t* zRow = D == DepthFormat::None ? nullptr : s.z + y * s.zPitch;
     const __m256i threshold = rowThreshold<F>(s, x0, y);
     for (int x = x0; x <= x1; x += 8) {
-        GroupAt at{colorRow + x * bpp, zRow ? zRow + x * zBytes : nullptr, std::min(8, x1 - x + 1)};
+        const int count = std::min(8, x1 - x + 1);
+        GroupAt at{colorRow + x * bpp, zRow ? zRow + x * zBytes : nullptr, touchable(s, x, count)};
         __m256 l1 = weights(e1lo, e1hi, k.invArea), l2 = weights(e2lo, e2hi, k.invArea);
         e1lo = _mm256_add_pd(e1lo, k.step1), e1hi = _mm256_add_pd(e1hi, k.step1);
         e2lo = _mm256_add_pd(e2lo, k.step2), e2hi = _mm256_add_pd(e2hi, k.step2);
-        __m256i live = liveLanes(at.n);
-        shadeGroupAt<F, D, T>(s, t, k, at, live, live, threshold, l1, l2);
+        __m256i covered = liveLanes(count);
+        shadeGroupAt<F, D, T>(s, t, k, at, liveLanes(at.n), covered, threshold, l1, l2);
     }
 }
 
@@ -471,9 +486,9 @@ VOREL_AVX2_INLINE int shadeTestedGroup(const SpanState& s, const TriangleSetup& 
     constexpr int bpp = F == TargetFormat::Argb8888 ? 4 : 2;
     constexpr int zBytes = D == DepthFormat::Z16 ? 2 : 4;
     GroupAt at{s.color + y * s.colorPitch + x * bpp, D == DepthFormat::None ? nullptr : s.z + y * s.zPitch + x * zBytes,
-               n};
+               touchable(s, x, n)};
     __m256 l1 = weights(e[1][0], e[1][1], k.invArea), l2 = weights(e[2][0], e[2][1], k.invArea);
-    shadeGroupAt<F, D, T>(s, t, k, at, liveLanes(n), mask, rowThreshold<F>(s, x, y), l1, l2);
+    shadeGroupAt<F, D, T>(s, t, k, at, liveLanes(at.n), mask, rowThreshold<F>(s, x, y), l1, l2);
     return __builtin_popcount(unsigned(bits));
 }
 

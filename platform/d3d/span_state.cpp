@@ -1,6 +1,8 @@
 // The span routines' state: which pipeline states they cover and how those resolve.
 #include "platform/d3d/span_state.h"
 
+#include <algorithm>
+
 namespace platform::d3d {
 
 namespace {
@@ -129,6 +131,8 @@ bool makeSpanState(const PixelPipeline& p, SpanState* out) {
     else if (!operand(p.alphaOp, p.alphaArg1, p.alphaArg2, textured, &s.alphaFrom)) return false;
     s.color = p.color->bits();
     s.colorPitch = p.color->pitch();
+    s.width = p.color->width();
+    if (p.depth) s.width = std::min(s.width, p.depth->width());
     s.fog = p.fog.enabled;
     for (int i = 0; i < 3; ++i) s.fogColor[i] = p.fog.color[i];
     s.additive = p.blend && p.dstBlend == D3DBLEND_ONE;

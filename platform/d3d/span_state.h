@@ -30,6 +30,7 @@ struct SpanState {
     bool targetAlpha = false;  // 8888 target with an alpha channel
     uint8_t* color = nullptr;
     ptrdiff_t colorPitch = 0;  // bytes
+    int width = 0;             // pixels every row of the colour and depth surfaces holds
 
     DepthFormat depth = DepthFormat::None;
     uint8_t* z = nullptr;
