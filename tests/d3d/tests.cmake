@@ -7,3 +7,11 @@ if(TARGET vorel_bench)
   add_test(NAME d3d.bench_smoke COMMAND vorel_bench --frames 1 --resolution 64x48 --json)
   set_tests_properties(d3d.bench_smoke PROPERTIES PASS_REGULAR_EXPRESSION "\"scene\": \"outside\"")
 endif()
+# The real story as a benchmark scene: the archive's models and textures on a small target; a
+# picture with no pixel shaded or no triangle drawn (a set-up that silently failed) does not pass.
+if(TARGET vorel_bench)
+  add_test(NAME d3d.bench_story_smoke
+           COMMAND vorel_bench --frames 2 --resolution 320x240 --threads 1 --scene story-inside --json)
+  set_tests_properties(d3d.bench_story_smoke PROPERTIES
+    PASS_REGULAR_EXPRESSION "\"scene\": \"story-inside\".*\"mpix_per_s\": [1-9][0-9.]*, \"tris_per_s\": [1-9]")
+endif()

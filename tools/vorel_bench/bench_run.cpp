@@ -8,6 +8,7 @@
 #include "platform/d3d/raster_options.h"
 #include "platform/d3d/scene_figures.h"
 #include "platform/d3d/standard_formats.h"
+#include "tools/vorel_bench/story_scene.h"
 #include "tools/vorel_bench/synthetic_scene.h"
 
 namespace bench {
@@ -58,6 +59,7 @@ void readPicture(platform::d3d::MemorySurface* target, int width, int height, st
 
 bool runOurs(const std::string& name, int width, int height, int threads, int frames, RunResult* r) {
     using namespace platform::d3d;
+    if (isStoryScene(name)) return runStory(name, width, height, threads, frames, r);
     SyntheticScene scene;
     if (!scene.build(name)) return false;
     setRasterThreads(threads);

@@ -44,7 +44,9 @@ void usage(FILE* out) {
                  "--compare also draws the same frames with OpenGL on Mesa's llvmpipe in separate processes.\n"
                  "Scenes:");
     for (const std::string& s : bench::syntheticSceneNames()) std::fprintf(out, " %s", s.c_str());
-    std::fprintf(out, "\n");
+    std::fprintf(out, "\n"
+                 "        story-outside story-inside story@MS (the real story from vorel_screensaver.pak at\n"
+                 "        that moment; asked by name only, not part of the default set)\n");
 }
 
 bool parseThreads(const char* text, std::vector<int>* out) {

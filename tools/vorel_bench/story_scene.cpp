@@ -1,0 +1,168 @@
+#include "tools/vorel_bench/story_scene.h"
+
+#include <unistd.h>
+
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <memory>
+#include <string>
+
+#include "common/device_list.h"
+#include "common/enumeration.h"
+#include "common/settings.h"
+#include "platform/d3d/raster_options.h"
+#include "platform/d3d/scene_figures.h"
+#include "platform/win/window.h"
+#include "saver/archive/archive.h"
+#include "saver/archive/current_archive.h"
+#include "saver/display/display_objects.h"
+#include "saver/display/display_setup.h"
+#include "saver/engine/math3d.h"
+#include "saver/scene/scene.h"
+#include "saver/engine/model_material.h"
+#include "saver/scene/stores.h"
+#include "saver/shell/display_wiring.h"
+
+namespace bench {
+
+namespace {
+
+constexpr DWORD kFrameStepMs = 16;
+
+// Story time in ms for a scene name, or 0.
+DWORD storyMoment(const std::string& name) {
+    if (name == "story-outside") return 8000;
+    if (name == "story-inside") return 60000;
+    if (name.rfind("story@", 0) == 0) return DWORD(std::strtoul(name.c_str() + 6, nullptr, 10));
+    return 0;
+}
+
+std::string archivePath() {
+    if (const char* given = std::getenv("VOREL_BENCH_ARCHIVE")) return given;
+    char self[4096] = {};
+    const ssize_t n = readlink("/proc/self/exe", self, sizeof self - 1);
+    std::string dir = n > 0 ? std::string(self, size_t(n)) : std::string("./vorel_bench");
+    return dir.substr(0, dir.find_last_of('/') + 1) + "vorel_screensaver.pak";
+}
+
+LRESULT plainWindow(HWND w, UINT m, WPARAM wp, LPARAM lp) { return DefWindowProcA(w, m, wp, lp); }
+
+HWND makeWindow(int width, int height) {
+    WNDCLASSA wc{};
+    wc.lpfnWndProc = plainWindow;
+    wc.lpszClassName = "VorelBenchStory";
+    RegisterClassA(&wc);
+    return CreateWindowExA(0, "VorelBenchStory", "", WS_POPUP, 0, 0, width, height, nullptr, nullptr, nullptr, nullptr);
+}
+
+// The first device's mode of this size at 32 bits becomes the chosen one, as the settings would.
+bool chooseMode(int width, int height) {
+    enumerateAndSort();
+    const DeviceInfo* device = deviceAt(0);
+    for (int32_t i = 0; device && i < device->modeCount; ++i) {
+        const DisplayMode* mode = device->mode(i);
+        if (mode && mode->width() == width && mode->height() == height && mode->bits() == 32) {
+            g_settings.deviceIndex = 0;
+            g_settings.modeIndex = i;
+            return true;
+        }
+    }
+    std::fprintf(stderr, "vorel_bench: the display offers no %dx%dx32 mode\n", width, height);
+    return false;
+}
+
+// The saver's start-up in the order the screensaver takes it, on a window of the asked size.
+bool startStory(Scene& scene, HWND window, int width, int height) {
+    if (!chooseMode(width, height)) return false;
+    void* directDraw = nullptr;
+    if (DirectDrawCreateEx(nullptr, &directDraw, IID_IDirectDraw7, nullptr) < 0) return false;
+    g_display.directDraw = static_cast<IDirectDraw7*>(directDraw);
+    setPresentationSettleMs(0);
+    if (createPresentation(window, width, height, 32) < 0) return false;
+    g_settings.detailLevel = 2;
+    g_settings.transparencyOn = 1;
+    seedRandom(1);
+    scene.build(g_display.directDraw);
+    seedRandom(1);
+    if (create3DDevice() < 0) return false;
+    sceneTextures().loadAll(g_display.directDraw);
+    scene.device = g_display.device;
+    scene.enterOutsideView();
+    return true;
+}
+
+void readBackBuffer(int width, int height, std::vector<uint8_t>* rgb) {
+    DDSURFACEDESC2 desc{};
+    desc.dwSize = sizeof desc;
+    if (g_display.backBuffer->Lock(nullptr, &desc, DDLOCK_WAIT, nullptr) != DD_OK) return;
+    rgb->resize(size_t(width) * size_t(height) * 3);
+    for (int y = 0; y < height; ++y) {
+        const auto* row = static_cast<const uint8_t*>(desc.lpSurface) + ptrdiff_t(y) * desc.lPitch;
+        for (int x = 0; x < width; ++x) {
+            uint8_t* o = &(*rgb)[(size_t(y) * size_t(width) + size_t(x)) * 3];
+            o[0] = row[4 * x + 2], o[1] = row[4 * x + 1], o[2] = row[4 * x];
+        }
+    }
+    g_display.backBuffer->Unlock(nullptr);
+}
+
+void timeFrames(Scene& scene, DWORD start, int frames, RunResult* r) {
+    IDirect3DDevice7* device = g_display.device;
+    DWORD t = start;
+    for (int f = 0; f < frames + 2; ++f, t += kFrameStepMs) {
+        const auto begin = std::chrono::steady_clock::now();
+        device->Clear(0, nullptr, D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER, 0, 1.0f, 0);
+        if (device->BeginScene() == D3D_OK) {
+            scene.renderFrame(t, device);
+            device->EndScene();
+        }
+        const double ms = std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - begin).count();
+        if (f < 2) continue;  // warm-up
+        r->frameMs.push_back(ms);
+        platform::d3d::SceneFigures figures;
+        platform::d3d::lastSceneFigures(device, &figures);
+        r->pixels += figures.pixels;
+        r->triangles += figures.triangles;
+    }
+}
+
+}  // namespace
+
+bool isStoryScene(const std::string& name) { return storyMoment(name) != 0; }
+
+bool runStory(const std::string& name, int width, int height, int threads, int frames, RunResult* r) {
+    const DWORD moment = storyMoment(name);
+    if (moment == 0) return false;
+    setenv("VOREL_BACKEND", "headless", 1);
+    const std::string screen = std::to_string(width) + "x" + std::to_string(height);
+    setenv("VOREL_SCREEN", screen.c_str(), 1);
+    platform::d3d::setRasterThreads(threads);
+    Archive archive(archivePath().c_str());
+    setCurrentArchive(&archive);
+    HWND window = makeWindow(width, height);
+    *r = RunResult{};
+    r->scene = name;
+    r->width = width, r->height = height, r->threads = platform::d3d::rasterThreads();
+    // A story of its own for every run: nothing carries over from an earlier scene or size.
+    installDisplayWiring();
+    auto scene = std::make_unique<Scene>();
+    const bool ready = window && startStory(*scene, window, width, height);
+    if (ready) {
+        // The story up to the moment, without drawing (the views still set their device states).
+        for (DWORD t = 1000; t < moment; t += 50) scene->renderFrame(t, nullptr);
+        timeFrames(*scene, moment, frames, r);
+        readBackBuffer(width, height, &r->rgb);
+    }
+    releaseDisplay(window);
+    scene.reset();
+    resetStores();
+    resetMaterialTable();
+    if (window) DestroyWindow(window);
+    setCurrentArchive(nullptr);
+    archive.deleteTempFiles();
+    clearDeviceList();
+    return ready;
+}
+
+}  // namespace bench

@@ -1,0 +1,20 @@
+// The real story as a benchmark scene: the saver's own display set-up, archive, scene build, 3D
+// device and textures, advanced without drawing to a moment of the story and then timed frame by
+// frame exactly as the frame loop draws (clear, begin, the scene's frame, end; 16 ms of story per
+// frame). Scenes: "story-outside" (8 s: the approach through the fogged field), "story-inside"
+// (60 s: inside the cluster, helices and free nucleotides), "story@MS" (any moment in ms of story
+// time). Detail level 2, transparency on, a 32-bit mode of the asked size on the headless screen.
+// The archive is vorel_screensaver.pak beside the program, or $VOREL_BENCH_ARCHIVE.
+#pragma once
+
+#include <string>
+
+#include "tools/vorel_bench/bench_run.h"
+
+namespace bench {
+
+bool isStoryScene(const std::string& name);
+// False when the name is not a story scene or the display cannot be set up.
+bool runStory(const std::string& name, int width, int height, int threads, int frames, RunResult* out);
+
+}  // namespace bench
