@@ -19,17 +19,6 @@ Vector3 anyPerpendicular(const Vector3& t) {
     return normalize(cross(t, helper));
 }
 
-std::vector<Vector3> pathTangents(const std::vector<Vector3>& path, bool closed) {
-    const size_t n = path.size();
-    std::vector<Vector3> tangents(n);
-    for (size_t i = 0; i < n; ++i) {
-        size_t prev = i == 0 ? (closed ? n - 1 : 0) : i - 1;
-        size_t next = i + 1 == n ? (closed ? 0 : n - 1) : i + 1;
-        tangents[i] = normalize(path[next] - path[prev]);
-    }
-    return tangents;
-}
-
 // Frames carried along the path without twisting; a closed path spreads the mismatch that is left
 // when the frame comes round again evenly over its length, so the tube closes without a kink.
 std::vector<Vector3> transportedNormals(const std::vector<Vector3>& tangents, bool closed) {
@@ -52,6 +41,17 @@ std::vector<Vector3> transportedNormals(const std::vector<Vector3>& tangents, bo
 }
 
 }  // namespace
+
+std::vector<Vector3> pathTangents(const std::vector<Vector3>& path, bool closed) {
+    const size_t n = path.size();
+    std::vector<Vector3> tangents(n);
+    for (size_t i = 0; i < n; ++i) {
+        size_t prev = i == 0 ? (closed ? n - 1 : 0) : i - 1;
+        size_t next = i + 1 == n ? (closed ? 0 : n - 1) : i + 1;
+        tangents[i] = normalize(path[next] - path[prev]);
+    }
+    return tangents;
+}
 
 int AssetMesh::addVertex(const Vector3& position, const Vector3& normal, float u, float v) {
     vertices.push_back({position, normalize(normal), u, v});

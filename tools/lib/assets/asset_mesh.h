@@ -47,6 +47,10 @@ struct AssetMesh {
 // Unnormalised face normal, cross(b - a, c - a): it points to the side the triangle faces.
 Vector3 faceNormal(const AssetMesh& mesh, const std::array<int, 3>& t);
 
+// Unit tangents of a path: at each point the direction from its previous to its next point (an
+// open path's ends use the end point itself in place of the missing neighbour).
+std::vector<Vector3> pathTangents(const std::vector<Vector3>& path, bool closed);
+
 // A tube of `radius` along `path` (at least two points). Open tubes have no caps: their ends are
 // meant to be buried in other parts. A closed tube joins its last point back to the first.
 void addTube(AssetMesh* mesh, const std::vector<Vector3>& path, bool closed, float radius, int sides,

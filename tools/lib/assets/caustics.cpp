@@ -16,6 +16,7 @@ constexpr int kWaves = 10;
 constexpr int kRaysPerTexelSide = 4;  // 16 rays land on each texel of an evenly lit floor
 constexpr double kRefractionRatio = 1.0 / 1.33;
 constexpr double kFloorDepth = 1.0;  // in tiles
+constexpr float kGroundLevel = 0.24f;  // the unlit floor, as a share of the tint
 
 struct Wave {
     int kx, ky;       // cycles across the tile
@@ -24,8 +25,10 @@ struct Wave {
     double phase;
 };
 
-// Waves with wave vectors of length 2..6 cycles in random directions; shorter waves are lower,
-// as on real water, so the surface is smooth but every wave bends the light by a similar amount.
+// Waves with wave vectors of length 1.4..3.6 cycles in random directions, so a tile holds two or
+// three light cells with broad filaments (the bodies show the tile small, and without mipmaps fine
+// filaments would break up into specks); shorter waves are lower, as on real water, so the surface
+// is smooth but every wave bends the light by a similar amount.
 // The wave vectors must span every whole-number vector, else the picture repeats inside the tile
 // (for example, when every wave has an even number of cycles across it).
 bool spansTheTile(const std::array<Wave, kWaves>& waves) {
@@ -42,9 +45,9 @@ std::array<Wave, kWaves> makeWaves(uint64_t seed) {
     for (int n = 0; n < kWaves; ++n) {
         Wave& w = waves[n];
         do {
-            w.kx = random.below(13) - 6;
-            w.ky = random.below(13) - 6;
-        } while (w.kx * w.kx + w.ky * w.ky < 5 || w.kx * w.kx + w.ky * w.ky > 40);
+            w.kx = random.below(9) - 4;
+            w.ky = random.below(9) - 4;
+        } while (w.kx * w.kx + w.ky * w.ky < 2 || w.kx * w.kx + w.ky * w.ky > 13);
         // One cycle per loop: every wave moves a sixteenth of its length per frame, so the light
         // flows smoothly from frame to frame instead of jumping.
         w.cycles = random.below(2) == 0 ? 1 : -1;
@@ -126,9 +129,9 @@ void smoothWrapped(std::vector<float>* field, int size) {
 
 const std::array<CausticVariant, 4>& causticVariants() {
     static const std::array<CausticVariant, 4> variants{{
-        {"caust", {1.00f, 0.22f, 0.12f}, 0x5EED0001},
+        {"caust", {1.00f, 0.28f, 0.16f}, 0x5EED0001},
         {"causty", {1.00f, 0.80f, 0.18f}, 0x5EED0002},
-        {"caustb", {0.20f, 0.45f, 1.00f}, 0x5EED0003},
+        {"caustb", {0.35f, 0.60f, 1.00f}, 0x5EED0003},
         {"caustg", {0.25f, 1.00f, 0.30f}, 0x5EED0004},
     }};
     return variants;
@@ -162,7 +165,8 @@ std::vector<float> causticIntensity(uint64_t seed, int frame, int size) {
 Picture causticFrame(const CausticVariant& variant, int frame, int size) {
     const std::vector<float> light = causticIntensity(variant.seed, frame, size);
     Picture picture(size, size);
-    const Rgb ground = variant.tint * 0.05f;
+    // The ground is dim, not black: the body keeps its colour and form between the filaments.
+    const Rgb ground = variant.tint * kGroundLevel;
     const Rgb white{1.0f, 1.0f, 1.0f};
     for (int y = 0; y < size; ++y) {
         for (int x = 0; x < size; ++x) {
@@ -171,7 +175,7 @@ Picture causticFrame(const CausticVariant& variant, int frame, int size) {
             // quickly to the tint and its strongest cores towards white.
             const float glow = 1.0f - std::exp(-std::max(0.0f, i - 0.45f) * 0.9f);
             const float core = std::max(0.0f, glow - 0.55f) / 0.45f;
-            picture.at(x, y) = mix(ground + variant.tint * glow, white, core * core * 0.7f);
+            picture.at(x, y) = mix(ground + variant.tint * ((1.0f - kGroundLevel) * glow), white, core * core * 0.7f);
         }
     }
     return picture;

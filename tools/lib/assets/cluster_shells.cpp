@@ -10,12 +10,18 @@ namespace assets {
 namespace {
 
 // Radial layers, as fractions of the cluster radius. The flat pieces between points on a layer
-// dip below it by at most a little under 1%, which the layers leave room for above kShellInner.
+// dip below it: the plates of level 0, the widest, by up to 1.4% between their corners, which is
+// why the plates' two faces lie so close together at the top of the layer above kShellInner.
 constexpr float kPlateTop = 1.0f;
-constexpr float kPlateBottom = 0.9955f;
+constexpr float kPlateBottom = 0.999f;
+// A plate's outer and inner rim, as the share of the way from its centre point to its corners
+// (the middles of the geodesic faces around it): the plates nearly meet, with a narrow dark gap
+// between neighbouring rims, and keep a hole in the middle.
+constexpr float kPlateOuter = 0.91f;
+constexpr float kPlateInner = 0.5f;
 constexpr float kRibbonTop = 0.998f;
 constexpr float kRibbonBottom = 0.994f;
-constexpr float kRibbonWidth = 64.0f;  // model units
+constexpr float kRibbonWidth = 48.0f;  // model units
 constexpr float kRibbonTexel = 620.0f; // ribbon length of one texture repeat
 
 struct PlateRing {
@@ -28,8 +34,8 @@ PlateRing plateAround(const Geodesic& g, int point) {
     for (int f : g.facesAround[point]) {
         const auto& t = g.faces[f];
         const Vector3 corner = normalize(g.points[t[0]] + g.points[t[1]] + g.points[t[2]]);
-        ring.outer.push_back(normalize(centre * 0.2f + corner * 0.8f));
-        ring.inner.push_back(normalize(centre * 0.58f + corner * 0.42f));
+        ring.outer.push_back(normalize(centre * (1.0f - kPlateOuter) + corner * kPlateOuter));
+        ring.inner.push_back(normalize(centre * (1.0f - kPlateInner) + corner * kPlateInner));
     }
     return ring;
 }

@@ -8,11 +8,14 @@ namespace assets {
 
 const std::array<ModelRecipe, 3>& modelRecipes() {
     // The body is white under its caustic frames (the frames bring the colour); the shells glow
-    // in their own colours: cool blue for the capsid, violet for the cage.
+    // in their own colours: cool blue for the capsid, violet for the cage. The saver lights the
+    // cluster around the helix by strong ambient light alone and the clusters outside by the
+    // directional light, so the shells' ambient colours are kept low (a quiet cage around the
+    // helix) and their diffuse colours high (lit clusters that hold their own in the fog).
     static const std::array<ModelRecipe, 3> recipes{{
         {"vorel01", "nucleotide [S]", {{255, 255, 255}, {255, 255, 255}, "caust01.bmp"}, buildNucleotideBody},
-        {"vorel07", "capsid [S]", {{70, 140, 210}, {40, 90, 140}, "capsid07.bmp"}, buildCapsidShell},
-        {"vorel08", "cage [S]", {{150, 80, 190}, {90, 50, 120}, "cage08.bmp"}, buildStrutCage},
+        {"vorel07", "capsid [S]", {{38, 80, 125}, {80, 150, 220}, "capsid07.bmp"}, buildCapsidShell},
+        {"vorel08", "cage [S]", {{80, 45, 110}, {150, 85, 200}, "cage08.bmp"}, buildStrutCage},
     }};
     return recipes;
 }

@@ -33,25 +33,24 @@ float stingShade(float u, float v) {
 }
 
 float capsidShade(float u, float v) {
-    const float outerRim = 0.8f * gaussian(v - 0.06f, 0.045f) + 0.22f * gaussian(v - 0.06f, 0.18f);
-    const float innerRim = 0.6f * gaussian(v - 0.95f, 0.05f);
-    const float ribs = 0.16f * gaussian(periodicDistance(u * 4.0f), 0.1f) * (1.0f - v * 0.5f);
-    const float node = 0.5f * gaussian(periodicDistance(u), 0.05f) * gaussian(v - 0.06f, 0.2f);
-    const float membrane = 0.06f + 0.04f * std::cos(6.2831853f * (3.0f * u + 2.0f * v));
-    return outerRim + innerRim + ribs + node + membrane;
+    const float rim = 0.75f * gaussian(v - 0.06f, 0.065f);
+    const float halo = 0.09f * std::exp(-v / 0.2f);
+    const float inner = 0.08f * gaussian(v - 0.96f, 0.05f);
+    const float node = 0.5f * gaussian(periodicDistance(u), 0.05f) * gaussian(v - 0.06f, 0.12f);
+    return 0.015f + rim + halo + inner + node;
 }
 
 float cageShade(float u, float v) {
-    const float edges = gaussian(v - 0.08f, 0.07f) + gaussian(v - 0.92f, 0.07f);
-    const float core = 0.25f * gaussian(v - 0.5f, 0.1f);
-    const float bead = 0.9f * gaussian(periodicDistance(u - 0.5f), 0.05f) * gaussian(v - 0.5f, 0.3f);
-    return 0.05f + edges + core + bead;
+    const float across = v - 0.5f;
+    const float line = 0.7f * gaussian(across, 0.12f) + 0.15f * gaussian(across, 0.3f);
+    const float bead = 0.8f * gaussian(periodicDistance(u - 0.5f), 0.04f) * gaussian(across, 0.22f);
+    return line + bead;
 }
 
 }  // namespace
 
 Picture stingTexture() { return greyPicture(64, 64, stingShade); }
-Picture capsidTexture() { return greyPicture(128, 64, capsidShade); }
+Picture capsidTexture() { return greyPicture(128, 32, capsidShade); }
 Picture cageTexture() { return greyPicture(128, 32, cageShade); }
 
 }  // namespace assets
