@@ -81,8 +81,8 @@ TEST(Caustics, EveryVariantShowsBrightFilamentsOnADimGroundWithoutGrain) {
         for (int y = 0; y < p.height(); ++y)
             for (int x = 0; x < p.width(); ++x) {
                 const float l = luma(p.at(x, y));
-                dim += l < 0.3f * tint;
-                black += l < 0.15f * tint;
+                dim += l < 0.4f * tint;
+                black += l < 0.2f * tint;
                 bright += l > 0.55f * tint;
                 step += std::fabs(l - luma(p.at((x + 1) % p.width(), y)));
             }

@@ -16,7 +16,7 @@ constexpr int kWaves = 10;
 constexpr int kRaysPerTexelSide = 4;  // 16 rays land on each texel of an evenly lit floor
 constexpr double kRefractionRatio = 1.0 / 1.33;
 constexpr double kFloorDepth = 1.0;  // in tiles
-constexpr float kGroundLevel = 0.24f;  // the unlit floor, as a share of the tint
+constexpr float kGroundLevel = 0.3f;  // the unlit floor, as a share of the tint
 
 struct Wave {
     int kx, ky;       // cycles across the tile

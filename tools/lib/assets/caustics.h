@@ -38,7 +38,7 @@ std::string causticFrameName(const char* baseName, int number);
 // Light gathered on the floor for frame `frame` (0-based, 0..15): size*size values, row-major.
 std::vector<float> causticIntensity(uint64_t seed, int frame, int size);
 
-// The coloured frame: a dim ground of the tint (about a quarter of it), tinted filaments whose
+// The coloured frame: a dim ground of the tint (under a third of it), tinted filaments whose
 // brightest cores run towards white.
 Picture causticFrame(const CausticVariant& variant, int frame, int size);
 
