@@ -129,7 +129,7 @@ void smoothWrapped(std::vector<float>* field, int size) {
 
 const std::array<CausticVariant, 4>& causticVariants() {
     static const std::array<CausticVariant, 4> variants{{
-        {"caust", {1.00f, 0.28f, 0.16f}, 0x5EED0001},
+        {"caust", {1.00f, 0.28f, 0.16f}, 0x5EED0005},
         {"causty", {1.00f, 0.80f, 0.18f}, 0x5EED0002},
         {"caustb", {0.35f, 0.60f, 1.00f}, 0x5EED0003},
         {"caustg", {0.25f, 1.00f, 0.30f}, 0x5EED0004},

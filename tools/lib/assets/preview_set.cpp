@@ -19,7 +19,7 @@ std::vector<AssetEntry> buildPreviewSet() {
         const std::string digit = std::to_string(level);
         PreviewStyle body;
         body.texture = &caustic;
-        body.distance = 220.0f;
+        body.distance = 185.0f;
         out.push_back({"preview_vorel01" + digit + ".bmp",
                        encodeBmp24(previewStrip(buildNucleotideBody(level), body, 4, 256))});
         PreviewStyle shell;
