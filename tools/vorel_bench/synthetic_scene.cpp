@@ -8,6 +8,7 @@
 
 #include "platform/d3d/memory_surface.h"
 #include "platform/d3d/standard_formats.h"
+#include "saver/engine/math3d.h"
 
 namespace bench {
 
@@ -107,15 +108,10 @@ D3DMATRIX lookAtLH(D3DVECTOR eye, D3DVECTOR at, D3DVECTOR up) {
     return m;
 }
 
+// The saver's own projection builder (the arguments used here are always valid).
 D3DMATRIX perspectiveFov(float fov, float aspect, float zn, float zf) {
-    float c = std::cos(fov / 2) / std::sin(fov / 2);
-    float q = zf / (zf - zn);
-    D3DMATRIX m{};
-    m.m[0][0] = aspect * c;
-    m.m[1][1] = c;
-    m.m[2][2] = q;
-    m.m[2][3] = 1;
-    m.m[3][2] = -q * zn;
+    Matrix4 m;
+    perspective(fov, aspect, zn, zf, &m);
     return m;
 }
 
