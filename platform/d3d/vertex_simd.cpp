@@ -8,6 +8,7 @@
 #include <immintrin.h>
 
 #include <algorithm>
+#include <cmath>
 #include <cstring>
 
 #define VOREL_AVX2 __attribute__((target("avx2")))
@@ -39,22 +40,61 @@ VOREL_AVX2_INLINE __m256 clamp01(__m256 v) {
     return _mm256_min_ps(_mm256_max_ps(v, _mm256_setzero_ps()), splat(1.0f));
 }
 
-// Colour of eight vertices: directional lights only (atten 1, every light reaches).
-VOREL_AVX2_INLINE void light(const LightingSetup& s, const Vec3x8& n, __m256 rgba[4]) {
+// Where a point light reaches eight vertices at camera-space `eye`: the direction to the light
+// (normalised, zero for a zero or endless distance), the attenuation 1 / (a0 + a1 d + a2 d^2)
+// (1 where that is not positive) and the lanes within range (a NaN distance counts as in range,
+// as in the scalar stage).
+struct PointReach {
+    Vec3x8 toLight;
+    __m256 atten, reached;
+};
+
+VOREL_AVX2_INLINE PointReach pointReach(const EyeLight& l, const Vec3x8& eye) {
+    Vec3x8 d{_mm256_sub_ps(splat(l.position.x), eye.x), _mm256_sub_ps(splat(l.position.y), eye.y),
+             _mm256_sub_ps(splat(l.position.z), eye.z)};
+    __m256 squared = _mm256_add_ps(_mm256_mul_ps(d.x, d.x), _mm256_mul_ps(d.y, d.y));
+    __m256 dist = _mm256_sqrt_ps(_mm256_add_ps(squared, _mm256_mul_ps(d.z, d.z)));
+    PointReach r;
+    r.reached = _mm256_cmp_ps(dist, splat(l.range), _CMP_NGT_UQ);
+    __m256 usable = _mm256_and_ps(_mm256_cmp_ps(dist, _mm256_setzero_ps(), _CMP_GT_OQ),
+                                  _mm256_cmp_ps(dist, splat(INFINITY), _CMP_LT_OQ));
+    r.toLight = {_mm256_and_ps(_mm256_div_ps(d.x, dist), usable), _mm256_and_ps(_mm256_div_ps(d.y, dist), usable),
+                 _mm256_and_ps(_mm256_div_ps(d.z, dist), usable)};
+    __m256 denom = _mm256_add_ps(splat(l.att0), _mm256_mul_ps(splat(l.att1), dist));
+    denom = _mm256_add_ps(denom, _mm256_mul_ps(_mm256_mul_ps(splat(l.att2), dist), dist));
+    __m256 positive = _mm256_cmp_ps(denom, _mm256_setzero_ps(), _CMP_GT_OQ);
+    r.atten = _mm256_blendv_ps(splat(1.0f), _mm256_div_ps(splat(1.0f), denom), positive);
+    return r;
+}
+
+VOREL_AVX2_INLINE __m256 addWhere(__m256 sum, __m256 term, __m256 mask) {
+    return _mm256_blendv_ps(sum, _mm256_add_ps(sum, term), mask);
+}
+
+// Colour of eight vertices at camera-space `eye` with eye-space normals `n`: directional and
+// point lights.
+VOREL_AVX2_INLINE void light(const LightingSetup& s, const Vec3x8& eye, const Vec3x8& n, __m256 rgba[4]) {
     __m256 ambient[3] = {splat(s.globalAmbient.r), splat(s.globalAmbient.g), splat(s.globalAmbient.b)};
     __m256 diffuse[3] = {_mm256_setzero_ps(), _mm256_setzero_ps(), _mm256_setzero_ps()};
     for (const EyeLight& l : s.lights) {
-        ambient[0] = _mm256_add_ps(ambient[0], splat(1.0f * l.ambient.r));
-        ambient[1] = _mm256_add_ps(ambient[1], splat(1.0f * l.ambient.g));
-        ambient[2] = _mm256_add_ps(ambient[2], splat(1.0f * l.ambient.b));
-        __m256 nl = _mm256_add_ps(_mm256_mul_ps(n.x, splat(l.toLight.x)), _mm256_mul_ps(n.y, splat(l.toLight.y)));
-        nl = _mm256_add_ps(nl, _mm256_mul_ps(n.z, splat(l.toLight.z)));
+        const float lightAmbient[3] = {l.ambient.r, l.ambient.g, l.ambient.b};
+        const float lightDiffuse[3] = {l.diffuse.r, l.diffuse.g, l.diffuse.b};
+        PointReach r;
+        if (l.type == D3DLIGHT_DIRECTIONAL) {
+            r = {{splat(l.toLight.x), splat(l.toLight.y), splat(l.toLight.z)}, splat(1.0f),
+                 _mm256_castsi256_ps(_mm256_set1_epi32(-1))};
+        } else {
+            r = pointReach(l, eye);
+        }
+        for (int c = 0; c < 3; ++c)
+            ambient[c] = addWhere(ambient[c], _mm256_mul_ps(r.atten, splat(lightAmbient[c])), r.reached);
+        __m256 nl = _mm256_add_ps(_mm256_mul_ps(n.x, r.toLight.x), _mm256_mul_ps(n.y, r.toLight.y));
+        nl = _mm256_add_ps(nl, _mm256_mul_ps(n.z, r.toLight.z));
         // Lanes with N.L <= 0 add nothing, as the scalar loop skips them (NaN is not skipped).
-        __m256 lit = _mm256_cmp_ps(nl, _mm256_setzero_ps(), _CMP_NLE_UQ);
-        __m256 k = _mm256_mul_ps(nl, splat(1.0f));
-        diffuse[0] = _mm256_blendv_ps(diffuse[0], _mm256_add_ps(diffuse[0], _mm256_mul_ps(k, splat(l.diffuse.r))), lit);
-        diffuse[1] = _mm256_blendv_ps(diffuse[1], _mm256_add_ps(diffuse[1], _mm256_mul_ps(k, splat(l.diffuse.g))), lit);
-        diffuse[2] = _mm256_blendv_ps(diffuse[2], _mm256_add_ps(diffuse[2], _mm256_mul_ps(k, splat(l.diffuse.b))), lit);
+        __m256 lit = _mm256_and_ps(r.reached, _mm256_cmp_ps(nl, _mm256_setzero_ps(), _CMP_NLE_UQ));
+        __m256 k = _mm256_mul_ps(nl, r.atten);
+        for (int c = 0; c < 3; ++c)
+            diffuse[c] = addWhere(diffuse[c], _mm256_mul_ps(k, splat(lightDiffuse[c])), lit);
     }
     const D3DMATERIAL7& m = s.material;
     const float emissive[3] = {m.emissive.r, m.emissive.g, m.emissive.b};
@@ -124,7 +164,8 @@ VOREL_AVX2 void eightVertices(const VertexStage& s, const D3DVERTEX* in, ClipVer
         Vec3x8 n{soa[3], soa[4], soa[5]};
         Vec3x8 eyeNormal{normalRow(n, t.normalMatrix, 0), normalRow(n, t.normalMatrix, 1),
                          normalRow(n, t.normalMatrix, 2)};
-        light(s.lighting, eyeNormal, rgba);
+        Vec3x8 eye{row(p, t.worldView, 0), row(p, t.worldView, 1), eyeZ};  // for point lights
+        light(s.lighting, eye, eyeNormal, rgba);
     }
     for (int i = 0; i < 4; ++i) _mm256_store_ps(o[4 + i], rgba[i]);
     _mm256_store_ps(o[8], fogFactors(s.fog, eyeZ));
@@ -202,7 +243,7 @@ bool vertexStageCovered(const VertexStage& s) {
     if (!s.lit) return true;
     if (s.lighting.normalize) return false;
     for (const EyeLight& l : s.lighting.lights)
-        if (l.type != D3DLIGHT_DIRECTIONAL) return false;
+        if (l.type != D3DLIGHT_DIRECTIONAL && l.type != D3DLIGHT_POINT) return false;
     return true;
 }
 

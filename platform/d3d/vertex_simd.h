@@ -1,11 +1,11 @@
-// The vertex stage eight vertices at a time (AVX2): transform, directional lighting and linear
-// vertex fog with the reference's float operations in the same order, so every vertex comes out
-// bit for bit as the scalar stage makes it.
+// The vertex stage eight vertices at a time (AVX2): transform, directional and point lighting and
+// linear vertex fog with the reference's float operations in the same order, so every vertex
+// comes out bit for bit as the scalar stage makes it.
 //
-// Covers what the saver uses: lighting off, or on with directional lights only and normals used
-// as given; fog off, or vertex fog (linear, by camera z). Anything else (point or spot lights,
-// renormalised normals, exp fog, range fog), or a processor without AVX2, makes
-// vertexStageCovered false and the caller takes the scalar stage.
+// Covers what the saver uses: lighting off, or on with directional and point lights (range and
+// attenuation) and normals used as given; fog off, or vertex fog (linear, by camera z). Anything
+// else (spot lights, renormalised normals, exp fog, range fog), or a processor without AVX2,
+// makes vertexStageCovered false and the caller takes the scalar stage.
 #pragma once
 
 #include <cstdint>

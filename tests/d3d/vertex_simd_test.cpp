@@ -1,0 +1,175 @@
+// The eight-wide vertex stage against the scalar stage's own functions, vertex by vertex: clip
+// position, lit colour, fog and texture coordinates must be the same bits, and so must the
+// projections made ahead.
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <cstring>
+#include <random>
+#include <vector>
+
+#include "platform/d3d/raster_options.h"
+#include "platform/d3d/vertex_simd.h"
+
+using namespace platform::d3d;
+
+namespace {
+
+float in(std::mt19937& rng, float lo, float hi) { return std::uniform_real_distribution<float>(lo, hi)(rng); }
+
+D3DMATRIX randomAffine(std::mt19937& rng) {
+    D3DMATRIX m{};
+    for (int i = 0; i < 3; ++i)
+        for (int j = 0; j < 3; ++j) m.m[i][j] = (i == j ? 1.0f : 0.0f) + in(rng, -0.4f, 0.4f);
+    for (int j = 0; j < 3; ++j) m.m[3][j] = in(rng, -5, 5);
+    m.m[3][3] = 1;
+    return m;
+}
+
+D3DMATRIX projectionMatrix() {
+    D3DMATRIX p{};
+    p.m[0][0] = 1.3f, p.m[1][1] = 1.7f, p.m[2][2] = 1.01f, p.m[2][3] = 1, p.m[3][2] = -1.01f;
+    return p;
+}
+
+EyeLight pointLight(D3DVECTOR at, float range, float a0, float a1, float a2) {
+    EyeLight l{};
+    l.type = D3DLIGHT_POINT;
+    l.diffuse = {0.9f, 0.7f, 0.4f, 1};
+    l.ambient = {0.1f, 0.2f, 0.05f, 1};
+    l.position = at;
+    l.range = range;
+    l.att0 = a0, l.att1 = a1, l.att2 = a2;
+    return l;
+}
+
+EyeLight directionalLight(D3DVECTOR toLight) {
+    EyeLight l{};
+    l.type = D3DLIGHT_DIRECTIONAL;
+    l.diffuse = {0.5f, 0.6f, 0.7f, 1};
+    l.ambient = {0.05f, 0.05f, 0.05f, 1};
+    l.toLight = normalizeOrZero(toLight);
+    return l;
+}
+
+// Identity world and view, so a vertex placed at a light's position is at distance exactly 0.
+VertexStage stageWithLights(std::mt19937& rng, bool identity) {
+    VertexStage s;
+    D3DMATRIX world = identity ? D3DMATRIX{} : randomAffine(rng), view = identity ? D3DMATRIX{} : randomAffine(rng);
+    if (identity) world.m[0][0] = world.m[1][1] = world.m[2][2] = world.m[3][3] = 1, view = world;
+    s.transforms = makeTransformSet(world, view, projectionMatrix());
+    s.lit = true;
+    s.lighting.material.diffuse = {0.8f, 0.9f, 1.0f, 0.7f};
+    s.lighting.material.ambient = {0.6f, 0.5f, 0.4f, 1};
+    s.lighting.material.emissive = {0.02f, 0.0f, 0.01f, 0};
+    s.lighting.globalAmbient = {0.1f, 0.1f, 0.15f, 0};
+    // The inside view's lamp at the eye, a close weak one with a short range, one whose
+    // attenuation turns negative (full strength) and one with all-zero attenuation.
+    s.lighting.lights = {pointLight({0, 0, 0}, 7000, 1, 0.00025f, 0), directionalLight({0.3f, -0.5f, -1}),
+                         pointLight({2, -1, 6}, 4, 0.5f, 0.3f, 0.05f), pointLight({-3, 2, 9}, 30, -2, 0.1f, 0),
+                         pointLight({1, 1, 3}, 1e30f, 0, 0, 0)};
+    s.fog.enabled = true, s.fog.mode = D3DFOG_LINEAR, s.fog.start = 2, s.fog.end = 40;
+    return s;
+}
+
+// Random vertices around the lights; some sit exactly on a light, some far out of every range,
+// some hold infinities.
+std::vector<D3DVERTEX> randomVertices(std::mt19937& rng, const VertexStage& s, size_t count) {
+    std::vector<D3DVERTEX> v(count);
+    for (D3DVERTEX& p : v) {
+        p = {in(rng, -10, 10), in(rng, -10, 10), in(rng, 0.5f, 20), in(rng, -1, 1), in(rng, -1, 1), in(rng, -1, 1),
+             in(rng, -2, 2), in(rng, -2, 2)};
+        switch (rng() % 10) {
+            case 0: {
+                const EyeLight& l = s.lighting.lights[rng() % s.lighting.lights.size()];
+                p.x = l.position.x, p.y = l.position.y, p.z = l.position.z;
+                break;
+            }
+            case 1: p.z = in(rng, 8000, 9000); break;
+            case 2: p.x = rng() % 2 ? INFINITY : -INFINITY; break;
+            default: break;
+        }
+    }
+    return v;
+}
+
+ClipVertex scalarVertex(const VertexStage& s, const D3DVERTEX& v) {
+    const TransformSet& t = s.transforms;
+    Vec4 clip = transformPoint({v.x, v.y, v.z}, t.worldViewProjection);
+    ClipVertex o{clip.x, clip.y, clip.z, clip.w, {}};
+    D3DVECTOR eye = transformPoint3({v.x, v.y, v.z}, t.worldView);
+    lightVertex(s.lighting, eye, transformNormal({v.nx, v.ny, v.nz}, t.normalMatrix), o.attr);
+    o.attr[kFog] = vertexFog(s.fog, eye);
+    o.attr[kU] = v.tu, o.attr[kV] = v.tv;
+    return o;
+}
+
+// Same bits, or both NaN (a NaN's payload depends on operand order, which nothing reads).
+bool same(float a, float b) {
+    if (std::isnan(a) && std::isnan(b)) return true;
+    uint32_t x, y;
+    std::memcpy(&x, &a, 4), std::memcpy(&y, &b, 4);
+    return x == y;
+}
+
+int differingFields(const ClipVertex& a, const ClipVertex& b) {
+    int n = !same(a.x, b.x) + !same(a.y, b.y) + !same(a.z, b.z) + !same(a.w, b.w);
+    for (int i = 0; i < kAttributeCount; ++i) n += !same(a.attr[i], b.attr[i]);
+    return n;
+}
+
+int differingFields(const ScreenVertex& a, const ScreenVertex& b) {
+    int n = (a.x != b.x) + (a.y != b.y) + (std::memcmp(&a.z, &b.z, sizeof a.z) != 0) + !same(a.invW, b.invW);
+    for (int i = 0; i < kAttributeCount; ++i) n += !same(a.attr[i], b.attr[i]);
+    return n;
+}
+
+TEST(VertexStageAvx2, PointAndDirectionalLightsGiveTheScalarStagesBits) {
+    if (!haveAvx2()) GTEST_SKIP() << "no AVX2 on this processor";
+    std::mt19937 rng(7);
+    int onLight = 0, outOfRange = 0, checked = 0;
+    for (int round = 0; round < 6; ++round) {
+        VertexStage s = stageWithLights(rng, round % 2 == 0);
+        ASSERT_TRUE(vertexStageCovered(s));
+        std::vector<D3DVERTEX> in = randomVertices(rng, s, 1003);  // a partial block at the end
+        std::vector<ClipVertex> out(in.size());
+        std::vector<ScreenVertex> projected(in.size());
+        std::vector<uint8_t> ok(in.size());
+        ProjectionTarget target{makeViewportMap({0, 0, 800, 600, 0, 1}), true, projected.data(), ok.data()};
+        processVerticesAvx2(s, in.data(), out.data(), 0, uint32_t(in.size()), &target);
+        for (size_t i = 0; i < in.size(); ++i) {
+            ClipVertex want = scalarVertex(s, in[i]);
+            ASSERT_EQ(differingFields(want, out[i]), 0) << "round " << round << ", vertex " << i;
+            ScreenVertex screen;
+            bool projects = projectVertex(want, target.map, target.perspective, &screen);
+            ASSERT_EQ(projects, ok[i] != 0) << "round " << round << ", vertex " << i;
+            if (projects) {
+                EXPECT_EQ(differingFields(screen, projected[i]), 0) << "round " << round << ", vertex " << i;
+            }
+            D3DVECTOR eye = transformPoint3({in[i].x, in[i].y, in[i].z}, s.transforms.worldView);
+            for (const EyeLight& l : s.lighting.lights) {
+                D3DVECTOR d{l.position.x - eye.x, l.position.y - eye.y, l.position.z - eye.z};
+                onLight += l.type == D3DLIGHT_POINT && length(d) == 0.0f;
+                outOfRange += l.type == D3DLIGHT_POINT && length(d) > l.range;
+            }
+            ++checked;
+        }
+    }
+    EXPECT_GT(onLight, 20) << "too few vertices at distance zero from a light";
+    EXPECT_GT(outOfRange, 100) << "too few vertices beyond a light's range";
+    EXPECT_EQ(checked, 6 * 1003);
+}
+
+TEST(VertexStageAvx2, SpotLightsAndRenormalisedNormalsAreLeftToTheScalarStage) {
+    std::mt19937 rng(3);
+    VertexStage s = stageWithLights(rng, true);
+    EXPECT_EQ(vertexStageCovered(s), haveAvx2());
+    VertexStage spot = s;
+    spot.lighting.lights[2].type = D3DLIGHT_SPOT;
+    EXPECT_FALSE(vertexStageCovered(spot));
+    VertexStage normalized = s;
+    normalized.lighting.normalize = true;
+    EXPECT_FALSE(vertexStageCovered(normalized));
+}
+
+}  // namespace
