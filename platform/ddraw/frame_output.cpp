@@ -2,8 +2,10 @@
 
 #include <png.h>
 
+#include <chrono>
 #include <cmath>
 #include <cstddef>
+#include <ctime>
 #include <cstdio>
 #include <cstdlib>
 #include <string>
@@ -24,6 +26,20 @@ struct OutputState {
 };
 
 OutputState g_output;
+
+// When the program started, near enough: static construction runs before main.
+const std::chrono::steady_clock::time_point g_programStart = std::chrono::steady_clock::now();
+
+double wallMsSinceStart() {
+    return std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - g_programStart).count();
+}
+
+// Processor time of the whole process (every thread), in ms.
+double processCpuMs() {
+    timespec t{};
+    if (clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &t) != 0) return 0.0;
+    return double(t.tv_sec) * 1000.0 + double(t.tv_nsec) / 1e6;
+}
 
 void configure() {
     g_output.configured = true;
@@ -54,6 +70,9 @@ void writeTraceLine(FILE* f, uint64_t frame, int width, int height) {
     std::fprintf(f, "],\"fog\":%s,\"lights\":[", t.fog ? "true" : "false");
     for (int i = 0; i < t.lightCount; ++i) std::fprintf(f, "%s%s", i ? "," : "", t.lights[i] ? "true" : "false");
     std::fputs("]", f);
+    // Real time since the program started and processor time used so far, for start-up and load
+    // figures (they vary from run to run even on the virtual clock).
+    std::fprintf(f, ",\"wall_ms\":%.1f,\"cpu_ms\":%.1f", wallMsSinceStart(), processCpuMs());
     if (*traceExtra()) std::fprintf(f, ",%s", traceExtra());
     std::fputs("}\n", f);
     std::fflush(f);

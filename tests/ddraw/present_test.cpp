@@ -152,6 +152,13 @@ TEST_F(CaptureAndTrace, CaptureWritesEveryNthFrameAsAPngOfTheModesSize) {
     EXPECT_EQ(rgb, 0x00FF00u);
 }
 
+// The number after "key": in a trace line, or -1.
+double traceNumber(const std::string& line, const char* key) {
+    const std::string pattern = std::string("\"") + key + "\":";
+    const size_t at = line.find(pattern);
+    return at == std::string::npos ? -1.0 : std::strtod(line.c_str() + at + pattern.size(), nullptr);
+}
+
 TEST_F(CaptureAndTrace, TraceWritesOneJsonLinePerPresentedFrameWithTheDevicesFigures) {
     const fs::path trace = folder / "trace.jsonl";
     setenv("VOREL_TRACE", trace.c_str(), 1);
@@ -180,7 +187,12 @@ TEST_F(CaptureAndTrace, TraceWritesOneJsonLinePerPresentedFrameWithTheDevicesFig
     EXPECT_NE(line1.find("\"t\":"), std::string::npos);
     EXPECT_NE(line1.find("\"draws\":7,\"triangles\":1234"), std::string::npos) << line1;
     EXPECT_NE(line1.find("\"eye\":[1.500,0.000,-2850.000]"), std::string::npos) << line1;
-    EXPECT_NE(line1.find("\"fog\":true,\"lights\":[true,false]}"), std::string::npos) << line1;
+    EXPECT_NE(line1.find("\"fog\":true,\"lights\":[true,false],\"wall_ms\":"), std::string::npos) << line1;
+    // Real and processor time since the program started only grow.
+    EXPECT_GT(traceNumber(line1, "wall_ms"), 0.0) << line1;
+    EXPECT_GT(traceNumber(line1, "cpu_ms"), 0.0) << line1;
+    EXPECT_GE(traceNumber(line2, "wall_ms"), traceNumber(line1, "wall_ms")) << line2;
+    EXPECT_GE(traceNumber(line2, "cpu_ms"), traceNumber(line1, "cpu_ms")) << line2;
     // The counts belong to one frame; the next frame without 3D drawing reports none.
     EXPECT_NE(line2.find("\"frame\":1,"), std::string::npos) << line2;
     EXPECT_NE(line2.find("\"draws\":0,\"triangles\":0"), std::string::npos) << line2;

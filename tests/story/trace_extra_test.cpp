@@ -37,7 +37,7 @@ TEST_F(TraceExtra, LinesEndWithTheProgramsMembersUntilTheyAreCleared) {
     std::string first, second;
     ASSERT_TRUE(std::getline(in, first));
     ASSERT_TRUE(std::getline(in, second));
-    EXPECT_NE(first.find("],\"camera\":2,\"view\":\"inside\"}"), std::string::npos) << first;
+    EXPECT_NE(first.find(",\"camera\":2,\"view\":\"inside\"}"), std::string::npos) << first;
     EXPECT_EQ(second.find("camera"), std::string::npos) << second;
     EXPECT_EQ(second.back(), '}');
 }
