@@ -197,18 +197,36 @@ TriangleContext makeContext(const DeviceState& state, const DrawTargets& targets
 
 namespace {
 
+// A triangle of vertices projected ahead, each inside every clip plane: straight to set-up, as
+// drawTriangle would take it when neither cut nor flat.
+void setUpProjected(const TriangleSink& sink, const ScreenVertex& a, const ScreenVertex& b, const ScreenVertex& d) {
+    const TriangleContext& c = sink.c;
+    TriangleSetup t;
+    if (!setupTriangle(a, b, d, c.cull, c.scissor, &t)) return;
+    c.spans->add(sink.part, t, c.pixels.texture && minifies(c, a, b, d));
+}
+
+// Triangle i0 i1 i2 of the call's vertices.
+void drawIndexed(const TriangleSink& sink, const ClipVertex* v, uint32_t i0, uint32_t i1, uint32_t i2) {
+    const uint8_t* ok = sink.projectedOk;
+    if (ok && (ok[i0] & ok[i1] & ok[i2]) && !sink.c.flat)
+        setUpProjected(sink, sink.projected[i0], sink.projected[i1], sink.projected[i2]);
+    else
+        drawTriangle(sink, v[i0], v[i1], v[i2]);
+}
+
 // Triangles [begin, end) of the call.
 void drawTriangles(const TriangleSink& sink, D3DPRIMITIVETYPE type, const ClipVertex* v, uint32_t begin,
                    uint32_t end) {
     for (uint32_t i = begin; i < end; ++i) {
         switch (type) {
             case D3DPT_TRIANGLELIST:
-                if (!sink.culled || !sink.culled[i]) drawTriangle(sink, v[3 * i], v[3 * i + 1], v[3 * i + 2]);
+                if (!sink.culled || !sink.culled[i]) drawIndexed(sink, v, 3 * i, 3 * i + 1, 3 * i + 2);
                 break;
-            case D3DPT_TRIANGLEFAN: drawTriangle(sink, v[0], v[i + 1], v[i + 2]); break;
+            case D3DPT_TRIANGLEFAN: drawIndexed(sink, v, 0, i + 1, i + 2); break;
             default:  // strip: every second triangle is listed the other way round
-                if (i % 2 == 0) drawTriangle(sink, v[i], v[i + 1], v[i + 2]);
-                else drawTriangle(sink, v[i + 1], v[i], v[i + 2]);
+                if (i % 2 == 0) drawIndexed(sink, v, i, i + 1, i + 2);
+                else drawIndexed(sink, v, i + 1, i, i + 2);
                 break;
         }
     }
@@ -278,7 +296,7 @@ void drawPrimitives(const DeviceState& state, const DrawTargets& targets, D3DPRI
         projectedStore.resize(count);
         projectedOkStore.resize(count);
         projected = projectedStore.data(), projectedOk = projectedOkStore.data();
-        vc.projection = {c.map, c.perspective, projected, projectedOk};
+        vc.projection = {c.map, c.perspective, projected, projectedOk, c.planes};
     }
     auto transformed = started, setUp = started;
     if (type == D3DPT_TRIANGLELIST) {

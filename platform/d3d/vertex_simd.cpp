@@ -194,12 +194,26 @@ VOREL_AVX2_INLINE __m256d finiteWithin(__m256d v, double limit) {
     return _mm256_and_pd(finite, _mm256_cmp_pd(magnitude, _mm256_set1_pd(limit), _CMP_LE_OQ));
 }
 
-VOREL_AVX2 void fourProjections(const ClipVertex* in, const ViewportMap& map, bool perspective, ScreenVertex* out,
-                                uint8_t* ok, int count) {
+// Lanes inside all six clip planes, with outcode's float operations: z >= 0, w - z >= 0,
+// g w -+ x >= 0, g w -+ y >= 0 (NaN fails; an infinite x, y or z fails one of them).
+VOREL_AVX2_INLINE int insideBits(__m128 x, __m128 y, __m128 z, __m128 w, const ClipPlanes& planes) {
+    const __m128 zero = _mm_setzero_ps();
+    __m128 gx = _mm_mul_ps(_mm_set1_ps(planes.guardX), w), gy = _mm_mul_ps(_mm_set1_ps(planes.guardY), w);
+    __m128 in = _mm_and_ps(_mm_cmpge_ps(z, zero), _mm_cmpge_ps(_mm_sub_ps(w, z), zero));
+    in = _mm_and_ps(in, _mm_and_ps(_mm_cmpge_ps(_mm_sub_ps(gx, x), zero), _mm_cmpge_ps(_mm_add_ps(gx, x), zero)));
+    in = _mm_and_ps(in, _mm_and_ps(_mm_cmpge_ps(_mm_sub_ps(gy, y), zero), _mm_cmpge_ps(_mm_add_ps(gy, y), zero)));
+    return _mm_movemask_ps(in);
+}
+
+VOREL_AVX2 void fourProjections(const ClipVertex* in, const ProjectionTarget& target, uint32_t first, int count) {
+    const ViewportMap& map = target.map;
+    ScreenVertex* out = target.out + first;
+    uint8_t* ok = target.ok + first;
     // x, y, z, w sit together at the start of each vertex: four loads and a 4x4 transpose.
     __m128 r[4];
     for (int i = 0; i < 4; ++i) r[i] = i < count ? _mm_loadu_ps(&in[i].x) : _mm_setr_ps(0, 0, 0, 1);
     _MM_TRANSPOSE4_PS(r[0], r[1], r[2], r[3]);
+    const int inside = insideBits(r[0], r[1], r[2], r[3], target.planes);
     const __m256d xd = _mm256_cvtps_pd(r[0]), yd = _mm256_cvtps_pd(r[1]), zd = _mm256_cvtps_pd(r[2]);
     __m256d wd = _mm256_cvtps_pd(r[3]);
     // w > 0 and finite (the float w, exactly as double).
@@ -225,8 +239,8 @@ VOREL_AVX2 void fourProjections(const ClipVertex* in, const ViewportMap& map, bo
     alignas(32) double zs[4];
     _mm256_store_pd(zs, depth);
     alignas(16) float q[4];
-    _mm_store_ps(q, perspective ? _mm256_cvtpd_ps(invW) : _mm_set1_ps(1.0f));
-    int validBits = _mm256_movemask_pd(valid);
+    _mm_store_ps(q, target.perspective ? _mm256_cvtpd_ps(invW) : _mm_set1_ps(1.0f));
+    int validBits = _mm256_movemask_pd(valid) & inside;
     for (int i = 0; i < count; ++i) {
         ok[i] = uint8_t((validBits >> i) & 1);
         ScreenVertex& o = out[i];
@@ -255,7 +269,7 @@ void processVerticesAvx2(const VertexStage& s, const D3DVERTEX* in, ClipVertex* 
         if (!p) continue;
         // Projected while the block is still in the cache.
         for (int k = 0; k < count; k += 4)
-            fourProjections(out + i + k, p->map, p->perspective, p->out + i + k, p->ok + i + k, std::min(4, count - k));
+            fourProjections(out + i + k, *p, i + uint32_t(k), std::min(4, count - k));
     }
 }
 

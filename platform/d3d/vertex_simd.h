@@ -11,6 +11,7 @@
 #include <cstdint>
 
 #include "platform/d3d/clip_vertex.h"
+#include "platform/d3d/clipping.h"
 #include "platform/d3d/fog.h"
 #include "platform/d3d/lighting.h"
 #include "platform/d3d/transform.h"
@@ -27,13 +28,15 @@ struct VertexStage {
 
 bool vertexStageCovered(const VertexStage& stage);
 
-// Where projected vertices go: out[i] is vertex i's projectVertex result where ok[i] is 1 (ok[i]
-// is 0 where projectVertex would fail, and out[i] is then undefined).
+// Where projected vertices go: out[i] is vertex i's projectVertex result where ok[i] is 1. ok[i]
+// is 1 exactly when the vertex is inside every clip plane (outcode 0 against `planes`, which also
+// makes it finite) and projectVertex succeeds; out[i] is undefined where ok[i] is 0.
 struct ProjectionTarget {
     ViewportMap map;
     bool perspective = true;
     ScreenVertex* out = nullptr;
     uint8_t* ok = nullptr;
+    ClipPlanes planes;
 };
 
 // Vertices [begin, end) of `in` into `out` (same indices), and when projection is given also

@@ -1,6 +1,7 @@
 // The eight-wide vertex stage against the scalar stage's own functions, vertex by vertex: clip
 // position, lit colour, fog and texture coordinates must be the same bits, and so must the
-// projections made ahead.
+// projections made ahead; a vertex counts as projected ahead exactly when it lies inside every
+// clip plane and projects.
 #include <gtest/gtest.h>
 
 #include <cmath>
@@ -127,7 +128,7 @@ int differingFields(const ScreenVertex& a, const ScreenVertex& b) {
 TEST(VertexStageAvx2, PointAndDirectionalLightsGiveTheScalarStagesBits) {
     if (!haveAvx2()) GTEST_SKIP() << "no AVX2 on this processor";
     std::mt19937 rng(7);
-    int onLight = 0, outOfRange = 0, checked = 0;
+    int onLight = 0, outOfRange = 0, checked = 0, kept = 0, cut = 0;
     for (int round = 0; round < 6; ++round) {
         VertexStage s = stageWithLights(rng, round % 2 == 0);
         ASSERT_TRUE(vertexStageCovered(s));
@@ -135,14 +136,17 @@ TEST(VertexStageAvx2, PointAndDirectionalLightsGiveTheScalarStagesBits) {
         std::vector<ClipVertex> out(in.size());
         std::vector<ScreenVertex> projected(in.size());
         std::vector<uint8_t> ok(in.size());
-        ProjectionTarget target{makeViewportMap({0, 0, 800, 600, 0, 1}), true, projected.data(), ok.data()};
+        ProjectionTarget target{makeViewportMap({0, 0, 800, 600, 0, 1}), true, projected.data(), ok.data(),
+                                guardBandFor(800, 600)};
         processVerticesAvx2(s, in.data(), out.data(), 0, uint32_t(in.size()), &target);
         for (size_t i = 0; i < in.size(); ++i) {
             ClipVertex want = scalarVertex(s, in[i]);
             ASSERT_EQ(differingFields(want, out[i]), 0) << "round " << round << ", vertex " << i;
             ScreenVertex screen;
             bool projects = projectVertex(want, target.map, target.perspective, &screen);
-            ASSERT_EQ(projects, ok[i] != 0) << "round " << round << ", vertex " << i;
+            bool inside = outcode(want, target.planes) == 0;
+            ASSERT_EQ(projects && inside, ok[i] != 0) << "round " << round << ", vertex " << i;
+            kept += ok[i], cut += projects && !inside;
             if (projects) {
                 EXPECT_EQ(differingFields(screen, projected[i]), 0) << "round " << round << ", vertex " << i;
             }
@@ -158,6 +162,8 @@ TEST(VertexStageAvx2, PointAndDirectionalLightsGiveTheScalarStagesBits) {
     EXPECT_GT(onLight, 20) << "too few vertices at distance zero from a light";
     EXPECT_GT(outOfRange, 100) << "too few vertices beyond a light's range";
     EXPECT_EQ(checked, 6 * 1003);
+    EXPECT_GT(kept, 1000) << "too few vertices inside the clip volume";
+    EXPECT_GT(cut, 100) << "too few vertices that project but lie outside a clip plane";
 }
 
 TEST(VertexStageAvx2, SpotLightsAndRenormalisedNormalsAreLeftToTheScalarStage) {
