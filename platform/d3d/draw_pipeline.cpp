@@ -41,7 +41,6 @@ unsigned long long nanoseconds(Clock::duration d) {
 // and the span path may use it.
 struct VertexContext : VertexStage {
     bool simd = false;
-    ProjectionTarget projection;  // with simd: where the vertices are projected ahead
 };
 
 VertexContext makeVertexContext(const DeviceState& state) {
@@ -74,9 +73,11 @@ void shadeVertex(const VertexContext& c, const D3DVERTEX& v, ClipVertex& o) {
     o.attr[kV] = v.tv;
 }
 
-void processVertices(const VertexContext& c, const D3DVERTEX* in, ClipVertex* out, uint32_t begin, uint32_t end) {
+// projection: with simd, where the vertices are projected ahead (may be null).
+void processVertices(const VertexContext& c, const D3DVERTEX* in, ClipVertex* out, uint32_t begin, uint32_t end,
+                     const ProjectionTarget* projection) {
     if (c.simd) {
-        processVerticesAvx2(c, in, out, begin, end, c.projection.out ? &c.projection : nullptr);
+        processVerticesAvx2(c, in, out, begin, end, projection);
         return;
     }
     for (uint32_t i = begin; i < end; ++i) {
@@ -236,9 +237,9 @@ void drawTriangles(const TriangleSink& sink, D3DPRIMITIVETYPE type, const ClipVe
 // do not face away unclipped (set-up would drop those), lighting and fog. culled[i] says which
 // were dropped; their vertices keep no attributes.
 void processTriangleList(const VertexContext& vc, const TriangleContext& c, const D3DVERTEX* in, ClipVertex* out,
-                         uint8_t* culled, uint32_t first, uint32_t last) {
+                         uint8_t* culled, uint32_t first, uint32_t last, const ProjectionTarget* projection) {
     if (vc.simd) {  // lighting eight at a time costs less than sorting out the back faces first
-        processVertices(vc, in, out, 3 * first, 3 * last);
+        processVertices(vc, in, out, 3 * first, 3 * last, projection);
         std::fill(culled + first, culled + last, uint8_t(0));
         return;
     }
@@ -251,6 +252,29 @@ void processTriangleList(const VertexContext& vc, const TriangleContext& c, cons
         if (culled[i]) continue;
         for (int k = 0; k < 3; ++k) shadeVertex(vc, v[k], o[k]);
     }
+}
+
+// List triangles [first, last) of `in` for part `part`, a few dozen at a time, so that their
+// vertices are still in the cache when they are set up. Returns the time the vertices took.
+Clock::duration drawListRange(const VertexContext& vc, const TriangleContext& c, int part, DrawFigures* figures,
+                              const D3DVERTEX* in, uint32_t first, uint32_t last) {
+    constexpr uint32_t kChunk = 64;
+    ClipVertex v[3 * kChunk];
+    ScreenVertex projected[3 * kChunk];
+    uint8_t ok[3 * kChunk], culled[kChunk];
+    // With the eight-wide vertex stage the vertices are also projected ahead, four at a time.
+    ProjectionTarget target{c.map, c.perspective, projected, ok, c.planes};
+    const ProjectionTarget* ahead = vc.simd ? &target : nullptr;
+    Clock::duration vertexTime{};
+    for (uint32_t at = first; at < last; at += kChunk) {
+        uint32_t n = std::min(kChunk, last - at);
+        auto begin = Clock::now();
+        processTriangleList(vc, c, in + 3 * size_t(at), v, culled, 0, n, ahead);
+        vertexTime += Clock::now() - begin;
+        TriangleSink sink{c, part, figures, culled, v, ahead ? projected : nullptr, ahead ? ok : nullptr};
+        drawTriangles(sink, D3DPT_TRIANGLELIST, v, 0, n);
+    }
+    return vertexTime;
 }
 
 // Below this many triangles a call's geometry stays on the calling thread: handing work over
@@ -282,47 +306,39 @@ void drawPrimitives(const DeviceState& state, const DrawTargets& targets, D3DPRI
         spans.emplace(spanState, path == RasterPath::Automatic, parts);
         c.spans = &*spans;
     }
-    thread_local std::vector<ClipVertex> store;  // kept: large draws then fault in no fresh pages
-    store.resize(count);
-    ClipVertex* v = store.data();
     VertexContext vc = makeVertexContext(state);
     vc.simd = useSpans && path == RasterPath::Automatic && vertexStageCovered(vc);
-    // With the eight-wide vertex stage the vertices are also projected ahead, four at a time.
-    thread_local std::vector<ScreenVertex> projectedStore;
-    thread_local std::vector<uint8_t> projectedOkStore;
-    ScreenVertex* projected = nullptr;
-    uint8_t* projectedOk = nullptr;
-    if (vc.simd) {
-        projectedStore.resize(count);
-        projectedOkStore.resize(count);
-        projected = projectedStore.data(), projectedOk = projectedOkStore.data();
-        vc.projection = {c.map, c.perspective, projected, projectedOk, c.planes};
-    }
     auto transformed = started, setUp = started;
     if (type == D3DPT_TRIANGLELIST) {
         // A list's triangles own their vertices: each part transforms and sets up its own range
         // in one go; the vertex share of the time is the slowest part's.
         std::array<Clock::duration, SpanBatch::kMaxLists> vertexTime{};
-        thread_local std::vector<uint8_t> culledStore;
-        culledStore.resize(triangles);
-        uint8_t* culled = culledStore.data();  // the parts run on other threads: no thread_local there
         runParts(parts, [&](int part, int n) {
-            uint32_t first = rangeStart(triangles, part, n), last = rangeStart(triangles, part + 1, n);
-            auto begin = Clock::now();
-            processTriangleList(vc, c, vertices, v, culled, first, last);
-            vertexTime[size_t(part)] = Clock::now() - begin;
-            drawTriangles({c, part, figures, culled, v, projected, projectedOk}, type, v, first, last);
+            vertexTime[size_t(part)] = drawListRange(vc, c, part, figures, vertices, rangeStart(triangles, part, n),
+                                                     rangeStart(triangles, part + 1, n));
         });
         setUp = Clock::now();
         transformed = started + *std::max_element(vertexTime.begin(), vertexTime.end());
     } else {
+        thread_local std::vector<ClipVertex> store;  // kept: large draws then fault in no fresh pages
+        store.resize(count);
+        ClipVertex* v = store.data();
+        // With the eight-wide vertex stage the vertices are also projected ahead, four at a time.
+        thread_local std::vector<ScreenVertex> projectedStore;
+        thread_local std::vector<uint8_t> projectedOkStore;
+        ProjectionTarget ahead{c.map, c.perspective, nullptr, nullptr, c.planes};
+        if (vc.simd) {
+            projectedStore.resize(count);
+            projectedOkStore.resize(count);
+            ahead.out = projectedStore.data(), ahead.ok = projectedOkStore.data();
+        }
         runParts(parts, [&](int part, int n) {
             uint32_t first = rangeStart(count, part, n), last = rangeStart(count, part + 1, n);
-            processVertices(vc, vertices, v, first, last);
+            processVertices(vc, vertices, v, first, last, vc.simd ? &ahead : nullptr);
         });
         transformed = Clock::now();
         runParts(parts, [&](int part, int n) {
-            drawTriangles({c, part, figures, nullptr, v, projected, projectedOk}, type, v,
+            drawTriangles({c, part, figures, nullptr, v, ahead.out, ahead.ok}, type, v,
                           rangeStart(triangles, part, n), rangeStart(triangles, part + 1, n));
         });
         setUp = Clock::now();
