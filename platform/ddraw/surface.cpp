@@ -30,7 +30,7 @@ Surface::Surface(DirectDraw* owner, const SurfaceSpec& desired, const PixelLayou
       format_(desired.format),
       layout_(layout),
       caps_(desired.caps),
-      memory_(static_cast<size_t>(pitch) * static_cast<size_t>(desired.height), 0) {
+      memory_(static_cast<size_t>(pitch) * static_cast<size_t>(desired.height)) {
     owner_->AddRef();
     owner_->addSurface(this);
 }
@@ -227,7 +227,7 @@ HRESULT Surface::Restore() {
     if (displayTaken()) return DDERR_WRONGMODE;
     if (lost_) {
         // What a lost surface held is gone; its owner paints it again.
-        std::fill(memory_.begin(), memory_.end(), uint8_t{0});
+        memory_.clear();
         lost_ = false;
     }
     for (Surface* s : attached_) s->Restore();

@@ -13,6 +13,7 @@
 
 #include "platform/ddraw/ddraw.h"
 #include "platform/ddraw/pixel_formats.h"
+#include "platform/ddraw/pixel_memory.h"
 
 namespace platform::ddraw {
 
@@ -83,7 +84,7 @@ private:
     DDPIXELFORMAT format_;
     PixelLayout layout_;
     DWORD caps_;
-    std::vector<uint8_t> memory_;
+    PixelMemory memory_;
     std::vector<Surface*> attached_;
     bool lost_ = false;
     bool locked_ = false;
