@@ -9,6 +9,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstddef>
 #include <cstring>
 
 #define VOREL_AVX2 __attribute__((target("avx2")))
@@ -140,7 +141,13 @@ VOREL_AVX2_INLINE void transpose8(__m256 r[8]) {
     }
 }
 
-VOREL_AVX2 void eightVertices(const VertexStage& s, const D3DVERTEX* in, ClipVertex* out, int count) {
+// Eight vertices' results in registers, one field per register.
+struct Block {
+    __m256 x, y, z, w;
+    __m256 attr[kAttributeCount];
+};
+
+VOREL_AVX2_INLINE Block eightVertices(const VertexStage& s, const D3DVERTEX* in, int count) {
     static_assert(sizeof(D3DVERTEX) == 8 * sizeof(float), "a vertex is eight floats");
     __m256 soa[8];
     if (count == 8) {
@@ -153,28 +160,37 @@ VOREL_AVX2 void eightVertices(const VertexStage& s, const D3DVERTEX* in, ClipVer
     transpose8(soa);  // soa[k]: field k of the eight vertices
     Vec3x8 p{soa[0], soa[1], soa[2]};
     const TransformSet& t = s.transforms;
-    alignas(32) float o[11][8];
-    _mm256_store_ps(o[0], row(p, t.worldViewProjection, 0));
-    _mm256_store_ps(o[1], row(p, t.worldViewProjection, 1));
-    _mm256_store_ps(o[2], row(p, t.worldViewProjection, 2));
-    _mm256_store_ps(o[3], row(p, t.worldViewProjection, 3));
+    Block b;
+    b.x = row(p, t.worldViewProjection, 0);
+    b.y = row(p, t.worldViewProjection, 1);
+    b.z = row(p, t.worldViewProjection, 2);
+    b.w = row(p, t.worldViewProjection, 3);
     __m256 eyeZ = row(p, t.worldView, 2);
-    __m256 rgba[4] = {splat(1.0f), splat(1.0f), splat(1.0f), splat(1.0f)};
+    for (int i = 0; i < 4; ++i) b.attr[i] = splat(1.0f);
     if (s.lit) {
         Vec3x8 n{soa[3], soa[4], soa[5]};
         Vec3x8 eyeNormal{normalRow(n, t.normalMatrix, 0), normalRow(n, t.normalMatrix, 1),
                          normalRow(n, t.normalMatrix, 2)};
         Vec3x8 eye{row(p, t.worldView, 0), row(p, t.worldView, 1), eyeZ};  // for point lights
-        light(s.lighting, eye, eyeNormal, rgba);
+        light(s.lighting, eye, eyeNormal, b.attr);
     }
-    for (int i = 0; i < 4; ++i) _mm256_store_ps(o[4 + i], rgba[i]);
-    _mm256_store_ps(o[8], fogFactors(s.fog, eyeZ));
-    _mm256_store_ps(o[9], soa[6]);
-    _mm256_store_ps(o[10], soa[7]);
+    b.attr[kFog] = fogFactors(s.fog, eyeZ);
+    b.attr[kU] = soa[6];
+    b.attr[kV] = soa[7];
+    return b;
+}
+
+// The block's first `count` vertices into out[0, count): x y z w and the colour as one 32-byte
+// row per vertex (transposed in registers), fog and texture coordinates one by one.
+VOREL_AVX2_INLINE void storeClip(const Block& b, ClipVertex* out, int count) {
+    static_assert(offsetof(ClipVertex, attr) == 4 * sizeof(float), "x y z w, then the attributes");
+    __m256 r[8] = {b.x, b.y, b.z, b.w, b.attr[0], b.attr[1], b.attr[2], b.attr[3]};
+    transpose8(r);
+    alignas(32) float rest[3][8];
+    for (int a = 0; a < 3; ++a) _mm256_store_ps(rest[a], b.attr[kFog + a]);
     for (int v = 0; v < count; ++v) {
-        ClipVertex& c = out[v];
-        c.x = o[0][v], c.y = o[1][v], c.z = o[2][v], c.w = o[3][v];
-        for (int a = 0; a < kAttributeCount; ++a) c.attr[a] = o[4 + a][v];
+        _mm256_storeu_ps(&out[v].x, r[v]);
+        for (int a = 0; a < 3; ++a) out[v].attr[kFog + a] = rest[a][v];
     }
 }
 
@@ -205,17 +221,18 @@ VOREL_AVX2_INLINE int insideBits(__m128 x, __m128 y, __m128 z, __m128 w, const C
     return _mm_movemask_ps(in);
 }
 
-VOREL_AVX2 void fourProjections(const ClipVertex* in, const ProjectionTarget& target, uint32_t first, int count) {
+// Four vertices' screen positions, as projectPosition and projectVertex make them.
+struct Projected4 {
+    __m128i x, y;  // 1/16 pixel
+    __m256d z;     // viewport depth
+    __m128 q;      // 1/w as float, or 1 without perspective
+    int ok;        // bit per lane: inside every clip plane and projected
+};
+
+VOREL_AVX2_INLINE Projected4 project4(__m128 x, __m128 y, __m128 z, __m128 w, const ProjectionTarget& target) {
     const ViewportMap& map = target.map;
-    ScreenVertex* out = target.out + first;
-    uint8_t* ok = target.ok + first;
-    // x, y, z, w sit together at the start of each vertex: four loads and a 4x4 transpose.
-    __m128 r[4];
-    for (int i = 0; i < 4; ++i) r[i] = i < count ? _mm_loadu_ps(&in[i].x) : _mm_setr_ps(0, 0, 0, 1);
-    _MM_TRANSPOSE4_PS(r[0], r[1], r[2], r[3]);
-    const int inside = insideBits(r[0], r[1], r[2], r[3], target.planes);
-    const __m256d xd = _mm256_cvtps_pd(r[0]), yd = _mm256_cvtps_pd(r[1]), zd = _mm256_cvtps_pd(r[2]);
-    __m256d wd = _mm256_cvtps_pd(r[3]);
+    const __m256d xd = _mm256_cvtps_pd(x), yd = _mm256_cvtps_pd(y), zd = _mm256_cvtps_pd(z);
+    __m256d wd = _mm256_cvtps_pd(w);
     // w > 0 and finite (the float w, exactly as double).
     __m256d valid = _mm256_and_pd(_mm256_cmp_pd(wd, _mm256_setzero_pd(), _CMP_GT_OQ), finiteWithin(wd, 1e308));
     __m256d invW = _mm256_div_pd(_mm256_set1_pd(1.0), wd);
@@ -230,22 +247,52 @@ VOREL_AVX2 void fourProjections(const ClipVertex* in, const ProjectionTarget& ta
     const __m256d sub = _mm256_set1_pd(double(kSubPixel));
     // Invalid lanes may hold anything; keep them in range for the conversion.
     sx = _mm256_and_pd(sx, valid), sy = _mm256_and_pd(sy, valid);
-    alignas(16) int32_t sxi[4], syi[4];
-    _mm_store_si128(reinterpret_cast<__m128i*>(sxi), roundHalfAway(_mm256_mul_pd(sx, sub)));
-    _mm_store_si128(reinterpret_cast<__m128i*>(syi), roundHalfAway(_mm256_mul_pd(sy, sub)));
-    __m256d depth = _mm256_add_pd(
-        _mm256_set1_pd(double(map.minZ)),
-        _mm256_mul_pd(_mm256_mul_pd(zd, invW), _mm256_set1_pd(double(map.maxZ) - double(map.minZ))));
-    alignas(32) double zs[4];
-    _mm256_store_pd(zs, depth);
-    alignas(16) float q[4];
-    _mm_store_ps(q, target.perspective ? _mm256_cvtpd_ps(invW) : _mm_set1_ps(1.0f));
-    int validBits = _mm256_movemask_pd(valid) & inside;
-    for (int i = 0; i < count; ++i) {
-        ok[i] = uint8_t((validBits >> i) & 1);
-        ScreenVertex& o = out[i];
-        o.x = sxi[i], o.y = syi[i], o.z = zs[i], o.invW = q[i];
-        for (int a = 0; a < kAttributeCount; ++a) o.attr[a] = in[i].attr[a] * q[i];
+    Projected4 p;
+    p.x = roundHalfAway(_mm256_mul_pd(sx, sub));
+    p.y = roundHalfAway(_mm256_mul_pd(sy, sub));
+    p.z = _mm256_add_pd(_mm256_set1_pd(double(map.minZ)),
+                        _mm256_mul_pd(_mm256_mul_pd(zd, invW), _mm256_set1_pd(double(map.maxZ) - double(map.minZ))));
+    p.q = target.perspective ? _mm256_cvtpd_ps(invW) : _mm_set1_ps(1.0f);
+    p.ok = _mm256_movemask_pd(valid) & insideBits(x, y, z, w, target.planes);
+    return p;
+}
+
+// The block's first `count` vertices projected into target.out[first, first + count) and
+// target.ok: both halves in registers, then 1/w and the seven attributes times 1/w as one
+// 32-byte row per vertex.
+VOREL_AVX2_INLINE void projectEight(const Block& b, const ProjectionTarget& target, uint32_t first, int count) {
+    static_assert(offsetof(ScreenVertex, attr) == offsetof(ScreenVertex, invW) + sizeof(float),
+                  "1/w, then the attributes");
+    const Projected4 lo = project4(_mm256_castps256_ps128(b.x), _mm256_castps256_ps128(b.y),
+                                   _mm256_castps256_ps128(b.z), _mm256_castps256_ps128(b.w), target);
+    const Projected4 hi = project4(_mm256_extractf128_ps(b.x, 1), _mm256_extractf128_ps(b.y, 1),
+                                   _mm256_extractf128_ps(b.z, 1), _mm256_extractf128_ps(b.w, 1), target);
+    const __m256 q = _mm256_set_m128(hi.q, lo.q);
+    __m256 r[8] = {q};
+    for (int a = 0; a < kAttributeCount; ++a) r[1 + a] = _mm256_mul_ps(b.attr[a], q);
+    transpose8(r);
+    alignas(32) int32_t xs[8], ys[8];
+    alignas(32) double zs[8];
+    _mm256_store_si256(reinterpret_cast<__m256i*>(xs), _mm256_set_m128i(hi.x, lo.x));
+    _mm256_store_si256(reinterpret_cast<__m256i*>(ys), _mm256_set_m128i(hi.y, lo.y));
+    _mm256_store_pd(zs, lo.z);
+    _mm256_store_pd(zs + 4, hi.z);
+    const int ok = lo.ok | hi.ok << 4;
+    ScreenVertex* out = target.out + first;
+    for (int v = 0; v < count; ++v) {
+        target.ok[first + uint32_t(v)] = uint8_t((ok >> v) & 1);
+        out[v].x = xs[v], out[v].y = ys[v], out[v].z = zs[v];
+        _mm256_storeu_ps(&out[v].invW, r[v]);
+    }
+}
+
+VOREL_AVX2 void processBlocks(const VertexStage& s, const D3DVERTEX* in, ClipVertex* out, uint32_t begin,
+                              uint32_t end, const ProjectionTarget* p) {
+    for (uint32_t i = begin; i < end; i += 8) {
+        int count = int(std::min<uint32_t>(8, end - i));
+        const Block b = eightVertices(s, in + i, count);
+        storeClip(b, out + i, count);
+        if (p) projectEight(b, *p, i, count);  // straight from the registers
     }
 }
 
@@ -263,14 +310,7 @@ bool vertexStageCovered(const VertexStage& s) {
 
 void processVerticesAvx2(const VertexStage& s, const D3DVERTEX* in, ClipVertex* out, uint32_t begin, uint32_t end,
                          const ProjectionTarget* p) {
-    for (uint32_t i = begin; i < end; i += 8) {
-        int count = int(std::min<uint32_t>(8, end - i));
-        eightVertices(s, in + i, out + i, count);
-        if (!p) continue;
-        // Projected while the block is still in the cache.
-        for (int k = 0; k < count; k += 4)
-            fourProjections(out + i + k, *p, i + uint32_t(k), std::min(4, count - k));
-    }
+    processBlocks(s, in, out, begin, end, p);
 }
 
 }  // namespace platform::d3d
