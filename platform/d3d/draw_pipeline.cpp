@@ -278,8 +278,8 @@ Clock::duration drawListRange(const VertexContext& vc, const TriangleContext& c,
 }
 
 // Below this many triangles a call's geometry stays on the calling thread: handing work over
-// costs microseconds, more on a busy machine.
-constexpr uint32_t kSplitTriangles = 2048;
+// costs microseconds, more on a busy machine; a call of a few hundred lit triangles takes tens.
+constexpr uint32_t kSplitTriangles = 256;
 
 uint32_t rangeStart(uint32_t n, int part, int parts) {
     return uint32_t(uint64_t(n) * uint32_t(part) / uint32_t(parts));

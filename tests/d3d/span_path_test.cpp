@@ -158,6 +158,7 @@ struct RandomSceneOptions {
     bool fog = true, blend = true, texture = true;
     bool pointLight = true;  // without it the eight-wide vertex stage takes the vertices
     int textureFormat = -1;  // textureFormat(n); -1: a random one
+    int moreTriangles = 0;   // added to every call's 1 to 24 triangles
 };
 
 // Triangles of every kind: ordinary, huge (far past the screen edges), tiny (under a pixel) and
@@ -250,7 +251,7 @@ private:
 
     std::vector<D3DVERTEX> triangles(std::mt19937& rng) {
         std::vector<D3DVERTEX> out;
-        int count = 1 + int(rng() % 24);
+        int count = 1 + int(rng() % 24) + options_.moreTriangles;
         for (int i = 0; i < count; ++i) {
             int kind = int(rng() % 8);
             float cz = in(rng, 2, 90), cx = in(rng, -0.7f, 0.7f) * cz, cy = in(rng, -0.6f, 0.6f) * cz;
@@ -284,6 +285,17 @@ TEST(SpanPath, DirectionallyLitRandomTrianglesMatchTheReference) {
             RandomScene scene(seed, {true, true, true, false});
             expectSameAsReference(f, 97, 61, std::ref(scene), "seed " + std::to_string(seed));
         }
+}
+
+// Calls large enough to split their vertices and set-up over the threads, in ranges that end
+// inside a block of eight vertices.
+TEST(SpanPath, LargeCallsSplitOverTheThreadsMatchTheReference) {
+    for (uint32_t seed = 21; seed <= 23; ++seed) {
+        RandomSceneOptions o;
+        o.moreTriangles = 300 + int(seed) * 37;
+        RandomScene scene(seed, o);
+        expectSameAsReference(allFormats()[0], 97, 61, std::ref(scene), "seed " + std::to_string(seed));
+    }
 }
 
 TEST(SpanPath, EveryTextureFormatMatchesTheReference) {
