@@ -11,6 +11,7 @@
 #include "platform/d3d/counted.h"
 #include "platform/d3d/device_state.h"
 #include "platform/d3d/draw_pipeline.h"
+#include "platform/d3d/far_depth.h"
 #include "platform/d3d/scene_figures.h"
 #include "platform/d3d/sphere_visibility.h"
 #include "platform/d3d/standard_formats.h"
@@ -239,6 +240,7 @@ private:
     DeviceState state_;
     bool inScene_ = false;
     SceneFigures current_, last_;
+    FarDepth farDepth_;
 };
 
 HRESULT SoftwareDevice::Clear(DWORD count, D3DRECT* rects, DWORD flags, D3DCOLOR color, float z, DWORD stencil) {
@@ -250,12 +252,14 @@ HRESULT SoftwareDevice::Clear(DWORD count, D3DRECT* rects, DWORD flags, D3DCOLOR
     SurfaceLock target(flags & D3DCLEAR_TARGET ? target_.p : nullptr, SurfaceLock::Kind::Color);
     if ((flags & D3DCLEAR_TARGET) && !target.ok()) return target.hr();
     std::optional<SurfaceLock> depth;
+    const bool wasFar = farDepth_.isFar(zbuffer.p);
     if (flags & (D3DCLEAR_ZBUFFER | D3DCLEAR_STENCIL)) {
         depth.emplace(zbuffer.p, SurfaceLock::Kind::Depth);
         if (!depth->ok()) return depth->hr();
     }
     const D3DVIEWPORT7& vp = state_.viewport;
     D3DRECT whole{LONG(vp.dwX), LONG(vp.dwY), LONG(vp.dwX + vp.dwWidth), LONG(vp.dwY + vp.dwHeight)};
+    bool wholeDepth = false;
     for (DWORD i = 0; i < std::max<DWORD>(count, 1); ++i) {
         const D3DRECT& r = count > 0 ? rects[i] : whole;
         ClearRect c{std::max(r.x1, whole.x1), std::max(r.y1, whole.y1), std::min(r.x2, whole.x2),
@@ -266,7 +270,10 @@ HRESULT SoftwareDevice::Clear(DWORD count, D3DRECT* rects, DWORD flags, D3DCOLOR
         if (flags & D3DCLEAR_TARGET) clearColor(target, c, color);
         if (depth)
             clearDepthStencil(*depth, c, flags & D3DCLEAR_ZBUFFER, z, flags & D3DCLEAR_STENCIL, stencil);
+        if (depth) wholeDepth = wholeDepth || (c.left == 0 && c.top == 0 && c.right == depth->width() &&
+                                               c.bottom == depth->height());
     }
+    if (depth) farDepth_.cleared(zbuffer.p, *depth, wholeDepth, flags & D3DCLEAR_ZBUFFER ? z : 0.0f, wasFar);
     return D3D_OK;
 }
 
@@ -287,9 +294,12 @@ HRESULT SoftwareDevice::drawLocked(D3DPRIMITIVETYPE type, const D3DVERTEX* verti
     SurfaceRef zbuffer;
     zbuffer.p = attachedZBuffer(target_.p);
     std::optional<SurfaceLock> depth;
-    if (zbuffer.p) {
+    // A z-buffer that holds only the far value passes every pixel of a draw that does not write it.
+    if (zbuffer.p && !farDepth_.canSkip(zbuffer.p, state_, color.width(), color.height())) {
+        const bool wasFar = farDepth_.isFar(zbuffer.p);
         depth.emplace(zbuffer.p, SurfaceLock::Kind::Depth);
         if (!depth->ok()) return depth->hr();
+        farDepth_.drawing(zbuffer.p, state_, wasFar);
     }
     DrawTargets targets;
     targets.color = &color;

@@ -3,6 +3,7 @@
 #include "platform/ddraw/surface.h"
 
 #include <algorithm>
+#include <atomic>
 #include <cstring>
 
 #include "platform/ddraw/direct_draw.h"
@@ -22,6 +23,11 @@ Surface* Surface::make(DirectDraw* owner, const SurfaceSpec& desired) {
     return new Surface(owner, desired, layout, pitch);
 }
 
+void Surface::stampWrite() {
+    static std::atomic<uint64_t> clock{0};
+    writes_ = ++clock;
+}
+
 Surface::Surface(DirectDraw* owner, const SurfaceSpec& desired, const PixelLayout& layout, int pitch)
     : owner_(owner),
       width_(desired.width),
@@ -33,6 +39,7 @@ Surface::Surface(DirectDraw* owner, const SurfaceSpec& desired, const PixelLayou
       memory_(static_cast<size_t>(pitch) * static_cast<size_t>(desired.height)) {
     owner_->AddRef();
     owner_->addSurface(this);
+    stampWrite();
 }
 
 Surface::~Surface() {
@@ -186,6 +193,7 @@ HRESULT Surface::Lock(RECT* rect, DDSURFACEDESC2* desc, DWORD flags, HANDLE) {
     desc->dwFlags |= DDSD_LPSURFACE;
     desc->lpSurface = memory_.data() + static_cast<size_t>(r.top) * pitch_ + static_cast<size_t>(r.left) * layout_.bytesPerPixel;
     locked_ = true;
+    stampWrite();
     return DD_OK;
 }
 
@@ -213,6 +221,7 @@ HRESULT Surface::GetDC(HDC* dc) {
     dc_ = platform::gdi::CreateDCForTarget(target);
     if (!dc_) return DDERR_CANTCREATEDC;
     *dc = dc_;
+    stampWrite();
     return DD_OK;
 }
 
@@ -229,6 +238,7 @@ HRESULT Surface::Restore() {
         // What a lost surface held is gone; its owner paints it again.
         memory_.clear();
         lost_ = false;
+        stampWrite();
     }
     for (Surface* s : attached_) s->Restore();
     return DD_OK;

@@ -67,7 +67,12 @@ public:
     DirectDraw* owner() const { return owner_; }
     bool lost() const { return lost_; }
     bool busy() const { return locked_ || dc_ != nullptr; }
-    void markLost() { lost_ = true; }
+    void markLost() { lost_ = true, stampWrite(); }
+    // Changes whenever the pixels may have changed (a lock, a blit or flip into the surface, a loss
+    // or restore), to a value no surface of the process had before: an unchanged stamp means the
+    // same surface with unchanged pixels, so a user can rely on what it knew of them (the 3D
+    // device: a z-buffer that still holds only its clear value).
+    uint64_t writeStamp() const { return writes_; }
     bool hasSourceKey() const { return hasSourceKey_; }
     const DDCOLORKEY& sourceKey() const { return sourceKey_; }
     // Attaches without checks (the back buffer of a new flipping chain); takes a reference.
@@ -77,6 +82,7 @@ private:
     Surface(DirectDraw* owner, const SurfaceSpec& desired, const PixelLayout& layout, int pitch);
     ~Surface() override;
     Surface* findAttached(DWORD caps) const;
+    void stampWrite();
 
     ULONG refs_ = 1;
     DirectDraw* owner_;
@@ -87,6 +93,7 @@ private:
     PixelMemory memory_;
     std::vector<Surface*> attached_;
     bool lost_ = false;
+    uint64_t writes_ = 0;
     bool locked_ = false;
     HDC dc_ = nullptr;
     bool hasSourceKey_ = false;

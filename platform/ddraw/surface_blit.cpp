@@ -63,6 +63,7 @@ HRESULT Surface::Blt(RECT* destRect, IDirectDrawSurface7* source, RECT* sourceRe
         if (const HRESULT hr = copyReady(*this, nullptr, flags & DDBLT_WAIT); hr != DD_OK) return hr;
         if (!rectInside(dr, width_, height_)) return DDERR_INVALIDRECT;
         fillRect(viewOf(*this), dr, fx->dwFillColor);
+        stampWrite();
         return DD_OK;
     }
     Surface* src = asSurface(source);
@@ -87,6 +88,7 @@ HRESULT Surface::Blt(RECT* destRect, IDirectDrawSurface7* source, RECT* sourceRe
     if (!rectInside(dr, width_, height_) || !rectInside(sr, src->width(), src->height())) return DDERR_INVALIDRECT;
     if ((caps_ | src->caps()) & DDSCAPS_ZBUFFER) return DDERR_UNSUPPORTED;
     copyPixels(*this, dr, *src, sr, options);
+    stampWrite();
     return DD_OK;
 }
 
@@ -109,6 +111,7 @@ HRESULT Surface::BltFast(DWORD x, DWORD y, IDirectDrawSurface7* source, RECT* so
         options.keyHigh = src->sourceKey().dwColorSpaceHighValue;
     }
     copyPixels(*this, dr, *src, sr, options);
+    stampWrite();
     return DD_OK;
 }
 
@@ -120,6 +123,7 @@ HRESULT Surface::Flip(IDirectDrawSurface7* target, DWORD flags) {
     if (const HRESULT hr = copyReady(*this, back, flags & DDFLIP_WAIT); hr != DD_OK) return hr;
     // The back buffer keeps its memory (the 3D device draws into it); its picture moves to the front.
     std::memcpy(memory_.data(), back->memory(), memory_.size());
+    stampWrite();
     owner_->present(this);
     return DD_OK;
 }

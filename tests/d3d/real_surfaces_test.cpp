@@ -15,6 +15,7 @@ protected:
         makeChain(640, 480, bits);
         IDirectDrawSurface7* z = makeSurface(640, 480, platform::d3d::formatZ32(), DDSCAPS_ZBUFFER | DDSCAPS_VIDEOMEMORY);
         ASSERT_EQ(back->AddAttachedSurface(z), DD_OK);
+        zbuffer = z;
         void* out = nullptr;
         ASSERT_EQ(dd->QueryInterface(IID_IDirect3D7, &out), DD_OK);
         d3d = static_cast<IDirect3D7*>(out);
@@ -40,8 +41,38 @@ protected:
         ASSERT_EQ(device->DrawPrimitive(D3DPT_TRIANGLEFAN, D3DFVF_VERTEX, v, 4, 0), D3D_OK);
         ASSERT_EQ(device->EndScene(), D3D_OK);
     }
+    // A full-screen square at depth z in an emissive colour, lit, blended as asked, z-writes as asked.
+    void drawSquare(float z, float r, float g, float b, bool additive, bool writeZ) {
+        device->SetRenderState(D3DRENDERSTATE_LIGHTING, TRUE);
+        device->SetRenderState(D3DRENDERSTATE_ALPHABLENDENABLE, additive);
+        device->SetRenderState(D3DRENDERSTATE_SRCBLEND, D3DBLEND_ONE);
+        device->SetRenderState(D3DRENDERSTATE_DESTBLEND, D3DBLEND_ONE);
+        device->SetRenderState(D3DRENDERSTATE_ZWRITEENABLE, writeZ);
+        D3DMATERIAL7 m{};
+        m.emissive = {r, g, b, 1};
+        device->SetMaterial(&m);
+        D3DVERTEX v[4] = {{-1, 1, z, 0, 0, -1, 0, 0}, {1, 1, z, 0, 0, -1, 0, 0}, {1, -1, z, 0, 0, -1, 0, 0},
+                          {-1, -1, z, 0, 0, -1, 0, 0}};
+        ASSERT_EQ(device->BeginScene(), D3D_OK);
+        ASSERT_EQ(device->DrawPrimitive(D3DPT_TRIANGLEFAN, D3DFVF_VERTEX, v, 4, 0), D3D_OK);
+        ASSERT_EQ(device->EndScene(), D3D_OK);
+    }
+    void clear(float z) { ASSERT_EQ(device->Clear(0, nullptr, D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER, 0, z, 0), D3D_OK); }
+    // The z-buffer's pixels through a lock: what the program itself could do to it.
+    void writeDepthRows(int firstRow, int rows, uint32_t value) {
+        DDSURFACEDESC2 desc{};
+        desc.dwSize = sizeof desc;
+        ASSERT_EQ(zbuffer->Lock(nullptr, &desc, DDLOCK_WAIT, nullptr), DD_OK);
+        for (int y = firstRow; y < firstRow + rows; ++y) {
+            auto* row = reinterpret_cast<uint32_t*>(static_cast<uint8_t*>(desc.lpSurface) + ptrdiff_t(y) * desc.lPitch);
+            for (int x = 0; x < 640; ++x) row[x] = value;
+        }
+        zbuffer->Unlock(nullptr);
+    }
+    uint32_t at(int x, int y) { return ddraw_test::pixelAt(back, x, y) & 0xFFFFFF; }
     IDirect3D7* d3d = nullptr;
     IDirect3DDevice7* device = nullptr;
+    IDirectDrawSurface7* zbuffer = nullptr;
 };
 
 }  // namespace
@@ -84,3 +115,57 @@ TEST_F(DeviceOnDirectDraw, LostSurfacesFailTheSceneUntilRestored) {
     EXPECT_EQ(device->BeginScene(), D3D_OK);
     EXPECT_EQ(device->EndScene(), D3D_OK);
 }
+
+// After a clear to the far depth, draws that do not write depth leave the z-buffer out; the
+// picture must be what the full depth test gives (here forced by touching the z-buffer first).
+TEST_F(DeviceOnDirectDraw, AFarZBufferLeftOutGivesThePictureOfTheFullDepthTest) {
+    makeDevice(32);
+    auto drawLayers = [&] {
+        drawSquare(0.7f, 0.2f, 0.1f, 0.0f, true, false);
+        drawSquare(0.3f, 0.0f, 0.3f, 0.1f, true, false);
+        drawSquare(0.999f, 0.1f, 0.0f, 0.6f, true, false);
+    };
+    clear(1.0f);
+    drawLayers();
+    const uint32_t skipped = at(320, 240);
+    clear(1.0f);
+    writeDepthRows(0, 480, 0xFFFFFFFFu);  // the same far value, written by the program
+    drawLayers();
+    EXPECT_EQ(at(320, 240), skipped);
+    // Each layer rounds to 8 bits before the sums: red 51 + 0 + 26, green 26 + 77 + 0, blue 0 + 26 + 153.
+    EXPECT_EQ(skipped, 0x4D67B3u);
+}
+
+// Whatever put nearer depths into the z-buffer since the clear still hides what lies behind.
+TEST_F(DeviceOnDirectDraw, NearerDepthsFromDrawsLocksClearsAndLossesStillHide) {
+    makeDevice(32);
+    clear(1.0f);
+    drawSquare(0.4f, 0, 1, 0, false, true);   // writes depth 0.4
+    drawSquare(0.6f, 1, 0, 0, true, false);   // behind it: hidden
+    EXPECT_EQ(at(320, 240), 0x00FF00u);
+
+    clear(1.0f);
+    writeDepthRows(0, 10, 0);                 // the program makes the top rows nearest
+    drawSquare(0.6f, 1, 0, 0, true, false);
+    EXPECT_EQ(at(320, 5), 0u);
+    EXPECT_EQ(at(320, 240), 0xFF0000u);
+
+    clear(0.5f);                              // a nearer clear value
+    drawSquare(0.6f, 1, 0, 0, true, false);
+    EXPECT_EQ(at(320, 240), 0u);
+
+    clear(1.0f);
+    D3DRECT part{0, 0, 640, 100};
+    ASSERT_EQ(device->Clear(1, &part, D3DCLEAR_ZBUFFER, 0, 0.2f, 0), D3D_OK);  // near over a part
+    drawSquare(0.6f, 1, 0, 0, true, false);
+    EXPECT_EQ(at(320, 50), 0u);
+    EXPECT_EQ(at(320, 240), 0xFF0000u);
+
+    clear(1.0f);
+    platform::bridge::raise(platform::bridge::DisplayEvent::Hidden);  // lost: the restore zeroes it
+    ASSERT_EQ(dd->RestoreAllSurfaces(), DD_OK);
+    ASSERT_EQ(device->Clear(0, nullptr, D3DCLEAR_TARGET, 0, 1.0f, 0), D3D_OK);
+    drawSquare(0.6f, 1, 0, 0, true, false);
+    EXPECT_EQ(at(320, 240), 0u);
+}
+
