@@ -203,12 +203,10 @@ void DirectDraw::present(Surface* front) {
     if (front->layout().bytesPerPixel != 4) {
         const int w = front->width(), h = front->height();
         presentPixels_.resize(static_cast<size_t>(w) * h);
-        for (int y = 0; y < h; ++y) {
-            const uint8_t* row = front->memory() + static_cast<size_t>(y) * front->pitch();
-            for (int x = 0; x < w; ++x)
-                presentPixels_[static_cast<size_t>(y) * w + x] =
-                    rawToArgb(front->layout(), readRaw(row + 2 * x, 2)) & 0x00FFFFFFu;
-        }
+        const uint32_t* table = widening_.forLayout(front->layout());
+        for (int y = 0; y < h; ++y)
+            WideningTable::widenRow(table, front->memory() + static_cast<size_t>(y) * front->pitch(), w,
+                                    presentPixels_.data() + static_cast<size_t>(y) * w);
         pixels = presentPixels_.data();
         pitch = w * 4;
     }

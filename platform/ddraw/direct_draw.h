@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "platform/ddraw/ddraw.h"
+#include "platform/ddraw/widening_table.h"
 
 namespace platform::ddraw {
 
@@ -59,6 +60,7 @@ private:
     int modeWidth_ = 0, modeHeight_ = 0, modeBits_ = 32;
     std::vector<Surface*> surfaces_;     // not counted: each surface removes itself
     std::vector<uint32_t> presentPixels_;  // 16-bit fronts widened to 32 bits, reused per frame
+    WideningTable widening_;
 };
 
 // Every DirectDraw object alive (for display events).
