@@ -5,6 +5,7 @@
 
 #include "tools/lib/assets/cluster_shells.h"
 #include "tools/lib/assets/nucleotide_body.h"
+#include "tools/lib/assets/plate_atlas.h"
 
 namespace {
 
@@ -179,17 +180,54 @@ TEST(AssetModels, ShellsLieInTheOuterLayerOfTheCluster) {
     }
 }
 
+// The shells are drawn 42 times a frame in the field outside: few triangles, more at each level.
 TEST(AssetModels, ShellsHaveTheDetailOfTheirLevel) {
-    const double wanted[] = {1000, 3000, 8000};
+    const double capsidWanted[] = {960, 1080, 1430};
+    const double cageWanted[] = {580, 1790, 3470};
+    size_t previous = 0;
     for (int level = 0; level < 3; ++level) {
         const AssetMesh capsid = assets::buildCapsidShell(level);
         const AssetMesh cage = assets::buildStrutCage(level);
-        expectAbout(capsid.triangleCount(), wanted[level], "vorel07", level);
-        expectAbout(cage.triangleCount(), wanted[level], "vorel08", level);
+        expectAbout(capsid.triangleCount(), capsidWanted[level], "vorel07", level);
+        expectAbout(cage.triangleCount(), cageWanted[level], "vorel08", level);
+        EXPECT_GT(capsid.triangleCount() + cage.triangleCount(), previous) << "level " << level;
+        previous = capsid.triangleCount() + cage.triangleCount();
         EXPECT_LT(capsid.vertices.size(), 32768u);
         EXPECT_LT(cage.vertices.size(), 32768u);
         expectFrontsFollowNormals(capsid);
         expectFrontsFollowNormals(cage);
+    }
+}
+
+// Which plate-picture slot a texture coordinate belongs to (5 or 6 corners), or 0 when it is
+// neither a corner, an edge midpoint nor the centre of one.
+int plateSlot(float u, float v) {
+    for (int corners : {5, 6}) {
+        auto near = [&](assets::TexCoord t) { return std::fabs(t.u - u) < 1e-6f && std::fabs(t.v - v) < 1e-6f; };
+        if (near(assets::plateCentreTexCoord(corners))) return corners;
+        for (int k = 0; k < 2 * corners; ++k)
+            if (near(assets::plateTexCoord(corners, 0.5f * static_cast<float>(k), 1.0f))) return corners;
+    }
+    return 0;
+}
+
+// Every capsid plate is one polygon laid on its shape's slot of the picture (which draws the ring
+// and its hole): the twelve five-cornered plates on the pentagon, the others on the hexagon.
+TEST(AssetModels, CapsidPlatesLieOnTheirShapesSlotOfThePicture) {
+    for (int level = 0; level < 3; ++level) {
+        const AssetMesh capsid = assets::buildCapsidShell(level);
+        size_t pentagonTriangles = 0;
+        for (const auto& t : capsid.triangles) {
+            const int slot = plateSlot(capsid.vertices[t[0]].u, capsid.vertices[t[0]].v);
+            ASSERT_NE(slot, 0) << "level " << level;
+            for (int k = 1; k < 3; ++k)
+                ASSERT_EQ(plateSlot(capsid.vertices[t[k]].u, capsid.vertices[t[k]].v), slot) << "level " << level;
+            pentagonTriangles += slot == 5;
+        }
+        // Twelve plates, two faces, each a fan of 3 (from a corner), 5 (from the middle) or 10
+        // (from the middle over corners and edge midpoints) triangles.
+        EXPECT_GE(pentagonTriangles, 12u * 2 * 3) << "level " << level;
+        EXPECT_LE(pentagonTriangles, 12u * 2 * 10) << "level " << level;
     }
 }
 

@@ -3,6 +3,7 @@
 #include "tools/lib/assets/caustics.h"
 #include "tools/lib/assets/logo.h"
 #include "tools/lib/assets/model_entries.h"
+#include "tools/lib/assets/plate_atlas.h"
 #include "tools/lib/assets/textures.h"
 
 namespace assets {
@@ -42,7 +43,7 @@ bool buildAssetSet(std::vector<AssetEntry>* out, std::string* error, const Asset
             set.add(causticFrameName(variant.baseName, frame + 1),
                     encodeBmp24(causticFrame(variant, frame, kCausticSize)));
     set.add("sting01.bmp", encodeBmp24(stingTexture()));
-    set.add("capsid07.bmp", encodeBmp24(capsidTexture()));
+    set.add("capsid07.bmp", encodeBmp24(capsidPlateAtlas()));
     set.add("cage08.bmp", encodeBmp24(cageTexture()));
     set.add("logo.bmp", encodeBmp24(logoPicture()));
     *out = set.take();

@@ -1,78 +1,110 @@
 #include "tools/lib/assets/cluster_shells.h"
 
 #include <algorithm>
+#include <array>
 #include <cmath>
+#include <utility>
 
 #include "tools/lib/assets/geodesic.h"
+#include "tools/lib/assets/plate_atlas.h"
 
 namespace assets {
 
 namespace {
 
 // Radial layers, as fractions of the cluster radius. The flat pieces between points on a layer
-// dip below it: the plates of level 0, the widest, by up to 1.4% between their corners, which is
-// why the plates' two faces lie so close together at the top of the layer above kShellInner.
+// dip below it: a plate polygon by the cosine of its corners' angle from its middle, a ribbon
+// segment by the cosine of half its angle; the layers and segment counts keep every dip above
+// kShellInner.
 constexpr float kPlateTop = 1.0f;
 constexpr float kPlateBottom = 0.999f;
-// A plate's outer and inner rim, as the share of the way from its centre point to its corners
-// (the middles of the geodesic faces around it): the plates nearly meet, with a narrow dark gap
-// between neighbouring rims, and keep a hole in the middle.
+// A plate's edge, as the share of the way from its centre point to its corners (the middles of
+// the geodesic faces around it): the plates nearly meet, with a narrow dark gap between
+// neighbouring rims. The rest of the ring (rims, hole) is the picture's.
 constexpr float kPlateOuter = 0.91f;
-constexpr float kPlateInner = 0.5f;
+// The deepest a flat piece of the shell may sink (a little above kShellInner, as a fraction of the
+// cluster radius).
+constexpr float kDipLimit = kShellInner + 0.0005f;
 constexpr float kRibbonTop = 0.998f;
 constexpr float kRibbonBottom = 0.994f;
 constexpr float kRibbonWidth = 48.0f;  // model units
 constexpr float kRibbonTexel = 620.0f; // ribbon length of one texture repeat
 
-struct PlateRing {
-    std::vector<Vector3> outer, inner;  // unit directions, one per plate corner
+struct Plate {
+    Vector3 centre;                // unit direction of the plate's middle
+    std::vector<Vector3> corners;  // unit directions, in order around the middle
 };
 
-PlateRing plateAround(const Geodesic& g, int point) {
-    const Vector3 centre = g.points[point];
-    PlateRing ring;
+Plate plateAround(const Geodesic& g, int point) {
+    Plate plate;
+    plate.centre = g.points[point];
     for (int f : g.facesAround[point]) {
         const auto& t = g.faces[f];
         const Vector3 corner = normalize(g.points[t[0]] + g.points[t[1]] + g.points[t[2]]);
-        ring.outer.push_back(normalize(centre * (1.0f - kPlateOuter) + corner * kPlateOuter));
-        ring.inner.push_back(normalize(centre * (1.0f - kPlateInner) + corner * kPlateInner));
+        plate.corners.push_back(normalize(plate.centre * (1.0f - kPlateOuter) + corner * kPlateOuter));
     }
-    return ring;
+    return plate;
 }
 
-// One face of a plate: a band of quads between the outer and inner corners at `radius`, facing
-// along `facing` (+1 away from the centre, -1 towards it).
-void addPlateFace(AssetMesh* mesh, const PlateRing& ring, float radius, float facing) {
-    const int n = static_cast<int>(ring.outer.size());
-    const int first = static_cast<int>(mesh->vertices.size());
-    for (int k = 0; k <= n; ++k) {
-        const Vector3& o = ring.outer[k % n];
-        const Vector3& i = ring.inner[k % n];
-        mesh->addVertex(o * radius, o * facing, static_cast<float>(k), 0.0f);
-        mesh->addVertex(i * radius, i * facing, static_cast<float>(k), 1.0f);
-    }
+// A point of a plate's polygon: its unit direction and where it lies on the picture's polygon
+// (k + t along the edges, s of the way out from the middle).
+struct PlatePoint {
+    Vector3 direction;
+    float along = 0.0f, scale = 1.0f;
+};
+
+// The ways to cut a plate into triangles, fewest first: a fan from its first corner, a fan from
+// its middle, and a fan from its middle over its corners and edge midpoints. A plate takes the
+// first whose triangles all stay above kDipLimit.
+using PlateFan = std::vector<std::array<PlatePoint, 3>>;
+
+PlateFan plateFan(const Plate& plate, int way) {
+    const int n = static_cast<int>(plate.corners.size());
+    auto corner = [&](int k) { return PlatePoint{plate.corners[k % n], static_cast<float>(k % n), 1.0f}; };
+    const PlatePoint middle{plate.centre, 0.0f, 0.0f};
+    PlateFan fan;
     for (int k = 0; k < n; ++k) {
-        const int a = first + 2 * k;
-        mesh->addQuad(a, a + 2, a + 3, a + 1);
+        if (way == 0 && k >= 1 && k + 1 < n) fan.push_back({corner(0), corner(k), corner(k + 1)});
+        if (way == 1) fan.push_back({middle, corner(k), corner(k + 1)});
+        if (way == 2) {
+            const PlatePoint half{normalize(plate.corners[k] + plate.corners[(k + 1) % n]), k + 0.5f, 1.0f};
+            fan.push_back({middle, corner(k), half});
+            fan.push_back({middle, half, corner(k + 1)});
+        }
     }
+    return fan;
 }
 
-// A rim wall joining the top and bottom faces along one loop of corners; its normals point away
-// from the plate's middle (outer rim) or towards it (inner rim), and it shows the picture's rim rows.
-void addPlateWall(AssetMesh* mesh, const std::vector<Vector3>& loop, const Vector3& centre, float outward,
-                  float vTop, float vBottom) {
-    const int n = static_cast<int>(loop.size());
-    const int first = static_cast<int>(mesh->vertices.size());
-    for (int k = 0; k <= n; ++k) {
-        const Vector3& d = loop[k % n];
-        const Vector3 side = normalize(d - centre * dot(d, centre)) * outward;
-        mesh->addVertex(d * (kPlateTop * kClusterRadius), side, static_cast<float>(k), vTop);
-        mesh->addVertex(d * (kPlateBottom * kClusterRadius), side, static_cast<float>(k), vBottom);
+// Distance from the centre to the plane of a triangle with corners on the unit sphere: no point
+// of the triangle lies nearer.
+float planeDistance(const std::array<PlatePoint, 3>& t) {
+    const Vector3 n = cross(t[1].direction - t[0].direction, t[2].direction - t[0].direction);
+    return std::fabs(dot(normalize(n), t[0].direction));
+}
+
+PlateFan flatEnoughFan(const Plate& plate) {
+    for (int way = 0; way < 2; ++way) {
+        PlateFan fan = plateFan(plate, way);
+        const bool flat = std::all_of(fan.begin(), fan.end(), [](const auto& t) {
+            return planeDistance(t) * kPlateBottom >= kDipLimit;
+        });
+        if (flat) return fan;
     }
-    for (int k = 0; k < n; ++k) {
-        const int a = first + 2 * k;
-        mesh->addQuad(a, a + 2, a + 3, a + 1);
-    }
+    return plateFan(plate, 2);
+}
+
+// One face of a plate at `radius`, facing along `facing` (+1 away from the centre, -1 towards it),
+// with the plate picture's coordinates; the fan's triangles share their corners.
+void addPlateFace(AssetMesh* mesh, const PlateFan& fan, int corners, float radius, float facing) {
+    std::vector<std::pair<const PlatePoint*, int>> made;
+    auto vertexOf = [&](const PlatePoint& p) {
+        for (const auto& [point, index] : made)
+            if (point->along == p.along && point->scale == p.scale) return index;
+        const TexCoord uv = plateTexCoord(corners, p.along, p.scale);
+        made.emplace_back(&p, mesh->addVertex(p.direction * radius, p.direction * facing, uv.u, uv.v));
+        return made.back().second;
+    };
+    for (const auto& t : fan) mesh->addTriangle(vertexOf(t[0]), vertexOf(t[1]), vertexOf(t[2]));
 }
 
 // A flat ribbon along the great circle about `axis`, both faces.
@@ -105,18 +137,20 @@ AssetMesh buildCapsidShell(int level) {
     const Geodesic g = makeGeodesic(level + 2);
     AssetMesh mesh;
     for (int p = 0; p < static_cast<int>(g.points.size()); ++p) {
-        const PlateRing ring = plateAround(g, p);
-        addPlateFace(&mesh, ring, kPlateTop * kClusterRadius, 1.0f);
-        addPlateFace(&mesh, ring, kPlateBottom * kClusterRadius, -1.0f);
-        if (level >= 1) addPlateWall(&mesh, ring.outer, g.points[p], 1.0f, 0.0f, 0.08f);
-        if (level >= 2) addPlateWall(&mesh, ring.inner, g.points[p], -1.0f, 1.0f, 0.92f);
+        const Plate plate = plateAround(g, p);
+        const PlateFan fan = flatEnoughFan(plate);
+        const int corners = static_cast<int>(plate.corners.size());
+        addPlateFace(&mesh, fan, corners, kPlateTop * kClusterRadius, 1.0f);
+        addPlateFace(&mesh, fan, corners, kPlateBottom * kClusterRadius, -1.0f);
     }
     return mesh;
 }
 
 AssetMesh buildStrutCage(int level) {
     level = std::clamp(level, 0, 2);
-    static const int kSegments[] = {40, 48, 64};
+    // Straight segments per circle: 24 is the fewest whose chords keep the bottom face above
+    // kShellInner; a few more at the finer levels round the circles seen close up from inside.
+    static const int kSegments[] = {24, 28, 28};
     AssetMesh mesh;
     const int folds[] = {5, 3, 2};
     for (int l = 0; l <= level; ++l)

@@ -3,16 +3,20 @@
 // of either lies between kShellInner and 1.0 times kClusterRadius from the centre, so a camera
 // inside at 0.95 R or outside beyond R never meets a surface.
 //
-// "vorel07", the capsid: ring-shaped plates (twelve five-sided, the rest six-sided) around the
-// points of a geodesic sphere, each a top and a bottom face (visible from either side), with rim
-// walls at the finer levels. Its plates reach exactly kClusterRadius, which makes it the model
-// that sets the cluster radius. Texture: "capsid07.bmp", u one repeat per plate side, v from the
-// outer rim (0) to the inner rim (1).
+// "vorel07", the capsid: plates (twelve five-sided, the rest six-sided) around the points of a
+// geodesic sphere, each one flat polygon with a top and a bottom face (visible from either side).
+// The plate picture "capsid07.bmp" (plate_atlas.h) draws the ring on it: glowing rim, dark band,
+// faint inner rim and a black hole, which adds nothing when drawn additively. A plate is a fan
+// from one corner where that stays in the layer, else from its middle (and over its edge
+// midpoints too where even that sinks too deep: the big plates of level 0). Its plates reach
+// exactly kClusterRadius, which makes it the model that sets the cluster radius.
 //
 // "vorel08", the cage: flat ribbons along great circles of the icosahedral symmetry (6, then 16,
-// then 31 circles), top and bottom faces. Texture: "cage08.bmp", u along the ribbon, v across it.
+// then 31 circles), top and bottom faces, each circle a polygon of 24 to 28 straight segments.
+// Texture: "cage08.bmp", u along the ribbon, v across it.
 //
-// Levels 0, 1, 2 give about 1000, 3000 and 8000 triangles per shell.
+// Levels 0, 1, 2 give about 1500, 2900 and 4900 triangles for both shells together: the field
+// outside draws 21 clusters of two shells each, so the shells carry their detail in the pictures.
 #pragma once
 
 #include "tools/lib/assets/asset_mesh.h"

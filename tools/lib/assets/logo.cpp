@@ -7,6 +7,7 @@
 #include "tools/lib/assets/caustics.h"
 #include "tools/lib/assets/cluster_shells.h"
 #include "tools/lib/assets/nucleotide_body.h"
+#include "tools/lib/assets/plate_atlas.h"
 #include "tools/lib/assets/seeded_random.h"
 #include "tools/lib/assets/soft_render.h"
 #include "tools/lib/assets/textures.h"
@@ -91,7 +92,7 @@ Picture logoPicture() {
     drawHelix(&r, buildNucleotideBody(2), caustics);
     drawRungs(&r, stingTexture());
     const Matrix4 tilt = rotationX(0.4f) * rotationZ(0.2f);
-    const Picture capsid = capsidTexture(), cage = cageTexture();
+    const Picture capsid = capsidPlateAtlas(), cage = cageTexture();
     r.draw(buildCapsidShell(2), tilt, &capsid, {0.07f, 0.15f, 0.24f}, SoftRenderer::Blend::Additive);
     r.draw(buildStrutCage(2), rotationY(0.5f) * tilt, &cage, {0.18f, 0.09f, 0.22f}, SoftRenderer::Blend::Additive);
     Picture logo = downsample(r.picture(), kSuper);

@@ -6,6 +6,7 @@
 #include "tools/lib/assets/cluster_shells.h"
 #include "tools/lib/assets/nucleotide_body.h"
 #include "tools/lib/assets/preview.h"
+#include "tools/lib/assets/plate_atlas.h"
 #include "tools/lib/assets/textures.h"
 
 namespace assets {
@@ -13,7 +14,7 @@ namespace assets {
 std::vector<AssetEntry> buildPreviewSet() {
     std::vector<AssetEntry> out;
     const Picture caustic = causticFrame(causticVariants()[1], 0, kCausticSize);
-    const Picture capsid = capsidTexture();
+    const Picture capsid = capsidPlateAtlas();
     const Picture cage = cageTexture();
     for (int level = 0; level < 3; ++level) {
         const std::string digit = std::to_string(level);

@@ -32,14 +32,6 @@ float stingShade(float u, float v) {
     return core * streaks * (0.75f + 0.25f * v);
 }
 
-float capsidShade(float u, float v) {
-    const float rim = 0.75f * gaussian(v - 0.06f, 0.065f);
-    const float halo = 0.09f * std::exp(-v / 0.2f);
-    const float inner = 0.08f * gaussian(v - 0.96f, 0.05f);
-    const float node = 0.5f * gaussian(periodicDistance(u), 0.05f) * gaussian(v - 0.06f, 0.12f);
-    return 0.015f + rim + halo + inner + node;
-}
-
 float cageShade(float u, float v) {
     const float across = v - 0.5f;
     const float line = 0.7f * gaussian(across, 0.12f) + 0.15f * gaussian(across, 0.3f);
@@ -50,7 +42,6 @@ float cageShade(float u, float v) {
 }  // namespace
 
 Picture stingTexture() { return greyPicture(64, 64, stingShade); }
-Picture capsidTexture() { return greyPicture(128, 32, capsidShade); }
 Picture cageTexture() { return greyPicture(128, 32, cageShade); }
 
 }  // namespace assets
