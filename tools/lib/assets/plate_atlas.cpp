@@ -7,10 +7,13 @@ namespace assets {
 
 namespace {
 
-constexpr int kSlotSize = 128;     // texels per side of a slot
+constexpr int kSlotSize = 256;     // texels per side of a slot
 constexpr int kSlots = 2;          // hexagon, pentagon
 constexpr float kMargin = 3.0f;    // texels between the polygon's corners and the slot's edge
 constexpr int kSupersample = 4;    // shade samples per texel along each axis
+// The inner rim's shade runs on this far (in texels) into the hole before the hole starts, so
+// filtering keeps the rim's full light at the hole's edge.
+constexpr float kHoleBorder = 0.5f;
 constexpr float kTurn = 6.2831853f;
 constexpr float kFirstCorner = 1.5707964f;
 
@@ -47,7 +50,7 @@ float ringShade(float u, float v) {
 
 // Shade of the point (x, y) of the unit polygon with `corners` corners: which side's sector it
 // lies in, how far along that side (t) and at what shrunken copy of the polygon (s).
-float plateShade(int corners, float x, float y) {
+float plateShade(int corners, float x, float y, float holeBorder) {
     const float sector = kTurn / static_cast<float>(corners);
     float angle = std::atan2(y, x) - kFirstCorner;
     angle -= kTurn * std::floor(angle / kTurn);
@@ -58,9 +61,9 @@ float plateShade(int corners, float x, float y) {
     const float ex = bx - ax, ey = by - ay;
     const float det = ax * ey - ay * ex;
     const float s = (x * ey - y * ex) / det;
-    if (s < kPlateHoleScale) return 0.0f;
+    if (s < kPlateHoleScale - holeBorder) return 0.0f;
     const float t = std::clamp((ax * y - ay * x) / det / s, 0.0f, 1.0f);
-    const float v = std::max(0.0f, (1.0f - s) / (1.0f - kPlateHoleScale));
+    const float v = std::clamp((1.0f - s) / (1.0f - kPlateHoleScale), 0.0f, 1.0f);
     return ringShade(static_cast<float>(k) + t, v);
 }
 
@@ -94,7 +97,7 @@ Picture capsidPlateAtlas() {
                 for (int i = 0; i < kSupersample; ++i) {
                     const float px = static_cast<float>(x % kSlotSize) + (i + 0.5f) / kSupersample - 0.5f * kSlotSize;
                     const float py = static_cast<float>(y) + (j + 0.5f) / kSupersample - 0.5f * kSlotSize;
-                    sum += plateShade(cornersOfSlot(slot), px / radius, py / radius);
+                    sum += plateShade(cornersOfSlot(slot), px / radius, py / radius, kHoleBorder / radius);
                 }
             const float g = std::clamp(sum / (kSupersample * kSupersample), 0.0f, 1.0f);
             p.at(x, y) = {g, g, g};
