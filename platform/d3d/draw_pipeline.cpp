@@ -233,17 +233,17 @@ void drawTriangles(const TriangleSink& sink, D3DPRIMITIVETYPE type, const ClipVe
     }
 }
 
-// The vertices of list triangles [first, last): positions first, then, for the triangles that
-// do not face away unclipped (set-up would drop those), lighting and fog. culled[i] says which
-// were dropped; their vertices keep no attributes.
+// The vertices of `triangles` list triangles (at most kListChunkTriangles): positions first,
+// then, for the triangles that set-up would not drop unclipped (facing away; with simd also
+// without area or pixels), lighting and fog. culled[i] says which were dropped; their vertices keep no attributes. projection: with
+// simd, where the vertices are projected ahead.
 void processTriangleList(const VertexContext& vc, const TriangleContext& c, const D3DVERTEX* in, ClipVertex* out,
-                         uint8_t* culled, uint32_t first, uint32_t last, const ProjectionTarget* projection) {
-    if (vc.simd) {  // lighting eight at a time costs less than sorting out the back faces first
-        processVertices(vc, in, out, 3 * first, 3 * last, projection);
-        std::fill(culled + first, culled + last, uint8_t(0));
+                         uint8_t* culled, uint32_t triangles, const ProjectionTarget* projection) {
+    if (vc.simd) {
+        processTriangleListAvx2(vc, in, out, triangles, *projection, {c.cull, c.scissor}, culled);
         return;
     }
-    for (uint32_t i = first; i < last; ++i) {
+    for (uint32_t i = 0; i < triangles; ++i) {
         ClipVertex* o = out + 3 * i;
         const D3DVERTEX* v = in + 3 * i;
         for (int k = 0; k < 3; ++k) transformVertex(vc, v[k], o[k]);
@@ -258,7 +258,7 @@ void processTriangleList(const VertexContext& vc, const TriangleContext& c, cons
 // vertices are still in the cache when they are set up. Returns the time the vertices took.
 Clock::duration drawListRange(const VertexContext& vc, const TriangleContext& c, int part, DrawFigures* figures,
                               const D3DVERTEX* in, uint32_t first, uint32_t last) {
-    constexpr uint32_t kChunk = 64;
+    constexpr uint32_t kChunk = kListChunkTriangles;
     ClipVertex v[3 * kChunk];
     ScreenVertex projected[3 * kChunk];
     uint8_t ok[3 * kChunk], culled[kChunk];
@@ -269,7 +269,7 @@ Clock::duration drawListRange(const VertexContext& vc, const TriangleContext& c,
     for (uint32_t at = first; at < last; at += kChunk) {
         uint32_t n = std::min(kChunk, last - at);
         auto begin = Clock::now();
-        processTriangleList(vc, c, in + 3 * size_t(at), v, culled, 0, n, ahead);
+        processTriangleList(vc, c, in + 3 * size_t(at), v, culled, n, ahead);
         vertexTime += Clock::now() - begin;
         TriangleSink sink{c, part, figures, culled, v, ahead ? projected : nullptr, ahead ? ok : nullptr};
         drawTriangles(sink, D3DPT_TRIANGLELIST, v, 0, n);

@@ -102,6 +102,17 @@ void setAttributes(const ScreenVertex& v0, const ScreenVertex& v1, const ScreenV
 
 }  // namespace
 
+bool dropsTriangle(const ScreenVertex& v0, const ScreenVertex& v1, const ScreenVertex& v2, D3DCULL cull,
+                   const Scissor& scissor) {
+    int64_t area = signedArea(v0, v1, v2);
+    if (area == 0 || (cull == D3DCULL_CCW && area < 0) || (cull == D3DCULL_CW && area > 0)) return true;
+    // The pixel rectangle setupTriangle would walk (the bounds do not depend on the vertex order).
+    return std::max(scissor.minX, ceilDiv(std::min({v0.x, v1.x, v2.x}), kSubPixel)) >
+               std::min(scissor.maxX, floorDiv(std::max({v0.x, v1.x, v2.x}), kSubPixel)) ||
+           std::max(scissor.minY, ceilDiv(std::min({v0.y, v1.y, v2.y}), kSubPixel)) >
+               std::min(scissor.maxY, floorDiv(std::max({v0.y, v1.y, v2.y}), kSubPixel));
+}
+
 bool setupTriangle(const ScreenVertex& v0, const ScreenVertex& v1In, const ScreenVertex& v2In, D3DCULL cull,
                    const Scissor& scissor, TriangleSetup* t) {
     int64_t area = signedArea(v0, v1In, v2In);

@@ -147,24 +147,23 @@ struct Block {
     __m256 attr[kAttributeCount];
 };
 
-VOREL_AVX2_INLINE Block eightVertices(const VertexStage& s, const D3DVERTEX* in, int count) {
+// Vertices in[idx[0]] .. in[idx[count - 1]] as eight registers, one field each (lanes past count
+// hold zeros).
+VOREL_AVX2_INLINE void loadFields(const D3DVERTEX* in, const uint32_t* idx, int count, __m256 soa[8]) {
     static_assert(sizeof(D3DVERTEX) == 8 * sizeof(float), "a vertex is eight floats");
-    __m256 soa[8];
-    if (count == 8) {
-        for (int v = 0; v < 8; ++v) soa[v] = _mm256_loadu_ps(&in[v].x);
-    } else {
-        D3DVERTEX padded[8] = {};
-        std::memcpy(padded, in, sizeof(D3DVERTEX) * size_t(count));
-        for (int v = 0; v < 8; ++v) soa[v] = _mm256_loadu_ps(&padded[v].x);
-    }
+    for (int v = 0; v < 8; ++v) soa[v] = v < count ? _mm256_loadu_ps(&in[idx[v]].x) : _mm256_setzero_ps();
     transpose8(soa);  // soa[k]: field k of the eight vertices
+}
+
+VOREL_AVX2_INLINE void positions(const VertexStage& s, const __m256 soa[8], Block& b) {
+    Vec3x8 p{soa[0], soa[1], soa[2]};
+    const D3DMATRIX& m = s.transforms.worldViewProjection;
+    b.x = row(p, m, 0), b.y = row(p, m, 1), b.z = row(p, m, 2), b.w = row(p, m, 3);
+}
+
+VOREL_AVX2_INLINE void attributes(const VertexStage& s, const __m256 soa[8], Block& b) {
     Vec3x8 p{soa[0], soa[1], soa[2]};
     const TransformSet& t = s.transforms;
-    Block b;
-    b.x = row(p, t.worldViewProjection, 0);
-    b.y = row(p, t.worldViewProjection, 1);
-    b.z = row(p, t.worldViewProjection, 2);
-    b.w = row(p, t.worldViewProjection, 3);
     __m256 eyeZ = row(p, t.worldView, 2);
     for (int i = 0; i < 4; ++i) b.attr[i] = splat(1.0f);
     if (s.lit) {
@@ -177,20 +176,20 @@ VOREL_AVX2_INLINE Block eightVertices(const VertexStage& s, const D3DVERTEX* in,
     b.attr[kFog] = fogFactors(s.fog, eyeZ);
     b.attr[kU] = soa[6];
     b.attr[kV] = soa[7];
-    return b;
 }
 
-// The block's first `count` vertices into out[0, count): x y z w and the colour as one 32-byte
-// row per vertex (transposed in registers), fog and texture coordinates one by one.
-VOREL_AVX2_INLINE void storeClip(const Block& b, ClipVertex* out, int count) {
+// The block's first `count` vertices into out[idx[v]]: x y z w and the colour as one 32-byte row
+// per vertex (transposed in registers), fog and texture coordinates one by one.
+VOREL_AVX2_INLINE void storeClip(const Block& b, ClipVertex* out, const uint32_t* idx, int count) {
     static_assert(offsetof(ClipVertex, attr) == 4 * sizeof(float), "x y z w, then the attributes");
     __m256 r[8] = {b.x, b.y, b.z, b.w, b.attr[0], b.attr[1], b.attr[2], b.attr[3]};
     transpose8(r);
     alignas(32) float rest[3][8];
     for (int a = 0; a < 3; ++a) _mm256_store_ps(rest[a], b.attr[kFog + a]);
     for (int v = 0; v < count; ++v) {
-        _mm256_storeu_ps(&out[v].x, r[v]);
-        for (int a = 0; a < 3; ++a) out[v].attr[kFog + a] = rest[a][v];
+        ClipVertex& o = out[idx[v]];
+        _mm256_storeu_ps(&o.x, r[v]);
+        for (int a = 0; a < 3; ++a) o.attr[kFog + a] = rest[a][v];
     }
 }
 
@@ -257,42 +256,117 @@ VOREL_AVX2_INLINE Projected4 project4(__m128 x, __m128 y, __m128 z, __m128 w, co
     return p;
 }
 
-// The block's first `count` vertices projected into target.out[first, first + count) and
-// target.ok: both halves in registers, then 1/w and the seven attributes times 1/w as one
-// 32-byte row per vertex.
-VOREL_AVX2_INLINE void projectEight(const Block& b, const ProjectionTarget& target, uint32_t first, int count) {
+// Both halves of a block projected.
+struct Projected8 {
+    Projected4 lo, hi;
+};
+
+VOREL_AVX2_INLINE __m256 qOf(const Projected8& p) { return _mm256_set_m128(p.hi.q, p.lo.q); }
+
+VOREL_AVX2_INLINE Projected8 project8(const Block& b, const ProjectionTarget& target) {
+    return {project4(_mm256_castps256_ps128(b.x), _mm256_castps256_ps128(b.y), _mm256_castps256_ps128(b.z),
+                     _mm256_castps256_ps128(b.w), target),
+            project4(_mm256_extractf128_ps(b.x, 1), _mm256_extractf128_ps(b.y, 1), _mm256_extractf128_ps(b.z, 1),
+                     _mm256_extractf128_ps(b.w, 1), target)};
+}
+
+// Screen position, depth and ok of the block's first `count` vertices (target.out[idx[v]]).
+VOREL_AVX2_INLINE void storeScreenPositions(const Projected8& p, const ProjectionTarget& target, const uint32_t* idx,
+                                            int count) {
+    alignas(32) int32_t xs[8], ys[8];
+    alignas(32) double zs[8];
+    _mm256_store_si256(reinterpret_cast<__m256i*>(xs), _mm256_set_m128i(p.hi.x, p.lo.x));
+    _mm256_store_si256(reinterpret_cast<__m256i*>(ys), _mm256_set_m128i(p.hi.y, p.lo.y));
+    _mm256_store_pd(zs, p.lo.z);
+    _mm256_store_pd(zs + 4, p.hi.z);
+    const int ok = p.lo.ok | p.hi.ok << 4;
+    for (int v = 0; v < count; ++v) {
+        target.ok[idx[v]] = uint8_t((ok >> v) & 1);
+        ScreenVertex& o = target.out[idx[v]];
+        o.x = xs[v], o.y = ys[v], o.z = zs[v];
+    }
+}
+
+// 1/w (q) and the seven attributes times q as one 32-byte row per vertex (target.out[idx[v]]).
+VOREL_AVX2_INLINE void storeScreenAttributes(const Block& b, __m256 q, const ProjectionTarget& target,
+                                             const uint32_t* idx, int count) {
     static_assert(offsetof(ScreenVertex, attr) == offsetof(ScreenVertex, invW) + sizeof(float),
                   "1/w, then the attributes");
-    const Projected4 lo = project4(_mm256_castps256_ps128(b.x), _mm256_castps256_ps128(b.y),
-                                   _mm256_castps256_ps128(b.z), _mm256_castps256_ps128(b.w), target);
-    const Projected4 hi = project4(_mm256_extractf128_ps(b.x, 1), _mm256_extractf128_ps(b.y, 1),
-                                   _mm256_extractf128_ps(b.z, 1), _mm256_extractf128_ps(b.w, 1), target);
-    const __m256 q = _mm256_set_m128(hi.q, lo.q);
     __m256 r[8] = {q};
     for (int a = 0; a < kAttributeCount; ++a) r[1 + a] = _mm256_mul_ps(b.attr[a], q);
     transpose8(r);
-    alignas(32) int32_t xs[8], ys[8];
-    alignas(32) double zs[8];
-    _mm256_store_si256(reinterpret_cast<__m256i*>(xs), _mm256_set_m128i(hi.x, lo.x));
-    _mm256_store_si256(reinterpret_cast<__m256i*>(ys), _mm256_set_m128i(hi.y, lo.y));
-    _mm256_store_pd(zs, lo.z);
-    _mm256_store_pd(zs + 4, hi.z);
-    const int ok = lo.ok | hi.ok << 4;
-    ScreenVertex* out = target.out + first;
-    for (int v = 0; v < count; ++v) {
-        target.ok[first + uint32_t(v)] = uint8_t((ok >> v) & 1);
-        out[v].x = xs[v], out[v].y = ys[v], out[v].z = zs[v];
-        _mm256_storeu_ps(&out[v].invW, r[v]);
-    }
+    for (int v = 0; v < count; ++v) _mm256_storeu_ps(&target.out[idx[v]].invW, r[v]);
+}
+
+// The fields of vertices in[idx[v]] (soa) and their clip positions.
+VOREL_AVX2_INLINE Block positionsAt(const VertexStage& s, const D3DVERTEX* in, const uint32_t* idx, int count,
+                                    __m256 soa[8]) {
+    loadFields(in, idx, count, soa);
+    Block b;
+    positions(s, soa, b);
+    return b;
+}
+
+// Colour, fog and texture coordinates of the block, then the whole clip vertices into out[idx[v]].
+VOREL_AVX2_INLINE void completeClip(const VertexStage& s, const __m256 soa[8], Block& b, ClipVertex* out,
+                                    const uint32_t* idx, int count) {
+    attributes(s, soa, b);
+    storeClip(b, out, idx, count);
+}
+
+VOREL_AVX2_INLINE void consecutive(uint32_t first, uint32_t idx[8]) {
+    for (uint32_t k = 0; k < 8; ++k) idx[k] = first + k;
 }
 
 VOREL_AVX2 void processBlocks(const VertexStage& s, const D3DVERTEX* in, ClipVertex* out, uint32_t begin,
                               uint32_t end, const ProjectionTarget* p) {
     for (uint32_t i = begin; i < end; i += 8) {
         int count = int(std::min<uint32_t>(8, end - i));
-        const Block b = eightVertices(s, in + i, count);
-        storeClip(b, out + i, count);
-        if (p) projectEight(b, *p, i, count);  // straight from the registers
+        uint32_t idx[8];
+        consecutive(i, idx);
+        __m256 soa[8];
+        Block b = positionsAt(s, in, idx, count, soa);
+        completeClip(s, soa, b, out, idx, count);
+        if (!p) continue;
+        const Projected8 projected = project8(b, *p);  // straight from the registers
+        storeScreenPositions(projected, *p, idx, count);
+        storeScreenAttributes(b, qOf(projected), *p, idx, count);
+    }
+}
+
+VOREL_AVX2 void listBlocks(const VertexStage& s, const D3DVERTEX* in, ClipVertex* out, uint32_t triangles,
+                           const ProjectionTarget& p, const TriangleDrop& drop, uint8_t* culled) {
+    constexpr uint32_t kMax = 3 * kListChunkTriangles;
+    const uint32_t n = 3 * std::min(triangles, kListChunkTriangles);
+    alignas(32) float q[kMax + 8];
+    // Positions and projections of every vertex.
+    for (uint32_t i = 0; i < n; i += 8) {
+        int count = int(std::min<uint32_t>(8, n - i));
+        uint32_t idx[8];
+        consecutive(i, idx);
+        __m256 soa[8];
+        const Projected8 projected = project8(positionsAt(s, in, idx, count, soa), p);
+        storeScreenPositions(projected, p, idx, count);
+        _mm256_store_ps(q + i, qOf(projected));
+    }
+    // The triangles set-up would keep (or that need clipping) keep their vertices.
+    uint32_t kept[kMax];
+    uint32_t m = 0;
+    for (uint32_t t = 0, v = 0; v < n; ++t, v += 3) {
+        const bool ahead = p.ok[v] & p.ok[v + 1] & p.ok[v + 2];
+        culled[t] = ahead && dropsTriangle(p.out[v], p.out[v + 1], p.out[v + 2], drop.cull, drop.scissor);
+        if (!culled[t]) kept[m] = v, kept[m + 1] = v + 1, kept[m + 2] = v + 2, m += 3;
+    }
+    // Everything of the kept vertices.
+    for (uint32_t j = 0; j < m; j += 8) {
+        int count = int(std::min<uint32_t>(8, m - j));
+        const uint32_t* idx = kept + j;
+        __m256 soa[8];
+        Block b = positionsAt(s, in, idx, count, soa);
+        completeClip(s, soa, b, out, idx, count);
+        alignas(32) float qs[8] = {};
+        for (int v = 0; v < count; ++v) qs[v] = q[idx[v]];
+        storeScreenAttributes(b, _mm256_load_ps(qs), p, idx, count);
     }
 }
 
@@ -313,6 +387,11 @@ void processVerticesAvx2(const VertexStage& s, const D3DVERTEX* in, ClipVertex* 
     processBlocks(s, in, out, begin, end, p);
 }
 
+void processTriangleListAvx2(const VertexStage& s, const D3DVERTEX* in, ClipVertex* out, uint32_t triangles,
+                             const ProjectionTarget& projection, const TriangleDrop& drop, uint8_t* culled) {
+    listBlocks(s, in, out, triangles, projection, drop, culled);
+}
+
 }  // namespace platform::d3d
 
 #else
@@ -321,6 +400,8 @@ namespace platform::d3d {
 bool vertexStageCovered(const VertexStage&) { return false; }
 void processVerticesAvx2(const VertexStage&, const D3DVERTEX*, ClipVertex*, uint32_t, uint32_t,
                          const ProjectionTarget*) {}
+void processTriangleListAvx2(const VertexStage&, const D3DVERTEX*, ClipVertex*, uint32_t, const ProjectionTarget&,
+                             const TriangleDrop&, uint8_t*) {}
 }  // namespace platform::d3d
 
 #endif

@@ -45,4 +45,22 @@ struct ProjectionTarget {
 void processVerticesAvx2(const VertexStage& stage, const D3DVERTEX* in, ClipVertex* out, uint32_t begin,
                          uint32_t end, const ProjectionTarget* projection);
 
+// The most triangles processTriangleListAvx2 takes at once.
+constexpr uint32_t kListChunkTriangles = 64;
+
+// What set-up drops triangles for: culling and the scissor.
+struct TriangleDrop {
+    D3DCULL cull = D3DCULL_CCW;
+    Scissor scissor;
+};
+
+// The 3 x `triangles` vertices of list triangles (at most kListChunkTriangles) from `in` into
+// `out` and projection.out / ok (same indices). Positions are projected first; a triangle whose
+// three vertices are all projected ahead and that set-up would drop (dropsTriangle) gets
+// culled[t] = 1 and its vertices keep only their screen position and depth (their other fields
+// are undefined); every other triangle's vertices come out in full, as processVerticesAvx2 makes
+// them. Only when vertexStageCovered.
+void processTriangleListAvx2(const VertexStage& stage, const D3DVERTEX* in, ClipVertex* out, uint32_t triangles,
+                             const ProjectionTarget& projection, const TriangleDrop& drop, uint8_t* culled);
+
 }  // namespace platform::d3d

@@ -166,6 +166,52 @@ TEST(VertexStageAvx2, PointAndDirectionalLightsGiveTheScalarStagesBits) {
     EXPECT_GT(cut, 100) << "too few vertices that project but lie outside a clip plane";
 }
 
+// List triangles: culled exactly where set-up would drop an unclipped triangle (area, winding,
+// scissor); every other triangle's vertices as the plain stage makes them.
+TEST(VertexStageAvx2, ListTrianglesAreCulledAheadAsSetUpWouldDropThem) {
+    if (!haveAvx2()) GTEST_SKIP() << "no AVX2 on this processor";
+    std::mt19937 rng(11);
+    int culledCount[3] = {}, keptCount[3] = {};
+    const D3DCULL modes[] = {D3DCULL_NONE, D3DCULL_CW, D3DCULL_CCW};
+    for (int round = 0; round < 9; ++round) {
+        const D3DCULL cull = modes[round % 3];
+        VertexStage s = stageWithLights(rng, round % 2 == 0);
+        const uint32_t triangles = kListChunkTriangles - uint32_t(round);  // ends inside a block of eight
+        std::vector<D3DVERTEX> in = randomVertices(rng, s, 3 * triangles);
+        for (uint32_t t = 0; t < triangles; t += 5) in[3 * t + 1] = in[3 * t];  // no area
+        const ViewportMap map = makeViewportMap({0, 0, 800, 600, 0, 1});
+        std::vector<ClipVertex> out(in.size()), want(in.size());
+        std::vector<ScreenVertex> projected(in.size()), wantProjected(in.size());
+        std::vector<uint8_t> ok(in.size()), wantOk(in.size()), culled(triangles);
+        ProjectionTarget target{map, true, projected.data(), ok.data(), guardBandFor(800, 600)};
+        ProjectionTarget plain{map, true, wantProjected.data(), wantOk.data(), target.planes};
+        const Scissor scissor{0, 0, 799, 599};
+        processTriangleListAvx2(s, in.data(), out.data(), triangles, target, {cull, scissor}, culled.data());
+        processVerticesAvx2(s, in.data(), want.data(), 0, uint32_t(in.size()), &plain);
+        for (uint32_t t = 0; t < triangles; ++t) {
+            const uint32_t v = 3 * t;
+            ASSERT_EQ(ok[v] + ok[v + 1] + ok[v + 2], wantOk[v] + wantOk[v + 1] + wantOk[v + 2]);
+            TriangleSetup setup;
+            const bool ahead = wantOk[v] && wantOk[v + 1] && wantOk[v + 2];
+            const bool dropped = ahead && !setupTriangle(wantProjected[v], wantProjected[v + 1], wantProjected[v + 2],
+                                                         cull, scissor, &setup);
+            ASSERT_EQ(culled[t] != 0, dropped) << "round " << round << ", triangle " << t;
+            (dropped ? culledCount : keptCount)[round % 3]++;
+            if (dropped) continue;
+            for (uint32_t k = v; k < v + 3; ++k) {
+                ASSERT_EQ(differingFields(want[k], out[k]), 0) << "round " << round << ", vertex " << k;
+                if (ok[k]) {
+                    EXPECT_EQ(differingFields(wantProjected[k], projected[k]), 0) << "vertex " << k;
+                }
+            }
+        }
+    }
+    for (int m = 0; m < 3; ++m) {
+        EXPECT_GT(culledCount[m], 20) << "cull mode " << m;
+        EXPECT_GT(keptCount[m], 20) << "cull mode " << m;
+    }
+}
+
 TEST(VertexStageAvx2, SpotLightsAndRenormalisedNormalsAreLeftToTheScalarStage) {
     std::mt19937 rng(3);
     VertexStage s = stageWithLights(rng, true);
