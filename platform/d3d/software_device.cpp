@@ -306,7 +306,7 @@ HRESULT SoftwareDevice::drawLocked(D3DPRIMITIVETYPE type, const D3DVERTEX* verti
     targets.depth = depth ? &*depth : nullptr;
     std::optional<SurfaceLock> texture;
     if (IDirectDrawSurface7* t = textures_[0].p) {
-        texture.emplace(t, SurfaceLock::Kind::Color);
+        texture.emplace(t, SurfaceLock::Kind::Color, true);
         if (!texture->ok()) return texture->hr();
         targets.texture = &*texture;
         targets.textureHasKey = SUCCEEDED(t->GetColorKey(DDCKEY_SRCBLT, &targets.textureKey));

@@ -3,6 +3,8 @@
 
 #include <algorithm>
 
+#include "platform/d3d/wide_textures.h"
+
 namespace platform::d3d {
 
 namespace {
@@ -89,6 +91,14 @@ bool texture(const PixelPipeline& p, SpanState* s) {
     if (!wrapped(p.magnify) || !wrapped(p.minify)) return false;
     s->texels = p.texture->bits();
     s->texPitch = p.texture->pitch();
+    if (s->texFormat != TexelFormat::Argb8888) {
+        // The same colours from a widened copy, read as 32-bit texels.
+        if (const uint32_t* wide = wideTexture(*p.texture)) {
+            s->texels = reinterpret_cast<const uint8_t*>(wide);
+            s->texPitch = ptrdiff_t(p.texture->width()) * 4;
+            s->texFormat = TexelFormat::Argb8888;
+        }
+    }
     s->texWidth = p.texture->width();
     s->texHeight = p.texture->height();
     s->texAlpha = alpha;

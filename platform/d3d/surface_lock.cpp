@@ -5,14 +5,14 @@
 
 namespace platform::d3d {
 
-SurfaceLock::SurfaceLock(IDirectDrawSurface7* surface, Kind kind) {
+SurfaceLock::SurfaceLock(IDirectDrawSurface7* surface, Kind kind, bool readOnly) {
     if (!surface) {
         hr_ = DDERR_INVALIDPARAMS;
         return;
     }
     DDSURFACEDESC2 desc{};
     desc.dwSize = sizeof desc;
-    hr_ = surface->Lock(nullptr, &desc, DDLOCK_WAIT, nullptr);
+    hr_ = surface->Lock(nullptr, &desc, DDLOCK_WAIT | (readOnly ? DDLOCK_READONLY : 0), nullptr);
     if (FAILED(hr_)) return;
     surface_ = surface;
     bool known = kind == Kind::Color ? makeLayout(desc.ddpfPixelFormat, &layout_)

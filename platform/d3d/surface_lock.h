@@ -1,6 +1,7 @@
 // Scoped access to a surface's pixels: locks the whole surface on construction and unlocks it on
 // destruction. ok() is false (and hr() tells why) when the lock failed or the surface's format is
-// not one the device understands; pixels are never touched in that case.
+// not one the device understands; pixels are never touched in that case. A read-only lock (the
+// device's textures) promises not to write, so the surface's pixels count as unchanged.
 #pragma once
 
 #include <cstddef>
@@ -13,12 +14,13 @@ namespace platform::d3d {
 class SurfaceLock {
 public:
     enum class Kind { Color, Depth };
-    SurfaceLock(IDirectDrawSurface7* surface, Kind kind);
+    SurfaceLock(IDirectDrawSurface7* surface, Kind kind, bool readOnly = false);
     ~SurfaceLock();
     SurfaceLock(const SurfaceLock&) = delete;
     SurfaceLock& operator=(const SurfaceLock&) = delete;
 
     bool ok() const { return bits_ != nullptr; }
+    IDirectDrawSurface7* surface() const { return surface_; }  // null unless ok()
     HRESULT hr() const { return hr_; }
     uint8_t* bits() const { return bits_; }
     LONG pitch() const { return pitch_; }

@@ -193,7 +193,7 @@ HRESULT Surface::Lock(RECT* rect, DDSURFACEDESC2* desc, DWORD flags, HANDLE) {
     desc->dwFlags |= DDSD_LPSURFACE;
     desc->lpSurface = memory_.data() + static_cast<size_t>(r.top) * pitch_ + static_cast<size_t>(r.left) * layout_.bytesPerPixel;
     locked_ = true;
-    stampWrite();
+    if (!(flags & DDLOCK_READONLY)) stampWrite();
     return DD_OK;
 }
 

@@ -3,6 +3,9 @@
 // leaving its figures for the frame trace.
 #include <gtest/gtest.h>
 
+#include <vector>
+
+#include "platform/d3d/raster_options.h"
 #include "platform/d3d/standard_formats.h"
 #include "platform/ddraw/frame_trace.h"
 #include "tests/ddraw/ddraw_fixture.h"
@@ -70,6 +73,46 @@ protected:
         zbuffer->Unlock(nullptr);
     }
     uint32_t at(int x, int y) { return ddraw_test::pixelAt(back, x, y) & 0xFFFFFF; }
+    // Every byte of a surface, row by row.
+    static std::vector<uint8_t> bytesOf(IDirectDrawSurface7* s) {
+        DDSURFACEDESC2 desc{};
+        desc.dwSize = sizeof desc;
+        std::vector<uint8_t> out;
+        if (s->Lock(nullptr, &desc, DDLOCK_WAIT | DDLOCK_READONLY, nullptr) != DD_OK) return out;
+        const size_t row = desc.dwWidth * desc.ddpfPixelFormat.dwRGBBitCount / 8;
+        for (DWORD y = 0; y < desc.dwHeight; ++y) {
+            const auto* p = static_cast<const uint8_t*>(desc.lpSurface) + ptrdiff_t(y) * desc.lPitch;
+            out.insert(out.end(), p, p + row);
+        }
+        s->Unlock(nullptr);
+        return out;
+    }
+    // Fills a 16-bit surface with a pattern that differs for every seed.
+    static void fill16(IDirectDrawSurface7* s, uint32_t seed) {
+        DDSURFACEDESC2 desc{};
+        desc.dwSize = sizeof desc;
+        ASSERT_EQ(s->Lock(nullptr, &desc, DDLOCK_WAIT, nullptr), DD_OK);
+        for (DWORD y = 0; y < desc.dwHeight; ++y)
+            for (DWORD x = 0; x < desc.dwWidth; ++x) {
+                seed = seed * 1664525u + 1013904223u;
+                reinterpret_cast<uint16_t*>(static_cast<uint8_t*>(desc.lpSurface) + ptrdiff_t(y) * desc.lPitch)[x] =
+                    uint16_t(seed >> 16);
+            }
+        s->Unlock(nullptr);
+    }
+    // A slanted quad over most of the screen, textured with wrap-around, bilinear, additive.
+    void drawTextured(IDirectDrawSurface7* texture) {
+        device->SetTexture(0, texture);
+        device->SetTextureStageState(0, D3DTSS_MAGFILTER, D3DTFG_LINEAR);
+        device->SetTextureStageState(0, D3DTSS_MINFILTER, D3DTFN_LINEAR);
+        device->SetRenderState(D3DRENDERSTATE_LIGHTING, FALSE);
+        device->SetRenderState(D3DRENDERSTATE_ALPHABLENDENABLE, TRUE);
+        D3DVERTEX v[4] = {{-0.9f, 0.8f, 0.5f, 0, 0, -1, -0.3f, 0.1f}, {0.95f, 0.9f, 0.5f, 0, 0, -1, 2.7f, -0.2f},
+                          {0.8f, -0.9f, 0.5f, 0, 0, -1, 3.1f, 2.9f}, {-0.85f, -0.7f, 0.5f, 0, 0, -1, 0.2f, 3.3f}};
+        ASSERT_EQ(device->BeginScene(), D3D_OK);
+        ASSERT_EQ(device->DrawPrimitive(D3DPT_TRIANGLEFAN, D3DFVF_VERTEX, v, 4, 0), D3D_OK);
+        ASSERT_EQ(device->EndScene(), D3D_OK);
+    }
     IDirect3D7* d3d = nullptr;
     IDirect3DDevice7* device = nullptr;
     IDirectDrawSurface7* zbuffer = nullptr;
@@ -169,3 +212,29 @@ TEST_F(DeviceOnDirectDraw, NearerDepthsFromDrawsLocksClearsAndLossesStillHide) {
     EXPECT_EQ(at(320, 240), 0u);
 }
 
+
+// 16-bit textures are read from widened 32-bit copies on the span path: the picture must be the
+// reference's byte for byte, also after the texture was written again (the copy is made anew).
+TEST_F(DeviceOnDirectDraw, SixteenBitTexturesGiveTheReferencePictureAlsoAfterTheyAreRewritten) {
+    makeDevice(16);
+    for (const DDPIXELFORMAT& format : {platform::d3d::formatR5G6B5(), platform::d3d::formatA4R4G4B4()}) {
+        IDirectDrawSurface7* texture = makeSurface(64, 32, format, DDSCAPS_TEXTURE);
+        ASSERT_NE(texture, nullptr);
+        for (uint32_t seed : {1u, 2u}) {
+            fill16(texture, seed);
+            std::vector<uint8_t> pictures[2];
+            for (int i = 0; i < 2; ++i) {
+                platform::d3d::setRasterPath(i == 0 ? platform::d3d::RasterPath::Reference
+                                                    : platform::d3d::RasterPath::Automatic);
+                ASSERT_EQ(device->Clear(0, nullptr, D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER, 0x203040, 1.0f, 0), D3D_OK);
+                drawTextured(texture);
+                drawTextured(texture);  // the second time from the kept copy
+                pictures[i] = bytesOf(back);
+            }
+            platform::d3d::setRasterPath(platform::d3d::RasterPath::Automatic);
+            ASSERT_FALSE(pictures[0].empty());
+            EXPECT_TRUE(pictures[0] == pictures[1]) << "seed " << seed << " format " << format.dwRBitMask;
+        }
+        device->SetTexture(0, nullptr);
+    }
+}
