@@ -191,25 +191,20 @@ void shadeSpan(const SpanState& s, const TriangleSetup& t, TexelFilter f, int y,
 }  // namespace
 
 uint64_t shadeTrianglePortable(const SpanState& s, const TriangleSetup& t, TexelFilter f, int part, int parts) {
-    uint64_t covered = 0;
-    for (int y = t.minY; y <= t.maxY;) {
-        if (!ownsRow(y, part, parts)) {
-            y = nextBand(y);
-            continue;
-        }
-        int x0, x1;
-        if (rowSpan(t, y, &x0, &x1)) {
-            covered += uint64_t(x1 - x0 + 1);
-            shadeSpan(s, t, f, y, x0, x1);
-        }
-        ++y;
-    }
-    return covered;
+    struct Routine {
+        const SpanState& s;
+        const TriangleSetup& t;
+        TexelFilter f;
+        void span(int y, int x0, int x1) const { shadeSpan(s, t, f, y, x0, x1); }
+    };
+    return walkRows(t, part, parts, Routine{s, t, f});
 }
 
 TriangleShader triangleShader(const SpanState& state, TexelFilter filter, bool simd) {
-    if (simd && haveAvx2())
-        if (TriangleShader fast = avx2TriangleShader(state, filter)) return fast;
+    if (!simd || !haveAvx2()) return shadeTrianglePortable;
+    if (!exactColor())
+        if (TriangleShader fixedPoint = avx2ArgbTriangleShader(state, filter)) return fixedPoint;
+    if (TriangleShader fast = avx2TriangleShader(state, filter)) return fast;
     return shadeTrianglePortable;
 }
 

@@ -44,6 +44,34 @@ constexpr int kBandShift = 2;
 inline bool ownsRow(int y, int part, int parts) { return parts <= 1 || ((y >> kBandShift) % parts) == part; }
 inline int nextBand(int y) { return ((y >> kBandShift) + 1) << kBandShift; }
 
+// The rows of part `part` of `parts` of a triangle: r.span(y, x0, x1) for each covered run; when
+// the routine has narrowGroup(x, y) and the triangle is at most eight pixels wide, that is called
+// for each row's groups of eight from minX instead (testing each pixel is cheaper there than
+// solving for the span; measured: at four groups it no longer is) and returns how many centres it
+// covered. Returns the number of covered centres.
+template <class Routine>
+uint64_t walkRows(const TriangleSetup& t, int part, int parts, const Routine& r) {
+    bool narrow = false;
+    if constexpr (requires { r.narrowGroup(0, 0); }) narrow = t.maxX - t.minX < 8;
+    uint64_t covered = 0;
+    for (int y = t.minY; y <= t.maxY;) {
+        if (!ownsRow(y, part, parts)) {
+            y = nextBand(y);
+            continue;
+        }
+        int x0, x1;
+        if (narrow) {
+            if constexpr (requires { r.narrowGroup(0, 0); })
+                for (int x = t.minX; x <= t.maxX; x += 8) covered += uint64_t(r.narrowGroup(x, y));
+        } else if (rowSpan(t, y, &x0, &x1)) {
+            covered += uint64_t(x1 - x0 + 1);
+            r.span(y, x0, x1);
+        }
+        ++y;
+    }
+    return covered;
+}
+
 // E - bias of edge i at pixel (x, y): the exact integer the weights are made from.
 inline int64_t edgeAt(const TriangleSetup& t, int i, int x, int y) {
     const Edge& e = t.edge[i];
