@@ -254,9 +254,17 @@ VOREL_AVX2_INLINE __m256i pointTexel(const TextureView& tv, __m256 u, __m256 v) 
 // memory, so one 64-bit gather per four pixels reads both.
 VOREL_AVX2_INLINE void fetchPairs(const TextureView& tv, __m256i x, __m256i y, __m256i* left, __m256i* right) {
     __m256i offset = _mm256_add_epi32(_mm256_mullo_epi32(y, tv.pitch), _mm256_slli_epi32(x, 2));
-    const auto* base = reinterpret_cast<const long long*>(tv.base);
-    __m256 lo = _mm256_castsi256_ps(_mm256_i32gather_epi64(base, _mm256_castsi256_si128(offset), 1));
-    __m256 hi = _mm256_castsi256_ps(_mm256_i32gather_epi64(base, _mm256_extracti128_si256(offset, 1), 1));
+    // Eight plain 64-bit loads: cheaper than two gathers on the processors measured.
+    alignas(32) int32_t at[8];
+    _mm256_store_si256(reinterpret_cast<__m256i*>(at), offset);
+    const auto* base = reinterpret_cast<const uint8_t*>(tv.base);
+    auto pair = [&](int i) {
+        long long v;
+        std::memcpy(&v, base + at[i], sizeof v);
+        return v;
+    };
+    __m256 lo = _mm256_castsi256_ps(_mm256_setr_epi64x(pair(0), pair(1), pair(2), pair(3)));
+    __m256 hi = _mm256_castsi256_ps(_mm256_setr_epi64x(pair(4), pair(5), pair(6), pair(7)));
     // lo holds pixels 0-3 as (left, right) pairs, hi pixels 4-7; even elements are the left texels.
     __m256i even = _mm256_castps_si256(_mm256_shuffle_ps(lo, hi, _MM_SHUFFLE(2, 0, 2, 0)));
     __m256i odd = _mm256_castps_si256(_mm256_shuffle_ps(lo, hi, _MM_SHUFFLE(3, 1, 3, 1)));

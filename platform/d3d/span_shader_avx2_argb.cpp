@@ -32,7 +32,8 @@ namespace {
 using namespace span_avx2;
 
 constexpr int kInvW = kAttributeCount;  // the plane of 1/w, after the attributes
-constexpr int kPlanes = kAttributeCount + 1;
+constexpr int kDepth = kInvW + 1;       // the depth in z-buffer units, along rows only
+constexpr int kPlanes = kDepth + 1;
 constexpr int16_t kFull = 255 << 7;  // 1.0 as a channel value
 
 // What stays the same for every row of one triangle.
@@ -41,14 +42,27 @@ struct ArgbConstants {
     float slope[kPlanes];  // change per pixel to the right
     __m256i fogColor;      // channel values in 16-bit lanes (b, g, r, 0)
     bool diffuse;          // some operand reads the diffuse colour
+    // Without depth writes the depth test may be decided from the depth plane in float: values
+    // further than depthMargin (z-buffer units) from the stored ones cannot compare otherwise in
+    // the reference's double arithmetic.
+    bool quickDepth;
+    float depthMargin;
+    double zMax;
 };
 
-VOREL_FMA_INLINE ArgbConstants argbConstants(const SpanState& s, const TriangleSetup& t) {
+VOREL_FMA_INLINE ArgbConstants argbConstants(const SpanState& s, const TriangleSetup& t, double zMax) {
     ArgbConstants k;
     k.base = triangleConstants(s, t);
     const double d1 = double(t.edge[1].a) * t.invArea, d2 = double(t.edge[2].a) * t.invArea;
     for (int i = 0; i < kAttributeCount; ++i) k.slope[i] = float(double(t.da1[i]) * d1 + double(t.da2[i]) * d2);
     k.slope[kInvW] = float(double(t.dw1) * d1 + double(t.dw2) * d2);
+    k.slope[kDepth] = float((t.dz1 * d1 + t.dz2 * d2) * zMax);
+    k.zMax = zMax;
+    k.quickDepth = s.depth != DepthFormat::None && !s.zWrite;
+    // The float plane and the reference's float weights each carry well under 1e-6 of the depth
+    // terms; float conversions of 32-bit values lose up to 512 units, and rounding adds one.
+    const double slack = zMax > 65535.0 ? 1024.0 : 2.0;
+    k.depthMargin = float(4e-6 * (1.0 + std::abs(t.z0) + std::abs(t.dz1) + std::abs(t.dz2)) * zMax + slack);
     auto fixed = [&](int c) { return int(std::clamp(s.fogColor[c], 0.0f, 1.0f) * float(kFull) + 0.5f); };
     k.fogColor = _mm256_set1_epi64x((int64_t(fixed(0)) << 32) | (int64_t(fixed(1)) << 16) | fixed(2));
     auto readsDiffuse = [](StageOperand op) {
@@ -71,6 +85,7 @@ struct RowPlanes {
         const float l2 = float(double(edgeAt(t, 2, x0, y)) * t.invArea);
         for (int i = 0; i < kAttributeCount; ++i) start[i] = (t.a0[i] + l1 * t.da1[i]) + l2 * t.da2[i];
         start[kInvW] = (t.w0 + l1 * t.dw1) + l2 * t.dw2;
+        start[kDepth] = float((t.z0 + double(l1) * t.dz1 + double(l2) * t.dz2) * k.zMax);
         offset = _mm256_setr_ps(0, 1, 2, 3, 4, 5, 6, 7);
     }
     VOREL_FMA_INLINE __m256 operator()(int i) const {
@@ -216,32 +231,50 @@ VOREL_FMA_INLINE __m256i shadeArgb(const SpanState& s, const TriangleSetup& t, c
     return packPixels(c);
 }
 
-// ---- the walk ------------------------------------------------------------------------------------
+// ---- depth ---------------------------------------------------------------------------------------
 
-template <DepthFormat D, TexelFilter T, class Planes>
-VOREL_FMA_INLINE void shadeGroupAt(const SpanState& s, const TriangleSetup& t, const ArgbConstants& k,
-                                   const GroupAt& at, __m256i live, __m256i mask, const Planes& planes, __m256 l1,
-                                   __m256 l2) {
-    mask = depthTest<D>(s, t, at, live, mask, l1, l2);
-    if (_mm256_testz_si256(mask, mask)) return;
-    writeArgb(s, at.color, at.n, live, mask, shadeArgb<T>(s, t, k, planes, l1, l2));
+// Decides the depth test of the lanes in *mask from the depth plane z (z-buffer units) where it is
+// further than the margin from every stored value: then keeps the passing lanes in *mask and
+// says true. False (and *mask untouched) when some lane needs the exact test.
+template <DepthFormat D>
+VOREL_FMA_INLINE bool quickDepthTest(const ArgbConstants& k, const GroupAt& at, __m256i live, __m256 z, __m256i* mask) {
+    __m256 stored;
+    if constexpr (D == DepthFormat::Z16) {
+        stored = _mm256_cvtepi32_ps(load16(at.z, at.n));
+    } else {
+        __m256i raw = _mm256_xor_si256(load32(at.z, at.n, live), _mm256_set1_epi32(int(0x80000000u)));
+        stored = _mm256_add_ps(_mm256_cvtepi32_ps(raw), _mm256_set1_ps(2147483648.0f));
+    }
+    z = _mm256_min_ps(_mm256_max_ps(z, _mm256_setzero_ps()), _mm256_set1_ps(float(k.zMax)));
+    const __m256 margin = _mm256_set1_ps(k.depthMargin);
+    __m256 pass = _mm256_cmp_ps(_mm256_add_ps(z, margin), stored, _CMP_LT_OQ);
+    __m256 fail = _mm256_cmp_ps(_mm256_sub_ps(z, margin), stored, _CMP_GT_OQ);
+    __m256i undecided = _mm256_andnot_si256(_mm256_castps_si256(_mm256_or_ps(pass, fail)), *mask);
+    if (!_mm256_testz_si256(undecided, undecided)) return false;
+    *mask = _mm256_and_si256(*mask, _mm256_castps_si256(pass));
+    return true;
 }
 
-// The exact weights are needed for the depth test and for point sampling's coordinates.
-template <DepthFormat D, TexelFilter T>
-constexpr bool kNeedsWeights = D != DepthFormat::None || T == TexelFilter::Point;
+// ---- the walk ------------------------------------------------------------------------------------
 
 template <DepthFormat D, TexelFilter T>
 VOREL_FMA_INLINE void shadeSpan(const SpanState& s, const TriangleSetup& t, const ArgbConstants& k, int y, int x0,
                                 int x1) {
-    EdgeSteps edges(t, k.base, x0, y);
     RowPlanes planes(t, k, x0, y);
-    __m256 l1 = _mm256_setzero_ps(), l2 = _mm256_setzero_ps();
     for (int x = x0; x <= x1; x += 8, planes.next()) {
         const int count = std::min(8, x1 - x + 1);
         const GroupAt at = groupAt<TargetFormat::Argb8888, D>(s, x, y, count);
-        if constexpr (kNeedsWeights<D, T>) edges.next(k.base, &l1, &l2);
-        shadeGroupAt<D, T>(s, t, k, at, liveLanes(at.n), liveLanes(count), planes, l1, l2);
+        const __m256i live = liveLanes(at.n);
+        __m256i mask = liveLanes(count);
+        bool decided = D == DepthFormat::None;
+        if constexpr (D != DepthFormat::None)
+            if (k.quickDepth) decided = quickDepthTest<D>(k, at, live, planes(kDepth), &mask);
+        // The exact weights, for the exact depth test and point sampling's coordinates.
+        __m256 l1 = _mm256_setzero_ps(), l2 = _mm256_setzero_ps();
+        if (!decided || T == TexelFilter::Point) EdgeSteps(t, k.base, x, y).next(k.base, &l1, &l2);
+        if (!decided) mask = depthTest<D>(s, t, at, live, mask, l1, l2);
+        if (_mm256_testz_si256(mask, mask)) continue;
+        writeArgb(s, at.color, at.n, live, mask, shadeArgb<T>(s, t, k, planes, l1, l2));
     }
 }
 
@@ -252,7 +285,10 @@ VOREL_FMA_INLINE int shadeTestedGroup(const SpanState& s, const TriangleSetup& t
     const int bits = testedGroup(t, k.base, x, y, &l1, &l2);
     if (bits == 0) return 0;
     const GroupAt at = groupAt<TargetFormat::Argb8888, D>(s, x, y, std::min(8, t.maxX - x + 1));
-    shadeGroupAt<D, T>(s, t, k, at, liveLanes(at.n), maskOfBits(bits), WeightPlanes{t, l1, l2}, l1, l2);
+    const __m256i live = liveLanes(at.n);
+    const __m256i mask = depthTest<D>(s, t, at, live, maskOfBits(bits), l1, l2);
+    if (_mm256_testz_si256(mask, mask)) return __builtin_popcount(unsigned(bits));
+    writeArgb(s, at.color, at.n, live, mask, shadeArgb<T>(s, t, k, WeightPlanes{t, l1, l2}, l1, l2));
     return __builtin_popcount(unsigned(bits));
 }
 
@@ -265,7 +301,8 @@ VOREL_FMA uint64_t shadeTriangle(const SpanState& s, const TriangleSetup& t, Tex
         VOREL_FMA void span(int y, int x0, int x1) const { shadeSpan<D, T>(s, t, k, y, x0, x1); }
         VOREL_FMA int narrowGroup(int x, int y) const { return shadeTestedGroup<D, T>(s, t, k, x, y); }
     };
-    return walkRows(t, part, parts, Routine{s, t, argbConstants(s, t)});
+    constexpr double zMax = D == DepthFormat::Z16 ? 65535.0 : 4294967295.0;
+    return walkRows(t, part, parts, Routine{s, t, argbConstants(s, t, zMax)});
 }
 
 template <DepthFormat D>

@@ -426,6 +426,52 @@ TEST(SpanPath, SharedEdgesAreDrawnOnceWithoutGaps) {
     EXPECT_EQ(wrong, 0);
 }
 
+// Depth ties and near-ties without depth writes: opaque triangles write their depth, then the
+// same triangles and copies moved by a hair towards and away from the eye are added on top with
+// z-writes off. Which layers pass must be the reference's decision exactly: each layer adds 32
+// to a channel of its own (whole steps, so the fixed-point colour has no rounding to differ in).
+TEST(SpanPath, LayersOnAndNextToWrittenDepthsPassAsInTheReference) {
+    std::mt19937 rng(77);
+    auto in = [&](float lo, float hi) { return std::uniform_real_distribution<float>(lo, hi)(rng); };
+    std::vector<D3DVERTEX> base;
+    for (int i = 0; i < 40; ++i) {
+        float cz = in(2, 60), cx = in(-0.6f, 0.6f) * cz, cy = in(-0.5f, 0.5f) * cz, spread = in(0.05f, 0.5f) * cz;
+        for (int k = 0; k < 3; ++k)
+            base.push_back({cx + in(-spread, spread), cy + in(-spread, spread), cz * in(0.8f, 1.2f), 0, 0, -1,
+                            in(-2, 2), in(-2, 2)});
+    }
+    auto shifted = [&](float factor) {
+        std::vector<D3DVERTEX> v = base;
+        for (D3DVERTEX& p : v) p.x *= factor, p.y *= factor, p.z *= factor;  // the same screen position
+        return v;
+    };
+    std::vector<D3DVERTEX> nearer = shifted(1 - 2e-7f), further = shifted(1 + 2e-7f);
+    Scene scene = [&](IDirect3DDevice7* d) {
+        D3DMATRIX world = identity(), view = identity();
+        D3DMATRIX projection = bench::perspectiveFov(1.0f, 0.75f, 1.0f, 100.0f);
+        d->SetTransform(D3DTRANSFORMSTATE_WORLD, &world);
+        d->SetTransform(D3DTRANSFORMSTATE_VIEW, &view);
+        d->SetTransform(D3DTRANSFORMSTATE_PROJECTION, &projection);
+        D3DMATERIAL7 m{};
+        m.emissive = {16 / 255.0f, 16 / 255.0f, 16 / 255.0f, 1};
+        d->SetMaterial(&m);
+        d->SetRenderState(D3DRENDERSTATE_CULLMODE, D3DCULL_NONE);
+        d->DrawPrimitive(D3DPT_TRIANGLELIST, D3DFVF_VERTEX, base.data(), DWORD(base.size()), 0);
+        d->SetRenderState(D3DRENDERSTATE_ZWRITEENABLE, FALSE);
+        d->SetRenderState(D3DRENDERSTATE_ALPHABLENDENABLE, TRUE);
+        d->SetRenderState(D3DRENDERSTATE_SRCBLEND, D3DBLEND_ONE);
+        d->SetRenderState(D3DRENDERSTATE_DESTBLEND, D3DBLEND_ONE);
+        std::vector<D3DVERTEX>* layers[] = {&base, &nearer, &further};
+        for (int i = 0; i < 3; ++i) {
+            std::vector<D3DVERTEX>* layer = layers[i];
+            m.emissive = {i == 0 ? 32 / 255.0f : 0, i == 1 ? 32 / 255.0f : 0, i == 2 ? 32 / 255.0f : 0, 1};
+            d->SetMaterial(&m);
+            d->DrawPrimitive(D3DPT_TRIANGLELIST, D3DFVF_VERTEX, layer->data(), DWORD(layer->size()), 0);
+        }
+    };
+    for (const Formats& f : {allFormats()[0], allFormats()[1]}) expectSameAsReference(f, 97, 61, scene, "layers");
+}
+
 // The benchmark's scenes, which the golden pictures show, in 32 and 16 bits.
 TEST(SpanPath, SyntheticScenesMatchTheReference) {
     for (const char* name : {"inside", "outside"})
