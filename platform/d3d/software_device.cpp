@@ -175,10 +175,9 @@ public:
     HRESULT DrawPrimitive(D3DPRIMITIVETYPE type, DWORD format, void* vertices, DWORD count, DWORD flags) override;
 
     HRESULT ComputeSphereVisibility(D3DVECTOR* centers, float* radii, DWORD count, DWORD, DWORD* results) override {
-        if (count > 0 && (!centers || !radii || !results)) return DDERR_INVALIDPARAMS;
-        D3DMATRIX m = multiply(multiply(state_.world, state_.view), state_.projection);
-        for (DWORD i = 0; i < count; ++i) results[i] = sphereVisibility(m, centers[i], radii[i]);
-        return D3D_OK;
+        return sphereVisibilities(state_.world, state_.view, state_.projection, centers, radii, count, results)
+                   ? D3D_OK
+                   : DDERR_INVALIDPARAMS;
     }
 
     HRESULT GetTexture(DWORD stage, IDirectDrawSurface7** texture) override {

@@ -3,6 +3,8 @@
 
 #include <cmath>
 
+#include "platform/d3d/transform.h"
+
 namespace platform::d3d {
 
 namespace {
@@ -41,6 +43,14 @@ DWORD sphereVisibility(const D3DMATRIX& m, const D3DVECTOR& centre, float radius
         if (dist < -double(radius)) result |= unionBits[i] << 12;
     }
     return result;
+}
+
+bool sphereVisibilities(const D3DMATRIX& world, const D3DMATRIX& view, const D3DMATRIX& projection,
+                        const D3DVECTOR* centres, const float* radii, DWORD count, DWORD* results) {
+    if (count > 0 && (!centres || !radii || !results)) return false;
+    const D3DMATRIX m = multiply(multiply(world, view), projection);
+    for (DWORD i = 0; i < count; ++i) results[i] = sphereVisibility(m, centres[i], radii[i]);
+    return true;
 }
 
 }  // namespace platform::d3d

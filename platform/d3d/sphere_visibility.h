@@ -13,4 +13,9 @@ namespace platform::d3d {
 
 DWORD sphereVisibility(const D3DMATRIX& worldViewProjection, const D3DVECTOR& centre, float radius);
 
+// ComputeSphereVisibility: every sphere against World x View x Projection into results; false
+// (nothing written) when count > 0 and an array is missing.
+bool sphereVisibilities(const D3DMATRIX& world, const D3DMATRIX& view, const D3DMATRIX& projection,
+                        const D3DVECTOR* centres, const float* radii, DWORD count, DWORD* results);
+
 }  // namespace platform::d3d

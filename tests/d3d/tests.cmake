@@ -15,3 +15,14 @@ if(TARGET vorel_bench)
   set_tests_properties(d3d.bench_story_smoke PROPERTIES
     PASS_REGULAR_EXPRESSION "\"scene\": \"story-inside\".*\"mpix_per_s\": ([1-9]|0\\.0*[1-9])[0-9.]*, \"tris_per_s\": [1-9]")
 endif()
+# The side by side on a frame of the real story: llvmpipe replays the recorded frame and both
+# pictures must agree (PSNR of 30 dB or more; a recording that lost states or a story that differs
+# between the two worker processes gives far less). Needs OpenGL; llvmpipe's JIT is left out of
+# the sanitizer build.
+if(TARGET vorel_bench AND OpenGL_OpenGL_FOUND AND OpenGL_EGL_FOUND AND NOT VOREL_SANITIZE)
+  add_test(NAME d3d.bench_compare_story_smoke
+           COMMAND vorel_bench --compare --scene story-inside --resolution 320x240 --threads 1 --runs 1
+                   --frames 1 --json)
+  set_tests_properties(d3d.bench_compare_story_smoke PROPERTIES TIMEOUT 300
+    PASS_REGULAR_EXPRESSION "\"scene\": \"story-inside\".*\"psnr\": (3[0-9]|[4-9][0-9])\\.")
+endif()

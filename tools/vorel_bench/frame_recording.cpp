@@ -6,6 +6,7 @@
 
 #include "platform/d3d/counted.h"
 #include "platform/d3d/device_state.h"
+#include "platform/d3d/sphere_visibility.h"
 
 namespace bench {
 
@@ -91,9 +92,12 @@ public:
         r_->calls.push_back(c);
         return D3D_OK;
     }
-    HRESULT ComputeSphereVisibility(D3DVECTOR*, float*, DWORD count, DWORD, DWORD* results) override {
-        for (DWORD i = 0; results && i < count; ++i) results[i] = 0;
-        return D3D_OK;
+    // Answered as the software device answers, so a recorded frame culls what the device's culls.
+    HRESULT ComputeSphereVisibility(D3DVECTOR* centres, float* radii, DWORD count, DWORD, DWORD* results) override {
+        return platform::d3d::sphereVisibilities(state_.world, state_.view, state_.projection, centres, radii, count,
+                                                 results)
+                   ? D3D_OK
+                   : DDERR_INVALIDPARAMS;
     }
     HRESULT GetTexture(DWORD stage, IDirectDrawSurface7** t) override {
         if (stage >= D3DMAX_TEXTURESTAGES || !t) return DDERR_INVALIDPARAMS;
@@ -163,6 +167,38 @@ std::vector<IDirectDrawSurface7*> Recording::textures() const {
 }
 
 IDirect3DDevice7* makeRecordingDevice(Recording* recording) { return new RecordingDevice(recording); }
+
+void copyDeviceState(IDirect3DDevice7* from, IDirect3DDevice7* to) {
+    for (DWORD rs = 0; rs < D3DRENDERSTATE_COUNT; ++rs) {
+        DWORD v = 0;
+        if (from->GetRenderState(D3DRENDERSTATETYPE(rs), &v) == D3D_OK) to->SetRenderState(D3DRENDERSTATETYPE(rs), v);
+    }
+    for (DWORD stage = 0; stage < D3DMAX_TEXTURESTAGES; ++stage)
+        for (DWORD type = 1; type < D3DTSS_COUNT; ++type) {
+            DWORD v = 0;
+            const auto t = D3DTEXTURESTAGESTATETYPE(type);
+            if (from->GetTextureStageState(stage, t, &v) == D3D_OK) to->SetTextureStageState(stage, t, v);
+        }
+    for (auto type : {D3DTRANSFORMSTATE_WORLD, D3DTRANSFORMSTATE_VIEW, D3DTRANSFORMSTATE_PROJECTION}) {
+        D3DMATRIX m{};
+        if (from->GetTransform(type, &m) == D3D_OK) to->SetTransform(type, &m);
+    }
+    D3DVIEWPORT7 vp{};
+    if (from->GetViewport(&vp) == D3D_OK) to->SetViewport(&vp);
+    D3DMATERIAL7 material{};
+    if (from->GetMaterial(&material) == D3D_OK) to->SetMaterial(&material);
+    for (DWORD i = 0; i < platform::d3d::kMaxLights; ++i) {
+        D3DLIGHT7 light{};
+        BOOL on = FALSE;
+        if (from->GetLight(i, &light) == D3D_OK) to->SetLight(i, &light);
+        if (from->GetLightEnable(i, &on) == D3D_OK) to->LightEnable(i, on);
+    }
+    IDirectDrawSurface7* texture = nullptr;
+    if (from->GetTexture(0, &texture) == D3D_OK) {
+        to->SetTexture(0, texture);
+        if (texture) texture->Release();
+    }
+}
 
 void replay(const Recording& r, IDirect3DDevice7* d) {
     for (const RecordedCall& c : r.calls) {

@@ -37,6 +37,11 @@ struct Recording {
 // A device that records into *recording (which must outlive it). One reference for the caller.
 IDirect3DDevice7* makeRecordingDevice(Recording* recording);
 
+// Sets every state `from` holds (render and texture-stage states, transforms, viewport, material,
+// lights and their switches, the stage-0 texture) on `to`: a recording that starts with it
+// replays from the same state the device was in.
+void copyDeviceState(IDirect3DDevice7* from, IDirect3DDevice7* to);
+
 // Issues the recorded calls on another device (Clear and draws included).
 void replay(const Recording& recording, IDirect3DDevice7* device);
 

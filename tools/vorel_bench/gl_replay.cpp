@@ -6,6 +6,7 @@
 
 #include "tools/vorel_bench/frame_recording.h"
 #include "tools/vorel_bench/gl_fixed_function.h"
+#include "tools/vorel_bench/story_scene.h"
 #include "tools/vorel_bench/synthetic_scene.h"
 
 namespace bench {
@@ -35,28 +36,17 @@ void replayOnGl(const Recording& r, size_t from, GlFixedFunction& gl) {
 
 }  // namespace
 
-bool runLlvmpipe(const std::string& name, int width, int height, int frames, RunResult* r, std::string* error) {
-    SyntheticScene scene;
-    if (!scene.build(name)) return *error = "unknown scene " + name, false;
+bool replayTimed(const Recording& rec, size_t frameStart, int width, int height, int frames, RunResult* r,
+                 std::string* error) {
     // Mesa's software rasterizer even where a GPU exists: this is the software comparison.
     setenv("GALLIUM_DRIVER", "llvmpipe", 0);
     setenv("LIBGL_ALWAYS_SOFTWARE", "1", 0);
-    Recording rec;
-    IDirect3DDevice7* recorder = makeRecordingDevice(&rec);
-    scene.applyStates(recorder);
-    size_t frameStart = rec.calls.size();
-    recorder->Clear(0, nullptr, D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER, 0, 1.0f, 0);
-    scene.render(recorder);
-    recorder->Release();
-
     GlFixedFunction gl;
     if (!gl.open(width, height, error)) return false;
     gl.uploadVertices(rec.vertices);
     for (IDirectDrawSurface7* t : rec.textures()) gl.uploadTexture(t);
-    replayOnGl(rec, 0, gl);  // the scene's states
+    replayOnGl(rec, 0, gl);  // the states before the frame (and the frame once, untimed)
     gl.finish();
-    *r = RunResult{};
-    r->scene = name;
     r->width = width, r->height = height;
     std::vector<uint8_t> picture;
     for (int f = 0; f < frames + 2; ++f) {
@@ -68,6 +58,22 @@ bool runLlvmpipe(const std::string& name, int width, int height, int frames, Run
     }
     gl.readRgb(&r->rgb);
     return true;
+}
+
+bool runLlvmpipe(const std::string& name, int width, int height, int frames, RunResult* r, std::string* error) {
+    if (isStoryScene(name)) return runStoryOnLlvmpipe(name, width, height, frames, r, error);
+    SyntheticScene scene;
+    if (!scene.build(name)) return *error = "unknown scene " + name, false;
+    Recording rec;
+    IDirect3DDevice7* recorder = makeRecordingDevice(&rec);
+    scene.applyStates(recorder);
+    size_t frameStart = rec.calls.size();
+    recorder->Clear(0, nullptr, D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER, 0, 1.0f, 0);
+    scene.render(recorder);
+    recorder->Release();
+    *r = RunResult{};
+    r->scene = name;
+    return replayTimed(rec, frameStart, width, height, frames, r, error);
 }
 
 }  // namespace bench

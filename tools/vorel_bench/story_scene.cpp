@@ -13,6 +13,7 @@
 #include "common/settings.h"
 #include "platform/d3d/raster_options.h"
 #include "platform/d3d/scene_figures.h"
+#include "platform/win/clock.h"
 #include "platform/win/window.h"
 #include "saver/archive/archive.h"
 #include "saver/archive/current_archive.h"
@@ -23,6 +24,8 @@
 #include "saver/engine/model_material.h"
 #include "saver/scene/stores.h"
 #include "saver/shell/display_wiring.h"
+#include "tools/vorel_bench/frame_recording.h"
+#include "tools/vorel_bench/gl_replay.h"
 
 namespace bench {
 
@@ -107,7 +110,9 @@ void readBackBuffer(int width, int height, std::vector<uint8_t>* rgb) {
     g_display.backBuffer->Unlock(nullptr);
 }
 
-void timeFrames(Scene& scene, DWORD start, int frames, RunResult* r) {
+// Times frames from the story moment `start` on; the picture kept is the frame at `start` (the
+// one the llvmpipe side records), read before the timing goes on.
+void timeFrames(Scene& scene, DWORD start, int width, int height, int frames, RunResult* r) {
     IDirect3DDevice7* device = g_display.device;
     DWORD t = start;
     platform::d3d::RasterTimes before{};
@@ -120,6 +125,7 @@ void timeFrames(Scene& scene, DWORD start, int frames, RunResult* r) {
             device->EndScene();
         }
         const double ms = std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - begin).count();
+        if (f == 0) readBackBuffer(width, height, &r->rgb);
         if (f < 2) continue;  // warm-up
         r->frameMs.push_back(ms);
         platform::d3d::SceneFigures figures;
@@ -137,19 +143,26 @@ void timeFrames(Scene& scene, DWORD start, int frames, RunResult* r) {
 
 bool isStoryScene(const std::string& name) { return storyMoment(name) != 0; }
 
-bool runStory(const std::string& name, int width, int height, int threads, int frames, RunResult* r) {
+namespace {
+
+// Sets the story up on a headless screen of the size, advances it to the scene's moment without
+// drawing, calls `use` with it, and takes everything down again. False when the name is not a
+// story scene or the display could not be set up (use is not called then).
+template <typename Use>
+bool withStory(const std::string& name, int width, int height, int threads, const Use& use) {
     const DWORD moment = storyMoment(name);
     if (moment == 0) return false;
     setenv("VOREL_BACKEND", "headless", 1);
     const std::string screen = std::to_string(width) + "x" + std::to_string(height);
     setenv("VOREL_SCREEN", screen.c_str(), 1);
+    // The virtual clock from its start, so the scene build seeds its random numbers the same way
+    // in every run: the same story, the same frames (and the same frame on both sides of --compare).
+    setenv("VOREL_TICK_MS", "16", 1);
+    platform::resetClock();
     platform::d3d::setRasterThreads(threads);
     Archive archive(archivePath().c_str());
     setCurrentArchive(&archive);
     HWND window = makeWindow(width, height);
-    *r = RunResult{};
-    r->scene = name;
-    r->width = width, r->height = height, r->threads = platform::d3d::rasterThreads();
     // A story of its own for every run: nothing carries over from an earlier scene or size.
     installDisplayWiring();
     auto scene = std::make_unique<Scene>();
@@ -157,8 +170,7 @@ bool runStory(const std::string& name, int width, int height, int threads, int f
     if (ready) {
         // The story up to the moment, without drawing (the views still set their device states).
         for (DWORD t = 1000; t < moment; t += 50) scene->renderFrame(t, nullptr);
-        timeFrames(*scene, moment, frames, r);
-        readBackBuffer(width, height, &r->rgb);
+        use(*scene, moment);
     }
     releaseDisplay(window);
     scene.reset();
@@ -169,6 +181,42 @@ bool runStory(const std::string& name, int width, int height, int threads, int f
     archive.deleteTempFiles();
     clearDeviceList();
     return ready;
+}
+
+}  // namespace
+
+bool runStory(const std::string& name, int width, int height, int threads, int frames, RunResult* r) {
+    *r = RunResult{};
+    r->scene = name;
+    r->width = width, r->height = height, r->threads = threads;
+    return withStory(name, width, height, threads, [&](Scene& scene, DWORD moment) {
+        r->threads = platform::d3d::rasterThreads();
+        timeFrames(scene, moment, width, height, frames, r);
+    });
+}
+
+bool runStoryOnLlvmpipe(const std::string& name, int width, int height, int frames, RunResult* r,
+                        std::string* error) {
+    *r = RunResult{};
+    r->scene = name;
+    bool replayed = false;
+    const bool ready = withStory(name, width, height, 1, [&](Scene& scene, DWORD moment) {
+        // The frame at the moment (our side's picture is that frame too), recorded instead of
+        // drawn; the recording borrows the stores' textures, which live until the story is
+        // taken down.
+        Recording recording;
+        IDirect3DDevice7* recorder = makeRecordingDevice(&recording);
+        copyDeviceState(g_display.device, recorder);  // what earlier frames and the set-up left
+        const size_t frameStart = recording.calls.size();
+        recorder->Clear(0, nullptr, D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER, 0, 1.0f, 0);
+        recorder->BeginScene();
+        scene.renderFrame(moment, recorder);
+        recorder->EndScene();
+        recorder->Release();
+        replayed = replayTimed(recording, frameStart, width, height, frames, r, error);
+    });
+    if (!ready && error->empty()) *error = "the story could not be set up for " + name;
+    return ready && replayed;
 }
 
 }  // namespace bench

@@ -16,5 +16,8 @@ namespace bench {
 bool isStoryScene(const std::string& name);
 // False when the name is not a story scene or the display cannot be set up.
 bool runStory(const std::string& name, int width, int height, int threads, int frames, RunResult* out);
+// The same frame (the story at the scene's moment) recorded and replayed on llvmpipe (gl_replay.h).
+bool runStoryOnLlvmpipe(const std::string& name, int width, int height, int frames, RunResult* out,
+                        std::string* error);
 
 }  // namespace bench
