@@ -334,27 +334,73 @@ VOREL_AVX2 void processBlocks(const VertexStage& s, const D3DVERTEX* in, ClipVer
     }
 }
 
+// Bit per lane (shifted by `shift`) for each plane that leaves a triangle wholly beyond it
+// invisible: near and far (outcode's tests), and, where w > 0, two pixels or more past an edge of
+// the viewport (x > kx w, x < -kx w, y > ky w, y < -ky w with k = 1 + 2 / half the size; clipping
+// and projection keep such a triangle off the viewport, so set-up would find no pixel of it).
+VOREL_AVX2_INLINE void beyondBits(const Block& b, __m256 kx, __m256 ky, int shift, uint32_t planes[6]) {
+    const __m256 zero = _mm256_setzero_ps();
+    const __m256 front = _mm256_cmp_ps(b.w, zero, _CMP_GT_OQ);
+    const __m256 wx = _mm256_mul_ps(b.w, kx), wy = _mm256_mul_ps(b.w, ky);
+    const __m256 beyond[6] = {_mm256_cmp_ps(b.z, zero, _CMP_NGE_UQ),
+                              _mm256_cmp_ps(_mm256_sub_ps(b.w, b.z), zero, _CMP_NGE_UQ),
+                              _mm256_and_ps(front, _mm256_cmp_ps(b.x, wx, _CMP_GT_OQ)),
+                              _mm256_and_ps(front, _mm256_cmp_ps(b.x, _mm256_sub_ps(zero, wx), _CMP_LT_OQ)),
+                              _mm256_and_ps(front, _mm256_cmp_ps(b.y, wy, _CMP_GT_OQ)),
+                              _mm256_and_ps(front, _mm256_cmp_ps(b.y, _mm256_sub_ps(zero, wy), _CMP_LT_OQ))};
+    for (int k = 0; k < 6; ++k) planes[k] |= uint32_t(_mm256_movemask_ps(beyond[k])) << shift;
+}
+
+// Positions of vertices [first, first + count) (count <= 24: eight whole triangles at most),
+// the triangles among them wholly beyond one plane (returned: bit 3t for the group's triangle t),
+// and the projections of every block of eight that holds a vertex of another triangle.
+VOREL_AVX2_INLINE uint32_t projectGroup(const VertexStage& s, const D3DVERTEX* in, const ProjectionTarget& p,
+                                        uint32_t first, uint32_t count, float* q) {
+    const __m256 kx = splat(1.0f + 2.0f / p.map.halfWidth), ky = splat(1.0f + 2.0f / p.map.halfHeight);
+    Block blocks[3];
+    uint32_t planes[6] = {};
+    for (uint32_t k = 0; 8 * k < count; ++k) {
+        uint32_t idx[8];
+        consecutive(first + 8 * k, idx);
+        __m256 soa[8];
+        blocks[k] = positionsAt(s, in, idx, int(std::min<uint32_t>(8, count - 8 * k)), soa);
+        beyondBits(blocks[k], kx, ky, int(8 * k), planes);
+    }
+    const uint32_t present = (1u << count) - 1;
+    uint32_t beyond = 0;
+    for (uint32_t m : planes) beyond |= m & (m >> 1) & (m >> 2);
+    beyond &= 0x249249u & present;  // bit 3t: all three vertices of triangle t
+    const uint32_t skip = beyond | beyond << 1 | beyond << 2 | ~present;
+    for (uint32_t k = 0; 8 * k < count; ++k) {
+        if (((skip >> (8 * k)) & 0xFFu) == 0xFFu) continue;  // nothing of this block is drawn
+        uint32_t idx[8];
+        consecutive(first + 8 * k, idx);
+        const Projected8 projected = project8(blocks[k], p);
+        storeScreenPositions(projected, p, idx, int(std::min<uint32_t>(8, count - 8 * k)));
+        _mm256_store_ps(q + first + 8 * k, qOf(projected));
+    }
+    return beyond;
+}
+
 VOREL_AVX2 void listBlocks(const VertexStage& s, const D3DVERTEX* in, ClipVertex* out, uint32_t triangles,
                            const ProjectionTarget& p, const TriangleDrop& drop, uint8_t* culled) {
     constexpr uint32_t kMax = 3 * kListChunkTriangles;
     const uint32_t n = 3 * std::min(triangles, kListChunkTriangles);
     alignas(32) float q[kMax + 8];
-    // Positions and projections of every vertex.
-    for (uint32_t i = 0; i < n; i += 8) {
-        int count = int(std::min<uint32_t>(8, n - i));
-        uint32_t idx[8];
-        consecutive(i, idx);
-        __m256 soa[8];
-        const Projected8 projected = project8(positionsAt(s, in, idx, count, soa), p);
-        storeScreenPositions(projected, p, idx, count);
-        _mm256_store_ps(q + i, qOf(projected));
+    // Positions of every vertex; projections of those that may be drawn.
+    for (uint32_t group = 0; group < n; group += 24) {
+        const uint32_t beyond = projectGroup(s, in, p, group, std::min<uint32_t>(24, n - group), q);
+        for (uint32_t t = 0; 3 * t < std::min<uint32_t>(24, n - group); ++t)
+            culled[group / 3 + t] = uint8_t((beyond >> (3 * t)) & 1);
     }
     // The triangles set-up would keep (or that need clipping) keep their vertices.
     uint32_t kept[kMax];
     uint32_t m = 0;
     for (uint32_t t = 0, v = 0; v < n; ++t, v += 3) {
-        const bool ahead = p.ok[v] & p.ok[v + 1] & p.ok[v + 2];
-        culled[t] = ahead && dropsTriangle(p.out[v], p.out[v + 1], p.out[v + 2], drop.cull, drop.scissor);
+        if (!culled[t]) {
+            const bool ahead = p.ok[v] & p.ok[v + 1] & p.ok[v + 2];
+            culled[t] = ahead && dropsTriangle(p.out[v], p.out[v + 1], p.out[v + 2], drop.cull, drop.scissor);
+        }
         if (!culled[t]) kept[m] = v, kept[m + 1] = v + 1, kept[m + 2] = v + 2, m += 3;
     }
     // Everything of the kept vertices.

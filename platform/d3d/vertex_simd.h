@@ -55,11 +55,11 @@ struct TriangleDrop {
 };
 
 // The 3 x `triangles` vertices of list triangles (at most kListChunkTriangles) from `in` into
-// `out` and projection.out / ok (same indices). Positions are projected first; a triangle whose
-// three vertices are all projected ahead and that set-up would drop (dropsTriangle) gets
-// culled[t] = 1 and its vertices keep only their screen position and depth (their other fields
-// are undefined); every other triangle's vertices come out in full, as processVerticesAvx2 makes
-// them. Only when vertexStageCovered.
+// `out` and projection.out / ok (same indices). Positions come first; culled[t] = 1 for a
+// triangle wholly beyond the near or far plane or well past one edge of the viewport, and for one
+// whose three vertices are all projected ahead and that set-up would drop (dropsTriangle): none of
+// them could put a pixel on the screen, and their vertices are undefined. Every other triangle's
+// vertices come out in full, as processVerticesAvx2 makes them. Only when vertexStageCovered.
 void processTriangleListAvx2(const VertexStage& stage, const D3DVERTEX* in, ClipVertex* out, uint32_t triangles,
                              const ProjectionTarget& projection, const TriangleDrop& drop, uint8_t* culled);
 
