@@ -183,7 +183,7 @@ TEST(AssetModels, ShellsLieInTheOuterLayerOfTheCluster) {
 // The shells are drawn 42 times a frame in the field outside: few triangles, more at each level.
 TEST(AssetModels, ShellsHaveTheDetailOfTheirLevel) {
     const double capsidWanted[] = {960, 1080, 1430};
-    const double cageWanted[] = {580, 1790, 3470};
+    const double cageWanted[] = {480, 1280, 2980};
     size_t previous = 0;
     for (int level = 0; level < 3; ++level) {
         const AssetMesh capsid = assets::buildCapsidShell(level);

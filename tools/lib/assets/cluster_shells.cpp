@@ -25,8 +25,10 @@ constexpr float kPlateOuter = 0.91f;
 // The deepest a flat piece of the shell may sink (a little above kShellInner, as a fraction of the
 // cluster radius).
 constexpr float kDipLimit = kShellInner + 0.0005f;
-constexpr float kRibbonTop = 0.998f;
-constexpr float kRibbonBottom = 0.994f;
+// The ribbons' faces lie close together at the top of the layer, where the fewest straight
+// segments keep a circle's chords above kDipLimit.
+constexpr float kRibbonTop = 0.9998f;
+constexpr float kRibbonBottom = 0.9993f;
 constexpr float kRibbonWidth = 48.0f;  // model units
 constexpr float kRibbonTexel = 620.0f; // ribbon length of one texture repeat
 
@@ -148,9 +150,9 @@ AssetMesh buildCapsidShell(int level) {
 
 AssetMesh buildStrutCage(int level) {
     level = std::clamp(level, 0, 2);
-    // Straight segments per circle: 24 is the fewest whose chords keep the bottom face above
-    // kShellInner; a few more at the finer levels round the circles seen close up from inside.
-    static const int kSegments[] = {24, 28, 28};
+    // Straight segments per circle: 20 is about the fewest whose chords keep the bottom face
+    // above kDipLimit; a few more at the finest level round the circles seen close up from inside.
+    static const int kSegments[] = {20, 20, 24};
     AssetMesh mesh;
     const int folds[] = {5, 3, 2};
     for (int l = 0; l <= level; ++l)

@@ -12,10 +12,10 @@
 // exactly kClusterRadius, which makes it the model that sets the cluster radius.
 //
 // "vorel08", the cage: flat ribbons along great circles of the icosahedral symmetry (6, then 16,
-// then 31 circles), top and bottom faces, each circle a polygon of 24 to 28 straight segments.
+// then 31 circles), top and bottom faces, each circle a polygon of 20 to 24 straight segments.
 // Texture: "cage08.bmp", u along the ribbon, v across it.
 //
-// Levels 0, 1, 2 give about 1500, 2900 and 4900 triangles for both shells together: the field
+// Levels 0, 1, 2 give about 1400, 2400 and 4400 triangles for both shells together: the field
 // outside draws 21 clusters of two shells each, so the shells carry their detail in the pictures.
 #pragma once
 
