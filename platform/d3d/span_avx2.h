@@ -189,10 +189,21 @@ VOREL_AVX2_INLINE __m256i wrapIndex(__m256i i, __m256i size) {
 struct TextureView {
     const int* base;
     __m256i width, height, pitch, alphaFill;
+    __m256i widthMask, heightMask;  // size - 1
     __m256 widthF, heightF;
     TexelFormat format;
     bool alpha;
+    bool powerOfTwo;  // both sizes: indices wrap with a mask
 };
+
+// Indices x in [-1, width] and y in [-1, height] brought into the texture.
+VOREL_AVX2_INLINE void wrapIndices(const TextureView& tv, __m256i* x, __m256i* y) {
+    if (tv.powerOfTwo) {
+        *x = _mm256_and_si256(*x, tv.widthMask), *y = _mm256_and_si256(*y, tv.heightMask);
+    } else {
+        *x = wrapIndex(*x, tv.width), *y = wrapIndex(*y, tv.height);
+    }
+}
 
 VOREL_AVX2_INLINE TextureView textureView(const SpanState& s) {
     TextureView tv;
@@ -201,6 +212,10 @@ VOREL_AVX2_INLINE TextureView textureView(const SpanState& s) {
     tv.height = _mm256_set1_epi32(s.texHeight);
     tv.pitch = _mm256_set1_epi32(int(s.texPitch));
     tv.alphaFill = _mm256_set1_epi32(s.texAlpha ? 0 : int(0xFF000000u));
+    tv.widthMask = _mm256_set1_epi32(s.texWidth - 1);
+    tv.heightMask = _mm256_set1_epi32(s.texHeight - 1);
+    tv.powerOfTwo = s.texWidth > 0 && s.texHeight > 0 && (s.texWidth & (s.texWidth - 1)) == 0 &&
+                    (s.texHeight & (s.texHeight - 1)) == 0;
     tv.widthF = _mm256_set1_ps(float(s.texWidth));
     tv.heightF = _mm256_set1_ps(float(s.texHeight));
     tv.format = s.texFormat;
@@ -247,7 +262,8 @@ VOREL_AVX2_INLINE __m256i fetch(const TextureView& tv, __m256i ix, __m256i iy) {
 VOREL_AVX2_INLINE __m256i pointTexel(const TextureView& tv, __m256 u, __m256 v) {
     __m256i ix = _mm256_cvttps_epi32(_mm256_floor_ps(_mm256_mul_ps(wrapCoordinate(u), tv.widthF)));
     __m256i iy = _mm256_cvttps_epi32(_mm256_floor_ps(_mm256_mul_ps(wrapCoordinate(v), tv.heightF)));
-    return fetch(tv, wrapIndex(ix, tv.width), wrapIndex(iy, tv.height));
+    wrapIndices(tv, &ix, &iy);
+    return fetch(tv, ix, iy);
 }
 
 // Texels (x, y) and (x + 1, y) for eight pixels whose x + 1 never wraps: they sit side by side in
@@ -288,9 +304,9 @@ VOREL_AVX2_INLINE BilinearTaps bilinearTaps(const TextureView& tv, __m256 u, __m
     taps.fx = _mm256_sub_ps(x, fx0), taps.fy = _mm256_sub_ps(y, fy0);
     __m256i x0 = _mm256_cvttps_epi32(fx0), y0 = _mm256_cvttps_epi32(fy0);
     const __m256i one = _mm256_set1_epi32(1);
-    __m256i x1 = wrapIndex(_mm256_add_epi32(x0, one), tv.width), y1 = wrapIndex(_mm256_add_epi32(y0, one), tv.height);
-    x0 = wrapIndex(x0, tv.width);
-    y0 = wrapIndex(y0, tv.height);
+    __m256i x1 = _mm256_add_epi32(x0, one), y1 = _mm256_add_epi32(y0, one);
+    wrapIndices(tv, &x0, &y0);
+    wrapIndices(tv, &x1, &y1);
     __m256i lastColumn = _mm256_cmpeq_epi32(x0, _mm256_sub_epi32(tv.width, one));
     if (tv.format == TexelFormat::Argb8888 && _mm256_testz_si256(lastColumn, lastColumn)) {
         fetchPairs(tv, x0, y0, &taps.c00, &taps.c10);

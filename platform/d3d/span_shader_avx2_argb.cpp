@@ -42,6 +42,7 @@ struct ArgbConstants {
     float slope[kPlanes];  // change per pixel to the right
     __m256i fogColor;      // channel values in 16-bit lanes (b, g, r, 0)
     bool diffuse;          // some operand reads the diffuse colour
+    bool fogScalesDiffuse;  // fog towards black of a colour that is (texture times) diffuse
     // Without depth writes the depth test may be decided from the depth plane in float: values
     // further than depthMargin (z-buffer units) from the stored ones cannot compare otherwise in
     // the reference's double arithmetic.
@@ -69,6 +70,7 @@ VOREL_FMA_INLINE ArgbConstants argbConstants(const SpanState& s, const TriangleS
         return op == StageOperand::Diffuse || op == StageOperand::TextureTimesDiffuse;
     };
     k.diffuse = readsDiffuse(s.colorFrom) || (s.targetAlpha && readsDiffuse(s.alphaFrom));
+    k.fogScalesDiffuse = s.fog && readsDiffuse(s.colorFrom) && fixed(0) == 0 && fixed(1) == 0 && fixed(2) == 0;
     return k;
 }
 
@@ -137,18 +139,21 @@ VOREL_FMA_INLINE Wide spread(__m256i v) {
     return {_mm256_unpacklo_epi32(both, both), _mm256_unpackhi_epi32(both, both)};
 }
 
-// Four 32-bit channel lanes (values saturated to 0..65535) in the Wide order.
+// Four 32-bit channel lanes (values saturated to the signed 16-bit range) in the Wide order.
 VOREL_FMA_INLINE Wide interleave(__m256i b, __m256i g, __m256i r, __m256i a) {
-    __m256i bg = _mm256_packus_epi32(b, g), ra = _mm256_packus_epi32(r, a);
+    __m256i bg = _mm256_packs_epi32(b, g), ra = _mm256_packs_epi32(r, a);
     __m256i brLo = _mm256_unpacklo_epi16(bg, ra), gaHi = _mm256_unpackhi_epi16(bg, ra);
     return {_mm256_unpacklo_epi16(brLo, gaHi), _mm256_unpackhi_epi16(brLo, gaHi)};
 }
 
-// v in [0, 1] as a 0.15 fraction (1 saturates to 32767), in 32-bit lanes; below 0 gives 0 after
-// interleave's saturation, NaN gives 32767.
-VOREL_FMA_INLINE __m256i fraction(__m256 v) {
-    return _mm256_cvtps_epi32(_mm256_min_ps(_mm256_mul_ps(v, _mm256_set1_ps(32768.0f)), _mm256_set1_ps(32767.0f)));
+// v clamped to [0, 1] (NaN gives 0).
+VOREL_FMA_INLINE __m256 clampUnit(__m256 v) {
+    return _mm256_min_ps(_mm256_max_ps(v, _mm256_setzero_ps()), _mm256_set1_ps(1.0f));
 }
+
+// v x scale (scale = 1/w x 32768) in 32-bit lanes: a 0.15 fraction for v/w in [0, 1] once
+// interleave saturates it to 16 bits (1 gives 32767; NaN and values past the 32-bit range give 0).
+VOREL_FMA_INLINE __m256i fraction15(__m256 v, __m256 scale) { return _mm256_cvtps_epi32(_mm256_mul_ps(v, scale)); }
 
 // v f, rounded, for a channel value (or a signed difference of two) and a 0.15 fraction.
 VOREL_FMA_INLINE __m256i scale(__m256i v, __m256i f) { return _mm256_mulhrs_epi16(v, f); }
@@ -187,9 +192,9 @@ VOREL_FMA_INLINE Wide stage0(const SpanState& s, const Wide& texel, const Wide& 
     return c;
 }
 
-// f c + (1 - f) fog colour on b, g, r; alpha kept.
+// f c + (1 - f) fog colour on b, g, r, for f in [0, 1]; alpha kept.
 VOREL_FMA_INLINE void applyFog(Wide* c, __m256 f, __m256i fogColor) {
-    Wide w = spread(fraction(_mm256_max_ps(f, _mm256_setzero_ps())));
+    Wide w = spread(_mm256_cvtps_epi32(_mm256_mul_ps(f, _mm256_set1_ps(32767.0f))));
     c->lo = _mm256_blend_epi16(mix(fogColor, c->lo, w.lo), c->lo, 0x88);
     c->hi = _mm256_blend_epi16(mix(fogColor, c->hi, w.hi), c->hi, 0x88);
 }
@@ -197,8 +202,8 @@ VOREL_FMA_INLINE void applyFog(Wide* c, __m256 f, __m256i fogColor) {
 // Rounds the channels to bytes: eight 0xAARRGGBB pixels in order.
 VOREL_FMA_INLINE __m256i packPixels(const Wide& c) {
     const __m256i half = _mm256_set1_epi16(64);
-    __m256i lo = _mm256_srli_epi16(_mm256_add_epi16(c.lo, half), 7);
-    __m256i hi = _mm256_srli_epi16(_mm256_add_epi16(c.hi, half), 7);
+    __m256i lo = _mm256_srai_epi16(_mm256_add_epi16(c.lo, half), 7);  // below 0 packs to 0
+    __m256i hi = _mm256_srai_epi16(_mm256_add_epi16(c.hi, half), 7);
     return _mm256_packus_epi16(lo, hi);
 }
 
@@ -220,14 +225,18 @@ VOREL_FMA_INLINE __m256i shadeArgb(const SpanState& s, const TriangleSetup& t, c
         if constexpr (T == TexelFilter::Bilinear)
             texel = filterBilinear(bilinearTaps(k.base.tv, _mm256_mul_ps(planes(kU), w), _mm256_mul_ps(planes(kV), w)));
     }
+    const __m256 w15 = _mm256_mul_ps(w, _mm256_set1_ps(32768.0f));  // 1/w with the 0.15 scale
+    // Fog towards black on a colour that reads the diffuse colour scales that colour, once, in float.
+    __m256 colorW15 = w15;
+    if (k.fogScalesDiffuse) colorW15 = _mm256_mul_ps(w15, clampUnit(_mm256_mul_ps(planes(kFog), w)));
     Wide diffuse{};
     if (k.diffuse) {
-        __m256i a = s.targetAlpha ? fraction(_mm256_mul_ps(planes(kAlpha), w)) : _mm256_setzero_si256();
-        diffuse = interleave(fraction(_mm256_mul_ps(planes(kBlue), w)), fraction(_mm256_mul_ps(planes(kGreen), w)),
-                             fraction(_mm256_mul_ps(planes(kRed), w)), a);
+        __m256i a = s.targetAlpha ? fraction15(planes(kAlpha), w15) : _mm256_setzero_si256();
+        diffuse = interleave(fraction15(planes(kBlue), colorW15), fraction15(planes(kGreen), colorW15),
+                             fraction15(planes(kRed), colorW15), a);
     }
     Wide c = stage0(s, texel, diffuse);
-    if (s.fog) applyFog(&c, _mm256_mul_ps(planes(kFog), w), k.fogColor);
+    if (s.fog && !k.fogScalesDiffuse) applyFog(&c, clampUnit(_mm256_mul_ps(planes(kFog), w)), k.fogColor);
     return packPixels(c);
 }
 

@@ -215,6 +215,7 @@ struct RandomSceneOptions {
     bool pointLight = true;  // without it the eight-wide vertex stage takes the vertices
     int textureFormat = -1;  // textureFormat(n); -1: a random one
     int moreTriangles = 0;   // added to every call's 1 to 24 triangles
+    bool blackFog = false;   // fog colour black (else random)
 };
 
 // Triangles of every kind: ordinary, huge (far past the screen edges), tiny (under a pixel) and
@@ -279,7 +280,7 @@ private:
         bool fog = options_.fog && rng() % 2;
         d->SetRenderState(D3DRENDERSTATE_FOGENABLE, fog);
         d->SetRenderState(D3DRENDERSTATE_FOGVERTEXMODE, D3DFOG_LINEAR);
-        d->SetRenderState(D3DRENDERSTATE_FOGCOLOR, rng() & 0xFFFFFF);
+        d->SetRenderState(D3DRENDERSTATE_FOGCOLOR, rng() & (options_.blackFog ? 0 : 0xFFFFFF));
         d->SetRenderState(D3DRENDERSTATE_FOGSTART, d3dFloatToState(in(rng, 0, 30)));
         d->SetRenderState(D3DRENDERSTATE_FOGEND, d3dFloatToState(in(rng, 40, 90)));
         bool blend = options_.blend && rng() % 2;
@@ -362,6 +363,17 @@ TEST(SpanPath, EveryTextureFormatMatchesTheReference) {
             o.textureFormat = format;
             RandomScene scene(100 + uint32_t(format), o);
             expectSameAsReference(f, 97, 61, std::ref(scene), "texture format " + std::to_string(format));
+        }
+}
+
+// Fog towards black, which the fixed-point routine folds into the diffuse colour.
+TEST(SpanPath, FogTowardsBlackMatchesTheReference) {
+    for (const Formats& f : {allFormats()[0], allFormats()[1]})
+        for (uint32_t seed = 21; seed <= 24; ++seed) {
+            RandomSceneOptions o;
+            o.blackFog = true;
+            RandomScene scene(seed, o);
+            expectSameAsReference(f, 97, 61, std::ref(scene), "black fog, seed " + std::to_string(seed));
         }
 }
 
