@@ -193,14 +193,14 @@ VOREL_AVX2_INLINE void storeClip(const Block& b, ClipVertex* out, const uint32_t
     }
 }
 
-// Halves away from zero, as std::lround, for |v| < 2^31 (the caller has checked |v| <= 1.6e7).
+// Halves away from zero, as std::lround, for |v| < 2^31 (the caller has checked |v| <= 1.6e7):
+// v plus the largest double below one half, with v's sign, then truncated. The sum rounds up to
+// the next integer exactly when v's fraction is at least one half (a fraction just below one half
+// stays below it: the added value is one half less 2^-54).
 VOREL_AVX2_INLINE __m128i roundHalfAway(__m256d v) {
-    const __m256d one = _mm256_set1_pd(1.0);
-    __m128i i = _mm256_cvttpd_epi32(v);
-    __m256d fraction = _mm256_sub_pd(v, _mm256_cvtepi32_pd(i));
-    __m128i up = _mm256_cvttpd_epi32(_mm256_and_pd(_mm256_cmp_pd(fraction, _mm256_set1_pd(0.5), _CMP_GE_OQ), one));
-    __m128i down = _mm256_cvttpd_epi32(_mm256_and_pd(_mm256_cmp_pd(fraction, _mm256_set1_pd(-0.5), _CMP_LE_OQ), one));
-    return _mm_sub_epi32(_mm_add_epi32(i, up), down);
+    const __m256d justBelowHalf = _mm256_set1_pd(0.49999999999999994);
+    const __m256d sign = _mm256_and_pd(v, _mm256_set1_pd(-0.0));
+    return _mm256_cvttpd_epi32(_mm256_add_pd(v, _mm256_or_pd(justBelowHalf, sign)));
 }
 
 VOREL_AVX2_INLINE __m256d finiteWithin(__m256d v, double limit) {
@@ -211,13 +211,15 @@ VOREL_AVX2_INLINE __m256d finiteWithin(__m256d v, double limit) {
 
 // Lanes inside all six clip planes, with outcode's float operations: z >= 0, w - z >= 0,
 // g w -+ x >= 0, g w -+ y >= 0 (NaN fails; an infinite x, y or z fails one of them).
-VOREL_AVX2_INLINE int insideBits(__m128 x, __m128 y, __m128 z, __m128 w, const ClipPlanes& planes) {
-    const __m128 zero = _mm_setzero_ps();
-    __m128 gx = _mm_mul_ps(_mm_set1_ps(planes.guardX), w), gy = _mm_mul_ps(_mm_set1_ps(planes.guardY), w);
-    __m128 in = _mm_and_ps(_mm_cmpge_ps(z, zero), _mm_cmpge_ps(_mm_sub_ps(w, z), zero));
-    in = _mm_and_ps(in, _mm_and_ps(_mm_cmpge_ps(_mm_sub_ps(gx, x), zero), _mm_cmpge_ps(_mm_add_ps(gx, x), zero)));
-    in = _mm_and_ps(in, _mm_and_ps(_mm_cmpge_ps(_mm_sub_ps(gy, y), zero), _mm_cmpge_ps(_mm_add_ps(gy, y), zero)));
-    return _mm_movemask_ps(in);
+VOREL_AVX2_INLINE int insideBits(__m256 x, __m256 y, __m256 z, __m256 w, const ClipPlanes& planes) {
+    const __m256 zero = _mm256_setzero_ps();
+    __m256 gx = _mm256_mul_ps(splat(planes.guardX), w), gy = _mm256_mul_ps(splat(planes.guardY), w);
+    __m256 in = _mm256_and_ps(_mm256_cmp_ps(z, zero, _CMP_GE_OQ), _mm256_cmp_ps(_mm256_sub_ps(w, z), zero, _CMP_GE_OQ));
+    in = _mm256_and_ps(in, _mm256_and_ps(_mm256_cmp_ps(_mm256_sub_ps(gx, x), zero, _CMP_GE_OQ),
+                                         _mm256_cmp_ps(_mm256_add_ps(gx, x), zero, _CMP_GE_OQ)));
+    in = _mm256_and_ps(in, _mm256_and_ps(_mm256_cmp_ps(_mm256_sub_ps(gy, y), zero, _CMP_GE_OQ),
+                                         _mm256_cmp_ps(_mm256_add_ps(gy, y), zero, _CMP_GE_OQ)));
+    return _mm256_movemask_ps(in);
 }
 
 // Four vertices' screen positions, as projectPosition and projectVertex make them.
@@ -225,7 +227,7 @@ struct Projected4 {
     __m128i x, y;  // 1/16 pixel
     __m256d z;     // viewport depth
     __m128 q;      // 1/w as float, or 1 without perspective
-    int ok;        // bit per lane: inside every clip plane and projected
+    int ok;        // bit per lane: projected (w > 0, on-screen within 1e6 pixels)
 };
 
 VOREL_AVX2_INLINE Projected4 project4(__m128 x, __m128 y, __m128 z, __m128 w, const ProjectionTarget& target) {
@@ -252,7 +254,7 @@ VOREL_AVX2_INLINE Projected4 project4(__m128 x, __m128 y, __m128 z, __m128 w, co
     p.z = _mm256_add_pd(_mm256_set1_pd(double(map.minZ)),
                         _mm256_mul_pd(_mm256_mul_pd(zd, invW), _mm256_set1_pd(double(map.maxZ) - double(map.minZ))));
     p.q = target.perspective ? _mm256_cvtpd_ps(invW) : _mm_set1_ps(1.0f);
-    p.ok = _mm256_movemask_pd(valid) & insideBits(x, y, z, w, target.planes);
+    p.ok = _mm256_movemask_pd(valid);
     return p;
 }
 
@@ -264,10 +266,14 @@ struct Projected8 {
 VOREL_AVX2_INLINE __m256 qOf(const Projected8& p) { return _mm256_set_m128(p.hi.q, p.lo.q); }
 
 VOREL_AVX2_INLINE Projected8 project8(const Block& b, const ProjectionTarget& target) {
-    return {project4(_mm256_castps256_ps128(b.x), _mm256_castps256_ps128(b.y), _mm256_castps256_ps128(b.z),
-                     _mm256_castps256_ps128(b.w), target),
-            project4(_mm256_extractf128_ps(b.x, 1), _mm256_extractf128_ps(b.y, 1), _mm256_extractf128_ps(b.z, 1),
-                     _mm256_extractf128_ps(b.w, 1), target)};
+    Projected8 p{project4(_mm256_castps256_ps128(b.x), _mm256_castps256_ps128(b.y), _mm256_castps256_ps128(b.z),
+                          _mm256_castps256_ps128(b.w), target),
+                 project4(_mm256_extractf128_ps(b.x, 1), _mm256_extractf128_ps(b.y, 1), _mm256_extractf128_ps(b.z, 1),
+                          _mm256_extractf128_ps(b.w, 1), target)};
+    const int inside = insideBits(b.x, b.y, b.z, b.w, target.planes);
+    p.lo.ok &= inside & 0xF;
+    p.hi.ok &= inside >> 4;
+    return p;
 }
 
 // Screen position, depth and ok of the block's first `count` vertices (target.out[idx[v]]).

@@ -125,6 +125,20 @@ int differingFields(const ScreenVertex& a, const ScreenVertex& b) {
     return n;
 }
 
+// The plain eight-wide stage's results for a run of vertices, projected on an 800x600 viewport.
+struct PlainRun {
+    std::vector<ClipVertex> out;
+    std::vector<ScreenVertex> projected;
+    std::vector<uint8_t> ok;
+    ProjectionTarget target;
+
+    PlainRun(const VertexStage& s, const std::vector<D3DVERTEX>& in)
+        : out(in.size()), projected(in.size()), ok(in.size()),
+          target{makeViewportMap({0, 0, 800, 600, 0, 1}), true, projected.data(), ok.data(), guardBandFor(800, 600)} {
+        processVerticesAvx2(s, in.data(), out.data(), 0, uint32_t(in.size()), &target);
+    }
+};
+
 TEST(VertexStageAvx2, PointAndDirectionalLightsGiveTheScalarStagesBits) {
     if (!haveAvx2()) GTEST_SKIP() << "no AVX2 on this processor";
     std::mt19937 rng(7);
@@ -133,12 +147,11 @@ TEST(VertexStageAvx2, PointAndDirectionalLightsGiveTheScalarStagesBits) {
         VertexStage s = stageWithLights(rng, round % 2 == 0);
         ASSERT_TRUE(vertexStageCovered(s));
         std::vector<D3DVERTEX> in = randomVertices(rng, s, 1003);  // a partial block at the end
-        std::vector<ClipVertex> out(in.size());
-        std::vector<ScreenVertex> projected(in.size());
-        std::vector<uint8_t> ok(in.size());
-        ProjectionTarget target{makeViewportMap({0, 0, 800, 600, 0, 1}), true, projected.data(), ok.data(),
-                                guardBandFor(800, 600)};
-        processVerticesAvx2(s, in.data(), out.data(), 0, uint32_t(in.size()), &target);
+        PlainRun run(s, in);
+        const std::vector<ClipVertex>& out = run.out;
+        const std::vector<ScreenVertex>& projected = run.projected;
+        const std::vector<uint8_t>& ok = run.ok;
+        const ProjectionTarget& target = run.target;
         for (size_t i = 0; i < in.size(); ++i) {
             ClipVertex want = scalarVertex(s, in[i]);
             ASSERT_EQ(differingFields(want, out[i]), 0) << "round " << round << ", vertex " << i;
@@ -195,15 +208,17 @@ TEST(VertexStageAvx2, ListTrianglesAreCulledAheadAsSetUpWouldDropThem) {
         const uint32_t triangles = kListChunkTriangles - uint32_t(round);  // ends inside a block of eight
         std::vector<D3DVERTEX> in = randomVertices(rng, s, 3 * triangles);
         for (uint32_t t = 0; t < triangles; t += 5) in[3 * t + 1] = in[3 * t];  // no area
-        const ViewportMap map = makeViewportMap({0, 0, 800, 600, 0, 1});
-        std::vector<ClipVertex> out(in.size()), want(in.size());
-        std::vector<ScreenVertex> projected(in.size()), wantProjected(in.size());
-        std::vector<uint8_t> ok(in.size()), wantOk(in.size()), culled(triangles);
-        ProjectionTarget target{map, true, projected.data(), ok.data(), guardBandFor(800, 600)};
-        ProjectionTarget plain{map, true, wantProjected.data(), wantOk.data(), target.planes};
+        const PlainRun plain(s, in);
+        const std::vector<ClipVertex>& want = plain.out;
+        const std::vector<ScreenVertex>& wantProjected = plain.projected;
+        const std::vector<uint8_t>& wantOk = plain.ok;
+        std::vector<ClipVertex> out(in.size());
+        std::vector<ScreenVertex> projected(in.size());
+        std::vector<uint8_t> ok(in.size()), culled(triangles);
+        ProjectionTarget target = plain.target;
+        target.out = projected.data(), target.ok = ok.data();
         const Scissor scissor{0, 0, 799, 599};
         processTriangleListAvx2(s, in.data(), out.data(), triangles, target, {cull, scissor}, culled.data());
-        processVerticesAvx2(s, in.data(), want.data(), 0, uint32_t(in.size()), &plain);
         for (uint32_t t = 0; t < triangles; ++t) {
             const uint32_t v = 3 * t;
             TriangleSetup setup;
@@ -232,6 +247,31 @@ TEST(VertexStageAvx2, ListTrianglesAreCulledAheadAsSetUpWouldDropThem) {
         EXPECT_GT(keptCount[m], 20) << "cull mode " << m;
     }
     EXPECT_GT(beyondCount, 0) << "no triangle beyond the guard band was culled";
+}
+
+// Screen positions that fall exactly halfway between two 1/16 pixel steps, on both sides of the
+// viewport's corner (negative positions too): rounded away from zero, as the scalar stage does.
+TEST(VertexStageAvx2, HalfwayPositionsRoundAsTheScalarStage) {
+    if (!haveAvx2()) GTEST_SKIP() << "no AVX2 on this processor";
+    VertexStage s;
+    D3DMATRIX identity{};
+    identity.m[0][0] = identity.m[1][1] = identity.m[2][2] = identity.m[3][3] = 1;
+    s.transforms = makeTransformSet(identity, identity, identity);
+    // With w = 1 and an 800x600 viewport x = j / 512 lands on 6400 + 12.5 j sixteenths of a pixel
+    // and y = k / 512 on 4800 - 9.375 k: a tie for every odd j and every k = 4 (mod 8).
+    std::vector<D3DVERTEX> in;
+    for (int j = -1501; j <= 1501; j += 2) in.push_back({j / 512.0f, (j * 3 + 4) / 512.0f, 0.5f, 0, 0, -1, 0, 0});
+    PlainRun run(s, in);
+    int negative = 0;
+    for (size_t i = 0; i < in.size(); ++i) {
+        ScreenVertex want;
+        ASSERT_TRUE(projectVertex(run.out[i], run.target.map, true, &want));
+        ASSERT_TRUE(run.ok[i]) << "vertex " << i;
+        EXPECT_EQ(run.projected[i].x, want.x) << "vertex " << i;
+        EXPECT_EQ(run.projected[i].y, want.y) << "vertex " << i;
+        negative += want.x < 0;
+    }
+    EXPECT_GT(negative, 100);
 }
 
 TEST(VertexStageAvx2, SpotLightsAndRenormalisedNormalsAreLeftToTheScalarStage) {
