@@ -307,7 +307,13 @@ VOREL_FMA uint64_t shadeTriangle(const SpanState& s, const TriangleSetup& t, Tex
         const SpanState& s;
         const TriangleSetup& t;
         const ArgbConstants k;
-        VOREL_FMA void span(int y, int x0, int x1) const { shadeSpan<D, T>(s, t, k, y, x0, x1); }
+        VOREL_FMA void span(int y, int x0, int x1) const {
+            // Local copies: the pixel stores could alias the caller's state, which would make every
+            // group reload its flags.
+            const SpanState state = s;
+            const ArgbConstants constants = k;
+            shadeSpan<D, T>(state, t, constants, y, x0, x1);
+        }
         VOREL_FMA int narrowGroup(int x, int y) const { return shadeTestedGroup<D, T>(s, t, k, x, y); }
     };
     constexpr double zMax = D == DepthFormat::Z16 ? 65535.0 : 4294967295.0;
