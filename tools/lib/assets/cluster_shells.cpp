@@ -17,7 +17,7 @@ namespace {
 // segment by the cosine of half its angle; the layers and segment counts keep every dip above
 // kShellInner.
 constexpr float kPlateTop = 1.0f;
-constexpr float kPlateBottom = 0.999f;
+constexpr float kPlateBottom = 0.9995f;
 // A plate's edge, as the share of the way from its centre point to its corners (the middles of
 // the geodesic faces around it): the plates nearly meet, with a narrow dark gap between
 // neighbouring rims. The rest of the ring (rims, hole) is the picture's.
@@ -56,19 +56,29 @@ struct PlatePoint {
 };
 
 // The ways to cut a plate into triangles, fewest first: a fan from its first corner, a fan from
-// its middle, and a fan from its middle over its corners and edge midpoints. A plate takes the
-// first whose triangles all stay above kDipLimit.
+// its middle, a ring around the picture's hole (which then costs no pixels), and a fan from its
+// middle over its corners and edge midpoints. A plate takes the first whose triangles all stay
+// above kDipLimit.
+enum class PlateCut { CornerFan, MiddleFan, Ring, MidpointFan };
 using PlateFan = std::vector<std::array<PlatePoint, 3>>;
 
-PlateFan plateFan(const Plate& plate, int way) {
+PlateFan plateFan(const Plate& plate, PlateCut cut) {
     const int n = static_cast<int>(plate.corners.size());
     auto corner = [&](int k) { return PlatePoint{plate.corners[k % n], static_cast<float>(k % n), 1.0f}; };
+    auto inner = [&](int k) {
+        const Vector3 d = normalize(plate.centre + (plate.corners[k % n] - plate.centre) * kPlateHoleScale);
+        return PlatePoint{d, static_cast<float>(k % n), kPlateHoleScale};
+    };
     const PlatePoint middle{plate.centre, 0.0f, 0.0f};
     PlateFan fan;
     for (int k = 0; k < n; ++k) {
-        if (way == 0 && k >= 1 && k + 1 < n) fan.push_back({corner(0), corner(k), corner(k + 1)});
-        if (way == 1) fan.push_back({middle, corner(k), corner(k + 1)});
-        if (way == 2) {
+        if (cut == PlateCut::CornerFan && k >= 1 && k + 1 < n) fan.push_back({corner(0), corner(k), corner(k + 1)});
+        if (cut == PlateCut::MiddleFan) fan.push_back({middle, corner(k), corner(k + 1)});
+        if (cut == PlateCut::Ring) {
+            fan.push_back({corner(k), corner(k + 1), inner(k + 1)});
+            fan.push_back({corner(k), inner(k + 1), inner(k)});
+        }
+        if (cut == PlateCut::MidpointFan) {
             const PlatePoint half{normalize(plate.corners[k] + plate.corners[(k + 1) % n]), k + 0.5f, 1.0f};
             fan.push_back({middle, corner(k), half});
             fan.push_back({middle, half, corner(k + 1)});
@@ -85,14 +95,14 @@ float planeDistance(const std::array<PlatePoint, 3>& t) {
 }
 
 PlateFan flatEnoughFan(const Plate& plate) {
-    for (int way = 0; way < 2; ++way) {
-        PlateFan fan = plateFan(plate, way);
+    for (PlateCut cut : {PlateCut::CornerFan, PlateCut::MiddleFan, PlateCut::Ring}) {
+        PlateFan fan = plateFan(plate, cut);
         const bool flat = std::all_of(fan.begin(), fan.end(), [](const auto& t) {
             return planeDistance(t) * kPlateBottom >= kDipLimit;
         });
         if (flat) return fan;
     }
-    return plateFan(plate, 2);
+    return plateFan(plate, PlateCut::MidpointFan);
 }
 
 // One face of a plate at `radius`, facing along `facing` (+1 away from the centre, -1 towards it),

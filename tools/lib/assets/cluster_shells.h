@@ -7,9 +7,9 @@
 // geodesic sphere, each one flat polygon with a top and a bottom face (visible from either side).
 // The plate picture "capsid07.bmp" (plate_atlas.h) draws the ring on it: glowing rim, dark band,
 // faint inner rim and a black hole, which adds nothing when drawn additively. A plate is a fan
-// from one corner where that stays in the layer, else from its middle (and over its edge
-// midpoints too where even that sinks too deep: the big plates of level 0). Its plates reach
-// exactly kClusterRadius, which makes it the model that sets the cluster radius.
+// from one corner where that stays in the layer, else from its middle, else (the big plates of
+// level 0) a ring around the hole, which is then left out. Its plates reach exactly
+// kClusterRadius, which makes it the model that sets the cluster radius.
 //
 // "vorel08", the cage: flat ribbons along great circles of the icosahedral symmetry (6, then 16,
 // then 31 circles), top and bottom faces, each circle a polygon of 20 to 24 straight segments.
