@@ -215,6 +215,7 @@ struct RandomSceneOptions {
     bool pointLight = true;  // without it the eight-wide vertex stage takes the vertices
     int textureFormat = -1;  // textureFormat(n); -1: a random one
     int moreTriangles = 0;   // added to every call's 1 to 24 triangles
+    D3DPRIMITIVETYPE primitive = D3DPT_TRIANGLELIST;  // strips and fans share their vertices
     bool blackFog = false;   // fog colour black (else random)
 };
 
@@ -242,7 +243,7 @@ public:
         for (int call = 0; call < 14; ++call) {
             setStates(d, rng);
             std::vector<D3DVERTEX> v = triangles(rng);
-            d->DrawPrimitive(D3DPT_TRIANGLELIST, D3DFVF_VERTEX, v.data(), DWORD(v.size()), 0);
+            d->DrawPrimitive(options_.primitive, D3DFVF_VERTEX, v.data(), DWORD(v.size()), 0);
         }
         d->SetTexture(0, nullptr);
     }
@@ -308,6 +309,7 @@ private:
     }
 
     std::vector<D3DVERTEX> triangles(std::mt19937& rng) {
+        if (options_.primitive != D3DPT_TRIANGLELIST) return band(rng);
         std::vector<D3DVERTEX> out;
         int count = 1 + int(rng() % 24) + options_.moreTriangles;
         for (int i = 0; i < count; ++i) {
@@ -318,6 +320,20 @@ private:
                 float z = kind == 2 ? in(rng, -20, 30) : cz + in(rng, -0.2f, 0.2f) * cz;  // kind 2 crosses z = 1
                 out.push_back(vertex(rng, cx + in(rng, -spread, spread), cy + in(rng, -spread, spread), z));
             }
+        }
+        return out;
+    }
+
+    // A strip's or fan's vertices: a random walk in small steps, so that most triangles are
+    // whole on the screen and some cross its edges.
+    std::vector<D3DVERTEX> band(std::mt19937& rng) {
+        std::vector<D3DVERTEX> out;
+        int count = 3 + int(rng() % 24) + options_.moreTriangles;
+        float z = in(rng, 3, 60), x = in(rng, -0.5f, 0.5f) * z, y = in(rng, -0.4f, 0.4f) * z;
+        for (int i = 0; i < count; ++i) {
+            float step = 0.08f * z;
+            x += in(rng, -step, step), y += in(rng, -step, step), z = std::max(1.5f, z + in(rng, -0.5f, 0.5f));
+            out.push_back(vertex(rng, x, y, z));
         }
         return out;
     }
@@ -354,6 +370,20 @@ TEST(SpanPath, LargeCallsSplitOverTheThreadsMatchTheReference) {
         RandomScene scene(seed, o);
         expectSameAsReference(allFormats()[0], 97, 61, std::ref(scene), "seed " + std::to_string(seed));
     }
+}
+
+// The same vertices drawn as strips and fans (vertices shared by several triangles), small calls
+// and calls split over the threads.
+TEST(SpanPath, StripsAndFansMatchTheReference) {
+    for (D3DPRIMITIVETYPE type : {D3DPT_TRIANGLESTRIP, D3DPT_TRIANGLEFAN})
+        for (int more : {0, 400}) {
+            RandomSceneOptions o;
+            o.primitive = type;
+            o.moreTriangles = more;
+            RandomScene scene(31 + uint32_t(more), o);
+            expectSameAsReference(allFormats()[0], 97, 61, std::ref(scene),
+                                  std::string(type == D3DPT_TRIANGLEFAN ? "fan" : "strip") + " +" + std::to_string(more));
+        }
 }
 
 TEST(SpanPath, EveryTextureFormatMatchesTheReference) {
