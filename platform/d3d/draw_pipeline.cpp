@@ -204,7 +204,7 @@ void setUpProjected(const TriangleSink& sink, const ScreenVertex& a, const Scree
     const TriangleContext& c = sink.c;
     TriangleSetup t;
     if (!setupTriangle(a, b, d, c.cull, c.scissor, &t)) return;
-    c.spans->add(sink.part, t, c.pixels.texture && minifies(c, a, b, d));
+    c.spans->add(sink.part, t, c.pixels.texture && c.spans->filtersDiffer() && minifies(c, a, b, d));
 }
 
 // Triangle i0 i1 i2 of the call's vertices.

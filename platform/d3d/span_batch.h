@@ -28,6 +28,10 @@ public:
     // Safe to call from several threads at once when each uses its own list.
     void add(int list, const TriangleSetup& triangle, bool minifying);
 
+    // Whether add's `minifying` can change anything (the two filters differ); when not, callers
+    // may pass false without working it out.
+    bool filtersDiffer() const { return state_.magnify != state_.minify; }
+
     // Draws everything added on up to `threads` threads and empties the batch; returns the number
     // of pixel centres covered.
     uint64_t draw(int threads);
