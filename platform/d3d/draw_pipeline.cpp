@@ -202,9 +202,8 @@ namespace {
 // drawTriangle would take it when neither cut nor flat.
 void setUpProjected(const TriangleSink& sink, const ScreenVertex& a, const ScreenVertex& b, const ScreenVertex& d) {
     const TriangleContext& c = sink.c;
-    TriangleSetup t;
-    if (!setupTriangle(a, b, d, c.cull, c.scissor, &t)) return;
-    c.spans->add(sink.part, t, c.pixels.texture && c.spans->filtersDiffer() && minifies(c, a, b, d));
+    if (!setupTriangle(a, b, d, c.cull, c.scissor, c.spans->room(sink.part))) return;
+    c.spans->keep(sink.part, c.pixels.texture && c.spans->filtersDiffer() && minifies(c, a, b, d));
 }
 
 // Triangle i0 i1 i2 of the call's vertices.

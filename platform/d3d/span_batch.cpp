@@ -26,21 +26,38 @@ SpanBatch::SpanBatch(const SpanState& state, bool simd, int lists)
       minifying_(triangleShader(state, state.minify, simd)),
       lists_(std::clamp(lists, 1, kMaxLists)),
       store_(storage()) {
-    for (List& l : store_) l.items.clear(), l.area = 0;
+    for (List& l : store_) l.used = 0, l.area = 0;
+}
+
+TriangleSetup* SpanBatch::room(int list) {
+    List& l = store_[size_t(list)];
+    if (l.used == l.items.size()) l.items.emplace_back();
+    return &l.items[l.used].triangle;
+}
+
+void SpanBatch::keep(int list, bool minifying) {
+    List& l = store_[size_t(list)];
+    Item& item = l.items[l.used++];
+    item.shader = minifying ? minifying_ : magnifying_;
+    item.filter = state_.filter(minifying);
+    const TriangleSetup& t = item.triangle;
+    l.area += uint64_t(t.maxX - t.minX + 1) * uint64_t(t.maxY - t.minY + 1);
 }
 
 void SpanBatch::add(int list, const TriangleSetup& t, bool minifying) {
-    TexelFilter filter = state_.filter(minifying);
-    List& l = store_[size_t(list)];
-    l.items.push_back({t, minifying ? minifying_ : magnifying_, filter});
-    l.area += uint64_t(t.maxX - t.minX + 1) * uint64_t(t.maxY - t.minY + 1);
+    *room(list) = t;
+    keep(list, minifying);
 }
 
 uint64_t SpanBatch::drawPart(int part, int parts) const {
     uint64_t covered = 0;
-    for (int list = 0; list < lists_; ++list)
-        for (const Item& item : store_[size_t(list)].items)
+    for (int list = 0; list < lists_; ++list) {
+        const List& l = store_[size_t(list)];
+        for (size_t i = 0; i < l.used; ++i) {
+            const Item& item = l.items[i];
             covered += item.shader(state_, item.triangle, item.filter, part, parts);
+        }
+    }
     return covered;
 }
 
@@ -48,7 +65,7 @@ uint64_t SpanBatch::draw(int threads) {
     uint64_t covered = 0, area = 0, triangles = 0;
     for (int list = 0; list < lists_; ++list) {
         area += store_[size_t(list)].area;
-        triangles += store_[size_t(list)].items.size();
+        triangles += store_[size_t(list)].used;
     }
     countSpanPathTriangles(triangles);
     if (threads <= 1 || area < kThreadedArea) {
@@ -58,7 +75,7 @@ uint64_t SpanBatch::draw(int threads) {
         runParts(threads, [&](int part, int parts) { total.fetch_add(drawPart(part, parts)); });
         covered = total.load();
     }
-    for (List& l : store_) l.items.clear(), l.area = 0;
+    for (List& l : store_) l.used = 0, l.area = 0;
     return covered;
 }
 

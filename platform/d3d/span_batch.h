@@ -28,6 +28,12 @@ public:
     // Safe to call from several threads at once when each uses its own list.
     void add(int list, const TriangleSetup& triangle, bool minifying);
 
+    // Room for one more triangle at the end of list `list` for set-up to write into (no copy),
+    // valid until the next call on that list; keep() adds what was written there, or the room
+    // is simply reused.
+    TriangleSetup* room(int list);
+    void keep(int list, bool minifying);
+
     // Whether add's `minifying` can change anything (the two filters differ); when not, callers
     // may pass false without working it out.
     bool filtersDiffer() const { return state_.magnify != state_.minify; }
@@ -45,7 +51,8 @@ private:
     uint64_t drawPart(int part, int parts) const;
 
     struct alignas(64) List {  // one cache line each: lists are filled by different threads
-        std::vector<Item> items;
+        std::vector<Item> items;  // [0, used) hold the batch; the rest is room kept for reuse
+        size_t used = 0;
         uint64_t area = 0;  // bounding-box pixels, to keep small calls on one thread
     };
     // The calling thread's lists, kept between calls: a draw call's triangles fill a megabyte or
