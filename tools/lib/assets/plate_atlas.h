@@ -3,8 +3,9 @@
 // polygon inscribed in a circle a little inside the slot (the margin keeps bilinear filtering from
 // reaching the neighbouring slot), with corner k at angle 90 degrees + k turns / corners.
 //
-// A plate is drawn as one flat polygon whose corners take the slot's corner coordinates (and its
-// middle, when it has a vertex there, the slot's centre), so the picture alone draws the ring:
+// A plate is drawn as one flat polygon whose corners take the slot's corner coordinates (its
+// other vertices, a middle, edge midpoints or the corners of a cut-out hole, take theirs from
+// plateTexCoord), so the picture alone draws the ring:
 //   - a thin glowing rim just inside the polygon's edges with a short soft halo inwards and a
 //     brighter node at every corner;
 //   - a faint inner rim at kPlateHoleScale of the way out, a nearly black band between;
