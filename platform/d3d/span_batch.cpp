@@ -6,6 +6,7 @@
 
 #include "platform/d3d/raster_options.h"
 #include "platform/d3d/raster_workers.h"
+#include "platform/d3d/span_walk.h"
 
 namespace platform::d3d {
 
@@ -55,6 +56,7 @@ uint64_t SpanBatch::drawPart(int part, int parts) const {
         const List& l = store_[size_t(list)];
         for (size_t i = 0; i < l.used; ++i) {
             const Item& item = l.items[i];
+            if (!ownsAnyRow(item.triangle.minY, item.triangle.maxY, part, parts)) continue;
             covered += item.shader(state_, item.triangle, item.filter, part, parts);
         }
     }

@@ -8,6 +8,7 @@
 
 #include "platform/d3d/raster_options.h"
 #include "platform/d3d/raster_workers.h"
+#include "platform/d3d/span_walk.h"
 
 using namespace platform::d3d;
 
@@ -37,6 +38,19 @@ TEST(RasterWorkers, TwoCallersAtOnceBothGetAllTheirParts) {
     other.join();
     EXPECT_EQ(sums[0].load(), 200 * 6);
     EXPECT_EQ(sums[1].load(), 200 * 6);
+}
+
+// A part may pass a triangle over only when it owns none of its rows, as the row walk decides them.
+TEST(RasterWorkers, APartOwnsSomeRowOfARangeExactlyWhenTheRowWalkGivesItOne) {
+    for (int parts = 1; parts <= 4; ++parts)
+        for (int part = 0; part < parts; ++part)
+            for (int minY = 0; minY < 40; ++minY)
+                for (int maxY = minY; maxY < minY + 30; ++maxY) {
+                    bool any = false;
+                    for (int y = minY; y <= maxY; ++y) any = any || platform::d3d::ownsRow(y, part, parts);
+                    ASSERT_EQ(platform::d3d::ownsAnyRow(minY, maxY, part, parts), any)
+                        << minY << ".." << maxY << " part " << part << " of " << parts;
+                }
 }
 
 TEST(RasterOptions, PathNamesAndThreadCountsAreChecked) {
