@@ -100,35 +100,39 @@ void setAttributes(const ScreenVertex& v0, const ScreenVertex& v1, const ScreenV
     }
 }
 
+// Triangles without area and those the cull mode drops (by the winding on screen).
+bool culled(int64_t area, D3DCULL cull) {
+    return area == 0 || (cull == D3DCULL_CCW && area < 0) || (cull == D3DCULL_CW && area > 0);
+}
+
+// The pixel rectangle a triangle's centres can fall in, within the scissor (independent of the
+// vertex order); false when it is empty.
+bool pixelBounds(const ScreenVertex& v0, const ScreenVertex& v1, const ScreenVertex& v2, const Scissor& scissor,
+                 TriangleSetup* t) {
+    t->minX = std::max(scissor.minX, ceilDiv(std::min({v0.x, v1.x, v2.x}), kSubPixel));
+    t->maxX = std::min(scissor.maxX, floorDiv(std::max({v0.x, v1.x, v2.x}), kSubPixel));
+    t->minY = std::max(scissor.minY, ceilDiv(std::min({v0.y, v1.y, v2.y}), kSubPixel));
+    t->maxY = std::min(scissor.maxY, floorDiv(std::max({v0.y, v1.y, v2.y}), kSubPixel));
+    return t->minX <= t->maxX && t->minY <= t->maxY;
+}
+
 }  // namespace
 
 bool dropsTriangle(const ScreenVertex& v0, const ScreenVertex& v1, const ScreenVertex& v2, D3DCULL cull,
                    const Scissor& scissor) {
-    int64_t area = signedArea(v0, v1, v2);
-    if (area == 0 || (cull == D3DCULL_CCW && area < 0) || (cull == D3DCULL_CW && area > 0)) return true;
-    // The pixel rectangle setupTriangle would walk (the bounds do not depend on the vertex order).
-    return std::max(scissor.minX, ceilDiv(std::min({v0.x, v1.x, v2.x}), kSubPixel)) >
-               std::min(scissor.maxX, floorDiv(std::max({v0.x, v1.x, v2.x}), kSubPixel)) ||
-           std::max(scissor.minY, ceilDiv(std::min({v0.y, v1.y, v2.y}), kSubPixel)) >
-               std::min(scissor.maxY, floorDiv(std::max({v0.y, v1.y, v2.y}), kSubPixel));
+    TriangleSetup bounds;
+    return culled(signedArea(v0, v1, v2), cull) || !pixelBounds(v0, v1, v2, scissor, &bounds);
 }
 
 bool setupTriangle(const ScreenVertex& v0, const ScreenVertex& v1In, const ScreenVertex& v2In, D3DCULL cull,
                    const Scissor& scissor, TriangleSetup* t) {
     int64_t area = signedArea(v0, v1In, v2In);
-    if (area == 0) return false;
-    if (cull == D3DCULL_CCW && area < 0) return false;
-    if (cull == D3DCULL_CW && area > 0) return false;
+    if (culled(area, cull)) return false;
     // Walk every triangle clockwise so the inside is where all edge functions are positive.
     const ScreenVertex& v1 = area > 0 ? v1In : v2In;
     const ScreenVertex& v2 = area > 0 ? v2In : v1In;
     area = area > 0 ? area : -area;
-
-    t->minX = std::max(scissor.minX, ceilDiv(std::min({v0.x, v1.x, v2.x}), kSubPixel));
-    t->maxX = std::min(scissor.maxX, floorDiv(std::max({v0.x, v1.x, v2.x}), kSubPixel));
-    t->minY = std::max(scissor.minY, ceilDiv(std::min({v0.y, v1.y, v2.y}), kSubPixel));
-    t->maxY = std::min(scissor.maxY, floorDiv(std::max({v0.y, v1.y, v2.y}), kSubPixel));
-    if (t->minX > t->maxX || t->minY > t->maxY) return false;
+    if (!pixelBounds(v0, v1, v2, scissor, t)) return false;
 
     t->edge[0] = makeEdge(v1, v2);
     t->edge[1] = makeEdge(v2, v0);
