@@ -14,10 +14,6 @@ int repeatsOver(float length, float texelScale) {
     return std::max(1, static_cast<int>(std::lround(length / texelScale)));
 }
 
-Vector3 anyPerpendicular(const Vector3& t) {
-    Vector3 helper = std::fabs(t.x) < 0.9f ? Vector3(1, 0, 0) : Vector3(0, 1, 0);
-    return normalize(cross(t, helper));
-}
 
 // Frames carried along the path without twisting; a closed path spreads the mismatch that is left
 // when the frame comes round again evenly over its length, so the tube closes without a kink.
@@ -41,6 +37,11 @@ std::vector<Vector3> transportedNormals(const std::vector<Vector3>& tangents, bo
 }
 
 }  // namespace
+
+Vector3 anyPerpendicular(const Vector3& t) {
+    Vector3 helper = std::fabs(t.x) < 0.9f ? Vector3(1, 0, 0) : Vector3(0, 1, 0);
+    return normalize(cross(t, helper));
+}
 
 std::vector<Vector3> pathTangents(const std::vector<Vector3>& path, bool closed) {
     const size_t n = path.size();

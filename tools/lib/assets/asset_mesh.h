@@ -51,6 +51,9 @@ Vector3 faceNormal(const AssetMesh& mesh, const std::array<int, 3>& t);
 // open path's ends use the end point itself in place of the missing neighbour).
 std::vector<Vector3> pathTangents(const std::vector<Vector3>& path, bool closed);
 
+// A unit vector perpendicular to t (t need not be unit length, only not zero).
+Vector3 anyPerpendicular(const Vector3& t);
+
 // A tube of `radius` along `path` (at least two points). Open tubes have no caps: their ends are
 // meant to be buried in other parts. A closed tube joins its last point back to the first.
 void addTube(AssetMesh* mesh, const std::vector<Vector3>& path, bool closed, float radius, int sides,

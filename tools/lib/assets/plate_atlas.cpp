@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <cmath>
 
+#include "tools/lib/assets/shading.h"
+
 namespace assets {
 
 namespace {
@@ -35,9 +37,6 @@ TexCoord slotPoint(int corners, float x, float y) {
     const float centreY = 0.5f * kSlotSize;
     return {(centreX + x * radius) / width, (centreY + y * radius) / static_cast<float>(kSlotSize)};
 }
-
-float gaussian(float d, float width) { return std::exp(-(d * d) / (width * width)); }
-float periodicDistance(float t) { return std::fabs(t - std::round(t)); }
 
 // The ring's shade at u (corner k at u = k) and v (0 the outer rim, 1 the inner rim).
 float ringShade(float u, float v) {

@@ -22,8 +22,7 @@ SlabFrame frameOf(const std::vector<Vector3>& outline, const Vector3& normal) {
     for (const Vector3& p : outline) f.centre += p;
     f.centre /= static_cast<float>(outline.size());
     f.normal = normalize(normal);
-    const Vector3 helper = std::fabs(f.normal.x) < 0.9f ? Vector3(1, 0, 0) : Vector3(0, 1, 0);
-    f.e1 = normalize(cross(f.normal, helper));
+    f.e1 = anyPerpendicular(f.normal);
     f.e2 = cross(f.normal, f.e1);
     float area = 0.0f;
     for (size_t i = 0; i < outline.size(); ++i)

@@ -3,14 +3,11 @@
 #include <algorithm>
 #include <cmath>
 
+#include "tools/lib/assets/shading.h"
+
 namespace assets {
 
 namespace {
-
-float gaussian(float d, float width) { return std::exp(-(d * d) / (width * width)); }
-
-// Distance from t to the nearest whole number (for pictures that repeat along u).
-float periodicDistance(float t) { return std::fabs(t - std::round(t)); }
 
 Picture greyPicture(int width, int height, float (*shade)(float u, float v)) {
     Picture p(width, height);
