@@ -1,6 +1,8 @@
 // One benchmark run of our software device.
 #include "tools/vorel_bench/bench_run.h"
 
+#include <unistd.h>
+
 #include <algorithm>
 #include <chrono>
 
@@ -42,20 +44,49 @@ double RunResult::trianglesPerSecond() const {
     return total > 0 ? double(triangles) / (total * 1e-3) : 0;
 }
 
-namespace {
-
-void readPicture(platform::d3d::MemorySurface* target, int width, int height, std::vector<uint8_t>* rgb) {
-    rgb->resize(size_t(width) * height * 3);
+void rgbFromXrgb(const uint8_t* pixels, ptrdiff_t pitch, int width, int height, std::vector<uint8_t>* rgb) {
+    rgb->resize(size_t(width) * size_t(height) * 3);
     for (int y = 0; y < height; ++y) {
-        const uint8_t* row = target->pixels() + y * target->pitch();
+        const uint8_t* row = pixels + ptrdiff_t(y) * pitch;
         for (int x = 0; x < width; ++x) {
-            uint8_t* o = &(*rgb)[(size_t(y) * width + x) * 3];
+            uint8_t* o = &(*rgb)[(size_t(y) * size_t(width) + size_t(x)) * 3];
             o[0] = row[4 * x + 2], o[1] = row[4 * x + 1], o[2] = row[4 * x];
         }
     }
 }
 
-}  // namespace
+std::string selfPath() {
+    char buffer[4096];
+    const ssize_t n = readlink("/proc/self/exe", buffer, sizeof buffer - 1);
+    return n > 0 ? std::string(buffer, size_t(n)) : "vorel_bench";
+}
+
+void timeFrames(IDirect3DDevice7* device, int frames, const std::function<void(int)>& draw,
+                const std::function<void(int)>& afterFrame, RunResult* r) {
+    using namespace platform::d3d;
+    RasterTimes before{};
+    for (int f = 0; f < frames + 2; ++f) {
+        if (f == 2) before = rasterTimes();
+        auto start = std::chrono::steady_clock::now();
+        device->Clear(0, nullptr, D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER, 0, 1.0f, 0);
+        if (device->BeginScene() == D3D_OK) {
+            draw(f);
+            device->EndScene();
+        }
+        double ms = std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count();
+        if (afterFrame) afterFrame(f);
+        if (f < 2) continue;  // warm-up
+        r->frameMs.push_back(ms);
+        SceneFigures figures;
+        lastSceneFigures(device, &figures);
+        r->pixels += figures.pixels;
+        r->triangles += figures.triangles;
+    }
+    RasterTimes after = rasterTimes();
+    r->vertexMs = double(after.vertexNs - before.vertexNs) * 1e-6 / frames;
+    r->setupMs = double(after.setupNs - before.setupNs) * 1e-6 / frames;
+    r->rasterMs = double(after.rasterNs - before.rasterNs) * 1e-6 / frames;
+}
 
 bool runOurs(const std::string& name, int width, int height, int threads, int frames, RunResult* r) {
     using namespace platform::d3d;
@@ -74,27 +105,8 @@ bool runOurs(const std::string& name, int width, int height, int threads, int fr
     *r = RunResult{};
     r->scene = name;
     r->width = width, r->height = height, r->threads = rasterThreads();
-    RasterTimes before{};
-    for (int f = 0; f < frames + 2; ++f) {
-        if (f == 2) before = rasterTimes();
-        auto start = std::chrono::steady_clock::now();
-        device->Clear(0, nullptr, D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER, 0, 1.0f, 0);
-        device->BeginScene();
-        scene.render(device);
-        device->EndScene();
-        double ms = std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count();
-        if (f < 2) continue;  // warm-up
-        r->frameMs.push_back(ms);
-        SceneFigures figures;
-        lastSceneFigures(device, &figures);
-        r->pixels += figures.pixels;
-        r->triangles += figures.triangles;
-    }
-    RasterTimes after = rasterTimes();
-    r->vertexMs = double(after.vertexNs - before.vertexNs) * 1e-6 / frames;
-    r->setupMs = double(after.setupNs - before.setupNs) * 1e-6 / frames;
-    r->rasterMs = double(after.rasterNs - before.rasterNs) * 1e-6 / frames;
-    readPicture(target, width, height, &r->rgb);
+    timeFrames(device, frames, [&](int) { scene.render(device); }, nullptr, r);
+    rgbFromXrgb(target->pixels(), target->pitch(), width, height, &r->rgb);
     device->Release();
     d3d->Release();
     z->Release();

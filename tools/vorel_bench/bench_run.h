@@ -7,9 +7,13 @@
 // from the device's own counters (see platform/d3d/raster_options.h).
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <vector>
+
+#include "platform/ddraw/ddraw.h"
 
 namespace bench {
 
@@ -31,5 +35,17 @@ struct RunResult {
 bool runOurs(const std::string& scene, int width, int height, int threads, int frames, RunResult* out);
 
 double medianOf(std::vector<double> values);
+
+// Times frames + 2 frames on `device` (Clear, BeginScene, draw(f), EndScene; the first two not
+// counted) into out's frame times, figures and vertex/set-up/raster split; afterFrame(f), when
+// given, runs after each frame, outside the timing.
+void timeFrames(IDirect3DDevice7* device, int frames, const std::function<void(int)>& draw,
+                const std::function<void(int)>& afterFrame, RunResult* out);
+
+// Rows of 32-bit x8r8g8b8 pixels, `pitch` bytes apart, as RGB bytes, top row first.
+void rgbFromXrgb(const uint8_t* pixels, ptrdiff_t pitch, int width, int height, std::vector<uint8_t>* rgb);
+
+// This program's own path (for starting workers and finding files beside it).
+std::string selfPath();
 
 }  // namespace bench

@@ -42,12 +42,6 @@ int runWorker(const std::string& side, const std::string& scene, int width, int 
 
 namespace {
 
-std::string selfPath() {
-    char buffer[4096];
-    ssize_t n = readlink("/proc/self/exe", buffer, sizeof buffer - 1);
-    return n > 0 ? std::string(buffer, size_t(n)) : "vorel_bench";
-}
-
 struct WorkerOutput {
     double median = 0, p95 = 0, mpix = 0, tris = 0;
     std::vector<unsigned char> picture;

@@ -43,10 +43,8 @@ DWORD storyMoment(const std::string& name) {
 
 std::string archivePath() {
     if (const char* given = std::getenv("VOREL_BENCH_ARCHIVE")) return given;
-    char self[4096] = {};
-    const ssize_t n = readlink("/proc/self/exe", self, sizeof self - 1);
-    std::string dir = n > 0 ? std::string(self, size_t(n)) : std::string("./vorel_bench");
-    return dir.substr(0, dir.find_last_of('/') + 1) + "vorel_screensaver.pak";
+    const std::string self = selfPath();
+    return self.substr(0, self.find_last_of('/') + 1) + "vorel_screensaver.pak";
 }
 
 LRESULT plainWindow(HWND w, UINT m, WPARAM wp, LPARAM lp) { return DefWindowProcA(w, m, wp, lp); }
@@ -98,45 +96,21 @@ bool startStory(Scene& scene, HWND window, int width, int height) {
 void readBackBuffer(int width, int height, std::vector<uint8_t>* rgb) {
     DDSURFACEDESC2 desc{};
     desc.dwSize = sizeof desc;
-    if (g_display.backBuffer->Lock(nullptr, &desc, DDLOCK_WAIT, nullptr) != DD_OK) return;
-    rgb->resize(size_t(width) * size_t(height) * 3);
-    for (int y = 0; y < height; ++y) {
-        const auto* row = static_cast<const uint8_t*>(desc.lpSurface) + ptrdiff_t(y) * desc.lPitch;
-        for (int x = 0; x < width; ++x) {
-            uint8_t* o = &(*rgb)[(size_t(y) * size_t(width) + size_t(x)) * 3];
-            o[0] = row[4 * x + 2], o[1] = row[4 * x + 1], o[2] = row[4 * x];
-        }
-    }
+    if (g_display.backBuffer->Lock(nullptr, &desc, DDLOCK_WAIT | DDLOCK_READONLY, nullptr) != DD_OK) return;
+    rgbFromXrgb(static_cast<const uint8_t*>(desc.lpSurface), desc.lPitch, width, height, rgb);
     g_display.backBuffer->Unlock(nullptr);
 }
 
-// Times frames from the story moment `start` on; the picture kept is the frame at `start` (the
-// one the llvmpipe side records), read before the timing goes on.
-void timeFrames(Scene& scene, DWORD start, int width, int height, int frames, RunResult* r) {
+// Times frames from the story moment `start` on, 16 ms of story apart; the picture kept is the
+// frame at `start` (the one the llvmpipe side records), read before the timing goes on.
+void timeStoryFrames(Scene& scene, DWORD start, int width, int height, int frames, RunResult* r) {
     IDirect3DDevice7* device = g_display.device;
-    DWORD t = start;
-    platform::d3d::RasterTimes before{};
-    for (int f = 0; f < frames + 2; ++f, t += kFrameStepMs) {
-        if (f == 2) before = platform::d3d::rasterTimes();
-        const auto begin = std::chrono::steady_clock::now();
-        device->Clear(0, nullptr, D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER, 0, 1.0f, 0);
-        if (device->BeginScene() == D3D_OK) {
-            scene.renderFrame(t, device);
-            device->EndScene();
-        }
-        const double ms = std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - begin).count();
-        if (f == 0) readBackBuffer(width, height, &r->rgb);
-        if (f < 2) continue;  // warm-up
-        r->frameMs.push_back(ms);
-        platform::d3d::SceneFigures figures;
-        platform::d3d::lastSceneFigures(device, &figures);
-        r->pixels += figures.pixels;
-        r->triangles += figures.triangles;
-    }
-    const platform::d3d::RasterTimes after = platform::d3d::rasterTimes();
-    r->vertexMs = double(after.vertexNs - before.vertexNs) * 1e-6 / frames;
-    r->setupMs = double(after.setupNs - before.setupNs) * 1e-6 / frames;
-    r->rasterMs = double(after.rasterNs - before.rasterNs) * 1e-6 / frames;
+    timeFrames(
+        device, frames, [&](int f) { scene.renderFrame(start + DWORD(f) * kFrameStepMs, device); },
+        [&](int f) {
+            if (f == 0) readBackBuffer(width, height, &r->rgb);
+        },
+        r);
 }
 
 }  // namespace
@@ -191,7 +165,7 @@ bool runStory(const std::string& name, int width, int height, int threads, int f
     r->width = width, r->height = height, r->threads = threads;
     return withStory(name, width, height, threads, [&](Scene& scene, DWORD moment) {
         r->threads = platform::d3d::rasterThreads();
-        timeFrames(scene, moment, width, height, frames, r);
+        timeStoryFrames(scene, moment, width, height, frames, r);
     });
 }
 
