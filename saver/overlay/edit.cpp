@@ -4,11 +4,10 @@
 #include <cstdlib>
 #include <utility>
 
+#include "platform/win/messages.h"
 #include "saver/overlay/font_list.h"
-#include "saver/overlay/key_codes.h"
 #include "saver/overlay/overlay_display.h"
 
-namespace keys = overlay_keys;
 
 T3dEdit::T3dEdit(int32_t x, int32_t y, int32_t fieldWidth, int32_t fieldHeight, const char* controlName,
                  const char* text, int32_t fontIndex, int32_t lengthLimit, EnterCallback onEnter)
@@ -77,23 +76,23 @@ int T3dEdit::mouseDown(int x, int y, int button) {
 int T3dEdit::keyDown(uint16_t key) {
     if (!focused || !enabled || !visible) return 0;
     switch (key) {
-        case keys::kBackSpace:
+        case VK_BACK:
             if (caret_ > 0) {
                 caption.erase(static_cast<size_t>(caret_ - 1), 1);
                 setCaret(caret_ - 1);
             }
             return 1;
-        case keys::kDelete:
+        case VK_DELETE:
             if (caret_ < static_cast<int32_t>(caption.size())) {
                 caption.erase(static_cast<size_t>(caret_), 1);
                 setCaret(caret_);
             }
             return 1;
-        case keys::kLeft: setCaret(caret_ - 1); return 1;
-        case keys::kRight: setCaret(caret_ + 1); return 1;
-        case keys::kHome: setCaret(0); return 1;
-        case keys::kEnd: setCaret(static_cast<int32_t>(caption.size())); return 1;
-        case keys::kEnter:
+        case VK_LEFT: setCaret(caret_ - 1); return 1;
+        case VK_RIGHT: setCaret(caret_ + 1); return 1;
+        case VK_HOME: setCaret(0); return 1;
+        case VK_END: setCaret(static_cast<int32_t>(caption.size())); return 1;
+        case VK_RETURN:
             if (onEnter_) onEnter_(this);
             return 1;
         default: return 0;

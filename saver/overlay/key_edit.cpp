@@ -2,7 +2,7 @@
 
 #include <utility>
 
-#include "saver/overlay/key_codes.h"
+#include "platform/win/messages.h"
 #include "saver/overlay/key_names.h"
 
 T3dKeyEdit::T3dKeyEdit(int32_t x, int32_t y, int32_t fieldWidth, int32_t fieldHeight, const char* controlName,
@@ -28,7 +28,7 @@ int T3dKeyEdit::mouseDown(int x, int y, int button) {
 
 int T3dKeyEdit::keyDown(uint16_t key) {
     if (!waiting()) return 0;
-    if (key != overlay_keys::kEscape) {
+    if (key != VK_ESCAPE) {
         setKeyCode(key);
         if (onChosen_) onChosen_(this, key_);
     }

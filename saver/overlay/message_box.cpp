@@ -3,8 +3,8 @@
 #include <algorithm>
 #include <utility>
 
+#include "platform/win/messages.h"
 #include "saver/overlay/font_list.h"
-#include "saver/overlay/key_codes.h"
 
 namespace {
 
@@ -117,8 +117,8 @@ int T3dMessageBox::mouseMove(int x, int y, int flag) {
 int T3dMessageBox::keyDown(uint16_t key) {
     if (!visible) return 0;
     if (children.dispatchKeyDown(key)) return 1;
-    if (key == overlay_keys::kEnter && enterButton()) finish(enterButton());
-    if (key == overlay_keys::kEscape && (shown_ & kMessageCancel)) finish(kMessageCancel);
+    if (key == VK_RETURN && enterButton()) finish(enterButton());
+    if (key == VK_ESCAPE && (shown_ & kMessageCancel)) finish(kMessageCancel);
     return 1;
 }
 

@@ -3,13 +3,12 @@
 #include <vector>
 
 #include "saver/overlay/edit.h"
-#include "saver/overlay/key_codes.h"
+#include "platform/win/messages.h"
 #include "saver/overlay/key_edit.h"
 #include "tests/overlay/surface_fixture.h"
 
 namespace {
 
-namespace keys = overlay_keys;
 constexpr DWORD kBlack = 0x000000;
 
 // Fields 60 x 20 at (10, 10) with 8 x 10 cells: characters from x 12, rows 15..25.
@@ -44,26 +43,26 @@ TEST_F(OverlayEdit, TypingNeedsTheFocusAndEditsAtTheCaret) {
     EXPECT_EQ(edit->caret(), 1);
     type("b");
     EXPECT_EQ(edit->caption, "abce");
-    EXPECT_EQ(controlContainer.dispatchKeyDown(keys::kRight), 1);
+    EXPECT_EQ(controlContainer.dispatchKeyDown(VK_RIGHT), 1);
     type("d");
     EXPECT_EQ(edit->caption, "abcde");
     EXPECT_EQ(controlContainer.dispatchCharacter('f'), 1) << "a full field still takes the character";
     EXPECT_EQ(edit->caption, "abcde");
-    controlContainer.dispatchKeyDown(keys::kHome);
-    controlContainer.dispatchKeyDown(keys::kDelete);
-    controlContainer.dispatchKeyDown(keys::kEnd);
-    controlContainer.dispatchKeyDown(keys::kBackSpace);
+    controlContainer.dispatchKeyDown(VK_HOME);
+    controlContainer.dispatchKeyDown(VK_DELETE);
+    controlContainer.dispatchKeyDown(VK_END);
+    controlContainer.dispatchKeyDown(VK_BACK);
     EXPECT_EQ(edit->caption, "bcd");
     EXPECT_EQ(edit->caret(), 3);
-    controlContainer.dispatchKeyDown(keys::kBackSpace);
-    controlContainer.dispatchKeyDown(keys::kLeft);
-    controlContainer.dispatchKeyDown(keys::kLeft);
-    controlContainer.dispatchKeyDown(keys::kLeft);
+    controlContainer.dispatchKeyDown(VK_BACK);
+    controlContainer.dispatchKeyDown(VK_LEFT);
+    controlContainer.dispatchKeyDown(VK_LEFT);
+    controlContainer.dispatchKeyDown(VK_LEFT);
     EXPECT_EQ(edit->caret(), 0) << "the caret stops at the start";
-    controlContainer.dispatchKeyDown(keys::kBackSpace);
+    controlContainer.dispatchKeyDown(VK_BACK);
     EXPECT_EQ(edit->caption, "bc");
     EXPECT_EQ(controlContainer.dispatchCharacter('\t'), 0) << "control characters are not text";
-    EXPECT_EQ(controlContainer.dispatchKeyDown(keys::kEnter), 1);
+    EXPECT_EQ(controlContainer.dispatchKeyDown(VK_RETURN), 1);
     EXPECT_EQ(enters, 1);
     EXPECT_EQ(controlContainer.dispatchKeyDown(112), 0) << "keys it does not use go on";
     EXPECT_EQ(pixel(edit->surface, 2, 5), kFontNormal);
@@ -81,7 +80,7 @@ TEST_F(OverlayEdit, LongTextScrollsSoTheCaretStaysInTheField) {
     EXPECT_EQ(edit->caret(), 16);
     EXPECT_EQ(edit->firstShown(), 9) << "the last seven characters fill the field";
     EXPECT_EQ(pixel(edit->surface, 57, 10), kFontNormal);
-    controlContainer.dispatchKeyDown(keys::kHome);
+    controlContainer.dispatchKeyDown(VK_HOME);
     EXPECT_EQ(edit->firstShown(), 0);
 }
 
@@ -129,7 +128,7 @@ TEST_F(OverlayEdit, KeyEditWaitsForTheNextKeyAndShowsItsName) {
 
     click(20, 15);
     EXPECT_EQ(controlContainer.dispatchCharacter('q'), 1) << "characters are taken while waiting";
-    EXPECT_EQ(controlContainer.dispatchKeyDown(keys::kEscape), 1);
+    EXPECT_EQ(controlContainer.dispatchKeyDown(VK_ESCAPE), 1);
     EXPECT_EQ(field->keyCode(), 37) << "Escape keeps the key";
     EXPECT_EQ(field->focused, 0);
     EXPECT_EQ(chosen.size(), 1u);

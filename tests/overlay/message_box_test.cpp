@@ -2,7 +2,7 @@
 
 #include <vector>
 
-#include "saver/overlay/key_codes.h"
+#include "platform/win/messages.h"
 #include "saver/overlay/message_box.h"
 #include "tests/overlay/surface_fixture.h"
 
@@ -92,13 +92,13 @@ TEST_F(OverlayMessageBox, WhileShownItTakesEveryEventAndAnswersEnterAndEscape) {
     EXPECT_EQ(controlContainer.dispatchKeyDown(27), 1);
     EXPECT_EQ(box->visible, 1) << "no Cancel to answer Escape";
     EXPECT_EQ(floor->events, 0);
-    controlContainer.dispatchKeyDown(overlay_keys::kEnter);
+    controlContainer.dispatchKeyDown(VK_RETURN);
     EXPECT_EQ(results, (std::vector<int32_t>{kMessageOkPause})) << "the first shown button";
 
     box->show("", "", kMessageCancel);
-    controlContainer.dispatchKeyDown(overlay_keys::kEnter);
+    controlContainer.dispatchKeyDown(VK_RETURN);
     box->show("", "", kMessageAttack | kMessageCancel);
-    controlContainer.dispatchKeyDown(overlay_keys::kEscape);
+    controlContainer.dispatchKeyDown(VK_ESCAPE);
     EXPECT_EQ(results, (std::vector<int32_t>{kMessageOkPause, kMessageCancel, kMessageCancel}));
 }
 
