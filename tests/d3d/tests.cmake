@@ -14,6 +14,11 @@ if(TARGET vorel_bench)
            COMMAND vorel_bench --frames 2 --resolution 320x240 --threads 1 --scene story-inside --json)
   set_tests_properties(d3d.bench_story_smoke PROPERTIES
     PASS_REGULAR_EXPRESSION "\"scene\": \"story-inside\".*\"mpix_per_s\": ([1-9]|0\\.0*[1-9])[0-9.]*, \"tris_per_s\": [1-9]")
+  # The story as a real run draws it: a 16-bit mode, detail level 1, transparency off.
+  add_test(NAME d3d.bench_real_smoke
+           COMMAND vorel_bench --frames 1 --resolution 640x480 --threads 1 --scene real-outside --json)
+  set_tests_properties(d3d.bench_real_smoke PROPERTIES
+    PASS_REGULAR_EXPRESSION "\"scene\": \"real-outside\".*\"mpix_per_s\": ([1-9]|0\\.0*[1-9])[0-9.]*, \"tris_per_s\": [1-9]")
 endif()
 # The side by side on a frame of the real story: llvmpipe replays the recorded frame and both
 # pictures must agree (PSNR of 30 dB or more; a recording that lost states or a story that differs
@@ -25,4 +30,11 @@ if(TARGET vorel_bench AND OpenGL_OpenGL_FOUND AND OpenGL_EGL_FOUND AND NOT VOREL
                    --frames 1 --json)
   set_tests_properties(d3d.bench_compare_story_smoke PROPERTIES TIMEOUT 300
     PASS_REGULAR_EXPRESSION "\"scene\": \"story-inside\".*\"psnr\": (3[0-9]|[4-9][0-9])\\.")
+  # The same on a 16-bit screen with 16-bit textures (a texture the replay could not read would be
+  # drawn white: far below 30 dB).
+  add_test(NAME d3d.bench_compare_real_smoke
+           COMMAND vorel_bench --compare --scene real-outside --resolution 640x480 --threads 1 --runs 1
+                   --frames 1 --json)
+  set_tests_properties(d3d.bench_compare_real_smoke PROPERTIES TIMEOUT 300
+    PASS_REGULAR_EXPRESSION "\"scene\": \"real-outside\".*\"psnr\": (3[0-9]|[4-9][0-9])\\.")
 endif()

@@ -55,6 +55,19 @@ void rgbFromXrgb(const uint8_t* pixels, ptrdiff_t pitch, int width, int height, 
     }
 }
 
+void rgbFromRgb565(const uint8_t* pixels, ptrdiff_t pitch, int width, int height, std::vector<uint8_t>* rgb) {
+    rgb->resize(size_t(width) * size_t(height) * 3);
+    for (int y = 0; y < height; ++y) {
+        const uint8_t* row = pixels + ptrdiff_t(y) * pitch;
+        for (int x = 0; x < width; ++x) {
+            const unsigned v = unsigned(row[2 * x]) | unsigned(row[2 * x + 1]) << 8;
+            const unsigned r = v >> 11, g = (v >> 5) & 63, b = v & 31;
+            uint8_t* o = &(*rgb)[(size_t(y) * size_t(width) + size_t(x)) * 3];
+            o[0] = uint8_t(r << 3 | r >> 2), o[1] = uint8_t(g << 2 | g >> 4), o[2] = uint8_t(b << 3 | b >> 2);
+        }
+    }
+}
+
 std::string selfPath() {
     char buffer[4096];
     const ssize_t n = readlink("/proc/self/exe", buffer, sizeof buffer - 1);

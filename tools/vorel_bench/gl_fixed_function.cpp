@@ -191,16 +191,20 @@ bool GlFixedFunction::uploadTexture(IDirectDrawSurface7* surface) {
     DDSURFACEDESC2 desc{};
     desc.dwSize = sizeof desc;
     if (FAILED(surface->Lock(nullptr, &desc, DDLOCK_WAIT, nullptr))) return false;
+    // Every layout the device samples (32-bit and the 16-bit 565, 1555 and 4444) goes up as
+    // 8-bit BGRA, decoded the device's way (narrow channels widened by bit replication, no alpha
+    // channel reads 255).
     platform::d3d::PixelLayout l;
-    bool argb = platform::d3d::makeLayout(desc.ddpfPixelFormat, &l) && l.bytesPerPixel == 4 &&
-                l.r.mask == 0x00FF0000u && l.g.mask == 0x0000FF00u && l.b.mask == 0x000000FFu;
-    if (argb) {
-        std::vector<uint8_t> packed(size_t(desc.dwWidth) * desc.dwHeight * 4);
-        for (DWORD y = 0; y < desc.dwHeight; ++y)
-            std::memcpy(&packed[size_t(y) * desc.dwWidth * 4], static_cast<uint8_t*>(desc.lpSurface) + y * desc.lPitch,
-                        size_t(desc.dwWidth) * 4);
-        if (!l.hasAlpha())
-            for (size_t i = 3; i < packed.size(); i += 4) packed[i] = 0xFF;
+    const bool known = platform::d3d::makeLayout(desc.ddpfPixelFormat, &l);
+    if (known) {
+        std::vector<uint32_t> packed(size_t(desc.dwWidth) * desc.dwHeight);
+        for (DWORD y = 0; y < desc.dwHeight; ++y) {
+            const uint8_t* row = static_cast<uint8_t*>(desc.lpSurface) + ptrdiff_t(y) * desc.lPitch;
+            for (DWORD x = 0; x < desc.dwWidth; ++x)
+                packed[size_t(y) * desc.dwWidth + x] =
+                    platform::d3d::decodeArgb(l, platform::d3d::readRaw(row + size_t(x) * size_t(l.bytesPerPixel),
+                                                                        l.bytesPerPixel));
+        }
         GLuint name = 0;
         glGenTextures(1, &name);
         glBindTexture(GL_TEXTURE_2D, name);
@@ -213,7 +217,7 @@ bool GlFixedFunction::uploadTexture(IDirectDrawSurface7* surface) {
         impl_->samplerDirty = true;
     }
     surface->Unlock(nullptr);
-    return argb;
+    return known;
 }
 
 void GlFixedFunction::setRenderState(D3DRENDERSTATETYPE state, DWORD v) {

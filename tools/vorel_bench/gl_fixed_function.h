@@ -33,7 +33,8 @@ public:
     std::string renderer() const;
 
     void uploadVertices(const std::vector<D3DVERTEX>& vertices);
-    // Copies a locked 32-bit ARGB surface into a GL texture; false for other formats.
+    // Copies a surface of a layout the device samples (32-bit, 565, 1555, 4444) into an 8-bit
+    // BGRA GL texture, decoded as the device decodes it; false for other formats.
     bool uploadTexture(IDirectDrawSurface7* surface);
 
     void setRenderState(D3DRENDERSTATETYPE state, DWORD value);

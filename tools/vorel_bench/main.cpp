@@ -46,7 +46,9 @@ void usage(FILE* out) {
     for (const std::string& s : bench::syntheticSceneNames()) std::fprintf(out, " %s", s.c_str());
     std::fprintf(out, "\n"
                  "        story-outside story-inside story@MS (the real story from vorel_screensaver.pak at\n"
-                 "        that moment; asked by name only, not part of the default set)\n");
+                 "        that moment; asked by name only, not part of the default set)\n"
+                 "        real-outside real-inside real@MS (the same story as a real run draws it with the\n"
+                 "        configuration program's defaults: detail level 1, transparency off, 16-bit mode)\n");
 }
 
 bool parseThreads(const char* text, std::vector<int>* out) {

@@ -33,12 +33,25 @@ namespace {
 
 constexpr DWORD kFrameStepMs = 16;
 
-// Story time in ms for a scene name, or 0.
-DWORD storyMoment(const std::string& name) {
-    if (name == "story-outside") return 8000;
-    if (name == "story-inside") return 60000;
-    if (name.rfind("story@", 0) == 0) return DWORD(std::strtoul(name.c_str() + 6, nullptr, 10));
-    return 0;
+// How a story scene is drawn: the showcase ("story-": detail level 2, transparency on, 32 bits)
+// or as a real run draws it with the configuration program's defaults ("real-": detail level 1,
+// transparency off, a 16-bit mode).
+struct StoryLook {
+    DWORD moment = 0;  // story time in ms; 0: not a story scene
+    int detail = 2, transparency = 1, bits = 32;
+};
+
+StoryLook storyLook(const std::string& name) {
+    StoryLook look;
+    std::string rest = name;
+    if (rest.rfind("real", 0) == 0) {
+        look.detail = 1, look.transparency = 0, look.bits = 16;
+        rest = "story" + rest.substr(4);
+    }
+    if (rest == "story-outside") look.moment = 8000;
+    if (rest == "story-inside") look.moment = 60000;
+    if (rest.rfind("story@", 0) == 0) look.moment = DWORD(std::strtoul(rest.c_str() + 6, nullptr, 10));
+    return look;
 }
 
 std::string archivePath() {
@@ -57,32 +70,32 @@ HWND makeWindow(int width, int height) {
     return CreateWindowExA(0, "VorelBenchStory", "", WS_POPUP, 0, 0, width, height, nullptr, nullptr, nullptr, nullptr);
 }
 
-// The first device's mode of this size at 32 bits becomes the chosen one, as the settings would.
-bool chooseMode(int width, int height) {
+// The first device's mode of this size and depth becomes the chosen one, as the settings would.
+bool chooseMode(int width, int height, int bits) {
     enumerateAndSort();
     const DeviceInfo* device = deviceAt(0);
     for (int32_t i = 0; device && i < device->modeCount; ++i) {
         const DisplayMode* mode = device->mode(i);
-        if (mode && mode->width() == width && mode->height() == height && mode->bits() == 32) {
+        if (mode && mode->width() == width && mode->height() == height && mode->bits() == bits) {
             g_settings.deviceIndex = 0;
             g_settings.modeIndex = i;
             return true;
         }
     }
-    std::fprintf(stderr, "vorel_bench: the display offers no %dx%dx32 mode\n", width, height);
+    std::fprintf(stderr, "vorel_bench: the display offers no %dx%dx%d mode\n", width, height, bits);
     return false;
 }
 
 // The saver's start-up in the order the screensaver takes it, on a window of the asked size.
-bool startStory(Scene& scene, HWND window, int width, int height) {
-    if (!chooseMode(width, height)) return false;
+bool startStory(Scene& scene, HWND window, int width, int height, const StoryLook& look) {
+    if (!chooseMode(width, height, look.bits)) return false;
     void* directDraw = nullptr;
     if (DirectDrawCreateEx(nullptr, &directDraw, IID_IDirectDraw7, nullptr) < 0) return false;
     g_display.directDraw = static_cast<IDirectDraw7*>(directDraw);
     setPresentationSettleMs(0);
-    if (createPresentation(window, width, height, 32) < 0) return false;
-    g_settings.detailLevel = 2;
-    g_settings.transparencyOn = 1;
+    if (createPresentation(window, width, height, look.bits) < 0) return false;
+    g_settings.detailLevel = look.detail;
+    g_settings.transparencyOn = look.transparency;
     seedRandom(1);
     scene.build(g_display.directDraw);
     seedRandom(1);
@@ -97,7 +110,11 @@ void readBackBuffer(int width, int height, std::vector<uint8_t>* rgb) {
     DDSURFACEDESC2 desc{};
     desc.dwSize = sizeof desc;
     if (g_display.backBuffer->Lock(nullptr, &desc, DDLOCK_WAIT | DDLOCK_READONLY, nullptr) != DD_OK) return;
-    rgbFromXrgb(static_cast<const uint8_t*>(desc.lpSurface), desc.lPitch, width, height, rgb);
+    const auto* pixels = static_cast<const uint8_t*>(desc.lpSurface);
+    if (desc.ddpfPixelFormat.dwRGBBitCount == 16)
+        rgbFromRgb565(pixels, desc.lPitch, width, height, rgb);
+    else
+        rgbFromXrgb(pixels, desc.lPitch, width, height, rgb);
     g_display.backBuffer->Unlock(nullptr);
 }
 
@@ -115,7 +132,7 @@ void timeStoryFrames(Scene& scene, DWORD start, int width, int height, int frame
 
 }  // namespace
 
-bool isStoryScene(const std::string& name) { return storyMoment(name) != 0; }
+bool isStoryScene(const std::string& name) { return storyLook(name).moment != 0; }
 
 namespace {
 
@@ -124,7 +141,8 @@ namespace {
 // story scene or the display could not be set up (use is not called then).
 template <typename Use>
 bool withStory(const std::string& name, int width, int height, int threads, const Use& use) {
-    const DWORD moment = storyMoment(name);
+    const StoryLook look = storyLook(name);
+    const DWORD moment = look.moment;
     if (moment == 0) return false;
     setenv("VOREL_BACKEND", "headless", 1);
     const std::string screen = std::to_string(width) + "x" + std::to_string(height);
@@ -140,7 +158,7 @@ bool withStory(const std::string& name, int width, int height, int threads, cons
     // A story of its own for every run: nothing carries over from an earlier scene or size.
     installDisplayWiring();
     auto scene = std::make_unique<Scene>();
-    const bool ready = window && startStory(*scene, window, width, height);
+    const bool ready = window && startStory(*scene, window, width, height, look);
     if (ready) {
         // The story up to the moment, without drawing (the views still set their device states).
         for (DWORD t = 1000; t < moment; t += 50) scene->renderFrame(t, nullptr);

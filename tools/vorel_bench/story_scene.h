@@ -4,6 +4,9 @@
 // frame). Scenes: "story-outside" (8 s: the approach through the fogged field), "story-inside"
 // (60 s: inside the cluster, helices and free nucleotides), "story@MS" (any moment in ms of story
 // time). Detail level 2, transparency on, a 32-bit mode of the asked size on the headless screen.
+// The same names with "real" in place of "story" ("real-outside", "real-inside", "real@MS") draw
+// the story as a real run does with the configuration program's defaults: detail level 1,
+// transparency off, a 16-bit (R5G6B5) mode.
 // The archive is vorel_screensaver.pak beside the program, or $VOREL_BENCH_ARCHIVE.
 #pragma once
 
