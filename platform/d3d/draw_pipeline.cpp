@@ -239,7 +239,7 @@ void drawTriangles(const TriangleSink& sink, D3DPRIMITIVETYPE type, const ClipVe
 void processTriangleList(const VertexContext& vc, const TriangleContext& c, const D3DVERTEX* in, ClipVertex* out,
                          uint8_t* culled, uint32_t triangles, const ProjectionTarget* projection) {
     if (vc.simd) {
-        processTriangleListAvx2(vc, in, out, triangles, *projection, {c.cull, c.scissor}, culled);
+        processTriangleListAvx2(vc, in, out, triangles, *projection, {c.cull, c.scissor, c.flat}, culled);
         return;
     }
     for (uint32_t i = 0; i < triangles; ++i) {

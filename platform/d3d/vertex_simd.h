@@ -48,18 +48,23 @@ void processVerticesAvx2(const VertexStage& stage, const D3DVERTEX* in, ClipVert
 // The most triangles processTriangleListAvx2 takes at once.
 constexpr uint32_t kListChunkTriangles = 64;
 
-// What set-up drops triangles for: culling and the scissor.
+// What set-up drops triangles for: culling and the scissor; flat: every triangle is drawn from
+// its clip vertices (flat shading copies the first vertex's colour before projecting).
 struct TriangleDrop {
     D3DCULL cull = D3DCULL_CCW;
     Scissor scissor;
+    bool flat = false;
 };
 
 // The 3 x `triangles` vertices of list triangles (at most kListChunkTriangles) from `in` into
 // `out` and projection.out / ok (same indices). Positions come first; culled[t] = 1 for a
 // triangle wholly beyond the near or far plane or well past one edge of the viewport, and for one
-// whose three vertices are all projected ahead and that set-up would drop (dropsTriangle): none of
-// them could put a pixel on the screen, and their vertices are undefined. Every other triangle's
-// vertices come out in full, as processVerticesAvx2 makes them. Only when vertexStageCovered.
+// whose three vertices are all projected ahead and that set-up would drop (dropsTriangle) or that
+// covers no pixel centre of a bounding box of at most 2 x 2 centres: none of them could put a
+// pixel on the screen, and their vertices are undefined. Every other triangle's vertices get ok
+// and, where ok, their projection, as processVerticesAvx2 makes them; their clip vertices in
+// `out` only when not all three are projected ahead, or when drop.flat (else `out` is undefined
+// there). Only when vertexStageCovered.
 void processTriangleListAvx2(const VertexStage& stage, const D3DVERTEX* in, ClipVertex* out, uint32_t triangles,
                              const ProjectionTarget& projection, const TriangleDrop& drop, uint8_t* culled);
 

@@ -4,9 +4,11 @@
 // clip plane and projects.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstring>
 #include <random>
+#include <string>
 #include <vector>
 
 #include "platform/d3d/raster_options.h"
@@ -194,69 +196,150 @@ bool whollyBeyond(const ClipVertex* v) {
            all([](const ClipVertex& c) { return c.w > 0 && c.y < -c.w; });
 }
 
-// List triangles: one projected ahead is culled exactly where set-up would drop it (area,
-// winding, scissor); any other only when it lies wholly beyond a plane of the view volume. Every
-// triangle kept has its vertices as the plain stage makes them.
+// True when the set-up triangle covers a pixel centre of its box (its edge functions and
+// top-left rule, as the rasterizer tests them).
+bool coversACentre(const TriangleSetup& t) {
+    for (int y = t.minY; y <= t.maxY; ++y)
+        for (int x = t.minX; x <= t.maxX; ++x) {
+            bool inside = true;
+            for (const Edge& e : t.edge) inside = inside && e.a * x + e.b * y + e.c + e.bias > 0;
+            if (inside) return true;
+        }
+    return false;
+}
+
+// The triangle's pixel box before the scissor spans at most two centres each way.
+bool smallBox(const ScreenVertex& a, const ScreenVertex& b, const ScreenVertex& c) {
+    auto floor16 = [](int32_t v) { return int32_t(std::floor(v / 16.0)); };
+    auto ceil16 = [](int32_t v) { return int32_t(std::ceil(v / 16.0)); };
+    return floor16(std::max({a.x, b.x, c.x})) - ceil16(std::min({a.x, b.x, c.x})) <= 1 &&
+           floor16(std::max({a.y, b.y, c.y})) - ceil16(std::min({a.y, b.y, c.y})) <= 1;
+}
+
+// How a list of triangles came out of processTriangleListAvx2 against the plain stage.
+struct ListCounts {
+    int culled = 0, kept = 0, beyond = 0, empty = 0, tinyKept = 0;
+};
+
+// Runs processTriangleListAvx2 on `in` and checks every triangle: one projected ahead is culled
+// where set-up would drop it (area, winding, scissor) and where it covers no pixel centre of a
+// box of at most 2 x 2 centres, else kept; it may be culled only when set-up drops it or it covers
+// no centre. Any other is culled only when it lies wholly beyond a plane of the view volume.
+// Kept triangles get ok and projections as the plain stage makes them, and clip vertices as it
+// makes them where they are not projected ahead (or all, flat).
+void checkList(const VertexStage& s, const std::vector<D3DVERTEX>& in, const TriangleDrop& drop, const char* what,
+               ListCounts& counts) {
+    const uint32_t triangles = uint32_t(in.size() / 3);
+    const PlainRun plain(s, in);
+    std::vector<ClipVertex> out(in.size());
+    std::vector<ScreenVertex> projected(in.size());
+    std::vector<uint8_t> ok(in.size()), culled(triangles);
+    ProjectionTarget target = plain.target;
+    target.out = projected.data(), target.ok = ok.data();
+    processTriangleListAvx2(s, in.data(), out.data(), triangles, target, drop, culled.data());
+    for (uint32_t t = 0; t < triangles; ++t) {
+        const uint32_t v = 3 * t;
+        const ScreenVertex* sv = &plain.projected[v];
+        const bool ahead = plain.ok[v] && plain.ok[v + 1] && plain.ok[v + 2];
+        TriangleSetup setup;
+        const bool setUp = ahead && setupTriangle(sv[0], sv[1], sv[2], drop.cull, drop.scissor, &setup);
+        const bool empty = setUp && !coversACentre(setup);
+        if (ahead) {
+            ASSERT_EQ(culled[t] != 0, !setUp || (empty && smallBox(sv[0], sv[1], sv[2])))
+                << what << ", triangle " << t << (empty ? " (covers no centre)" : "");
+            counts.empty += empty && culled[t];
+            counts.tinyKept += setUp && !culled[t] && setup.maxX == setup.minX && setup.maxY == setup.minY;
+        } else if (culled[t]) {
+            ASSERT_TRUE(whollyBeyond(&plain.out[v])) << what << ", triangle " << t;
+            ++counts.beyond;
+        }
+        ++(culled[t] ? counts.culled : counts.kept);
+        if (culled[t]) continue;
+        for (uint32_t k = v; k < v + 3; ++k) {
+            if (!ahead || drop.flat) {
+                ASSERT_EQ(differingFields(plain.out[k], out[k]), 0) << what << ", vertex " << k;
+            }
+            ASSERT_EQ(ok[k], plain.ok[k]) << what << ", vertex " << k;
+            if (ok[k]) {
+                EXPECT_EQ(differingFields(plain.projected[k], projected[k]), 0) << what << ", vertex " << k;
+            }
+        }
+    }
+}
+
 TEST(VertexStageAvx2, ListTrianglesAreCulledAheadAsSetUpWouldDropThem) {
     if (!haveAvx2()) GTEST_SKIP() << "no AVX2 on this processor";
     std::mt19937 rng(11);
-    int culledCount[3] = {}, keptCount[3] = {}, beyondCount = 0;
+    ListCounts counts[3];
     const D3DCULL modes[] = {D3DCULL_NONE, D3DCULL_CW, D3DCULL_CCW};
-    for (int round = 0; round < 9; ++round) {
+    for (int round = 0; round < 12; ++round) {
         const D3DCULL cull = modes[round % 3];
         VertexStage s = stageWithLights(rng, round % 2 == 0);
         const uint32_t triangles = kListChunkTriangles - uint32_t(round);  // ends inside a block of eight
         std::vector<D3DVERTEX> in = randomVertices(rng, s, 3 * triangles);
         for (uint32_t t = 0; t < triangles; t += 5) in[3 * t + 1] = in[3 * t];  // no area
-        const PlainRun plain(s, in);
-        const std::vector<ClipVertex>& want = plain.out;
-        const std::vector<ScreenVertex>& wantProjected = plain.projected;
-        const std::vector<uint8_t>& wantOk = plain.ok;
-        std::vector<ClipVertex> out(in.size());
-        std::vector<ScreenVertex> projected(in.size());
-        std::vector<uint8_t> ok(in.size()), culled(triangles);
-        ProjectionTarget target = plain.target;
-        target.out = projected.data(), target.ok = ok.data();
-        const Scissor scissor{0, 0, 799, 599};
-        processTriangleListAvx2(s, in.data(), out.data(), triangles, target, {cull, scissor}, culled.data());
-        for (uint32_t t = 0; t < triangles; ++t) {
-            const uint32_t v = 3 * t;
-            TriangleSetup setup;
-            const bool ahead = wantOk[v] && wantOk[v + 1] && wantOk[v + 2];
-            const bool dropped = ahead && !setupTriangle(wantProjected[v], wantProjected[v + 1], wantProjected[v + 2],
-                                                         cull, scissor, &setup);
-            if (ahead) {
-                ASSERT_EQ(culled[t] != 0, dropped) << "round " << round << ", triangle " << t;
-            } else if (culled[t]) {
-                ASSERT_TRUE(whollyBeyond(&want[v])) << "round " << round << ", triangle " << t;
-                ++beyondCount;
-            }
-            (culled[t] ? culledCount : keptCount)[round % 3]++;
-            if (culled[t]) continue;
-            for (uint32_t k = v; k < v + 3; ++k) {
-                ASSERT_EQ(differingFields(want[k], out[k]), 0) << "round " << round << ", vertex " << k;
-                ASSERT_EQ(ok[k], wantOk[k]) << "round " << round << ", vertex " << k;
-                if (ok[k]) {
-                    EXPECT_EQ(differingFields(wantProjected[k], projected[k]), 0) << "vertex " << k;
-                }
-            }
-        }
+        const std::string what = "round " + std::to_string(round);
+        checkList(s, in, {cull, {0, 0, 799, 599}, round >= 9}, what.c_str(), counts[round % 3]);
     }
     for (int m = 0; m < 3; ++m) {
-        EXPECT_GT(culledCount[m], 20) << "cull mode " << m;
-        EXPECT_GT(keptCount[m], 20) << "cull mode " << m;
+        EXPECT_GT(counts[m].culled, 20) << "cull mode " << m;
+        EXPECT_GT(counts[m].kept, 20) << "cull mode " << m;
     }
-    EXPECT_GT(beyondCount, 0) << "no triangle beyond the guard band was culled";
+    EXPECT_GT(counts[0].beyond + counts[1].beyond + counts[2].beyond, 0)
+        << "no triangle beyond the guard band was culled";
+}
+
+// Unlit, no fog, every transform the identity: clip space is the vertex's own position.
+VertexStage unlitIdentityStage() {
+    VertexStage s;
+    D3DMATRIX identity{};
+    identity.m[0][0] = identity.m[1][1] = identity.m[2][2] = identity.m[3][3] = 1;
+    s.transforms = makeTransformSet(identity, identity, identity);
+    return s;
+}
+
+// Clip-space point at screen position (sx, sy) of an 800x600 viewport, with w = 1.
+D3DVERTEX atPixel(double sx, double sy) {
+    return {float(sx / 400.0 - 1.0), float(1.0 - sy / 300.0), 0.5f, 0, 0, -1, 0.25f, 0.75f};
+}
+
+// Triangles of under three pixels (many between pixel centres, some on the scissor's edges) and
+// long thin ones crossing the scissor's corners: those covering no centre of a small box are
+// culled, every other stays.
+TEST(VertexStageAvx2, TinyTrianglesBetweenPixelCentresAreCulled) {
+    if (!haveAvx2()) GTEST_SKIP() << "no AVX2 on this processor";
+    const VertexStage s = unlitIdentityStage();
+    std::mt19937 rng(5);
+    const Scissor scissor{10, 20, 700, 500};
+    ListCounts counts;
+    const D3DCULL modes[] = {D3DCULL_NONE, D3DCULL_CW, D3DCULL_CCW};
+    for (int round = 0; round < 200; ++round) {
+        std::vector<D3DVERTEX> list;
+        for (uint32_t t = 0; t < kListChunkTriangles; ++t) {
+            // Near the scissor's left or top edge, or anywhere; on exact sixteenths now and then.
+            double cx = rng() % 4 == 0 ? 10 + in(rng, -2.0f, 2.0f) : in(rng, 0.0f, 800.0f);
+            double cy = rng() % 4 == 0 ? 20 + in(rng, -2.0f, 2.0f) : in(rng, 0.0f, 600.0f);
+            const double size = t % 7 == 0 ? 300.0 : in(rng, 0.1f, 2.9f);
+            for (int k = 0; k < 3; ++k) {
+                double x = cx + in(rng, 0.0f, 1.0f) * size, y = cy + in(rng, 0.0f, 1.0f) * (t % 7 == 0 ? 0.5 : size);
+                if (rng() % 3 == 0) x = std::round(x * 16) / 16, y = std::round(y * 16) / 16;
+                if (t % 7 == 0 && k == 1) x = cx - size;  // long and thin
+                list.push_back(atPixel(x, y));
+            }
+        }
+        const std::string what = "round " + std::to_string(round);
+        checkList(s, list, {modes[round % 3], scissor, false}, what.c_str(), counts);
+    }
+    EXPECT_GT(counts.empty, 800) << "too few tiny triangles between centres";
+    EXPECT_GT(counts.tinyKept, 300) << "too few tiny triangles on a centre";
+    EXPECT_GT(counts.kept, 1000);
 }
 
 // Screen positions that fall exactly halfway between two 1/16 pixel steps, on both sides of the
 // viewport's corner (negative positions too): rounded away from zero, as the scalar stage does.
 TEST(VertexStageAvx2, HalfwayPositionsRoundAsTheScalarStage) {
     if (!haveAvx2()) GTEST_SKIP() << "no AVX2 on this processor";
-    VertexStage s;
-    D3DMATRIX identity{};
-    identity.m[0][0] = identity.m[1][1] = identity.m[2][2] = identity.m[3][3] = 1;
-    s.transforms = makeTransformSet(identity, identity, identity);
+    const VertexStage s = unlitIdentityStage();
     // With w = 1 and an 800x600 viewport x = j / 512 lands on 6400 + 12.5 j sixteenths of a pixel
     // and y = k / 512 on 4800 - 9.375 k: a tie for every odd j and every k = 4 (mod 8).
     std::vector<D3DVERTEX> in;
