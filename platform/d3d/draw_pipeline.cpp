@@ -5,7 +5,7 @@
 #include <array>
 #include <chrono>
 #include <cmath>
-#include <optional>
+#include <memory>
 #include <vector>
 
 #include "platform/d3d/clipping.h"
@@ -14,7 +14,7 @@
 #include "platform/d3d/pixel_stage.h"
 #include "platform/d3d/raster_options.h"
 #include "platform/d3d/raster_workers.h"
-#include "platform/d3d/span_batch.h"
+#include "platform/d3d/span_queue.h"
 #include "platform/d3d/transform.h"
 #include "platform/d3d/triangle_setup.h"
 #include "platform/d3d/vertex_simd.h"
@@ -96,11 +96,11 @@ struct TriangleContext {
     bool flat;
     PixelPipeline pixels;
     float textureWidth = 1, textureHeight = 1;
-    SpanBatch* spans = nullptr;  // set: triangles go to the span path, drawn at the end of the call
+    SpanQueue* spans = nullptr;  // set: triangles go to the span path's queue
 };
 
-// Where a set-up triangle goes: drawn by the reference pixel stage, or into part `part` of the
-// span batch.
+// Where a set-up triangle goes: drawn by the reference pixel stage, or into list `part` of the
+// span queue.
 struct TriangleSink {
     const TriangleContext& c;
     int part;
@@ -287,7 +287,7 @@ uint32_t rangeStart(uint32_t n, int part, int parts) {
 }  // namespace
 
 void drawPrimitives(const DeviceState& state, const DrawTargets& targets, D3DPRIMITIVETYPE type,
-                    const D3DVERTEX* vertices, uint32_t count, DrawFigures* figures) {
+                    const D3DVERTEX* vertices, uint32_t count, DrawFigures* figures, SpanQueue* queue) {
     uint32_t triangles = triangleCount(type, count);
     figures->triangles += triangles;
     if (triangles == 0 || !targets.color) return;
@@ -295,15 +295,19 @@ void drawPrimitives(const DeviceState& state, const DrawTargets& targets, D3DPRI
     TriangleContext c = makeContext(state, targets);
     RasterPath path = rasterPath();
     SpanState spanState;
-    bool useSpans = path != RasterPath::Reference && makeSpanState(c.pixels, &spanState);
+    std::shared_ptr<const void> texelOwner;
+    bool useSpans = path != RasterPath::Reference && makeSpanState(c.pixels, &spanState, &texelOwner);
     // The span path may spread the geometry over the threads too: vertices and triangles are cut
-    // into consecutive ranges, and the batch keeps each range's triangles in its own list, drawn
+    // into consecutive ranges, and the queue keeps each range's triangles in its own list, drawn
     // in order, so nothing changes but the time.
     int parts = useSpans && triangles >= kSplitTriangles ? rasterThreads() : 1;
-    std::optional<SpanBatch> spans;
+    thread_local SpanQueue immediate;  // without a queue of the caller's, drawn before returning
+    SpanQueue* spans = queue ? queue : &immediate;
     if (useSpans) {
-        spans.emplace(spanState, path == RasterPath::Automatic, parts);
-        c.spans = &*spans;
+        spans->beginCall(spanState, path == RasterPath::Automatic, parts, std::move(texelOwner));
+        c.spans = spans;
+    } else {
+        figures->pixels += spans->draw();  // what was queued comes first
     }
     VertexContext vc = makeVertexContext(state);
     vc.simd = useSpans && path == RasterPath::Automatic && vertexStageCovered(vc);
@@ -311,7 +315,7 @@ void drawPrimitives(const DeviceState& state, const DrawTargets& targets, D3DPRI
     if (type == D3DPT_TRIANGLELIST) {
         // A list's triangles own their vertices: each part transforms and sets up its own range
         // in one go; the vertex share of the time is the slowest part's.
-        std::array<Clock::duration, SpanBatch::kMaxLists> vertexTime{};
+        std::array<Clock::duration, SpanQueue::kMaxLists> vertexTime{};
         runParts(parts, [&](int part, int n) {
             vertexTime[size_t(part)] = drawListRange(vc, c, part, figures, vertices, rangeStart(triangles, part, n),
                                                      rangeStart(triangles, part + 1, n));
@@ -342,9 +346,10 @@ void drawPrimitives(const DeviceState& state, const DrawTargets& targets, D3DPRI
         });
         setUp = Clock::now();
     }
-    if (spans) figures->pixels += spans->draw(rasterThreads());
-    addRasterTimes({nanoseconds(transformed - started), nanoseconds(setUp - transformed),
-                    nanoseconds(Clock::now() - setUp)});
+    addRasterTimes({nanoseconds(transformed - started), nanoseconds(setUp - transformed), 0});
+    if (!useSpans) return;
+    spans->endCall();
+    if (!queue) figures->pixels += spans->draw();
 }
 
 }  // namespace platform::d3d

@@ -2,12 +2,14 @@
 //
 // Vertices (format 0x112) are transformed and lit, assembled into triangles (lists, strips and
 // fans), clipped, projected, culled, set up and rasterized; every covered pixel goes through the
-// pixel stage. The surfaces are locked by the caller for the whole call.
+// pixel stage, or, for the states the span path covers, is set up into a span queue. The surfaces
+// are locked by the caller for the whole call.
 #pragma once
 
 #include <cstdint>
 
 #include "platform/d3d/device_state.h"
+#include "platform/d3d/span_queue.h"
 #include "platform/d3d/surface_lock.h"
 
 namespace platform::d3d {
@@ -28,7 +30,11 @@ struct DrawFigures {
 // Number of triangles `count` vertices make for the primitive type (0 for types not drawn).
 uint32_t triangleCount(D3DPRIMITIVETYPE type, uint32_t count);
 
+// With a queue, the span path's triangles are added to it and drawn by queue->draw() (their
+// pixels are counted there), and a call the span path does not cover draws the queue first; the
+// caller then keeps the surfaces alive and their pixels unchanged until the queue is drawn.
+// Without one, everything is drawn before the call returns.
 void drawPrimitives(const DeviceState& state, const DrawTargets& targets, D3DPRIMITIVETYPE type,
-                    const D3DVERTEX* vertices, uint32_t count, DrawFigures* figures);
+                    const D3DVERTEX* vertices, uint32_t count, DrawFigures* figures, SpanQueue* queue = nullptr);
 
 }  // namespace platform::d3d

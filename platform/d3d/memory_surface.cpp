@@ -7,6 +7,7 @@
 
 #include "platform/d3d/counted.h"
 #include "platform/d3d/pixel_format.h"
+#include "platform/ddraw/queued_drawing.h"
 
 namespace platform::d3d {
 
@@ -85,12 +86,14 @@ public:
     }
     HRESULT IsLost() override { return lost_ ? DDERR_SURFACELOST : DD_OK; }
     HRESULT Restore() override {
+        ddraw::finishQueuedDrawing();
         lost_ = false;
         return DD_OK;
     }
 
     HRESULT Lock(RECT* rect, DDSURFACEDESC2* desc, DWORD, HANDLE) override {
         if (!desc || rect) return DDERR_INVALIDPARAMS;
+        ddraw::finishQueuedDrawing();
         if (lost_) return DDERR_SURFACELOST;
         if (locked_) return DDERR_SURFACEBUSY;
         locked_ = true;
@@ -104,8 +107,14 @@ public:
         return DD_OK;
     }
 
-    void setLost(bool lost) override { lost_ = lost; }
-    uint8_t* pixels() override { return memory_.data(); }
+    void setLost(bool lost) override {
+        ddraw::finishQueuedDrawing();
+        lost_ = lost;
+    }
+    uint8_t* pixels() override {
+        ddraw::finishQueuedDrawing();
+        return memory_.data();
+    }
     LONG pitch() const override { return pitch_; }
 
 private:

@@ -6,8 +6,10 @@
 // AddAttachedSurface/DeleteAttachedSurface (attached surfaces are held counted), Get/SetColorKey
 // (source key), IsLost/Restore (setLost marks it lost, as a display change would). Blits, flips and
 // device contexts report DDERR_UNSUPPORTED. Rows are 4-byte aligned; pitch is in bytes.
-// createMemorySurface gives one reference to the caller, or null for a zero or huge size or a
-// format that is neither 16/32-bit RGB nor a 16/32-bit z format.
+// Lock, pixels(), setLost and Restore first finish drawing queued against any surface
+// (ddraw/queued_drawing.h); the memory never moves. createMemorySurface gives one reference to
+// the caller, or null for a zero or huge size or a format that is neither 16/32-bit RGB nor a
+// 16/32-bit z format.
 #pragma once
 
 #include "platform/ddraw/ddraw.h"

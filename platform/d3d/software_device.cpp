@@ -6,23 +6,30 @@
 #include <cstring>
 #include <new>
 #include <optional>
+#include <vector>
 
 #include "platform/d3d/clear.h"
 #include "platform/d3d/counted.h"
 #include "platform/d3d/device_state.h"
 #include "platform/d3d/draw_pipeline.h"
 #include "platform/d3d/far_depth.h"
+#include "platform/d3d/memory_surface.h"
 #include "platform/d3d/scene_figures.h"
 #include "platform/d3d/sphere_visibility.h"
 #include "platform/d3d/standard_formats.h"
 #include "platform/d3d/transform.h"
 #include "platform/ddraw/frame_trace.h"
+#include "platform/ddraw/queued_drawing.h"
+#include "platform/ddraw/surface.h"
 
 namespace platform::d3d {
 
 namespace {
 
 constexpr DWORD kMaxVerticesPerDraw = 0xFFFF;
+// A queue holding this many triangles is drawn at once: a frame's triangles then stay in the
+// processor's caches instead of going out to memory and back.
+constexpr size_t kQueueTriangles = 8192;
 
 // A counted reference that releases itself.
 struct SurfaceRef {
@@ -55,7 +62,13 @@ D3DLIGHT7 defaultLight() {
     return l;
 }
 
-class SoftwareDevice final : public Counted<IDirect3DDevice7> {
+// Surfaces whose memory stays put and whose pixel operations finish queued drawing first: the
+// layer's own and memory surfaces. Draws into or from any other surface are drawn at once.
+bool queueable(IDirectDrawSurface7* s) {
+    return !s || ddraw::asSurface(s) != nullptr || dynamic_cast<MemorySurface*>(s) != nullptr;
+}
+
+class SoftwareDevice final : public Counted<IDirect3DDevice7>, private ddraw::QueuedDrawing {
 public:
     SoftwareDevice(IDirectDrawSurface7* target, DWORD width, DWORD height, bool hasZ)
         : width_(width), height_(height), state_(defaultDeviceState(hasZ, width, height)) {
@@ -84,6 +97,7 @@ public:
     }
     HRESULT EndScene() override {
         if (!inScene_) return D3DERR_SCENE_NOT_IN_SCENE;
+        drawQueue();
         inScene_ = false;
         current_.eye = eyeFromView(state_.view);
         current_.fog = state_.rs(D3DRENDERSTATE_FOGENABLE) != 0;
@@ -206,7 +220,22 @@ public:
     const SceneFigures& lastFigures() const { return last_; }
 
 private:
-    ~SoftwareDevice() override = default;
+    ~SoftwareDevice() override { drawQueue(); }
+
+    // Draws what the span queue holds and lets go of the surfaces it needed.
+    void finish() override { drawQueue(); }
+    void drawQueue() {
+        if (!queue_.empty()) current_.pixels += queue_.draw();
+        for (IDirectDrawSurface7* s : queuedSurfaces_) s->Release();
+        queuedSurfaces_.clear();
+        ddraw::withdrawQueuedDrawing(this);
+    }
+    // Keeps `s` alive while draws against it are queued.
+    void holdForQueue(IDirectDrawSurface7* s) {
+        if (!s || std::find(queuedSurfaces_.begin(), queuedSurfaces_.end(), s) != queuedSurfaces_.end()) return;
+        s->AddRef();
+        queuedSurfaces_.push_back(s);
+    }
 
     // The presentation trace writes these figures with the next presented frame.
     void publishTrace() const {
@@ -240,11 +269,14 @@ private:
     bool inScene_ = false;
     SceneFigures current_, last_;
     FarDepth farDepth_;
+    SpanQueue queue_;
+    std::vector<IDirectDrawSurface7*> queuedSurfaces_;  // one reference each while queue_ holds draws
 };
 
 HRESULT SoftwareDevice::Clear(DWORD count, D3DRECT* rects, DWORD flags, D3DCOLOR color, float z, DWORD stencil) {
     if ((count > 0 && !rects) || (flags & ~(D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER | D3DCLEAR_STENCIL)))
         return DDERR_INVALIDPARAMS;
+    drawQueue();
     SurfaceRef zbuffer;
     zbuffer.p = attachedZBuffer(target_.p);
     if ((flags & (D3DCLEAR_ZBUFFER | D3DCLEAR_STENCIL)) && !zbuffer.p) return D3DERR_INVALIDCALL;
@@ -288,6 +320,7 @@ HRESULT SoftwareDevice::DrawPrimitive(D3DPRIMITIVETYPE type, DWORD format, void*
 
 HRESULT SoftwareDevice::drawLocked(D3DPRIMITIVETYPE type, const D3DVERTEX* vertices, DWORD count) {
     if (triangleCount(type, count) == 0) return D3D_OK;
+    ddraw::QueuedDrawingHold hold(this);  // the locks below leave this device's queue alone
     SurfaceLock color(target_.p, SurfaceLock::Kind::Color);
     if (!color.ok()) return color.hr();
     SurfaceRef zbuffer;
@@ -311,9 +344,17 @@ HRESULT SoftwareDevice::drawLocked(D3DPRIMITIVETYPE type, const D3DVERTEX* verti
         targets.textureHasKey = SUCCEEDED(t->GetColorKey(DDCKEY_SRCBLT, &targets.textureKey));
     }
     DrawFigures figures;
-    drawPrimitives(state_, targets, type, vertices, count, &figures);
+    IDirectDrawSurface7* z = depth ? zbuffer.p : nullptr;
+    const bool queue = queueable(target_.p) && queueable(z) && queueable(textures_[0].p);
+    drawPrimitives(state_, targets, type, vertices, count, &figures, &queue_);
     current_.triangles += figures.triangles;
     current_.pixels += figures.pixels;
+    if (queue_.empty()) return D3D_OK;
+    holdForQueue(target_.p);
+    holdForQueue(z);
+    holdForQueue(textures_[0].p);
+    ddraw::announceQueuedDrawing(this);
+    if (!queue || queue_.triangles() >= kQueueTriangles) drawQueue();
     return D3D_OK;
 }
 

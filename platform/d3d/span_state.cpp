@@ -81,7 +81,7 @@ bool texelFormat(const SurfaceLock& t, TexelFormat* format, bool* alpha) {
     return false;
 }
 
-bool texture(const PixelPipeline& p, SpanState* s) {
+bool texture(const PixelPipeline& p, SpanState* s, std::shared_ptr<const void>* owner) {
     if (!p.texture) return true;
     bool alpha = false;
     if (!texelFormat(*p.texture, &s->texFormat, &alpha)) return false;
@@ -93,8 +93,9 @@ bool texture(const PixelPipeline& p, SpanState* s) {
     s->texPitch = p.texture->pitch();
     if (s->texFormat != TexelFormat::Argb8888) {
         // The same colours from a widened copy, read as 32-bit texels.
-        if (const uint32_t* wide = wideTexture(*p.texture)) {
-            s->texels = reinterpret_cast<const uint8_t*>(wide);
+        if (std::shared_ptr<const std::vector<uint32_t>> wide = wideTexture(*p.texture)) {
+            s->texels = reinterpret_cast<const uint8_t*>(wide->data());
+            if (owner) *owner = std::move(wide);
             s->texPitch = ptrdiff_t(p.texture->width()) * 4;
             s->texFormat = TexelFormat::Argb8888;
         }
@@ -127,14 +128,14 @@ bool operand(DWORD op, DWORD arg1, DWORD arg2, bool textured, StageOperand* out)
 
 }  // namespace
 
-bool makeSpanState(const PixelPipeline& p, SpanState* out) {
+bool makeSpanState(const PixelPipeline& p, SpanState* out, std::shared_ptr<const void>* texelOwner) {
     SpanState s;
     if (!p.color || (p.alphaTest && p.alphaFunc != D3DCMP_ALWAYS) || p.colorKey) return false;
     if (p.fog.enabled && p.fog.perPixel) return false;
     if (p.blend && !(p.srcBlend == D3DBLEND_ONE && (p.dstBlend == D3DBLEND_ONE || p.dstBlend == D3DBLEND_ZERO)))
         return false;
     if (!targetFormat(p.color->layout(), &s.format, &s.targetAlpha)) return false;
-    if (!depthFormat(p, &s) || !texture(p, &s)) return false;
+    if (!depthFormat(p, &s) || !texture(p, &s, texelOwner)) return false;
     bool textured = s.texels != nullptr;
     if (!operand(p.colorOp, p.colorArg1, p.colorArg2, textured, &s.colorFrom)) return false;
     if (p.colorOp == D3DTOP_DISABLE) s.alphaFrom = StageOperand::Diffuse;

@@ -8,11 +8,13 @@
 // bilinear; stage 0 selecting or
 // modulating texture and diffuse; vertex fog; opaque writes or ONE/ONE blending. makeSpanState
 // says false for anything else (the caller then takes the reference path). Pointers borrow the
-// locked surfaces of the pipeline; the state is valid while those locks are held.
+// pixels of the pipeline's locked surfaces; the state is valid while those pixels stay where they
+// are (the device's surfaces never move them).
 #pragma once
 
 #include <cstddef>
 #include <cstdint>
+#include <memory>
 
 #include "platform/d3d/pixel_stage.h"
 
@@ -53,7 +55,8 @@ struct SpanState {
     TexelFilter filter(bool minifying) const { return minifying ? minify : magnify; }
 };
 
-// False when the pipeline uses a state the span routines do not cover.
-bool makeSpanState(const PixelPipeline& pipeline, SpanState* out);
+// False when the pipeline uses a state the span routines do not cover. texelOwner, when given,
+// receives what keeps the texels alive when they are not the texture's own (a widened copy).
+bool makeSpanState(const PixelPipeline& pipeline, SpanState* out, std::shared_ptr<const void>* texelOwner = nullptr);
 
 }  // namespace platform::d3d

@@ -1,6 +1,7 @@
 #include "platform/d3d/wide_textures.h"
 
 #include <list>
+#include <memory>
 #include <mutex>
 #include <vector>
 
@@ -12,7 +13,7 @@ namespace {
 
 struct WideCopy {
     uint64_t stamp = 0;  // stamps are unique in the process: one stamp, one surface and content
-    std::vector<uint32_t> texels;
+    std::shared_ptr<std::vector<uint32_t>> texels;
 };
 
 struct Cache {
@@ -39,14 +40,14 @@ void widen(const SurfaceLock& t, std::vector<uint32_t>* out) {
 
 void trim(Cache& c) {
     while (c.bytes > kWideTextureBytes && !c.copies.empty()) {
-        c.bytes -= c.copies.back().texels.size() * 4;
+        c.bytes -= c.copies.back().texels->size() * 4;
         c.copies.pop_back();
     }
 }
 
 }  // namespace
 
-const uint32_t* wideTexture(const SurfaceLock& texture) {
+std::shared_ptr<const std::vector<uint32_t>> wideTexture(const SurfaceLock& texture) {
     const ddraw::Surface* surface = texture.ok() ? ddraw::asSurface(texture.surface()) : nullptr;
     if (!surface || texture.layout().bytesPerPixel != 2) return nullptr;
     const size_t bytes = size_t(texture.width()) * size_t(texture.height()) * 4;
@@ -57,15 +58,17 @@ const uint32_t* wideTexture(const SurfaceLock& texture) {
     for (auto it = c.copies.begin(); it != c.copies.end(); ++it) {
         if (it->stamp != stamp) continue;
         c.copies.splice(c.copies.begin(), c.copies, it);
-        return c.copies.front().texels.data();
+        return c.copies.front().texels;
     }
     WideCopy copy;
     copy.stamp = stamp;
-    widen(texture, &copy.texels);
+    copy.texels = std::make_shared<std::vector<uint32_t>>();
+    widen(texture, copy.texels.get());
+    std::shared_ptr<const std::vector<uint32_t>> made = copy.texels;
     c.copies.push_front(std::move(copy));
     c.bytes += bytes;
     trim(c);
-    return c.copies.front().texels.data();
+    return made;
 }
 
 void forgetWideTextures() {

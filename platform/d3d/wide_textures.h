@@ -6,12 +6,15 @@
 // Copies are kept per surface and its write stamp (ddraw::Surface::writeStamp): a texture written
 // since (a lock for writing, a blit, a loss) is widened again; surfaces without a stamp (memory
 // surfaces) are never copied. At most kWideTextureBytes are kept; the least recently used copies
-// go first. A returned pointer stays valid until the next call (the device draws synchronously).
+// go first. A returned copy stays alive while the caller holds it (the device keeps the copies of
+// queued draws until they are drawn).
 // The cache is process-wide and guarded for use from several devices' threads.
 #pragma once
 
 #include <cstddef>
 #include <cstdint>
+#include <memory>
+#include <vector>
 
 #include "platform/d3d/surface_lock.h"
 
@@ -21,7 +24,7 @@ constexpr size_t kWideTextureBytes = size_t(64) << 20;
 
 // The widened copy (rows of width 32-bit texels, tightly packed) of the locked 16-bit texture, or
 // null when it cannot be kept (no stamp, not 16-bit, too large).
-const uint32_t* wideTexture(const SurfaceLock& texture);
+std::shared_ptr<const std::vector<uint32_t>> wideTexture(const SurfaceLock& texture);
 
 // Drops every copy (tests; a device going away keeps them, they are keyed by stamp).
 void forgetWideTextures();

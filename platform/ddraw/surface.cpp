@@ -8,6 +8,7 @@
 
 #include "platform/ddraw/direct_draw.h"
 #include "platform/ddraw/display_control.h"
+#include "platform/ddraw/queued_drawing.h"
 #include "platform/gdi/dc_target.h"
 
 namespace platform::ddraw {
@@ -21,6 +22,12 @@ Surface* Surface::make(DirectDraw* owner, const SurfaceSpec& desired) {
     const int pitch = (desired.width * layout.bytesPerPixel + 3) & ~3;
     if (static_cast<uint64_t>(pitch) * static_cast<uint64_t>(desired.height) > kMaxBytes) return nullptr;
     return new Surface(owner, desired, layout, pitch);
+}
+
+void Surface::markLost() {
+    finishQueuedDrawing();
+    lost_ = true;
+    stampWrite();
 }
 
 void Surface::stampWrite() {
@@ -182,6 +189,7 @@ HRESULT Surface::IsLost() { return lost_ ? DDERR_SURFACELOST : DD_OK; }
 
 HRESULT Surface::Lock(RECT* rect, DDSURFACEDESC2* desc, DWORD flags, HANDLE) {
     if (!desc) return DDERR_INVALIDPARAMS;
+    finishQueuedDrawing();
     if (lost_) return DDERR_SURFACELOST;
     if (busy()) return DDERR_SURFACEBUSY;
     if (!(flags & DDLOCK_WAIT) && consumeStillDrawing()) return DDERR_WASSTILLDRAWING;
@@ -206,6 +214,7 @@ HRESULT Surface::Unlock(RECT*) {
 HRESULT Surface::GetDC(HDC* dc) {
     if (!dc) return DDERR_INVALIDPARAMS;
     *dc = nullptr;
+    finishQueuedDrawing();
     if (lost_) return DDERR_SURFACELOST;
     if (busy()) return DDERR_SURFACEBUSY;
     if (caps_ & DDSCAPS_ZBUFFER) return DDERR_CANTCREATEDC;
@@ -234,6 +243,7 @@ HRESULT Surface::ReleaseDC(HDC dc) {
 
 HRESULT Surface::Restore() {
     if (displayTaken()) return DDERR_WRONGMODE;
+    finishQueuedDrawing();
     if (lost_) {
         // What a lost surface held is gone; its owner paints it again.
         memory_.clear();

@@ -67,7 +67,7 @@ public:
     DirectDraw* owner() const { return owner_; }
     bool lost() const { return lost_; }
     bool busy() const { return locked_ || dc_ != nullptr; }
-    void markLost() { lost_ = true, stampWrite(); }
+    void markLost();
     // Changes whenever the pixels may have changed (a lock, a blit or flip into the surface, a loss
     // or restore), to a value no surface of the process had before: an unchanged stamp means the
     // same surface with unchanged pixels, so a user can rely on what it knew of them (the 3D

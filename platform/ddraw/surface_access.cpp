@@ -1,5 +1,6 @@
 #include "platform/ddraw/surface_access.h"
 
+#include "platform/ddraw/queued_drawing.h"
 #include "platform/ddraw/surface.h"
 
 namespace platform::ddraw {
@@ -7,6 +8,7 @@ namespace platform::ddraw {
 bool surfaceMemory(IDirectDrawSurface7* surface, SurfaceMemory* out) {
     Surface* s = surface ? asSurface(surface) : nullptr;
     if (!s || !out) return false;
+    finishQueuedDrawing();
     out->pixels = s->memory();
     out->width = s->width();
     out->height = s->height();

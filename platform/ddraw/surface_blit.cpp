@@ -5,6 +5,7 @@
 #include "platform/ddraw/blit.h"
 #include "platform/ddraw/direct_draw.h"
 #include "platform/ddraw/display_control.h"
+#include "platform/ddraw/queued_drawing.h"
 #include "platform/ddraw/surface.h"
 
 namespace platform::ddraw {
@@ -22,6 +23,7 @@ PixelView viewOf(Surface& s) {
 
 // State both surfaces of a copy must be in; DD_OK when the copy may go ahead.
 HRESULT copyReady(Surface& dest, Surface* source, bool waits) {
+    finishQueuedDrawing();
     if (dest.lost() || (source && source->lost())) return DDERR_SURFACELOST;
     if (dest.busy() || (source && source->busy())) return DDERR_SURFACEBUSY;
     if (!waits && consumeStillDrawing()) return DDERR_WASSTILLDRAWING;

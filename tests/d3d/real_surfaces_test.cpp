@@ -1,8 +1,11 @@
 // The 3D device on the DirectDraw layer's own surfaces: obtained through QueryInterface, drawing
 // into the back buffer of a flipping chain with an attached z-buffer, presented by Flip, and
-// leaving its figures for the frame trace.
+// leaving its figures for the frame trace. The device queues its span-path draws: whatever the
+// program does to the surfaces between draws must see (and be seen by) every draw before it.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <functional>
 #include <vector>
 
 #include "platform/d3d/raster_options.h"
@@ -100,18 +103,58 @@ protected:
             }
         s->Unlock(nullptr);
     }
-    // A slanted quad over most of the screen, textured with wrap-around, bilinear, additive.
-    void drawTextured(IDirectDrawSurface7* texture) {
+    // A slanted quad over most of the screen, textured with wrap-around, bilinear, additive or
+    // opaque; `shift` moves it to the right by half as much and its texture coordinates by as
+    // much. Inside a scene.
+    void drawTexturedQuad(IDirectDrawSurface7* texture, float shift = 0, bool additive = true) {
         device->SetTexture(0, texture);
         device->SetTextureStageState(0, D3DTSS_MAGFILTER, D3DTFG_LINEAR);
         device->SetTextureStageState(0, D3DTSS_MINFILTER, D3DTFN_LINEAR);
         device->SetRenderState(D3DRENDERSTATE_LIGHTING, FALSE);
-        device->SetRenderState(D3DRENDERSTATE_ALPHABLENDENABLE, TRUE);
-        D3DVERTEX v[4] = {{-0.9f, 0.8f, 0.5f, 0, 0, -1, -0.3f, 0.1f}, {0.95f, 0.9f, 0.5f, 0, 0, -1, 2.7f, -0.2f},
-                          {0.8f, -0.9f, 0.5f, 0, 0, -1, 3.1f, 2.9f}, {-0.85f, -0.7f, 0.5f, 0, 0, -1, 0.2f, 3.3f}};
-        ASSERT_EQ(device->BeginScene(), D3D_OK);
+        device->SetRenderState(D3DRENDERSTATE_ALPHABLENDENABLE, additive);
+        const float x = shift / 2;
+        D3DVERTEX v[4] = {{-0.9f + x, 0.8f, 0.5f, 0, 0, -1, -0.3f + shift, 0.1f},
+                          {0.95f + x, 0.9f, 0.5f, 0, 0, -1, 2.7f + shift, -0.2f},
+                          {0.8f + x, -0.9f, 0.5f, 0, 0, -1, 3.1f + shift, 2.9f},
+                          {-0.85f + x, -0.7f, 0.5f, 0, 0, -1, 0.2f + shift, 3.3f}};
         ASSERT_EQ(device->DrawPrimitive(D3DPT_TRIANGLEFAN, D3DFVF_VERTEX, v, 4, 0), D3D_OK);
+    }
+    void drawTextured(IDirectDrawSurface7* texture) {
+        ASSERT_EQ(device->BeginScene(), D3D_OK);
+        drawTexturedQuad(texture);
         ASSERT_EQ(device->EndScene(), D3D_OK);
+    }
+    // The back buffer's bytes after `scene` on the reference path (every draw done at once) and
+    // on the span path (draws queued, both threads).
+    std::vector<uint8_t> pictureOn(platform::d3d::RasterPath path, const std::function<void()>& scene) {
+        platform::d3d::setRasterPath(path);
+        scene();
+        platform::d3d::setRasterPath(platform::d3d::RasterPath::Automatic);
+        return bytesOf(back);
+    }
+    void expectSamePictureOnBothPaths(const std::function<void()>& scene) {
+        const int threads = platform::d3d::rasterThreads();
+        platform::d3d::setRasterThreads(2);
+        std::vector<uint8_t> reference = pictureOn(platform::d3d::RasterPath::Reference, scene);
+        std::vector<uint8_t> spans = pictureOn(platform::d3d::RasterPath::Automatic, scene);
+        platform::d3d::setRasterThreads(threads);
+        ASSERT_FALSE(reference.empty());
+        EXPECT_TRUE(reference == spans);
+    }
+    // Writes `value` into rows [first, first + rows) of the 16-bit back buffer through a lock.
+    void writeBackRows(int first, int rows, uint16_t value) {
+        DDSURFACEDESC2 desc{};
+        desc.dwSize = sizeof desc;
+        ASSERT_EQ(back->Lock(nullptr, &desc, DDLOCK_WAIT, nullptr), DD_OK);
+        for (int y = first; y < first + rows; ++y)
+            std::fill_n(reinterpret_cast<uint16_t*>(static_cast<uint8_t*>(desc.lpSurface) + ptrdiff_t(y) * desc.lPitch),
+                        640, value);
+        back->Unlock(nullptr);
+    }
+    // Releases a surface the fixture made before the fixture's end.
+    void releaseEarly(IDirectDrawSurface7* s) {
+        surfaces.erase(std::find(surfaces.begin(), surfaces.end(), s));
+        s->Release();
     }
     IDirect3D7* d3d = nullptr;
     IDirect3DDevice7* device = nullptr;
@@ -237,4 +280,70 @@ TEST_F(DeviceOnDirectDraw, SixteenBitTexturesGiveTheReferencePictureAlsoAfterThe
         }
         device->SetTexture(0, nullptr);
     }
+}
+
+// Between queued draws the program rewrites the texture, writes into the back buffer and clears a
+// part of it: every draw must see the texture as it was when it was made and land before the
+// program's writes, as on the reference path, which draws each call at once.
+TEST_F(DeviceOnDirectDraw, QueuedDrawsKeepTheirOrderWithTextureRewritesLocksAndClears) {
+    makeDevice(16);
+    for (const DDPIXELFORMAT& format : {platform::d3d::formatA8R8G8B8(), platform::d3d::formatR5G6B5()}) {
+        IDirectDrawSurface7* texture = makeSurface(64, 32, format, DDSCAPS_TEXTURE);
+        ASSERT_NE(texture, nullptr);
+        expectSamePictureOnBothPaths([&] {
+            fill16(texture, 3);  // of a 32-bit texture, the left half of each row
+            ASSERT_EQ(device->Clear(0, nullptr, D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER, 0x203040, 1.0f, 0), D3D_OK);
+            ASSERT_EQ(device->BeginScene(), D3D_OK);
+            drawTexturedQuad(texture, 0, false);
+            fill16(texture, 4);
+            drawTexturedQuad(texture, 0.37f, false);
+            writeBackRows(100, 40, 0x1234);
+            drawTexturedQuad(texture, 0.61f, false);
+            D3DRECT part{200, 0, 260, 480};
+            ASSERT_EQ(device->Clear(1, &part, D3DCLEAR_TARGET, 0x00FF00, 1.0f, 0), D3D_OK);
+            drawTexturedQuad(texture, 0.13f);
+            ASSERT_EQ(device->EndScene(), D3D_OK);
+        });
+        device->SetTexture(0, nullptr);
+    }
+}
+
+// The program lets go of a texture while a draw from it is still queued: the draw still happens,
+// from the texture's pixels.
+TEST_F(DeviceOnDirectDraw, ATextureReleasedWhileItsDrawIsQueuedIsStillDrawnFrom) {
+    makeDevice(16);
+    IDirectDrawSurface7* keep = makeSurface(64, 32, platform::d3d::formatA8R8G8B8(), DDSCAPS_TEXTURE);
+    ASSERT_NE(keep, nullptr);
+    fill16(keep, 9);
+    expectSamePictureOnBothPaths([&] {
+        IDirectDrawSurface7* texture = makeSurface(64, 32, platform::d3d::formatA8R8G8B8(), DDSCAPS_TEXTURE);
+        ASSERT_NE(texture, nullptr);
+        fill16(texture, 5);
+        ASSERT_EQ(device->Clear(0, nullptr, D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER, 0x203040, 1.0f, 0), D3D_OK);
+        ASSERT_EQ(device->BeginScene(), D3D_OK);
+        drawTexturedQuad(texture, 0, false);
+        drawTexturedQuad(keep, 0.5f, false);  // the device lets go of the first texture here
+        releaseEarly(texture);
+        drawTexturedQuad(keep, -0.25f);
+        ASSERT_EQ(device->EndScene(), D3D_OK);
+    });
+    device->SetTexture(0, nullptr);
+}
+
+// A draw queued before the display is lost was made before the loss: the restore wipes it.
+TEST_F(DeviceOnDirectDraw, DrawsQueuedBeforeALossAreWipedByTheRestore) {
+    makeDevice(16);
+    ASSERT_EQ(device->Clear(0, nullptr, D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER, 0, 1.0f, 0), D3D_OK);
+    ASSERT_EQ(device->BeginScene(), D3D_OK);
+    device->SetRenderState(D3DRENDERSTATE_LIGHTING, FALSE);
+    device->SetRenderState(D3DRENDERSTATE_ZENABLE, FALSE);  // the restore zeroes the z-buffer too
+    D3DVERTEX v[4] = {{-1, 1, 0.5f, 0, 0, -1, 0, 0}, {1, 1, 0.5f, 0, 0, -1, 0, 0}, {1, -1, 0.5f, 0, 0, -1, 0, 0},
+                      {-1, -1, 0.5f, 0, 0, -1, 0, 0}};
+    ASSERT_EQ(device->DrawPrimitive(D3DPT_TRIANGLEFAN, D3DFVF_VERTEX, v, 4, 0), D3D_OK);
+    platform::bridge::raise(platform::bridge::DisplayEvent::Hidden);
+    ASSERT_EQ(dd->RestoreAllSurfaces(), D3D_OK);
+    EXPECT_EQ(device->EndScene(), D3D_OK);
+    std::vector<uint8_t> picture = bytesOf(back);
+    ASSERT_FALSE(picture.empty());
+    EXPECT_EQ(std::count(picture.begin(), picture.end(), uint8_t(0)), ptrdiff_t(picture.size()));
 }
