@@ -1,0 +1,179 @@
+// Triangle lists through the eight-wide vertex stage: positions and projections first, triangles
+// culled eight at a time (triangle_drop_avx2.h), and only the vertices of kept triangles lit.
+#include "platform/d3d/vertex_simd.h"
+
+#if defined(__x86_64__) && (defined(__GNUC__) || defined(__clang__))
+
+#include "platform/d3d/triangle_drop_avx2.h"
+#include "platform/d3d/vertex_avx2.h"
+
+namespace platform::d3d {
+
+namespace {
+
+using namespace avx2;
+
+// Bit per lane (shifted by `shift`) for each plane that leaves a triangle wholly beyond it
+// invisible: near and far (outcode's tests), and, where w > 0, two pixels or more past an edge of
+// the viewport (x > kx w, x < -kx w, y > ky w, y < -ky w with k = 1 + 2 / half the size; clipping
+// and projection keep such a triangle off the viewport, so set-up would find no pixel of it).
+VOREL_AVX2_INLINE void beyondBits(const Block& b, __m256 kx, __m256 ky, int shift, uint32_t planes[6]) {
+    const __m256 zero = _mm256_setzero_ps();
+    const __m256 front = _mm256_cmp_ps(b.w, zero, _CMP_GT_OQ);
+    const __m256 wx = _mm256_mul_ps(b.w, kx), wy = _mm256_mul_ps(b.w, ky);
+    const __m256 beyond[6] = {_mm256_cmp_ps(b.z, zero, _CMP_NGE_UQ),
+                              _mm256_cmp_ps(_mm256_sub_ps(b.w, b.z), zero, _CMP_NGE_UQ),
+                              _mm256_and_ps(front, _mm256_cmp_ps(b.x, wx, _CMP_GT_OQ)),
+                              _mm256_and_ps(front, _mm256_cmp_ps(b.x, _mm256_sub_ps(zero, wx), _CMP_LT_OQ)),
+                              _mm256_and_ps(front, _mm256_cmp_ps(b.y, wy, _CMP_GT_OQ)),
+                              _mm256_and_ps(front, _mm256_cmp_ps(b.y, _mm256_sub_ps(zero, wy), _CMP_LT_OQ))};
+    for (int k = 0; k < 6; ++k) planes[k] |= uint32_t(_mm256_movemask_ps(beyond[k])) << shift;
+}
+
+// Bit 3t of `bits` as bit t, for t < 8.
+VOREL_AVX2_INLINE uint32_t everyThird(uint32_t bits) {
+    uint32_t r = 0;
+    for (uint32_t t = 0; t < 8; ++t) r |= ((bits >> (3 * t)) & 1u) << t;
+    return r;
+}
+
+// Screen positions of a group's 24 vertices, as plain arrays (valid where projected).
+struct GroupScreen {
+    alignas(32) int32_t x[24], y[24];
+    alignas(32) double z[24];
+    uint32_t ok = 0;  // bit v: vertex v projected ahead
+};
+
+// Projects block k of a group into `screen` and its 1/w into q (vertex order).
+VOREL_AVX2_INLINE void projectBlock(const Block& b, const ProjectionTarget& p, uint32_t k, GroupScreen& screen,
+                                    float* q) {
+    const Projected8 projected = project8(b, p);
+    _mm256_store_si256(reinterpret_cast<__m256i*>(screen.x + 8 * k), _mm256_set_m128i(projected.hi.x, projected.lo.x));
+    _mm256_store_si256(reinterpret_cast<__m256i*>(screen.y + 8 * k), _mm256_set_m128i(projected.hi.y, projected.lo.y));
+    _mm256_store_pd(screen.z + 8 * k, projected.lo.z);
+    _mm256_store_pd(screen.z + 8 * k + 4, projected.hi.z);
+    _mm256_store_ps(q, qOf(projected));
+    screen.ok |= uint32_t(projected.lo.ok | projected.hi.ok << 4) << (8 * k);
+}
+
+// The vertices of the group's triangles in `kept` (bit t: triangle t) into target.ok and
+// target.out (positions and depth; vertex indices from `first`).
+VOREL_AVX2_INLINE void storeKept(const GroupScreen& screen, const ProjectionTarget& p, uint32_t first, uint32_t kept) {
+    for (; kept; kept &= kept - 1) {
+        const uint32_t v0 = 3 * uint32_t(__builtin_ctz(kept));
+        for (uint32_t v = v0; v < v0 + 3; ++v) {
+            const uint8_t ok = uint8_t((screen.ok >> v) & 1);
+            p.ok[first + v] = ok;
+            if (!ok) continue;
+            ScreenVertex& o = p.out[first + v];
+            o.x = screen.x[v], o.y = screen.y[v], o.z = screen.z[v];
+        }
+    }
+}
+
+// What the first pass decides for a group of at most eight list triangles.
+struct GroupCull {
+    uint32_t culled;  // bit t: triangle t will not be drawn
+    uint32_t ahead;   // bit t: its three vertices are projected ahead
+};
+
+// Positions of the vertices of triangles [first / 3, first / 3 + count / 3) (count <= 24: eight
+// whole triangles at most): the triangles wholly beyond one plane of the view volume, then the
+// projections of every block of eight that holds a vertex of another, then the triangles whose
+// vertices are all projected and that cannot draw a pixel (triangle_drop_avx2.h). The kept
+// triangles' vertices get target.ok and their projected positions, and every projected block
+// its 1/w in q.
+VOREL_AVX2_INLINE GroupCull cullGroup(const VertexStage& s, const D3DVERTEX* in, const ProjectionTarget& p,
+                                      const TriangleDrop& drop, uint32_t first, uint32_t count, float* q) {
+    const __m256 kx = splat(1.0f + 2.0f / p.map.halfWidth), ky = splat(1.0f + 2.0f / p.map.halfHeight);
+    Block blocks[3];
+    uint32_t planes[6] = {};
+    for (uint32_t k = 0; 8 * k < count; ++k) {
+        uint32_t idx[8];
+        consecutive(first + 8 * k, idx);
+        __m256 soa[8];
+        blocks[k] = positionsAt(s, in, idx, int(std::min<uint32_t>(8, count - 8 * k)), soa);
+        beyondBits(blocks[k], kx, ky, int(8 * k), planes);
+    }
+    const uint32_t present = (1u << count) - 1;
+    uint32_t beyond = 0;
+    for (uint32_t m : planes) beyond |= m & (m >> 1) & (m >> 2);
+    beyond &= 0x249249u & present;  // bit 3t: all three vertices of triangle t
+    const uint32_t skip = beyond | beyond << 1 | beyond << 2 | ~present;
+    GroupScreen screen;
+    __m256i xs[3], ys[3];
+    for (uint32_t k = 0; k < 3; ++k) {
+        if (8 * k < count && ((skip >> (8 * k)) & 0xFFu) != 0xFFu) {
+            projectBlock(blocks[k], p, k, screen, q + first + 8 * k);
+            xs[k] = _mm256_load_si256(reinterpret_cast<const __m256i*>(screen.x + 8 * k));
+            ys[k] = _mm256_load_si256(reinterpret_cast<const __m256i*>(screen.y + 8 * k));
+        } else {
+            xs[k] = ys[k] = _mm256_setzero_si256();  // nothing of this block is drawn
+        }
+    }
+    screen.ok &= present;
+    const uint32_t triangles = (1u << (count / 3)) - 1;
+    const uint32_t ahead = everyThird(screen.ok & screen.ok >> 1 & screen.ok >> 2 & 0x249249u);
+    const __m256i x[3] = {drop8::corner(xs, 0), drop8::corner(xs, 1), drop8::corner(xs, 2)};
+    const __m256i y[3] = {drop8::corner(ys, 0), drop8::corner(ys, 1), drop8::corner(ys, 2)};
+    const uint32_t culled = (everyThird(beyond) | (ahead & drop8::dropped(x, y, drop.cull, drop.scissor))) & triangles;
+    storeKept(screen, p, first, triangles & ~culled);
+    return {culled, ahead};
+}
+
+VOREL_AVX2 void listBlocks(const VertexStage& s, const D3DVERTEX* in, ClipVertex* out, uint32_t triangles,
+                           const ProjectionTarget& p, const TriangleDrop& drop, uint8_t* culled) {
+    constexpr uint32_t kMax = 3 * kListChunkTriangles;
+    const uint32_t n = 3 * std::min(triangles, kListChunkTriangles);
+    alignas(32) float q[kMax + 8];
+    // Positions of every vertex, projections of those that may be drawn, and the cull; the kept
+    // triangles keep their vertices, and those not projected ahead (or all, when flat) need their
+    // clip vertices too.
+    uint32_t kept[kMax];
+    bool clip[kMax];
+    uint32_t m = 0;
+    for (uint32_t group = 0; group < n; group += 24) {
+        const GroupCull g = cullGroup(s, in, p, drop, group, std::min<uint32_t>(24, n - group), q);
+        for (uint32_t t = 0, v = group; t < 8 && v < n; ++t, v += 3) {
+            culled[v / 3] = uint8_t((g.culled >> t) & 1);
+            if (culled[v / 3]) continue;
+            const bool clipped = drop.flat || !((g.ahead >> t) & 1);
+            for (uint32_t k = 0; k < 3; ++k) kept[m + k] = v + k, clip[m + k] = clipped;
+            m += 3;
+        }
+    }
+    // Everything else of the kept vertices.
+    for (uint32_t j = 0; j < m; j += 8) {
+        int count = int(std::min<uint32_t>(8, m - j));
+        const uint32_t* idx = kept + j;
+        __m256 soa[8];
+        loadFields(in, idx, count, soa);
+        Block b;
+        attributes(s, soa, b);
+        if (std::any_of(clip + j, clip + j + count, [](bool c) { return c; })) {
+            positions(s, soa, b);
+            storeClip(b, out, idx, count);
+        }
+        alignas(32) float qs[8] = {};
+        for (int v = 0; v < count; ++v) qs[v] = q[idx[v]];
+        storeScreenAttributes(b, _mm256_load_ps(qs), p, idx, count);
+    }
+}
+
+}  // namespace
+
+void processTriangleListAvx2(const VertexStage& s, const D3DVERTEX* in, ClipVertex* out, uint32_t triangles,
+                             const ProjectionTarget& projection, const TriangleDrop& drop, uint8_t* culled) {
+    listBlocks(s, in, out, triangles, projection, drop, culled);
+}
+
+}  // namespace platform::d3d
+
+#else
+
+namespace platform::d3d {
+void processTriangleListAvx2(const VertexStage&, const D3DVERTEX*, ClipVertex*, uint32_t, const ProjectionTarget&,
+                             const TriangleDrop&, uint8_t*) {}
+}  // namespace platform::d3d
+
+#endif
