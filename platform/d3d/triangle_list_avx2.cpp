@@ -45,9 +45,9 @@ struct GroupScreen {
 };
 
 // Projects block k of a group into `screen` and its 1/w into q (vertex order).
-VOREL_AVX2_INLINE void projectBlock(const Block& b, const ProjectionTarget& p, uint32_t k, GroupScreen& screen,
-                                    float* q) {
-    const Projected8 projected = project8(b, p);
+VOREL_AVX2_INLINE void projectBlock(const Block& b, const ProjectionTarget& p, bool bounded, uint32_t k,
+                                    GroupScreen& screen, float* q) {
+    const Projected8 projected = project8(b, p, bounded);
     _mm256_store_si256(reinterpret_cast<__m256i*>(screen.x + 8 * k), _mm256_set_m128i(projected.hi.x, projected.lo.x));
     _mm256_store_si256(reinterpret_cast<__m256i*>(screen.y + 8 * k), _mm256_set_m128i(projected.hi.y, projected.lo.y));
     _mm256_store_pd(screen.z + 8 * k, projected.lo.z);
@@ -84,7 +84,8 @@ struct GroupCull {
 // triangles' vertices get target.ok and their projected positions, and every projected block
 // its 1/w in q.
 VOREL_AVX2_INLINE GroupCull cullGroup(const VertexStage& s, const D3DVERTEX* in, const ProjectionTarget& p,
-                                      const TriangleDrop& drop, uint32_t first, uint32_t count, float* q) {
+                                      bool bounded, const TriangleDrop& drop, uint32_t first, uint32_t count,
+                                      float* q) {
     const __m256 kx = splat(1.0f + 2.0f / p.map.halfWidth), ky = splat(1.0f + 2.0f / p.map.halfHeight);
     Block blocks[3];
     uint32_t planes[6] = {};
@@ -104,7 +105,7 @@ VOREL_AVX2_INLINE GroupCull cullGroup(const VertexStage& s, const D3DVERTEX* in,
     __m256i xs[3], ys[3];
     for (uint32_t k = 0; k < 3; ++k) {
         if (8 * k < count && ((skip >> (8 * k)) & 0xFFu) != 0xFFu) {
-            projectBlock(blocks[k], p, k, screen, q + first + 8 * k);
+            projectBlock(blocks[k], p, bounded, k, screen, q + first + 8 * k);
             xs[k] = _mm256_load_si256(reinterpret_cast<const __m256i*>(screen.x + 8 * k));
             ys[k] = _mm256_load_si256(reinterpret_cast<const __m256i*>(screen.y + 8 * k));
         } else {
@@ -132,8 +133,9 @@ VOREL_AVX2 void listBlocks(const VertexStage& s, const D3DVERTEX* in, ClipVertex
     uint32_t kept[kMax];
     bool clip[kMax];
     uint32_t m = 0;
+    const bool bounded = guardBandBounded(p);  // see project8
     for (uint32_t group = 0; group < n; group += 24) {
-        const GroupCull g = cullGroup(s, in, p, drop, group, std::min<uint32_t>(24, n - group), q);
+        const GroupCull g = cullGroup(s, in, p, bounded, drop, group, std::min<uint32_t>(24, n - group), q);
         for (uint32_t t = 0, v = group; t < 8 && v < n; ++t, v += 3) {
             culled[v / 3] = uint8_t((g.culled >> t) & 1);
             if (culled[v / 3]) continue;

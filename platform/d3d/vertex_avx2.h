@@ -234,12 +234,23 @@ struct Projected4 {
     int ok;        // bit per lane: projected (w > 0, on-screen within 1e6 pixels)
 };
 
-VOREL_AVX2_INLINE Projected4 project4(__m128 x, __m128 y, __m128 z, __m128 w, const ProjectionTarget& target) {
+// Whether every vertex inside the clip planes with a finite positive w lands within 1e6 pixels
+// (then projection needs no range test of its own): |x| <= g w (up to float rounding) puts the
+// screen position within |map.x| + |half width| (1 + g), with a wide margin for the rounding.
+inline bool guardBandBounded(const ProjectionTarget& t) {
+    const double limit = 0.999e6;
+    return std::fabs(double(t.map.x)) + std::fabs(double(t.map.halfWidth)) * (1.0 + 1.001 * t.planes.guardX) <= limit &&
+           std::fabs(double(t.map.y)) + std::fabs(double(t.map.halfHeight)) * (1.0 + 1.001 * t.planes.guardY) <= limit;
+}
+
+// rangeTested: w > 0 and finite and the screen position finite and within 1e6 pixels, lane by
+// lane, as projectPosition tests them; otherwise the caller vouches for the lanes it will use
+// (guardBandBounded) and `ok` is left to it.
+VOREL_AVX2_INLINE Projected4 project4(__m128 x, __m128 y, __m128 z, __m128 w, const ProjectionTarget& target,
+                                      bool rangeTested) {
     const ViewportMap& map = target.map;
     const __m256d xd = _mm256_cvtps_pd(x), yd = _mm256_cvtps_pd(y), zd = _mm256_cvtps_pd(z);
     __m256d wd = _mm256_cvtps_pd(w);
-    // w > 0 and finite (the float w, exactly as double).
-    __m256d valid = _mm256_and_pd(_mm256_cmp_pd(wd, _mm256_setzero_pd(), _CMP_GT_OQ), finiteWithin(wd, 1e308));
     __m256d invW = _mm256_div_pd(_mm256_set1_pd(1.0), wd);
     const __m256d one = _mm256_set1_pd(1.0);
     __m256d sx = _mm256_add_pd(_mm256_set1_pd(double(map.x)),
@@ -248,17 +259,22 @@ VOREL_AVX2_INLINE Projected4 project4(__m128 x, __m128 y, __m128 z, __m128 w, co
     __m256d sy = _mm256_add_pd(_mm256_set1_pd(double(map.y)),
                                _mm256_mul_pd(_mm256_set1_pd(double(map.halfHeight)),
                                              _mm256_sub_pd(one, _mm256_mul_pd(yd, invW))));
-    valid = _mm256_and_pd(valid, _mm256_and_pd(finiteWithin(sx, 1e6), finiteWithin(sy, 1e6)));
-    const __m256d sub = _mm256_set1_pd(double(kSubPixel));
-    // Invalid lanes may hold anything; keep them in range for the conversion.
-    sx = _mm256_and_pd(sx, valid), sy = _mm256_and_pd(sy, valid);
     Projected4 p;
+    p.ok = 0;
+    if (rangeTested) {
+        // w > 0 and finite (the float w, exactly as double), the position finite and near.
+        __m256d valid = _mm256_and_pd(_mm256_cmp_pd(wd, _mm256_setzero_pd(), _CMP_GT_OQ), finiteWithin(wd, 1e308));
+        valid = _mm256_and_pd(valid, _mm256_and_pd(finiteWithin(sx, 1e6), finiteWithin(sy, 1e6)));
+        // Invalid lanes may hold anything; keep them in range for the conversion.
+        sx = _mm256_and_pd(sx, valid), sy = _mm256_and_pd(sy, valid);
+        p.ok = _mm256_movemask_pd(valid);
+    }
+    const __m256d sub = _mm256_set1_pd(double(kSubPixel));
     p.x = roundHalfAway(_mm256_mul_pd(sx, sub));
     p.y = roundHalfAway(_mm256_mul_pd(sy, sub));
     p.z = _mm256_add_pd(_mm256_set1_pd(double(map.minZ)),
                         _mm256_mul_pd(_mm256_mul_pd(zd, invW), _mm256_set1_pd(double(map.maxZ) - double(map.minZ))));
     p.q = target.perspective ? _mm256_cvtpd_ps(invW) : _mm_set1_ps(1.0f);
-    p.ok = _mm256_movemask_pd(valid);
     return p;
 }
 
@@ -269,12 +285,19 @@ struct Projected8 {
 
 VOREL_AVX2_INLINE __m256 qOf(const Projected8& p) { return _mm256_set_m128(p.hi.q, p.lo.q); }
 
-VOREL_AVX2_INLINE Projected8 project8(const Block& b, const ProjectionTarget& target) {
+// bounded: guardBandBounded(target). Lanes not ok hold undefined positions.
+VOREL_AVX2_INLINE Projected8 project8(const Block& b, const ProjectionTarget& target, bool bounded) {
     Projected8 p{project4(_mm256_castps256_ps128(b.x), _mm256_castps256_ps128(b.y), _mm256_castps256_ps128(b.z),
-                          _mm256_castps256_ps128(b.w), target),
+                          _mm256_castps256_ps128(b.w), target, !bounded),
                  project4(_mm256_extractf128_ps(b.x, 1), _mm256_extractf128_ps(b.y, 1), _mm256_extractf128_ps(b.z, 1),
-                          _mm256_extractf128_ps(b.w, 1), target)};
-    const int inside = insideBits(b.x, b.y, b.z, b.w, target.planes);
+                          _mm256_extractf128_ps(b.w, 1), target, !bounded)};
+    int inside = insideBits(b.x, b.y, b.z, b.w, target.planes);
+    if (bounded) {
+        const __m256 finitePositive = _mm256_and_ps(_mm256_cmp_ps(b.w, _mm256_setzero_ps(), _CMP_GT_OQ),
+                                                    _mm256_cmp_ps(b.w, splat(INFINITY), _CMP_LT_OQ));
+        inside &= _mm256_movemask_ps(finitePositive);
+        p.lo.ok = p.hi.ok = 0xF;
+    }
     p.lo.ok &= inside & 0xF;
     p.hi.ok &= inside >> 4;
     return p;

@@ -15,6 +15,7 @@ using namespace avx2;
 
 VOREL_AVX2 void processBlocks(const VertexStage& s, const D3DVERTEX* in, ClipVertex* out, uint32_t begin,
                               uint32_t end, const ProjectionTarget* p) {
+    const bool bounded = p && guardBandBounded(*p);
     for (uint32_t i = begin; i < end; i += 8) {
         int count = int(std::min<uint32_t>(8, end - i));
         uint32_t idx[8];
@@ -23,7 +24,7 @@ VOREL_AVX2 void processBlocks(const VertexStage& s, const D3DVERTEX* in, ClipVer
         Block b = positionsAt(s, in, idx, count, soa);
         completeClip(s, soa, b, out, idx, count);
         if (!p) continue;
-        const Projected8 projected = project8(b, *p);  // straight from the registers
+        const Projected8 projected = project8(b, *p, bounded);  // straight from the registers
         storeScreenPositions(projected, *p, idx, count);
         storeScreenAttributes(b, qOf(projected), *p, idx, count);
     }

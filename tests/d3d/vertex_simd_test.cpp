@@ -134,9 +134,10 @@ struct PlainRun {
     std::vector<uint8_t> ok;
     ProjectionTarget target;
 
-    PlainRun(const VertexStage& s, const std::vector<D3DVERTEX>& in)
+    PlainRun(const VertexStage& s, const std::vector<D3DVERTEX>& in, const D3DVIEWPORT7& viewport = {0, 0, 800, 600, 0, 1})
         : out(in.size()), projected(in.size()), ok(in.size()),
-          target{makeViewportMap({0, 0, 800, 600, 0, 1}), true, projected.data(), ok.data(), guardBandFor(800, 600)} {
+          target{makeViewportMap(viewport), true, projected.data(), ok.data(),
+                 guardBandFor(float(viewport.dwWidth), float(viewport.dwHeight))} {
         processVerticesAvx2(s, in.data(), out.data(), 0, uint32_t(in.size()), &target);
     }
 };
@@ -179,6 +180,34 @@ TEST(VertexStageAvx2, PointAndDirectionalLightsGiveTheScalarStagesBits) {
     EXPECT_EQ(checked, 6 * 1003);
     EXPECT_GT(kept, 1000) << "too few vertices inside the clip volume";
     EXPECT_GT(cut, 100) << "too few vertices that project but lie outside a clip plane";
+}
+
+// A viewport so far off that part of the guard band lies beyond a million pixels: there the stage
+// tests every position's range as the scalar stage does (projectVertex fails beyond it).
+TEST(VertexStageAvx2, FarOffViewportsTestEveryPositionsRange) {
+    if (!haveAvx2()) GTEST_SKIP() << "no AVX2 on this processor";
+    std::mt19937 rng(13);
+    int kept = 0, tooFar = 0;
+    for (int round = 0; round < 4; ++round) {
+        VertexStage s = stageWithLights(rng, round % 2 == 0);
+        const std::vector<D3DVERTEX> in = randomVertices(rng, s, 1001);
+        const D3DVIEWPORT7 viewport{round < 2 ? 999600u : 0u, round < 2 ? 0u : 999700u, 800, 600, 0, 1};
+        const PlainRun run(s, in, viewport);
+        for (size_t i = 0; i < in.size(); ++i) {
+            const ClipVertex& v = run.out[i];
+            ScreenVertex want;
+            const bool projects = projectVertex(v, run.target.map, true, &want);
+            const bool inside = outcode(v, run.target.planes) == 0;
+            ASSERT_EQ(projects && inside, run.ok[i] != 0) << "round " << round << ", vertex " << i;
+            kept += run.ok[i];
+            tooFar += inside && v.w > 0 && !projects;
+            if (run.ok[i]) {
+                EXPECT_EQ(differingFields(want, run.projected[i]), 0) << "round " << round << ", vertex " << i;
+            }
+        }
+    }
+    EXPECT_GT(kept, 500);
+    EXPECT_GT(tooFar, 100) << "too few vertices inside the clip planes but beyond a million pixels";
 }
 
 // A vertex that is not finite, or all three vertices beyond one plane of the view volume (past
