@@ -56,12 +56,24 @@ VOREL_AVX2_INLINE void projectBlock(const Block& b, const ProjectionTarget& p, b
     screen.ok |= uint32_t(projected.lo.ok | projected.hi.ok << 4) << (8 * k);
 }
 
+// Vertices of kept triangles, in order, and whether each needs its clip vertex.
+struct KeptVertices {
+    uint32_t count = 0;
+    uint32_t vertex[3 * kListChunkTriangles];
+    bool clip[3 * kListChunkTriangles];
+};
+
 // The vertices of the group's triangles in `kept` (bit t: triangle t) into target.ok and
-// target.out (positions and depth; vertex indices from `first`).
-VOREL_AVX2_INLINE void storeKept(const GroupScreen& screen, const ProjectionTarget& p, uint32_t first, uint32_t kept) {
+// target.out (positions and depth; vertex indices from `first`), and onto the kept list (those of
+// triangles in `clip` needing their clip vertices).
+VOREL_AVX2_INLINE void storeKept(const GroupScreen& screen, const ProjectionTarget& p, uint32_t first, uint32_t kept,
+                                 uint32_t clip, KeptVertices& list) {
     for (; kept; kept &= kept - 1) {
-        const uint32_t v0 = 3 * uint32_t(__builtin_ctz(kept));
+        const uint32_t t = uint32_t(__builtin_ctz(kept)), v0 = 3 * t;
+        const bool clipped = (clip >> t) & 1;
         for (uint32_t v = v0; v < v0 + 3; ++v) {
+            list.vertex[list.count] = first + v;
+            list.clip[list.count++] = clipped;
             const uint8_t ok = uint8_t((screen.ok >> v) & 1);
             p.ok[first + v] = ok;
             if (!ok) continue;
@@ -72,20 +84,17 @@ VOREL_AVX2_INLINE void storeKept(const GroupScreen& screen, const ProjectionTarg
 }
 
 // What the first pass decides for a group of at most eight list triangles.
-struct GroupCull {
-    uint32_t culled;  // bit t: triangle t will not be drawn
-    uint32_t ahead;   // bit t: its three vertices are projected ahead
-};
 
 // Positions of the vertices of triangles [first / 3, first / 3 + count / 3) (count <= 24: eight
 // whole triangles at most): the triangles wholly beyond one plane of the view volume, then the
 // projections of every block of eight that holds a vertex of another, then the triangles whose
 // vertices are all projected and that cannot draw a pixel (triangle_drop_avx2.h). The kept
-// triangles' vertices get target.ok and their projected positions, and every projected block
-// its 1/w in q.
-VOREL_AVX2_INLINE GroupCull cullGroup(const VertexStage& s, const D3DVERTEX* in, const ProjectionTarget& p,
-                                      bool bounded, const TriangleDrop& drop, uint32_t first, uint32_t count,
-                                      float* q) {
+// triangles' vertices get target.ok and their projected positions and go onto `kept` (needing
+// clip vertices when not all projected ahead, or when drop.flat), and every projected block its
+// 1/w in q. Returns the culled triangles (bit t: triangle t).
+VOREL_AVX2_INLINE uint32_t cullGroup(const VertexStage& s, const D3DVERTEX* in, const ProjectionTarget& p,
+                                     bool bounded, const TriangleDrop& drop, uint32_t first, uint32_t count, float* q,
+                                     KeptVertices& kept) {
     const __m256 kx = splat(1.0f + 2.0f / p.map.halfWidth), ky = splat(1.0f + 2.0f / p.map.halfHeight);
     Block blocks[3];
     uint32_t planes[6] = {};
@@ -118,8 +127,8 @@ VOREL_AVX2_INLINE GroupCull cullGroup(const VertexStage& s, const D3DVERTEX* in,
     const __m256i x[3] = {drop8::corner(xs, 0), drop8::corner(xs, 1), drop8::corner(xs, 2)};
     const __m256i y[3] = {drop8::corner(ys, 0), drop8::corner(ys, 1), drop8::corner(ys, 2)};
     const uint32_t culled = (everyThird(beyond) | (ahead & drop8::dropped(x, y, drop.cull, drop.scissor))) & triangles;
-    storeKept(screen, p, first, triangles & ~culled);
-    return {culled, ahead};
+    storeKept(screen, p, first, triangles & ~culled, drop.flat ? 0xFFu : ~ahead, kept);
+    return culled;
 }
 
 VOREL_AVX2 void listBlocks(const VertexStage& s, const D3DVERTEX* in, ClipVertex* out, uint32_t triangles,
@@ -127,32 +136,23 @@ VOREL_AVX2 void listBlocks(const VertexStage& s, const D3DVERTEX* in, ClipVertex
     constexpr uint32_t kMax = 3 * kListChunkTriangles;
     const uint32_t n = 3 * std::min(triangles, kListChunkTriangles);
     alignas(32) float q[kMax + 8];
-    // Positions of every vertex, projections of those that may be drawn, and the cull; the kept
-    // triangles keep their vertices, and those not projected ahead (or all, when flat) need their
-    // clip vertices too.
-    uint32_t kept[kMax];
-    bool clip[kMax];
-    uint32_t m = 0;
+    // Positions of every vertex, projections of those that may be drawn, and the cull.
+    KeptVertices kept;
     const bool bounded = guardBandBounded(p);  // see project8
     for (uint32_t group = 0; group < n; group += 24) {
-        const GroupCull g = cullGroup(s, in, p, bounded, drop, group, std::min<uint32_t>(24, n - group), q);
-        for (uint32_t t = 0, v = group; t < 8 && v < n; ++t, v += 3) {
-            culled[v / 3] = uint8_t((g.culled >> t) & 1);
-            if (culled[v / 3]) continue;
-            const bool clipped = drop.flat || !((g.ahead >> t) & 1);
-            for (uint32_t k = 0; k < 3; ++k) kept[m + k] = v + k, clip[m + k] = clipped;
-            m += 3;
-        }
+        const uint32_t count = std::min<uint32_t>(24, n - group);
+        const uint32_t dropped = cullGroup(s, in, p, bounded, drop, group, count, q, kept);
+        for (uint32_t t = 0; t < count / 3; ++t) culled[group / 3 + t] = uint8_t((dropped >> t) & 1);
     }
     // Everything else of the kept vertices.
-    for (uint32_t j = 0; j < m; j += 8) {
-        int count = int(std::min<uint32_t>(8, m - j));
-        const uint32_t* idx = kept + j;
+    for (uint32_t j = 0; j < kept.count; j += 8) {
+        int count = int(std::min<uint32_t>(8, kept.count - j));
+        const uint32_t* idx = kept.vertex + j;
         __m256 soa[8];
         loadFields(in, idx, count, soa);
         Block b;
         attributes(s, soa, b);
-        if (std::any_of(clip + j, clip + j + count, [](bool c) { return c; })) {
+        if (std::any_of(kept.clip + j, kept.clip + j + count, [](bool c) { return c; })) {
             positions(s, soa, b);
             storeClip(b, out, idx, count);
         }
