@@ -99,11 +99,9 @@ struct TriangleContext {
     SpanQueue* spans = nullptr;  // set: triangles go to the span path's queue
 };
 
-// Where a set-up triangle goes: drawn by the reference pixel stage, or into list `part` of the
-// span queue.
+// Where a set-up triangle goes: drawn by the reference pixel stage, or into the span queue.
 struct TriangleSink {
     const TriangleContext& c;
-    int part;
     DrawFigures* figures;
     const uint8_t* culled = nullptr;  // list triangles already known to face away
     // Vertices projected ahead (span path): projected[i] is vertex i's projectVertex result
@@ -160,7 +158,7 @@ void drawTriangle(const TriangleSink& sink, const ClipVertex& a, const ClipVerte
         TriangleSetup t;
         if (!setupTriangle(s[0], s[i], s[i + 1], c.cull, c.scissor, &t)) continue;
         bool minify = c.pixels.texture && minifies(c, s[0], s[i], s[i + 1]);
-        if (c.spans) c.spans->add(sink.part, t, minify);
+        if (c.spans) c.spans->add(t, minify);
         else sink.figures->pixels += platform::d3d::drawTriangle(c.pixels, t, minify);
     }
 }
@@ -202,8 +200,8 @@ namespace {
 // drawTriangle would take it when neither cut nor flat.
 void setUpProjected(const TriangleSink& sink, const ScreenVertex& a, const ScreenVertex& b, const ScreenVertex& d) {
     const TriangleContext& c = sink.c;
-    if (!setupTriangle(a, b, d, c.cull, c.scissor, c.spans->room(sink.part))) return;
-    c.spans->keep(sink.part, c.pixels.texture && c.spans->filtersDiffer() && minifies(c, a, b, d));
+    if (!setupTriangle(a, b, d, c.cull, c.scissor, c.spans->room())) return;
+    c.spans->keep(c.pixels.texture && c.spans->filtersDiffer() && minifies(c, a, b, d));
 }
 
 // Triangle i0 i1 i2 of the call's vertices.
@@ -253,9 +251,9 @@ void processTriangleList(const VertexContext& vc, const TriangleContext& c, cons
     }
 }
 
-// List triangles [first, last) of `in` for part `part`, a few dozen at a time, so that their
-// vertices are still in the cache when they are set up. Returns the time the vertices took.
-Clock::duration drawListRange(const VertexContext& vc, const TriangleContext& c, int part, DrawFigures* figures,
+// List triangles [first, last) of `in`, a few dozen at a time, so that their vertices are still
+// in the cache when they are set up. Returns the time the vertices took.
+Clock::duration drawListRange(const VertexContext& vc, const TriangleContext& c, DrawFigures* figures,
                               const D3DVERTEX* in, uint32_t first, uint32_t last) {
     constexpr uint32_t kChunk = kListChunkTriangles;
     ClipVertex v[3 * kChunk];
@@ -270,18 +268,10 @@ Clock::duration drawListRange(const VertexContext& vc, const TriangleContext& c,
         auto begin = Clock::now();
         processTriangleList(vc, c, in + 3 * size_t(at), v, culled, n, ahead);
         vertexTime += Clock::now() - begin;
-        TriangleSink sink{c, part, figures, culled, v, ahead ? projected : nullptr, ahead ? ok : nullptr};
+        TriangleSink sink{c, figures, culled, v, ahead ? projected : nullptr, ahead ? ok : nullptr};
         drawTriangles(sink, D3DPT_TRIANGLELIST, v, 0, n);
     }
     return vertexTime;
-}
-
-// Below this many triangles a call's geometry stays on the calling thread: handing work over
-// costs microseconds, more on a busy machine; a call of a few hundred lit triangles takes tens.
-constexpr uint32_t kSplitTriangles = 256;
-
-uint32_t rangeStart(uint32_t n, int part, int parts) {
-    return uint32_t(uint64_t(n) * uint32_t(part) / uint32_t(parts));
 }
 
 }  // namespace
@@ -297,14 +287,13 @@ void drawPrimitives(const DeviceState& state, const DrawTargets& targets, D3DPRI
     SpanState spanState;
     std::shared_ptr<const void> texelOwner;
     bool useSpans = path != RasterPath::Reference && makeSpanState(c.pixels, &spanState, &texelOwner);
-    // The span path may spread the geometry over the threads too: vertices and triangles are cut
-    // into consecutive ranges, and the queue keeps each range's triangles in its own list, drawn
-    // in order, so nothing changes but the time.
-    int parts = useSpans && triangles >= kSplitTriangles ? rasterThreads() : 1;
+    // Geometry stays on the calling thread; the queue's helpers draw the pixels of earlier
+    // triangles meanwhile.
     thread_local SpanQueue immediate;  // without a queue of the caller's, drawn before returning
     SpanQueue* spans = queue ? queue : &immediate;
     if (useSpans) {
-        spans->beginCall(spanState, path == RasterPath::Automatic, parts, std::move(texelOwner));
+        spans->beginCall(spanState, path == RasterPath::Automatic, std::max(1, c.scissor.maxY + 1),
+                         std::move(texelOwner));
         c.spans = spans;
     } else {
         figures->pixels += spans->draw();  // what was queued comes first
@@ -313,15 +302,9 @@ void drawPrimitives(const DeviceState& state, const DrawTargets& targets, D3DPRI
     vc.simd = useSpans && path == RasterPath::Automatic && vertexStageCovered(vc);
     auto transformed = started, setUp = started;
     if (type == D3DPT_TRIANGLELIST) {
-        // A list's triangles own their vertices: each part transforms and sets up its own range
-        // in one go; the vertex share of the time is the slowest part's.
-        std::array<Clock::duration, SpanQueue::kMaxLists> vertexTime{};
-        runParts(parts, [&](int part, int n) {
-            vertexTime[size_t(part)] = drawListRange(vc, c, part, figures, vertices, rangeStart(triangles, part, n),
-                                                     rangeStart(triangles, part + 1, n));
-        });
+        // A list's triangles own their vertices: transformed and set up a chunk at a time.
+        transformed = started + drawListRange(vc, c, figures, vertices, 0, triangles);
         setUp = Clock::now();
-        transformed = started + *std::max_element(vertexTime.begin(), vertexTime.end());
     } else {
         thread_local std::vector<ClipVertex> store;  // kept: large draws then fault in no fresh pages
         store.resize(count);
@@ -335,15 +318,9 @@ void drawPrimitives(const DeviceState& state, const DrawTargets& targets, D3DPRI
             projectedOkStore.resize(count);
             ahead.out = projectedStore.data(), ahead.ok = projectedOkStore.data();
         }
-        runParts(parts, [&](int part, int n) {
-            uint32_t first = rangeStart(count, part, n), last = rangeStart(count, part + 1, n);
-            processVertices(vc, vertices, v, first, last, vc.simd ? &ahead : nullptr);
-        });
+        processVertices(vc, vertices, v, 0, count, vc.simd ? &ahead : nullptr);
         transformed = Clock::now();
-        runParts(parts, [&](int part, int n) {
-            drawTriangles({c, part, figures, nullptr, v, ahead.out, ahead.ok}, type, v,
-                          rangeStart(triangles, part, n), rangeStart(triangles, part + 1, n));
-        });
+        drawTriangles({c, figures, nullptr, v, ahead.out, ahead.ok}, type, v, 0, triangles);
         setUp = Clock::now();
     }
     addRasterTimes({nanoseconds(transformed - started), nanoseconds(setUp - transformed), 0});

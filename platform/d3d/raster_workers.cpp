@@ -20,12 +20,6 @@ constexpr int kMaxParts = 16;
 constexpr auto kCallerSpin = std::chrono::microseconds(200);
 constexpr auto kHelperSpin = std::chrono::microseconds(20);
 
-inline void relax() {
-#if defined(__x86_64__) || defined(__i386__)
-    __builtin_ia32_pause();
-#endif
-}
-
 // Spins on done() for a short while; true when it came true. After the first few rounds it
 // yields the processor between checks: on a busy machine the thread it waits for may need this
 // very core.
@@ -35,7 +29,7 @@ bool spinUntil(std::chrono::microseconds spin, Pred done) {
     for (int i = 0;; ++i) {
         if (done()) return true;
         if (i < 64) {
-            relax();
+            spinPause();
         } else {
             std::this_thread::yield();
             if ((i & 15) == 15 && std::chrono::steady_clock::now() > until) return false;
@@ -56,11 +50,23 @@ public:
     }
 
     void run(int parts, const std::function<void(int, int)>& job) {
-        std::unique_lock<std::mutex> busy(busy_, std::try_to_lock);
-        if (!busy.owns_lock()) {
-            for (int p = 0; p < parts; ++p) job(p, parts);
+        start(parts, job);
+        job(0, parts);
+        finish(job);
+    }
+
+    // Parts 1.. of `job` on the workers (or, when another job holds them, later on the caller in
+    // finish()); returns at once.
+    void start(int parts, const std::function<void(int, int)>& job) {
+        std::unique_lock<std::mutex> busy(busy_, std::defer_lock);
+        // This thread's own job in flight holds the workers too (and the mutex must not be tried
+        // twice by one thread).
+        if (parts <= 1 || !held_.empty() || !busy.try_lock()) {
+            deferred_.push_back({&job, &job, parts});
             return;
         }
+        held_.push_back(std::move(busy));
+        deferred_.push_back({&job, nullptr, parts});
         while (int(threads_.size()) < parts - 1) {
             int index = int(threads_.size()) + 1;
             threads_.emplace_back([this, index] { work(index); });
@@ -73,11 +79,23 @@ public:
             generation_.fetch_add(1);
         }
         wake_.notify_all();
-        job(0, parts);
+    }
+
+    // Waits for the parts of `job` (or runs them here when they were deferred).
+    void finish(const std::function<void(int, int)>& job) {
+        auto it = std::find_if(deferred_.rbegin(), deferred_.rend(), [&](const Started& s) { return s.given == &job; });
+        if (it == deferred_.rend()) return;
+        Started s = *it;
+        deferred_.erase(std::next(it).base());
+        if (s.job) {
+            for (int p = 1; p < s.parts; ++p) (*s.job)(p, s.parts);
+            return;
+        }
         if (!spinUntil(kCallerSpin, [&] { return pending_.load() == 0; })) {
             std::unique_lock<std::mutex> lock(mutex_);
             done_.wait(lock, [&] { return pending_.load() == 0; });
         }
+        held_.pop_back();
     }
 
 private:
@@ -106,6 +124,16 @@ private:
         }
     }
 
+    struct Started {
+        const std::function<void(int, int)>* given;
+        const std::function<void(int, int)>* job;  // set: deferred to finish() on the caller
+        int parts;
+    };
+    // Jobs started and not yet finished, per calling thread (a device's queue may start a job
+    // while its thread runs another).
+    static thread_local std::vector<Started> deferred_;
+    static thread_local std::vector<std::unique_lock<std::mutex>> held_;
+
     std::mutex busy_;   // one job at a time
     std::mutex mutex_;  // guards job_, parts_, stop_ and the waits
     std::condition_variable wake_, done_;
@@ -117,6 +145,14 @@ private:
     std::atomic<int> pending_{0};
 };
 
+thread_local std::vector<Pool::Started> Pool::deferred_;
+thread_local std::vector<std::unique_lock<std::mutex>> Pool::held_;
+
+Pool& pool() {
+    static Pool p;
+    return p;
+}
+
 }  // namespace
 
 void runParts(int parts, const std::function<void(int, int)>& job) {
@@ -125,8 +161,13 @@ void runParts(int parts, const std::function<void(int, int)>& job) {
         job(0, 1);
         return;
     }
-    static Pool pool;
-    pool.run(parts, job);
+    pool().run(parts, job);
 }
+
+void startParts(int parts, const std::function<void(int, int)>& job) {
+    pool().start(std::clamp(parts, 1, kMaxParts), job);
+}
+
+void finishParts(const std::function<void(int, int)>& job) { pool().finish(job); }
 
 }  // namespace platform::d3d

@@ -14,4 +14,19 @@ namespace platform::d3d {
 
 void runParts(int parts, const std::function<void(int part, int parts)>& job);
 
+// The same in two steps: startParts hands parts 1.. of `job` to the workers and returns at once
+// (the caller runs part 0 itself, if it has one, in between); finishParts(job) waits for them.
+// Every startParts needs its finishParts on the same thread, and `job` must live until then. When the workers are busy with another job, the parts run on the caller in finishParts,
+// one after another, so a part must not wait for anything the caller does between the two calls
+// except what it finds done or finished by then.
+// One pause in a spin-wait loop (lets the other hardware thread of the core run).
+inline void spinPause() {
+#if defined(__x86_64__) || defined(__i386__)
+    __builtin_ia32_pause();
+#endif
+}
+
+void startParts(int parts, const std::function<void(int part, int parts)>& job);
+void finishParts(const std::function<void(int part, int parts)>& job);
+
 }  // namespace platform::d3d

@@ -27,9 +27,6 @@ namespace platform::d3d {
 namespace {
 
 constexpr DWORD kMaxVerticesPerDraw = 0xFFFF;
-// A queue holding this many triangles is drawn at once: a frame's triangles then stay in the
-// processor's caches instead of going out to memory and back.
-constexpr size_t kQueueTriangles = 8192;
 
 // A counted reference that releases itself.
 struct SurfaceRef {
@@ -354,7 +351,7 @@ HRESULT SoftwareDevice::drawLocked(D3DPRIMITIVETYPE type, const D3DVERTEX* verti
     holdForQueue(z);
     holdForQueue(textures_[0].p);
     ddraw::announceQueuedDrawing(this);
-    if (!queue || queue_.triangles() >= kQueueTriangles) drawQueue();
+    if (!queue) drawQueue();
     return D3D_OK;
 }
 

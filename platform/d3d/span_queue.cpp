@@ -1,9 +1,10 @@
-// The span path's queue: filing triangles by thread part, and drawing them split by rows.
+// The span path's queue: filing triangles by band, helpers drawing bands while the queue fills,
+// and the final drain.
 #include "platform/d3d/span_queue.h"
 
 #include <algorithm>
-#include <atomic>
 #include <chrono>
+#include <thread>
 
 #include "platform/d3d/raster_options.h"
 #include "platform/d3d/raster_workers.h"
@@ -13,133 +14,201 @@ namespace platform::d3d {
 
 namespace {
 
-constexpr uint64_t kThreadedArea = 64 * 64;  // smaller queues are not worth a hand-over
+using Clock = std::chrono::steady_clock;
 
-// The parts (bit k: part k of `parts`) that own any of the rows minY..maxY.
-uint32_t owningParts(int minY, int maxY, int parts) {
-    const uint32_t all = parts >= 32 ? ~0u : (1u << parts) - 1;
-    const int first = minY >> kBandShift, last = maxY >> kBandShift;
-    if (last - first + 1 >= parts) return all;
-    uint32_t mask = 0;
-    for (int band = first; band <= last; ++band) mask |= 1u << (band % parts);
-    return mask;
-}
+// Triangles between two publications inside one call: often enough that helpers find work while
+// a large call is set up, seldom enough that publishing costs nothing.
+constexpr uint32_t kPublishEvery = 64;
+// How long a helper without work keeps looking before it sleeps until the next publication, and
+// how many triangles must wait before a sleeping helper is woken (a wake-up costs the filling
+// thread a system call and the helper a few microseconds before it runs).
+constexpr auto kHelperSpin = std::chrono::microseconds(30);
+constexpr uint32_t kWakeTriangles = 32;
 
 }  // namespace
 
 SpanQueue::SpanQueue() = default;
-SpanQueue::~SpanQueue() = default;
 
-void SpanQueue::beginCall(const SpanState& state, bool simd, int lists, std::shared_ptr<const void> keep) {
-    if (empty()) parts_ = std::clamp(rasterThreads(), 1, kMaxParts);
+SpanQueue::~SpanQueue() {
+    if (!empty()) draw();
+}
+
+void SpanQueue::beginCall(const SpanState& state, bool simd, int rows, std::shared_ptr<const void> keep) {
+    const int bands = std::max(1, (rows + (1 << kBandShift) - 1) >> kBandShift);
+    if (!empty() && bands > bandCount_) covered_ += draw();  // a taller target than the bands cover
+    if (empty()) {
+        threads_ = rasterThreads();
+        bandCount_ = bands;
+        if (bandCount_ > bandRoom_) {
+            bands_ = std::make_unique<Band[]>(size_t(bandCount_));
+            for (int b = 0; b < bandCount_; ++b) bands_[size_t(b)].items = std::make_unique<uint32_t[]>(kCapacity);
+            bandRoom_ = bandCount_;
+        }
+        if (items_.empty()) items_.resize(kCapacity);
+    }
     calls_.push_back({state, triangleShader(state, state.magnify, simd), triangleShader(state, state.minify, simd),
                       std::move(keep)});
-    callLists_ = std::clamp(lists, 1, kMaxLists);
-    for (int l = 0; l < callLists_; ++l) {
-        const List& list = lists_[size_t(l)];
-        Segment& s = open_[size_t(l)];
-        s.list = uint32_t(l);
-        s.first = uint32_t(list.used);
-        for (int p = 0; p < parts_; ++p) s.binFirst[size_t(p)] = uint32_t(list.bins[size_t(p)].size());
-    }
+    if (threads_ > 1 && !helping_) startHelpers();
 }
 
-TriangleSetup* SpanQueue::room(int list) {
-    List& l = lists_[size_t(list)];
-    if (l.used == l.items.size()) l.items.emplace_back();
-    return &l.items[l.used].triangle;
-}
+TriangleSetup* SpanQueue::room() { return &items_[count_].triangle; }
 
-void SpanQueue::keep(int list, bool minifying) {
-    List& l = lists_[size_t(list)];
+void SpanQueue::keep(bool minifying) {
+    Item& item = items_[count_];
     const Call& call = calls_.back();
-    const uint32_t index = uint32_t(l.used++);
-    Item& item = l.items[index];
     item.shader = minifying ? call.minifying : call.magnifying;
     item.state = &call.state;
     item.filter = call.state.filter(minifying);
-    const TriangleSetup& t = item.triangle;
-    l.area += uint64_t(t.maxX - t.minX + 1) * uint64_t(t.maxY - t.minY + 1);
-    if (parts_ == 1) return;
-    for (uint32_t mask = owningParts(t.minY, t.maxY, parts_); mask; mask &= mask - 1)
-        l.bins[size_t(__builtin_ctz(mask))].push_back(index);
-}
-
-void SpanQueue::add(int list, const TriangleSetup& t, bool minifying) {
-    *room(list) = t;
-    keep(list, minifying);
-}
-
-void SpanQueue::endCall() {
-    bool queued = false;
-    for (int l = 0; l < callLists_; ++l) {
-        const List& list = lists_[size_t(l)];
-        Segment& s = open_[size_t(l)];
-        s.last = uint32_t(list.used);
-        if (s.last == s.first) continue;
-        for (int p = 0; p < parts_; ++p) s.binLast[size_t(p)] = uint32_t(list.bins[size_t(p)].size());
-        triangles_ += s.last - s.first;
-        segments_.push_back(s);
-        queued = true;
+    if (threads_ > 1) {
+        const int first = std::max(item.triangle.minY, 0) >> kBandShift;
+        const int last = std::min(item.triangle.maxY >> kBandShift, bandCount_ - 1);
+        for (int b = first; b <= last; ++b) {
+            Band& band = bands_[size_t(b)];
+            band.items[band.filed++] = count_;
+        }
     }
-    callLists_ = 0;
-    if (!queued) calls_.pop_back();  // a call that queued nothing needs no state
+    ++count_;
+    if (++sincePublish_ >= kPublishEvery) publish();
+    if (count_ == kCapacity) {
+        covered_ += drainItems();
+        if (threads_ > 1) startHelpers();
+    }
 }
 
-uint64_t SpanQueue::drawAll() const {
+void SpanQueue::add(const TriangleSetup& t, bool minifying) {
+    *room() = t;
+    keep(minifying);
+}
+
+void SpanQueue::endCall() { publish(); }
+
+void SpanQueue::publish() {
+    sincePublish_ = 0;
+    if (!helping_) return;
+    for (int b = 0; b < bandCount_; ++b) {
+        Band& band = bands_[size_t(b)];
+        if (band.published.load(std::memory_order_relaxed) != band.filed)
+            band.published.store(band.filed, std::memory_order_release);
+    }
+    publications_.fetch_add(1);
+    if (sleeping_.load() > 0 && count_ - wokenAt_ >= kWakeTriangles) {
+        wokenAt_ = count_;
+        wakeHelpers();
+    }
+}
+
+void SpanQueue::wakeHelpers() {
+    { std::lock_guard<std::mutex> lock(sleepMutex_); }
+    sleep_.notify_all();
+}
+
+void SpanQueue::startHelpers() {
+    helping_ = true;
+    closing_.store(false);
+    helperJob_ = [this](int part, int) {
+        if (part > 0) helperLoop(part);
+    };
+    startParts(threads_, helperJob_);
+}
+
+// Draws the published triangles of every band no other thread holds, starting at band `start`;
+// true when it drew any.
+bool SpanQueue::drawAvailable(int start, uint64_t* covered) {
+    bool any = false;
+    for (int k = 0; k < bandCount_; ++k) {
+        const int b = (start + k) % bandCount_;
+        Band& band = bands_[size_t(b)];
+        if (band.drawn.load(std::memory_order_relaxed) >= band.published.load(std::memory_order_acquire)) continue;
+        if (band.held.exchange(true, std::memory_order_acquire)) continue;
+        const uint32_t from = band.drawn.load(std::memory_order_relaxed);
+        const uint32_t to = band.published.load(std::memory_order_acquire);
+        for (uint32_t i = from; i < to; ++i) {
+            const Item& item = items_[band.items[i]];
+            *covered += item.shader(*item.state, item.triangle, item.filter, b, bandCount_);
+        }
+        band.drawn.store(to, std::memory_order_relaxed);
+        band.held.store(false, std::memory_order_release);
+        any = any || to > from;
+    }
+    return any;
+}
+
+void SpanQueue::helperLoop(int part) {
     uint64_t covered = 0;
-    for (const Segment& s : segments_) {
-        const List& l = lists_[s.list];
-        for (uint32_t i = s.first; i < s.last; ++i) {
-            const Item& item = l.items[i];
+    const int start = part * bandCount_ / threads_;
+    for (;;) {
+        const bool closing = closing_.load();  // read before looking: after it, nothing more comes
+        if (drawAvailable(start, &covered)) continue;
+        if (closing) break;
+        const uint32_t seen = publications_.load();
+        auto news = [&] { return publications_.load() != seen || closing_.load(); };
+        const auto until = Clock::now() + kHelperSpin;
+        bool found = false;
+        for (int i = 0; !found; ++i) {
+            found = news();
+            spinPause();
+            if ((i & 63) == 63 && Clock::now() > until) break;
+        }
+        if (found) continue;
+        std::unique_lock<std::mutex> lock(sleepMutex_);
+        sleeping_.fetch_add(1);
+        sleep_.wait(lock, news);
+        sleeping_.fetch_sub(1);
+    }
+    helperCovered_.fetch_add(covered);
+}
+
+bool SpanQueue::allDrawn() const {
+    for (int b = 0; b < bandCount_; ++b) {
+        const Band& band = bands_[size_t(b)];
+        if (band.held.load(std::memory_order_acquire) || band.drawn.load(std::memory_order_relaxed) != band.filed)
+            return false;
+    }
+    return true;
+}
+
+uint64_t SpanQueue::drainItems() {
+    const auto started = Clock::now();
+    uint64_t covered = 0;
+    if (helping_) {
+        publish();
+        closing_.store(true);
+        wakeHelpers();
+        for (int idle = 0; !allDrawn();) {
+            if (drawAvailable(0, &covered)) idle = 0;
+            else if (++idle < 64) spinPause();
+            else std::this_thread::yield();
+        }
+        finishParts(helperJob_);
+        helping_ = false;
+        covered += helperCovered_.exchange(0);
+        for (int b = 0; b < bandCount_; ++b) {
+            Band& band = bands_[size_t(b)];
+            band.filed = 0;
+            band.published.store(0, std::memory_order_relaxed);
+            band.drawn.store(0, std::memory_order_relaxed);
+        }
+    } else {
+        for (uint32_t i = 0; i < count_; ++i) {
+            const Item& item = items_[i];
             covered += item.shader(*item.state, item.triangle, item.filter, 0, 1);
         }
     }
-    return covered;
-}
-
-uint64_t SpanQueue::drawPart(int part, int parts) const {
-    uint64_t covered = 0;
-    for (const Segment& s : segments_) {
-        const List& l = lists_[s.list];
-        const std::vector<uint32_t>& bin = l.bins[size_t(part)];
-        for (uint32_t k = s.binFirst[size_t(part)]; k < s.binLast[size_t(part)]; ++k) {
-            const Item& item = l.items[bin[k]];
-            covered += item.shader(*item.state, item.triangle, item.filter, part, parts);
-        }
-    }
+    countSpanPathTriangles(count_);
+    count_ = 0;
+    wokenAt_ = 0;
+    sincePublish_ = 0;
+    const auto ns = std::chrono::duration_cast<std::chrono::nanoseconds>(Clock::now() - started).count();
+    addRasterTimes({0, 0, static_cast<unsigned long long>(ns)});
     return covered;
 }
 
 uint64_t SpanQueue::draw() {
     if (empty()) return 0;
-    const auto started = std::chrono::steady_clock::now();
-    uint64_t area = 0;
-    for (const List& l : lists_) area += l.area;
-    countSpanPathTriangles(triangles_);
-    uint64_t covered = 0;
-    if (parts_ <= 1 || area < kThreadedArea) {
-        covered = drawAll();
-    } else {
-        std::atomic<uint64_t> total{0};
-        runParts(parts_, [&](int part, int parts) { total.fetch_add(drawPart(part, parts)); });
-        covered = total.load();
-    }
-    clear();
-    const auto spent = std::chrono::steady_clock::now() - started;
-    addRasterTimes({0, 0, static_cast<unsigned long long>(std::chrono::duration_cast<std::chrono::nanoseconds>(spent).count())});
-    return covered;
-}
-
-void SpanQueue::clear() {
-    for (List& l : lists_) {
-        l.used = 0;
-        l.area = 0;
-        for (std::vector<uint32_t>& bin : l.bins) bin.clear();
-    }
-    segments_.clear();
+    uint64_t covered = drainItems() + covered_;
+    covered_ = 0;
     calls_.clear();
-    triangles_ = 0;
+    return covered;
 }
 
 }  // namespace platform::d3d

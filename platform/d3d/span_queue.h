@@ -1,24 +1,27 @@
 // The span path's queue of set-up triangles: draw calls add their triangles, each with the render
-// state it needs, and the queue draws them all at once, split by rows over the device's threads.
+// state it needs, and the queue draws them, split by rows over the device's threads.
 //
-// Rows are dealt out in bands (ownsRow in span_walk.h). A triangle is filed, when it is added,
-// under every thread part whose bands it touches, so each part walks only its own triangles, in
-// submission order: every pixel sees the same sequence of writes as on one thread, and the picture
-// depends neither on the thread count nor on when the queue is drawn.
+// The target's rows are cut into bands (span_walk.h). A triangle is filed, when it is added,
+// under every band it touches; a band's triangles are drawn in submission order by one thread at
+// a time, so every pixel sees the same sequence of writes as on one thread, and the picture
+// depends neither on the thread count nor on when, or by which thread, a band is drawn. With more
+// than one thread, helpers draw bands while the caller is still adding triangles (the device's
+// geometry and the pixels of earlier draws overlap); draw() finishes everything.
 //
-// A call: beginCall, then room/keep or add from up to `lists` threads at once (each thread its own
-// list), then endCall; the lists of one call are drawn one after another. The queue borrows the
-// pixels its states point to: whoever fills it keeps those surfaces alive and their pixels
+// A call: beginCall, then room/keep or add, then endCall, all on one thread. The queue borrows
+// the pixels its states point to: whoever fills it keeps those surfaces alive and their pixels
 // untouched by anything else until draw() (ddraw/queued_drawing.h); it keeps `keep` (the owner of
-// widened texels) itself. Storage is kept between draws: a frame's triangles fill megabytes, and
-// fresh allocations of that size cost page faults every time. Not safe for use from several threads
-// except for the lists of one call.
+// widened texels) itself. At most kCapacity triangles are held; a full queue draws them then and
+// there. Storage is made once and kept.
 #pragma once
 
-#include <array>
+#include <atomic>
+#include <condition_variable>
 #include <cstdint>
 #include <deque>
+#include <functional>
 #include <memory>
+#include <mutex>
 #include <vector>
 
 #include "platform/d3d/span_shader.h"
@@ -29,34 +32,32 @@ namespace platform::d3d {
 
 class SpanQueue {
 public:
-    static constexpr int kMaxLists = 16;
-    static constexpr int kMaxParts = 16;
+    static constexpr uint32_t kCapacity = 8192;
 
     SpanQueue();
-    ~SpanQueue();
+    ~SpanQueue();  // draws what is left
     SpanQueue(const SpanQueue&) = delete;
     SpanQueue& operator=(const SpanQueue&) = delete;
 
-    // simd: use the AVX2 routines where the processor has them. lists: 1..kMaxLists.
-    void beginCall(const SpanState& state, bool simd, int lists, std::shared_ptr<const void> keep);
+    // simd: use the AVX2 routines where the processor has them. rows: the target's height (the
+    // triangles' rows lie below it).
+    void beginCall(const SpanState& state, bool simd, int rows, std::shared_ptr<const void> keep);
 
-    // Room for one more triangle at the end of list `list` for set-up to write into (no copy),
-    // valid until the next call on that list; keep() adds what was written there, or the room
-    // is simply reused.
-    TriangleSetup* room(int list);
-    void keep(int list, bool minifying);
-    void add(int list, const TriangleSetup& triangle, bool minifying);
+    // Room for one more triangle for set-up to write into (no copy), valid until the next call;
+    // keep() adds what was written there, or the room is simply reused.
+    TriangleSetup* room();
+    void keep(bool minifying);
+    void add(const TriangleSetup& triangle, bool minifying);
     void endCall();
 
     // Whether keep's `minifying` can change anything for the current call (the two filters
     // differ); when not, callers may pass false without working it out.
     bool filtersDiffer() const { return calls_.back().state.magnify != calls_.back().state.minify; }
 
-    bool empty() const { return segments_.empty(); }
-    size_t triangles() const { return triangles_; }
+    bool empty() const { return calls_.empty(); }
 
-    // Draws everything queued on up to rasterThreads() threads and empties the queue; returns the
-    // number of pixel centres covered.
+    // Draws everything queued and empties the queue (not inside a call); returns the number of
+    // pixel centres covered.
     uint64_t draw();
 
 private:
@@ -71,30 +72,41 @@ private:
         const SpanState* state;
         TexelFilter filter;
     };
-    struct alignas(64) List {  // one cache line each: lists are filled by different threads
-        std::vector<Item> items;  // [0, used) are queued; the rest is room kept for reuse
-        size_t used = 0;
-        std::array<std::vector<uint32_t>, kMaxParts> bins;  // per part: indices into items
-        uint64_t area = 0;  // bounding-box pixels, to keep small queues on one thread
-    };
-    // A run of one list's items that follows the runs before it.
-    struct Segment {
-        uint32_t list;
-        uint32_t first, last;  // items
-        std::array<uint32_t, kMaxParts> binFirst, binLast;
+    struct alignas(64) Band {  // one cache line each: bands are drawn by different threads
+        std::unique_ptr<uint32_t[]> items;   // indices into items_, in submission order
+        uint32_t filed = 0;                  // written by the filling thread
+        std::atomic<uint32_t> published{0};  // filed and visible to the helpers
+        std::atomic<uint32_t> drawn{0};      // changed only by the thread holding the band
+        std::atomic<bool> held{false};
     };
 
-    uint64_t drawPart(int part, int parts) const;
-    uint64_t drawAll() const;
-    void clear();
+    void publish();
+    void startHelpers();
+    void helperLoop(int part);
+    bool drawAvailable(int start, uint64_t* covered);
+    bool allDrawn() const;
+    uint64_t drainItems();
+    void wakeHelpers();
 
-    std::array<List, kMaxLists> lists_;
-    std::vector<Segment> segments_;
+    std::vector<Item> items_;
+    uint32_t count_ = 0;
+    std::unique_ptr<Band[]> bands_;
+    int bandCount_ = 0, bandRoom_ = 0;
     std::deque<Call> calls_;  // stable addresses: items point to their call's state
-    int callLists_ = 0;
-    std::array<Segment, kMaxLists> open_{};  // the current call's runs, one per list
-    int parts_ = 1;                          // thread parts the queued items are filed for
-    size_t triangles_ = 0;
+    uint64_t covered_ = 0;    // by draws of a full queue since the last draw()
+    uint32_t sincePublish_ = 0;
+    uint32_t wokenAt_ = 0;  // count_ when sleeping helpers were last woken
+
+    // Helpers: running while the queue is filled, told to finish by `closing_`.
+    int threads_ = 1;
+    bool helping_ = false;
+    std::atomic<bool> closing_{false};
+    std::atomic<uint64_t> helperCovered_{0};
+    std::atomic<uint32_t> publications_{0};
+    std::atomic<int> sleeping_{0};
+    std::function<void(int, int)> helperJob_;
+    std::mutex sleepMutex_;
+    std::condition_variable sleep_;
 };
 
 }  // namespace platform::d3d

@@ -40,7 +40,7 @@ inline bool rowSpan(const TriangleSetup& t, int y, int* x0, int* x1) {
 
 // Rows are dealt out to threads in bands of four: part k of n owns the rows whose band number is
 // k modulo n (every row when n is 1).
-constexpr int kBandShift = 2;
+constexpr int kBandShift = 4;
 inline bool ownsRow(int y, int part, int parts) { return parts <= 1 || ((y >> kBandShift) % parts) == part; }
 inline int nextBand(int y) { return ((y >> kBandShift) + 1) << kBandShift; }
 // Whether part `part` owns any of the rows minY..maxY: a triangle within other parts' bands can

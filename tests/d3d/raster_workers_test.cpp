@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <functional>
 #include <thread>
 #include <vector>
 
@@ -38,6 +39,32 @@ TEST(RasterWorkers, TwoCallersAtOnceBothGetAllTheirParts) {
     other.join();
     EXPECT_EQ(sums[0].load(), 200 * 6);
     EXPECT_EQ(sums[1].load(), 200 * 6);
+}
+
+// A started job runs beside the caller: its parts see what the caller does after startParts, and
+// finishParts returns only when they are done. A job started while the workers already run one of
+// this thread's runs in finishParts instead, after the caller's work.
+TEST(RasterWorkers, StartedJobsRunBesideTheCallerAndNestedOnesRunAtTheirFinish) {
+    std::atomic<bool> go{false};
+    std::atomic<int> outer{0}, inner{0};
+    std::function<void(int, int)> outerJob = [&](int part, int) {
+        if (part == 0) return;
+        while (!go.load()) std::this_thread::yield();
+        outer.fetch_add(1);
+    };
+    std::function<void(int, int)> innerJob = [&](int part, int) {
+        if (part > 0 && go.load()) inner.fetch_add(1);
+    };
+    startParts(2, outerJob);
+    startParts(3, innerJob);  // the workers are this thread's: deferred
+    EXPECT_EQ(inner.load(), 0);
+    go.store(true);
+    finishParts(innerJob);
+    EXPECT_EQ(inner.load(), 2);
+    finishParts(outerJob);
+    EXPECT_EQ(outer.load(), 1);
+    runParts(2, [&](int, int) { outer.fetch_add(1); });  // the workers are free again
+    EXPECT_EQ(outer.load(), 3);
 }
 
 // A part may pass a triangle over only when it owns none of its rows, as the row walk decides them.
