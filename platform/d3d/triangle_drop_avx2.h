@@ -4,7 +4,7 @@
 //
 // Input: the positions of 24 consecutive list vertices in 1/16 pixel (|x|, |y| < 2^25, as
 // projection leaves them), eight a register; triangle t is vertices 3t, 3t + 1, 3t + 2.
-// A lane is dropped when dropsTriangle would drop the triangle (no area, culled by its winding,
+// A lane is dropped when setupTriangle would drop the triangle (no area, culled by its winding,
 // no pixel centre of the scissor in its bounding box), and also when its box holds at most 2 x 2
 // pixel centres none of which the triangle covers (by set-up's edge functions and top-left
 // rule), so a triangle kept here may still cover nothing, but one dropped never covers a pixel.

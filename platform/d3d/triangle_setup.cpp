@@ -83,8 +83,9 @@ Edge makeEdge(const ScreenVertex& a, const ScreenVertex& b) {
     return e;
 }
 
-int floorDiv(int64_t v, int64_t d) { return static_cast<int>(v >= 0 ? v / d : -((-v + d - 1) / d)); }
-int ceilDiv(int64_t v, int64_t d) { return -floorDiv(-v, d); }
+// Floor and ceiling of a position in 1/16 pixel as whole pixels (an arithmetic shift floors).
+int floorPixel(int32_t v) { return int(int64_t(v) >> kSubPixelBits); }
+int ceilPixel(int32_t v) { return int(-(-int64_t(v) >> kSubPixelBits)); }
 
 void setAttributes(const ScreenVertex& v0, const ScreenVertex& v1, const ScreenVertex& v2, TriangleSetup* t) {
     t->z0 = v0.z;
@@ -109,20 +110,14 @@ bool culled(int64_t area, D3DCULL cull) {
 // vertex order); false when it is empty.
 bool pixelBounds(const ScreenVertex& v0, const ScreenVertex& v1, const ScreenVertex& v2, const Scissor& scissor,
                  TriangleSetup* t) {
-    t->minX = std::max(scissor.minX, ceilDiv(std::min({v0.x, v1.x, v2.x}), kSubPixel));
-    t->maxX = std::min(scissor.maxX, floorDiv(std::max({v0.x, v1.x, v2.x}), kSubPixel));
-    t->minY = std::max(scissor.minY, ceilDiv(std::min({v0.y, v1.y, v2.y}), kSubPixel));
-    t->maxY = std::min(scissor.maxY, floorDiv(std::max({v0.y, v1.y, v2.y}), kSubPixel));
+    t->minX = std::max(scissor.minX, ceilPixel(std::min({v0.x, v1.x, v2.x})));
+    t->maxX = std::min(scissor.maxX, floorPixel(std::max({v0.x, v1.x, v2.x})));
+    t->minY = std::max(scissor.minY, ceilPixel(std::min({v0.y, v1.y, v2.y})));
+    t->maxY = std::min(scissor.maxY, floorPixel(std::max({v0.y, v1.y, v2.y})));
     return t->minX <= t->maxX && t->minY <= t->maxY;
 }
 
 }  // namespace
-
-bool dropsTriangle(const ScreenVertex& v0, const ScreenVertex& v1, const ScreenVertex& v2, D3DCULL cull,
-                   const Scissor& scissor) {
-    TriangleSetup bounds;
-    return culled(signedArea(v0, v1, v2), cull) || !pixelBounds(v0, v1, v2, scissor, &bounds);
-}
 
 bool setupTriangle(const ScreenVertex& v0, const ScreenVertex& v1In, const ScreenVertex& v2In, D3DCULL cull,
                    const Scissor& scissor, TriangleSetup* t) {

@@ -65,11 +65,6 @@ struct TriangleSetup {
 // Twice the signed area in 1/256 pixel^2; positive when the vertices run clockwise on the screen.
 int64_t signedArea(const ScreenVertex& v0, const ScreenVertex& v1, const ScreenVertex& v2);
 
-// True when setupTriangle would return false: the triangle is culled, has no area, or covers no
-// pixel of the scissor (its bounding box holds no pixel centre of it). Cheaper than the set-up.
-bool dropsTriangle(const ScreenVertex& v0, const ScreenVertex& v1, const ScreenVertex& v2, D3DCULL cull,
-                   const Scissor& scissor);
-
 // False when the triangle is culled, has no area, or covers no pixel of the scissor.
 bool setupTriangle(const ScreenVertex& v0, const ScreenVertex& v1, const ScreenVertex& v2, D3DCULL cull,
                    const Scissor& scissor, TriangleSetup* out);

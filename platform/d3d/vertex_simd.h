@@ -59,7 +59,7 @@ struct TriangleDrop {
 // The 3 x `triangles` vertices of list triangles (at most kListChunkTriangles) from `in` into
 // `out` and projection.out / ok (same indices). Positions come first; culled[t] = 1 for a
 // triangle wholly beyond the near or far plane or well past one edge of the viewport, and for one
-// whose three vertices are all projected ahead and that set-up would drop (dropsTriangle) or that
+// whose three vertices are all projected ahead and that set-up would drop (setupTriangle) or that
 // covers no pixel centre of a bounding box of at most 2 x 2 centres: none of them could put a
 // pixel on the screen, and their vertices are undefined. Every other triangle's vertices get ok
 // and, where ok, their projection, as processVerticesAvx2 makes them; their clip vertices in
