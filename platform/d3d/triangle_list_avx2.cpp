@@ -99,10 +99,7 @@ VOREL_AVX2_INLINE uint32_t cullGroup(const VertexStage& s, const D3DVERTEX* in, 
     Block blocks[3];
     uint32_t planes[6] = {};
     for (uint32_t k = 0; 8 * k < count; ++k) {
-        uint32_t idx[8];
-        consecutive(first + 8 * k, idx);
-        __m256 soa[8];
-        blocks[k] = positionsAt(s, in, idx, int(std::min<uint32_t>(8, count - 8 * k)), soa);
+        positions(s, loadPositions(in, first + 8 * k, int(std::min<uint32_t>(8, count - 8 * k))), blocks[k]);
         beyondBits(blocks[k], kx, ky, int(8 * k), planes);
     }
     const uint32_t present = (1u << count) - 1;

@@ -159,10 +159,27 @@ VOREL_AVX2_INLINE void loadFields(const D3DVERTEX* in, const uint32_t* idx, int 
     transpose8(soa);  // soa[k]: field k of the eight vertices
 }
 
-VOREL_AVX2_INLINE void positions(const VertexStage& s, const __m256 soa[8], Block& b) {
-    Vec3x8 p{soa[0], soa[1], soa[2]};
+// Clip positions of eight model-space positions.
+VOREL_AVX2_INLINE void positions(const VertexStage& s, const Vec3x8& p, Block& b) {
     const D3DMATRIX& m = s.transforms.worldViewProjection;
     b.x = row(p, m, 0), b.y = row(p, m, 1), b.z = row(p, m, 2), b.w = row(p, m, 3);
+}
+
+VOREL_AVX2_INLINE void positions(const VertexStage& s, const __m256 soa[8], Block& b) {
+    positions(s, Vec3x8{soa[0], soa[1], soa[2]}, b);
+}
+
+// x, y and z of vertices first .. first + count - 1 (count <= 8; lanes past count hold zeros):
+// the first 16 bytes of each vertex, two vertices a register, transposed four by four.
+VOREL_AVX2_INLINE Vec3x8 loadPositions(const D3DVERTEX* in, uint32_t first, int count) {
+    __m128 v[8];
+    for (int k = 0; k < 8; ++k) v[k] = k < count ? _mm_loadu_ps(&in[first + k].x) : _mm_setzero_ps();
+    __m256 r[4];
+    for (int k = 0; k < 4; ++k) r[k] = _mm256_insertf128_ps(_mm256_castps128_ps256(v[k]), v[k + 4], 1);
+    const __m256 t0 = _mm256_unpacklo_ps(r[0], r[1]), t1 = _mm256_unpackhi_ps(r[0], r[1]);
+    const __m256 t2 = _mm256_unpacklo_ps(r[2], r[3]), t3 = _mm256_unpackhi_ps(r[2], r[3]);
+    return {_mm256_shuffle_ps(t0, t2, _MM_SHUFFLE(1, 0, 1, 0)), _mm256_shuffle_ps(t0, t2, _MM_SHUFFLE(3, 2, 3, 2)),
+            _mm256_shuffle_ps(t1, t3, _MM_SHUFFLE(1, 0, 1, 0))};
 }
 
 VOREL_AVX2_INLINE void attributes(const VertexStage& s, const __m256 soa[8], Block& b) {
