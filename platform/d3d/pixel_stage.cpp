@@ -4,7 +4,10 @@
 #include <algorithm>
 #include <cmath>
 
+#include "platform/d3d/fixed_color.h"
 #include "platform/d3d/rasterizer.h"
+#include "platform/d3d/row_planes.h"
+#include "platform/d3d/stage_combine.h"
 
 namespace platform::d3d {
 
@@ -17,26 +20,6 @@ SamplerState samplerFor(const DeviceState& s, D3DTEXTURESTAGESTATETYPE filter) {
     out.addressV = s.tss(0, D3DTSS_ADDRESSV);
     out.border = s.tss(0, D3DTSS_BORDERCOLOR);
     return out;
-}
-
-struct Rgba {
-    float r, g, b, a;
-};
-
-Rgba argument(DWORD arg, const Rgba& texel, const Rgba& diffuse) {
-    return (arg & 0xF) == D3DTA_TEXTURE ? texel : diffuse;  // current is diffuse at stage 0
-}
-
-float combine(DWORD op, float a1, float a2, float diffuse) {
-    switch (op) {
-        case D3DTOP_SELECTARG1: return a1;
-        case D3DTOP_SELECTARG2: return a2;
-        case D3DTOP_MODULATE: return a1 * a2;
-        case D3DTOP_MODULATE2X: return std::min(1.0f, 2.0f * a1 * a2);
-        case D3DTOP_MODULATE4X: return std::min(1.0f, 4.0f * a1 * a2);
-        case D3DTOP_ADD: return std::min(1.0f, a1 + a2);
-        default: return diffuse;  // disabled stage: the diffuse colour passes through
-    }
 }
 
 uint32_t to8(float v) { return static_cast<uint32_t>(std::clamp(v, 0.0f, 1.0f) * 255.0f + 0.5f); }
@@ -120,53 +103,74 @@ PixelPipeline preparePixelPipeline(const DeviceState& s) {
 
 namespace {
 
+// The planes of one centre (before the perspective divide) and 1/w.
 struct PixelInputs {
-    Rgba diffuse;
-    float fog, u, v, w;
+    float plane[kPlaneCount];
+    float w;
+    float attribute(int i) const { return plane[i] * w; }
 };
 
-PixelInputs interpolate(const TriangleSetup& t, float l1, float l2) {
-    float invW = t.w0 + l1 * t.dw1 + l2 * t.dw2;
-    float w = invW != 0.0f ? 1.0f / invW : 0.0f;
-    float a[kAttributeCount];
-    for (int i = 0; i < kAttributeCount; ++i) a[i] = (t.a0[i] + l1 * t.da1[i] + l2 * t.da2[i]) * w;
-    return {{a[kRed], a[kGreen], a[kBlue], a[kAlpha]}, a[kFog], a[kU], a[kV], w};
+PixelInputs interpolate(const float start[kPlaneCount], const PlaneSlopes& slopes, int offset) {
+    PixelInputs in;
+    for (int i = 0; i < kPlaneCount; ++i) in.plane[i] = planeAt(start[i], slopes.slope[i], offset);
+    in.w = perspective(in.plane[kInvWPlane]);
+    return in;
 }
 
-// Texture stage 0 and fog; false when the pixel is discarded (alpha test, colour key).
+// Whether fog towards black scales the diffuse colour before it is made a fraction (instead of
+// mixing the finished colour with black): when the colour operation reads the diffuse colour
+// and the fog colour is black as channel values.
+bool fogScalesDiffuse(const PixelPipeline& p) {
+    StageOperand from;
+    if (!p.fog.enabled || !stageOperand(p.colorOp, p.colorArg1, p.colorArg2, p.texture != nullptr, &from))
+        return false;
+    for (float c : p.fog.color)
+        if (fixed::fogChannel(c) != 0) return false;
+    return readsDiffuse(from);
+}
+
+// Texture stage 0 and fog in fixed point (fixed_color.h); false when the pixel is discarded
+// (alpha test, colour key).
 bool shadeColor(const PixelPipeline& p, const SamplerState& sampler, const PixelInputs& in, uint32_t* argb) {
-    Rgba texel{1, 1, 1, 1};
+    Texel texel{fixed::kFull, fixed::kFull, fixed::kFull, fixed::kFull};
+    const float u = in.attribute(kU), v = in.attribute(kV);
     if (p.texture) {
         if (p.colorKey) {
             uint32_t raw;
-            if (nearestRawTexel(*p.texture, sampler, in.u, in.v, &raw) && raw >= p.key.dwColorSpaceLowValue &&
+            if (nearestRawTexel(*p.texture, sampler, u, v, &raw) && raw >= p.key.dwColorSpaceLowValue &&
                 raw <= p.key.dwColorSpaceHighValue)
                 return false;
         }
-        Texel t = sampleTexture(*p.texture, sampler, in.u, in.v);
-        texel = {t.r, t.g, t.b, t.a};
+        texel = sampleTexture(*p.texture, sampler, u, v);
     }
-    const Rgba& d = in.diffuse;
-    Rgba c1 = argument(p.colorArg1, texel, d), c2 = argument(p.colorArg2, texel, d);
-    Rgba a1 = argument(p.alphaArg1, texel, d), a2 = argument(p.alphaArg2, texel, d);
-    float r = combine(p.colorOp, c1.r, c2.r, d.r);
-    float g = combine(p.colorOp, c1.g, c2.g, d.g);
-    float b = combine(p.colorOp, c1.b, c2.b, d.b);
-    float a = p.colorOp == D3DTOP_DISABLE ? d.a : combine(p.alphaOp, a1.a, a2.a, d.a);
-    if (p.alphaTest && !compare(p.alphaFunc, to8(a), p.alphaRef)) return false;
-    if (p.fog.enabled) {
-        float f = p.fog.perPixel ? fogFactor(p.fog.mode, p.fog.start, p.fog.end, p.fog.density, in.w)
-                                 : std::clamp(in.fog, 0.0f, 1.0f);
-        r = f * r + (1.0f - f) * p.fog.color[0];
-        g = f * g + (1.0f - f) * p.fog.color[1];
-        b = f * b + (1.0f - f) * p.fog.color[2];
+    float f = 1.0f;
+    if (p.fog.enabled)
+        f = p.fog.perPixel ? fogFactor(p.fog.mode, p.fog.start, p.fog.end, p.fog.density, in.w)
+                           : fixed::clampUnit(in.attribute(kFog));
+    // The diffuse colour as fractions of 1/w-scaled planes; fog towards black folded in.
+    const float w15 = in.w * fixed::kWeightScale;
+    const bool scaled = fogScalesDiffuse(p);
+    const float colorW15 = scaled ? w15 * f : w15;
+    const int32_t d[4] = {fixed::fraction(in.plane[kRed], colorW15), fixed::fraction(in.plane[kGreen], colorW15),
+                          fixed::fraction(in.plane[kBlue], colorW15), fixed::fraction(in.plane[kAlpha], w15)};
+    const int32_t t[4] = {texel.r, texel.g, texel.b, texel.a};
+    const bool textured = p.texture != nullptr;
+    int32_t c[4];
+    for (int i = 0; i < 3; ++i) c[i] = stageChannel(p.colorOp, p.colorArg1, p.colorArg2, textured, t[i], d[i]);
+    c[3] = p.colorOp == D3DTOP_DISABLE ? fixed::diffuseChannel(d[3])
+                                       : stageChannel(p.alphaOp, p.alphaArg1, p.alphaArg2, textured, t[3], d[3]);
+    if (p.alphaTest && !compare(p.alphaFunc, fixed::toByte(c[3]), p.alphaRef)) return false;
+    if (p.fog.enabled && !scaled) {
+        const int32_t f15 = fixed::fogFraction(f);
+        for (int i = 0; i < 3; ++i) c[i] = fixed::fogged(c[i], fixed::fogChannel(p.fog.color[i]), f15);
     }
-    *argb = (to8(a) << 24) | (to8(r) << 16) | (to8(g) << 8) | to8(b);
+    *argb = (fixed::toByte(c[3]) << 24) | (fixed::toByte(c[0]) << 16) | (fixed::toByte(c[1]) << 8) |
+            fixed::toByte(c[2]);
     return true;
 }
 
 void shadePixel(const PixelPipeline& p, const SamplerState& sampler, const TriangleSetup& t, int x, int y, float l1,
-                float l2) {
+                float l2, const PixelInputs& in) {
     uint8_t* depthPixel = nullptr;
     uint32_t depth = 0;
     if (p.depth) {
@@ -177,7 +181,7 @@ void shadePixel(const PixelPipeline& p, const SamplerState& sampler, const Trian
         if (p.depthTest && !compare(p.depthFunc, depth, stored)) return;
     }
     uint32_t src;
-    if (!shadeColor(p, sampler, interpolate(t, l1, l2), &src)) return;
+    if (!shadeColor(p, sampler, in, &src)) return;
     const PixelLayout& cl = p.color->layout();
     uint8_t* colorPixel = p.color->row(y) + x * cl.bytesPerPixel;
     if (p.blend) src = blendColors(p, src, decodeArgb(cl, readRaw(colorPixel, cl.bytesPerPixel)));
@@ -194,10 +198,14 @@ void shadePixel(const PixelPipeline& p, const SamplerState& sampler, const Trian
 
 uint64_t drawTriangle(const PixelPipeline& p, const TriangleSetup& t, bool minifying) {
     const SamplerState& sampler = minifying ? p.minify : p.magnify;
+    const PlaneSlopes slopes = planeSlopes(t);
+    float start[kPlaneCount];
+    int rowY = t.minY - 1, rowX0 = 0;
     uint64_t covered = 0;
     rasterizeTriangle(t, [&](int x, int y, float l1, float l2) {
         ++covered;
-        shadePixel(p, sampler, t, x, y, l1, l2);
+        if (y != rowY) rowY = y, rowX0 = x, rowStart(t, x, y, start);  // the row's run begins
+        shadePixel(p, sampler, t, x, y, l1, l2, interpolate(start, slopes, x - rowX0));
     });
     return covered;
 }

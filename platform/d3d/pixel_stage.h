@@ -2,6 +2,10 @@
 // depth test, perspective-correct attributes, texture sample, texture-stage combine, alpha test,
 // colour key, fog, blend, dithered or rounded write, depth write.
 //
+// Attributes are interpolated along each row's run (row_planes.h); texture filtering, stage 0
+// and fog work in fixed point (fixed_color.h, stage_combine.h) and give 8-bit channels, which
+// blending and the write take from there. The span routines repeat exactly this arithmetic.
+//
 // Depth: z in [0, 1] scaled to the z-buffer's integer range (1.0 is the largest value) and
 // compared with the stored value by the z function; a pixel that fails leaves colour and depth
 // alone; the depth is written only when the pixel is drawn and z-writes are on. Combine: stage 0

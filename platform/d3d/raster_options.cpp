@@ -36,14 +36,6 @@ std::atomic<int>& pathSlot() {
     return slot;
 }
 
-std::atomic<bool>& exactColorSlot() {
-    static std::atomic<bool> slot{[] {
-        const char* v = std::getenv("VOREL_EXACT_COLOR");
-        return v && std::strcmp(v, "1") == 0;
-    }()};
-    return slot;
-}
-
 std::atomic<int>& threadSlot() {
     static std::atomic<int> slot{threadsFromEnvironment()};
     return slot;
@@ -62,9 +54,6 @@ bool parseRasterPath(const char* name, RasterPath* out) {
 
 RasterPath rasterPath() { return RasterPath(pathSlot().load(std::memory_order_relaxed)); }
 void setRasterPath(RasterPath path) { pathSlot().store(int(path), std::memory_order_relaxed); }
-
-bool exactColor() { return exactColorSlot().load(std::memory_order_relaxed); }
-void setExactColor(bool exact) { exactColorSlot().store(exact, std::memory_order_relaxed); }
 
 int rasterThreads() { return threadSlot().load(std::memory_order_relaxed); }
 void setRasterThreads(int threads) {

@@ -3,12 +3,9 @@
 // Paths: Automatic uses the fastest span path this processor runs (AVX2 when present, else the
 // portable one) for every draw whose render states it supports and the reference pipeline for the
 // rest; Portable does the same without SIMD; Reference always takes the reference pipeline.
-// Exact colour: on 32-bit targets the AVX2 span path computes colour in fixed point (within 2 of
-// 255 per channel of the reference); with exact colour on it repeats the reference's float
-// arithmetic instead, as every other span routine does (for comparisons and measurements).
 // The environment sets the starting values, read once: VOREL_DEVICE=reference|portable|auto,
-// VOREL_EXACT_COLOR=1 and VOREL_THREADS=N (1..16; default: the processor count, at most 16). The setters override them for
-// the whole process (tests and the benchmark compare paths in one run); they are not meant to be
+// and VOREL_THREADS=N (1..16; default: the processor count, at most 16). The setters override them for the
+// whole process (tests and the benchmark compare paths in one run); they are not meant to be
 // called while a device is drawing.
 #pragma once
 
@@ -18,9 +15,6 @@ enum class RasterPath { Automatic, Portable, Reference };
 
 RasterPath rasterPath();
 void setRasterPath(RasterPath path);
-
-bool exactColor();
-void setExactColor(bool exact);
 
 int rasterThreads();  // >= 1
 void setRasterThreads(int threads);  // clamped to 1..16

@@ -1,9 +1,9 @@
 // The building blocks the AVX2 span routines share: eight-lane helpers, the exact depth test,
 // texel addressing and fetching, and the walk over a triangle's rows.
 //
-// Internal to span_shader_avx2.cpp and span_shader_avx2_argb.cpp; include it only from files
-// built for x86-64 with GCC or Clang. Everything is inline and compiled for AVX2 by function
-// attributes, so it runs only where the caller checked the processor. Lanes are pixels x .. x + 7
+// Internal to span_shader_avx2.cpp; include it only from files built for x86-64 with GCC or
+// Clang. Everything is inline and compiled for AVX2 by function attributes, so it runs only
+// where the caller checked the processor. Lanes are pixels x .. x + 7
 // of one row. Barycentric weights l1, l2 are the reference's: float(double(edge) x invArea).
 // Depth values are the reference's bit for bit: clamp(z0 + l1 dz1 + l2 dz2, 0, 1) x zMax + 0.5,
 // truncated. Texel coordinates wrap; fetched texels come back as 0xAARRGGBB (alpha 255 for

@@ -1,13 +1,25 @@
-// Span shading with AVX2: eight pixels at a time, the reference's float and double arithmetic
-// lane by lane (no fused multiply-adds, so every rounding matches), the depth test first so
-// hidden groups skip texturing, gathers for the texels and saturating byte adds for ONE/ONE.
-// Compiled for AVX2 by function attributes; chosen at run time only when the processor has it.
+// Span shading with AVX2 and FMA: eight pixels at a time, the reference pixel stage's arithmetic
+// lane for lane, so the pictures are the same bytes on every target format.
+//
+// Coverage and depth are the reference's exactly (the exact weights and the double depth of
+// span_avx2.h decide both). Attributes are the row planes of row_planes.h: the value at the
+// run's first centre plus the pixel offset times the slope in one fused multiply-add, and 1/w
+// by division. Colour is the fixed point of fixed_color.h on 16-bit lanes, four channels of two
+// pixels per 64 bits, in the order of the texels in memory (b, g, r, a): the rounding high-half
+// multiply is pmulhrsw. 16-bit targets take the rounded bytes through the same dithered
+// quantisation as the reference; ONE/ONE adds with saturation.
+
 #include "platform/d3d/span_shader.h"
 
 #if defined(__x86_64__) && (defined(__GNUC__) || defined(__clang__))
 
+#include "platform/d3d/fixed_color.h"
 #include "platform/d3d/pixel_format.h"
+#include "platform/d3d/row_planes.h"
 #include "platform/d3d/span_avx2.h"
+
+#define VOREL_FMA __attribute__((target("avx2,fma")))
+#define VOREL_FMA_INLINE __attribute__((target("avx2,fma"), always_inline)) inline
 
 namespace platform::d3d {
 
@@ -15,115 +27,234 @@ namespace {
 
 using namespace span_avx2;
 
-VOREL_AVX2_INLINE __m256i to8(__m256 v) {
-    v = _mm256_min_ps(_mm256_max_ps(v, _mm256_setzero_ps()), _mm256_set1_ps(1.0f));
-    return _mm256_cvttps_epi32(_mm256_add_ps(_mm256_mul_ps(v, _mm256_set1_ps(255.0f)), _mm256_set1_ps(0.5f)));
-}
+constexpr int kInvW = kInvWPlane;
+constexpr int kDepth = kPlaneCount;  // the depth in z-buffer units, a float plane for the quick test
+constexpr int kPlanes = kDepth + 1;
+constexpr int16_t kFull = fixed::kFull;
 
-VOREL_AVX2_INLINE __m256 channel(__m256i c, int shift) {
-    __m256i v = _mm256_and_si256(_mm256_srli_epi32(c, shift), _mm256_set1_epi32(0xFF));
-    return _mm256_mul_ps(_mm256_cvtepi32_ps(v), _mm256_set1_ps(1.0f / 255.0f));
-}
-
-struct Texel8 {
-    __m256 c[4];  // r, g, b, a
+// What stays the same for every row of one triangle.
+struct ArgbConstants {
+    TriangleConstants base;
+    float slope[kPlanes];  // change per pixel to the right
+    __m256i fogColor;      // channel values in 16-bit lanes (b, g, r, 0)
+    bool diffuse;          // some operand reads the diffuse colour
+    bool fogScalesDiffuse;  // fog towards black of a colour that is (texture times) diffuse
+    // Without depth writes the depth test may be decided from the depth plane in float: values
+    // further than depthMargin (z-buffer units) from the stored ones cannot compare otherwise in
+    // the reference's double arithmetic.
+    bool quickDepth;
+    float depthMargin;
+    double zMax;
 };
 
-VOREL_AVX2_INLINE Texel8 samplePoint(const TextureView& tv, __m256 u, __m256 v) {
-    __m256i c = pointTexel(tv, u, v);
-    return {{channel(c, 16), channel(c, 8), channel(c, 0), channel(c, 24)}};
+VOREL_FMA_INLINE ArgbConstants argbConstants(const SpanState& s, const TriangleSetup& t, double zMax) {
+    ArgbConstants k;
+    k.base = triangleConstants(s, t);
+    const double d1 = double(t.edge[1].a) * t.invArea, d2 = double(t.edge[2].a) * t.invArea;
+    const PlaneSlopes slopes = planeSlopes(t);
+    std::copy(slopes.slope, slopes.slope + kPlaneCount, k.slope);
+    k.slope[kDepth] = float((t.dz1 * d1 + t.dz2 * d2) * zMax);
+    k.zMax = zMax;
+    k.quickDepth = s.depth != DepthFormat::None && !s.zWrite;
+    // The float plane and the reference's float weights each carry well under 1e-6 of the depth
+    // terms; float conversions of 32-bit values lose up to 512 units, and rounding adds one.
+    const double slack = zMax > 65535.0 ? 1024.0 : 2.0;
+    k.depthMargin = float(4e-6 * (1.0 + std::abs(t.z0) + std::abs(t.dz1) + std::abs(t.dz2)) * zMax + slack);
+    const int64_t r = fixed::fogChannel(s.fogColor[0]), g = fixed::fogChannel(s.fogColor[1]);
+    const int64_t b = fixed::fogChannel(s.fogColor[2]);
+    k.fogColor = _mm256_set1_epi64x((r << 32) | (g << 16) | b);
+    k.diffuse = readsDiffuse(s.colorFrom) || (s.targetAlpha && readsDiffuse(s.alphaFrom));
+    k.fogScalesDiffuse = s.fog && readsDiffuse(s.colorFrom) && r == 0 && g == 0 && b == 0;
+    return k;
 }
 
-VOREL_AVX2_INLINE __m256 lerp(__m256 a, __m256 b, __m256 f) { return _mm256_add_ps(a, _mm256_mul_ps(_mm256_sub_ps(b, a), f)); }
+// ---- attribute planes ----------------------------------------------------------------------------
 
-// Alpha is filtered only when asked for (it is dropped on targets without alpha).
-VOREL_AVX2_INLINE Texel8 sampleBilinear(const TextureView& tv, __m256 u, __m256 v, bool alpha) {
-    const BilinearTaps taps = bilinearTaps(tv, u, v);
-    const __m256 fx = taps.fx, fy = taps.fy;
-    const __m256i c00 = taps.c00, c10 = taps.c10, c01 = taps.c01, c11 = taps.c11;
-    static constexpr int kShift[4] = {16, 8, 0, 24};
-    Texel8 out;
-    out.c[3] = _mm256_set1_ps(1.0f);
-    for (int i = 0; i < (alpha ? 4 : 3); ++i) {
-        __m256 top = lerp(channel(c00, kShift[i]), channel(c10, kShift[i]), fx);
-        __m256 bottom = lerp(channel(c01, kShift[i]), channel(c11, kShift[i]), fx);
-        out.c[i] = lerp(top, bottom, fy);
+// The planes along one row's run from x0 (row_planes.h), the depth plane with them.
+struct RowPlanes {
+    float start[kPlanes];
+    const float* slope;
+    __m256 offset;  // x - x0 of the current group's lanes
+
+    // first: the offset of the group's lane 0 from x0 (0, or minus the lanes before the run).
+    VOREL_FMA_INLINE RowPlanes(const TriangleSetup& t, const ArgbConstants& k, int x0, int y, int first = 0)
+        : slope(k.slope) {
+        rowStart(t, x0, y, start);
+        float l1, l2;
+        centreWeights(t, x0, y, &l1, &l2);
+        start[kDepth] = float((t.z0 + double(l1) * t.dz1 + double(l2) * t.dz2) * k.zMax);
+        offset = _mm256_sub_ps(_mm256_setr_ps(0, 1, 2, 3, 4, 5, 6, 7), _mm256_set1_ps(float(first)));
     }
-    return out;
-}
-
-// ---- colour --------------------------------------------------------------------------------------
-
-VOREL_AVX2_INLINE __m256 pick(StageOperand op, __m256 texel, __m256 diffuse) {
-    switch (op) {
-        case StageOperand::One: return _mm256_set1_ps(1.0f);
-        case StageOperand::Texture: return texel;
-        case StageOperand::TextureTimesDiffuse: return _mm256_mul_ps(texel, diffuse);
-        default: return diffuse;
+    VOREL_FMA_INLINE __m256 operator()(int i) const {
+        return _mm256_fmadd_ps(offset, _mm256_set1_ps(slope[i]), _mm256_set1_ps(start[i]));
     }
-}
-
-struct Channels8 {
-    __m256i r, g, b, a;  // 0..255 per lane
+    VOREL_FMA_INLINE void next() { offset = _mm256_add_ps(offset, _mm256_set1_ps(8.0f)); }
 };
 
-VOREL_AVX2_INLINE __m256 attribute(const TriangleSetup& t, int i, __m256 l1, __m256 l2, __m256 w) {
-    return _mm256_mul_ps(plane(t.a0[i], t.da1[i], t.da2[i], l1, l2), w);
-}
-
-// Stage 0 and fog for eight pixels; alpha only when the target keeps it.
-template <TexelFilter T>
-VOREL_AVX2_INLINE Channels8 shadeGroup(const SpanState& s, const TriangleSetup& t, const TextureView& tv, __m256 l1,
-                                       __m256 l2) {
-    __m256 invW = plane(t.w0, t.dw1, t.dw2, l1, l2);
+// 1 / invW, 0 where invW is 0 (row_planes.h's perspective).
+VOREL_FMA_INLINE __m256 reciprocal(__m256 invW) {
     __m256 nonZero = _mm256_cmp_ps(invW, _mm256_setzero_ps(), _CMP_NEQ_UQ);
-    __m256 w = _mm256_and_ps(_mm256_div_ps(_mm256_set1_ps(1.0f), invW), nonZero);
-    Texel8 texel{{_mm256_set1_ps(1.0f), _mm256_set1_ps(1.0f), _mm256_set1_ps(1.0f), _mm256_set1_ps(1.0f)}};
-    if constexpr (T != TexelFilter::None) {
-        __m256 u = attribute(t, kU, l1, l2, w), v = attribute(t, kV, l1, l2, w);
-        texel = T == TexelFilter::Point ? samplePoint(tv, u, v) : sampleBilinear(tv, u, v, s.targetAlpha);
-    }
-    bool needDiffuse = s.colorFrom == StageOperand::Diffuse || s.colorFrom == StageOperand::TextureTimesDiffuse;
-    __m256 c[3];
-    for (int i = 0; i < 3; ++i)
-        c[i] = pick(s.colorFrom, texel.c[i], needDiffuse ? attribute(t, kRed + i, l1, l2, w) : texel.c[i]);
-    if (s.fog) {
-        const __m256 one = _mm256_set1_ps(1.0f);
-        __m256 f = _mm256_min_ps(_mm256_max_ps(attribute(t, kFog, l1, l2, w), _mm256_setzero_ps()), one);
-        __m256 g = _mm256_sub_ps(one, f);
-        for (int i = 0; i < 3; ++i)
-            c[i] = _mm256_add_ps(_mm256_mul_ps(f, c[i]), _mm256_mul_ps(g, _mm256_set1_ps(s.fogColor[i])));
-    }
-    Channels8 out{to8(c[0]), to8(c[1]), to8(c[2]), _mm256_setzero_si256()};
-    if (s.targetAlpha) {
-        bool alphaDiffuse = s.alphaFrom == StageOperand::Diffuse || s.alphaFrom == StageOperand::TextureTimesDiffuse;
-        __m256 d = alphaDiffuse ? attribute(t, kAlpha, l1, l2, w) : texel.c[3];
-        out.a = to8(pick(s.alphaFrom, texel.c[3], d));
-    }
-    return out;
+    return _mm256_and_ps(_mm256_div_ps(_mm256_set1_ps(1.0f), invW), nonZero);
 }
 
-// ---- target writes -------------------------------------------------------------------------------
+// ---- fixed-point colour --------------------------------------------------------------------------
 
-VOREL_AVX2_INLINE void write8888(const SpanState& s, uint8_t* p, int n, __m256i live, __m256i mask,
-                                 const Channels8& c) {
-    __m256i src = _mm256_or_si256(_mm256_or_si256(_mm256_slli_epi32(c.a, 24), _mm256_slli_epi32(c.r, 16)),
-                                  _mm256_or_si256(_mm256_slli_epi32(c.g, 8), c.b));
-    writeArgb(s, p, n, live, mask, src);
+// Eight pixels' channels in 16-bit lanes: lo holds pixels 0, 1, 4, 5 and hi pixels 2, 3, 6, 7 (the
+// order of the byte-to-word unpacks), b, g, r, a each.
+struct Wide {
+    __m256i lo, hi;
+};
+
+VOREL_FMA_INLINE Wide unpackTexels(__m256i argb) {
+    const __m256i zero = _mm256_setzero_si256();
+    return {_mm256_slli_epi16(_mm256_unpacklo_epi8(argb, zero), 7), _mm256_slli_epi16(_mm256_unpackhi_epi8(argb, zero), 7)};
 }
 
-VOREL_AVX2_INLINE __m256i widen5(__m256i v) { return _mm256_or_si256(_mm256_slli_epi32(v, 3), _mm256_srli_epi32(v, 2)); }
-VOREL_AVX2_INLINE __m256i widen6(__m256i v) { return _mm256_or_si256(_mm256_slli_epi32(v, 2), _mm256_srli_epi32(v, 4)); }
+// One 16-bit value per pixel (the low half of each 32-bit lane) repeated on its four channels.
+VOREL_FMA_INLINE Wide spread(__m256i v) {
+    __m256i both = _mm256_or_si256(v, _mm256_slli_epi32(v, 16));
+    return {_mm256_unpacklo_epi32(both, both), _mm256_unpackhi_epi32(both, both)};
+}
 
-// (v x top + threshold) / 255 for v <= 255 (exact for sums below 65535).
-VOREL_AVX2_INLINE __m256i quantize(__m256i v, int top, __m256i threshold) {
+// Four 32-bit channel lanes (values saturated to the signed 16-bit range) in the Wide order.
+VOREL_FMA_INLINE Wide interleave(__m256i b, __m256i g, __m256i r, __m256i a) {
+    __m256i bg = _mm256_packs_epi32(b, g), ra = _mm256_packs_epi32(r, a);
+    __m256i brLo = _mm256_unpacklo_epi16(bg, ra), gaHi = _mm256_unpackhi_epi16(bg, ra);
+    return {_mm256_unpacklo_epi16(brLo, gaHi), _mm256_unpackhi_epi16(brLo, gaHi)};
+}
+
+// v clamped to [0, 1] (NaN gives 0).
+VOREL_FMA_INLINE __m256 clampUnit(__m256 v) {
+    return _mm256_min_ps(_mm256_max_ps(v, _mm256_setzero_ps()), _mm256_set1_ps(1.0f));
+}
+
+// fixed::fraction in 32-bit lanes: v x scale clamped to [0, 32767] (max gives 0 for NaN), rounded.
+VOREL_FMA_INLINE __m256i fraction15(__m256 v, __m256 scale) {
+    __m256 p = _mm256_max_ps(_mm256_mul_ps(v, scale), _mm256_setzero_ps());
+    return _mm256_cvtps_epi32(_mm256_min_ps(p, _mm256_set1_ps(float(fixed::kFraction))));
+}
+
+// v f, rounded, for a channel value (or a signed difference of two) and a 0.15 fraction.
+VOREL_FMA_INLINE __m256i scale(__m256i v, __m256i f) { return _mm256_mulhrs_epi16(v, f); }
+
+// a (1 - f) + b f with one rounding; stays between a and b.
+VOREL_FMA_INLINE __m256i mix(__m256i a, __m256i b, __m256i f) { return _mm256_add_epi16(a, scale(_mm256_sub_epi16(b, a), f)); }
+
+VOREL_FMA_INLINE Wide filterBilinear(const BilinearTaps& taps) {
+    const __m256 one = _mm256_set1_ps(fixed::kWeightScale);
+    Wide wx = spread(_mm256_cvttps_epi32(_mm256_mul_ps(taps.fx, one)));
+    Wide wy = spread(_mm256_cvttps_epi32(_mm256_mul_ps(taps.fy, one)));
+    Wide c00 = unpackTexels(taps.c00), c10 = unpackTexels(taps.c10);
+    Wide c01 = unpackTexels(taps.c01), c11 = unpackTexels(taps.c11);
+    __m256i topLo = mix(c00.lo, c10.lo, wx.lo), bottomLo = mix(c01.lo, c11.lo, wx.lo);
+    __m256i topHi = mix(c00.hi, c10.hi, wx.hi), bottomHi = mix(c01.hi, c11.hi, wx.hi);
+    return {mix(topLo, bottomLo, wy.lo), mix(topHi, bottomHi, wy.hi)};
+}
+
+// What stage 0 gives for one operand.
+VOREL_FMA_INLINE __m256i operand(StageOperand op, __m256i texel, __m256i diffuse) {
+    switch (op) {
+        case StageOperand::One: return _mm256_set1_epi16(kFull);
+        case StageOperand::Texture: return texel;
+        case StageOperand::TextureTimesDiffuse: return scale(texel, diffuse);
+        default: return scale(diffuse, _mm256_set1_epi16(kFull));
+    }
+}
+
+VOREL_FMA_INLINE Wide stage0(const SpanState& s, const Wide& texel, const Wide& diffuse) {
+    Wide c{operand(s.colorFrom, texel.lo, diffuse.lo), operand(s.colorFrom, texel.hi, diffuse.hi)};
+    if (s.targetAlpha && s.alphaFrom != s.colorFrom) {
+        // Alpha is the fourth word of each pixel.
+        c.lo = _mm256_blend_epi16(c.lo, operand(s.alphaFrom, texel.lo, diffuse.lo), 0x88);
+        c.hi = _mm256_blend_epi16(c.hi, operand(s.alphaFrom, texel.hi, diffuse.hi), 0x88);
+    }
+    return c;
+}
+
+// f c + (1 - f) fog colour on b, g, r, for f in [0, 1]; alpha kept.
+VOREL_FMA_INLINE void applyFog(Wide* c, __m256 f, __m256i fogColor) {
+    Wide w = spread(_mm256_cvtps_epi32(_mm256_mul_ps(f, _mm256_set1_ps(float(fixed::kFraction)))));
+    c->lo = _mm256_blend_epi16(mix(fogColor, c->lo, w.lo), c->lo, 0x88);
+    c->hi = _mm256_blend_epi16(mix(fogColor, c->hi, w.hi), c->hi, 0x88);
+}
+
+// Rounds the channels to bytes: eight 0xAARRGGBB pixels in order.
+VOREL_FMA_INLINE __m256i packPixels(const Wide& c) {
+    const __m256i half = _mm256_set1_epi16(64);
+    __m256i lo = _mm256_srai_epi16(_mm256_add_epi16(c.lo, half), 7);  // below 0 packs to 0
+    __m256i hi = _mm256_srai_epi16(_mm256_add_epi16(c.hi, half), 7);
+    return _mm256_packus_epi16(lo, hi);
+}
+
+// Stage 0 and fog of eight pixels from their planes: eight 0xAARRGGBB pixels.
+template <TexelFilter T>
+VOREL_FMA_INLINE __m256i shadeArgb(const SpanState& s, const ArgbConstants& k, const RowPlanes& planes) {
+    Wide texel{};
+    const __m256 w = reciprocal(planes(kInvW));
+    if constexpr (T == TexelFilter::Point)
+        texel = unpackTexels(pointTexel(k.base.tv, _mm256_mul_ps(planes(kU), w), _mm256_mul_ps(planes(kV), w)));
+    if constexpr (T == TexelFilter::Bilinear)
+        texel = filterBilinear(bilinearTaps(k.base.tv, _mm256_mul_ps(planes(kU), w), _mm256_mul_ps(planes(kV), w)));
+    const __m256 w15 = _mm256_mul_ps(w, _mm256_set1_ps(fixed::kWeightScale));  // 1/w with the 0.15 scale
+    // Fog towards black on a colour that reads the diffuse colour scales that colour, in float.
+    __m256 colorW15 = w15;
+    if (k.fogScalesDiffuse) colorW15 = _mm256_mul_ps(w15, clampUnit(_mm256_mul_ps(planes(kFog), w)));
+    Wide diffuse{};
+    if (k.diffuse) {
+        __m256i a = s.targetAlpha ? fraction15(planes(kAlpha), w15) : _mm256_setzero_si256();
+        diffuse = interleave(fraction15(planes(kBlue), colorW15), fraction15(planes(kGreen), colorW15),
+                             fraction15(planes(kRed), colorW15), a);
+    }
+    Wide c = stage0(s, texel, diffuse);
+    if (s.fog && !k.fogScalesDiffuse) applyFog(&c, clampUnit(_mm256_mul_ps(planes(kFog), w)), k.fogColor);
+    return packPixels(c);
+}
+
+// ---- depth ---------------------------------------------------------------------------------------
+
+// Decides the depth test of the lanes in *mask from the depth plane z (z-buffer units) where it is
+// further than the margin from every stored value: then keeps the passing lanes in *mask and
+// says true. False (and *mask untouched) when some lane needs the exact test.
+template <DepthFormat D>
+VOREL_FMA_INLINE bool quickDepthTest(const ArgbConstants& k, const GroupAt& at, __m256i live, __m256 z, __m256i* mask) {
+    __m256 stored;
+    if constexpr (D == DepthFormat::Z16) {
+        stored = _mm256_cvtepi32_ps(load16(at.z, at.n));
+    } else {
+        __m256i raw = _mm256_xor_si256(load32(at.z, at.n, live), _mm256_set1_epi32(int(0x80000000u)));
+        stored = _mm256_add_ps(_mm256_cvtepi32_ps(raw), _mm256_set1_ps(2147483648.0f));
+    }
+    z = _mm256_min_ps(_mm256_max_ps(z, _mm256_setzero_ps()), _mm256_set1_ps(float(k.zMax)));
+    const __m256 margin = _mm256_set1_ps(k.depthMargin);
+    __m256 pass = _mm256_cmp_ps(_mm256_add_ps(z, margin), stored, _CMP_LT_OQ);
+    __m256 fail = _mm256_cmp_ps(_mm256_sub_ps(z, margin), stored, _CMP_GT_OQ);
+    __m256i undecided = _mm256_andnot_si256(_mm256_castps_si256(_mm256_or_ps(pass, fail)), *mask);
+    if (!_mm256_testz_si256(undecided, undecided)) return false;
+    *mask = _mm256_and_si256(*mask, _mm256_castps_si256(pass));
+    return true;
+}
+
+// ---- target writes ------------------------------------------------------------------------------
+
+VOREL_FMA_INLINE __m256i widen5(__m256i v) { return _mm256_or_si256(_mm256_slli_epi32(v, 3), _mm256_srli_epi32(v, 2)); }
+VOREL_FMA_INLINE __m256i widen6(__m256i v) { return _mm256_or_si256(_mm256_slli_epi32(v, 2), _mm256_srli_epi32(v, 4)); }
+
+// (v x top + threshold) / 255 for v <= 255 (exact for sums below 65535): quantizeChannel.
+VOREL_FMA_INLINE __m256i quantize(__m256i v, int top, __m256i threshold) {
     __m256i x = _mm256_add_epi32(_mm256_mullo_epi32(v, _mm256_set1_epi32(top)), threshold);
     return _mm256_srli_epi32(_mm256_mullo_epi32(x, _mm256_set1_epi32(32897)), 23);
 }
 
+// Eight 0xAARRGGBB pixels to a 565 or 555 target where mask is set: added to the target's
+// widened channels with saturation for ONE/ONE, then quantised with the threshold (127 without
+// dithering).
 template <TargetFormat F>
-VOREL_AVX2_INLINE void write16(const SpanState& s, uint8_t* p, int n, __m256i mask, __m256i threshold, Channels8 c) {
+VOREL_FMA_INLINE void write16(const SpanState& s, uint8_t* p, int n, __m256i mask, __m256i threshold, __m256i argb) {
     constexpr bool k565 = F == TargetFormat::Rgb565;
+    const __m256i byte = _mm256_set1_epi32(0xFF);
+    __m256i r = _mm256_and_si256(_mm256_srli_epi32(argb, 16), byte);
+    __m256i g = _mm256_and_si256(_mm256_srli_epi32(argb, 8), byte);
+    __m256i b = _mm256_and_si256(argb, byte);
     if (s.additive) {
         __m256i old = load16(p, n);
         const __m256i five = _mm256_set1_epi32(0x1F);
@@ -131,19 +262,16 @@ VOREL_AVX2_INLINE void write16(const SpanState& s, uint8_t* p, int n, __m256i ma
         __m256i dg = k565 ? widen6(_mm256_and_si256(_mm256_srli_epi32(old, 5), _mm256_set1_epi32(0x3F)))
                           : widen5(_mm256_and_si256(_mm256_srli_epi32(old, 5), five));
         __m256i db = widen5(_mm256_and_si256(old, five));
-        const __m256i full = _mm256_set1_epi32(255);
-        c.r = _mm256_min_epi32(_mm256_add_epi32(c.r, dr), full);
-        c.g = _mm256_min_epi32(_mm256_add_epi32(c.g, dg), full);
-        c.b = _mm256_min_epi32(_mm256_add_epi32(c.b, db), full);
+        r = _mm256_min_epi32(_mm256_add_epi32(r, dr), byte);
+        g = _mm256_min_epi32(_mm256_add_epi32(g, dg), byte);
+        b = _mm256_min_epi32(_mm256_add_epi32(b, db), byte);
     }
-    __m256i r = quantize(c.r, 31, threshold);
-    __m256i g = quantize(c.g, k565 ? 63 : 31, threshold);
-    __m256i b = quantize(c.b, 31, threshold);
+    r = quantize(r, 31, threshold);
+    g = quantize(g, k565 ? 63 : 31, threshold);
+    b = quantize(b, 31, threshold);
     __m256i raw = _mm256_or_si256(_mm256_or_si256(_mm256_slli_epi32(r, k565 ? 11 : 10), _mm256_slli_epi32(g, 5)), b);
     store16(p, n, raw, mask);
 }
-
-// ---- the span ------------------------------------------------------------------------------------
 
 // The dither thresholds of eight pixels from x for every row (y & 3) and phase (x & 3), made once.
 struct DitherTable {
@@ -155,70 +283,84 @@ struct DitherTable {
     }
 };
 
-VOREL_AVX2_INLINE __m256i ditherRow(const SpanState& s, int x0, int y) {
+// The thresholds of the groups of a row from x0 (groups start 8 apart, so they share a phase).
+template <TargetFormat F>
+VOREL_FMA_INLINE __m256i rowThreshold(const SpanState& s, int x0, int y) {
+    if (F == TargetFormat::Argb8888) return _mm256_setzero_si256();
     if (!s.dither) return _mm256_set1_epi32(127);
     static const DitherTable table;
     return _mm256_load_si256(reinterpret_cast<const __m256i*>(table.v[y & 3][x0 & 3]));
 }
 
-// Depth test and write, shading and the colour write of one group; mask: the covered lanes.
-template <TargetFormat F, DepthFormat D, TexelFilter T>
-VOREL_AVX2_INLINE void shadeGroupAt(const SpanState& s, const TriangleSetup& t, const TriangleConstants& k,
-                                    const GroupAt& at, __m256i live, __m256i mask, __m256i threshold, __m256 l1,
-                                    __m256 l2) {
-    mask = depthTest<D>(s, t, at, live, mask, l1, l2);
-    if (_mm256_testz_si256(mask, mask)) return;
-    Channels8 c = shadeGroup<T>(s, t, k.tv, l1, l2);
-    if constexpr (F == TargetFormat::Argb8888) write8888(s, at.color, at.n, live, mask, c);
-    else write16<F>(s, at.color, at.n, mask, threshold, c);
-}
-
 template <TargetFormat F>
-VOREL_AVX2_INLINE __m256i rowThreshold(const SpanState& s, int x0, int y) {
-    // Groups start 8 apart, so every group of the row has the same dither phase.
-    if constexpr (F != TargetFormat::Argb8888) return ditherRow(s, x0, y);
-    return _mm256_setzero_si256();
+VOREL_FMA_INLINE void writePixels(const SpanState& s, const GroupAt& at, __m256i live, __m256i mask, __m256i threshold,
+                                  __m256i argb) {
+    if constexpr (F == TargetFormat::Argb8888) writeArgb(s, at.color, at.n, live, mask, argb);
+    else write16<F>(s, at.color, at.n, mask, threshold, argb);
 }
 
-// The covered span x0..x1 of row y.
+// ---- the walk ------------------------------------------------------------------------------------
+
 template <TargetFormat F, DepthFormat D, TexelFilter T>
-VOREL_AVX2_INLINE void shadeSpan(const SpanState& s, const TriangleSetup& t, const TriangleConstants& k, int y, int x0,
-                                 int x1) {
-    EdgeSteps edges(t, k, x0, y);
+VOREL_FMA_INLINE void shadeSpan(const SpanState& s, const TriangleSetup& t, const ArgbConstants& k, int y, int x0,
+                                int x1) {
+    RowPlanes planes(t, k, x0, y);
     const __m256i threshold = rowThreshold<F>(s, x0, y);
-    for (int x = x0; x <= x1; x += 8) {
+    for (int x = x0; x <= x1; x += 8, planes.next()) {
         const int count = std::min(8, x1 - x + 1);
         const GroupAt at = groupAt<F, D>(s, x, y, count);
-        __m256 l1, l2;
-        edges.next(k, &l1, &l2);
-        shadeGroupAt<F, D, T>(s, t, k, at, liveLanes(at.n), liveLanes(count), threshold, l1, l2);
+        const __m256i live = liveLanes(at.n);
+        __m256i mask = liveLanes(count);
+        bool decided = D == DepthFormat::None;
+        if constexpr (D != DepthFormat::None)
+            if (k.quickDepth) decided = quickDepthTest<D>(k, at, live, planes(kDepth), &mask);
+        if (!decided) {
+            // The exact weights for the exact depth test.
+            __m256 l1, l2;
+            EdgeSteps(t, k.base, x, y).next(k.base, &l1, &l2);
+            mask = depthTest<D>(s, t, at, live, mask, l1, l2);
+        }
+        if (_mm256_testz_si256(mask, mask)) continue;
+        writePixels<F>(s, at, live, mask, threshold, shadeArgb<T>(s, k, planes));
     }
 }
 
-// The group of eight pixels from x in row y of a narrow triangle, coverage tested per lane.
-// Returns the number of covered centres.
+// The group from x of a row of a narrow triangle, coverage tested per lane; the row's run begins
+// at its first covered lane. Returns the number of covered centres.
 template <TargetFormat F, DepthFormat D, TexelFilter T>
-VOREL_AVX2_INLINE int shadeTestedGroup(const SpanState& s, const TriangleSetup& t, const TriangleConstants& k, int x,
-                                       int y) {
+VOREL_FMA_INLINE int shadeTestedGroup(const SpanState& s, const TriangleSetup& t, const ArgbConstants& k, int x,
+                                      int y) {
     __m256 l1, l2;
-    const int bits = testedGroup(t, k, x, y, &l1, &l2);
+    const int bits = testedGroup(t, k.base, x, y, &l1, &l2);
     if (bits == 0) return 0;
     const GroupAt at = groupAt<F, D>(s, x, y, std::min(8, t.maxX - x + 1));
-    shadeGroupAt<F, D, T>(s, t, k, at, liveLanes(at.n), maskOfBits(bits), rowThreshold<F>(s, x, y), l1, l2);
+    const __m256i live = liveLanes(at.n);
+    const __m256i mask = depthTest<D>(s, t, at, live, maskOfBits(bits), l1, l2);
+    if (!_mm256_testz_si256(mask, mask)) {
+        const int first = __builtin_ctz(unsigned(bits));
+        const RowPlanes planes(t, k, x + first, y, first);
+        writePixels<F>(s, at, live, mask, rowThreshold<F>(s, x, y), shadeArgb<T>(s, k, planes));
+    }
     return __builtin_popcount(unsigned(bits));
 }
 
-// The rows of part `part` (see span_walk.h), each shaded with the triangle's constants.
 template <TargetFormat F, DepthFormat D, TexelFilter T>
-VOREL_AVX2 uint64_t shadeTriangle(const SpanState& s, const TriangleSetup& t, TexelFilter, int part, int parts) {
+VOREL_FMA uint64_t shadeTriangle(const SpanState& s, const TriangleSetup& t, TexelFilter, int part, int parts) {
     struct Routine {
         const SpanState& s;
         const TriangleSetup& t;
-        const TriangleConstants k;
-        VOREL_AVX2 void span(int y, int x0, int x1) const { shadeSpan<F, D, T>(s, t, k, y, x0, x1); }
-        VOREL_AVX2 int narrowGroup(int x, int y) const { return shadeTestedGroup<F, D, T>(s, t, k, x, y); }
+        const ArgbConstants k;
+        VOREL_FMA void span(int y, int x0, int x1) const {
+            // Local copies: the pixel stores could alias the caller's state, which would make every
+            // group reload its flags.
+            const SpanState state = s;
+            const ArgbConstants constants = k;
+            shadeSpan<F, D, T>(state, t, constants, y, x0, x1);
+        }
+        VOREL_FMA int narrowGroup(int x, int y) const { return shadeTestedGroup<F, D, T>(s, t, k, x, y); }
     };
-    return walkRows(t, part, parts, Routine{s, t, triangleConstants(s, t)});
+    constexpr double zMax = D == DepthFormat::Z16 ? 65535.0 : 4294967295.0;
+    return walkRows(t, part, parts, Routine{s, t, argbConstants(s, t, zMax)});
 }
 
 template <TargetFormat F, DepthFormat D>
@@ -242,6 +384,8 @@ TriangleShader forDepth(DepthFormat d, TexelFilter f) {
 }  // namespace
 
 TriangleShader avx2TriangleShader(const SpanState& s, TexelFilter f) {
+    static const bool fma = __builtin_cpu_supports("fma");
+    if (!fma) return nullptr;
     switch (s.format) {
         case TargetFormat::Rgb565: return forDepth<TargetFormat::Rgb565>(s.depth, f);
         case TargetFormat::Rgb555: return forDepth<TargetFormat::Rgb555>(s.depth, f);

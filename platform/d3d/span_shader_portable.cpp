@@ -1,20 +1,19 @@
-// Span shading, portable: one pixel at a time, the reference's arithmetic on a span.
+// Span shading, portable: one pixel at a time, the reference's arithmetic (row planes, fixed-point
+// colour) on a span.
 #include <algorithm>
 #include <cmath>
 #include <cstring>
 
+#include "platform/d3d/fixed_color.h"
 #include "platform/d3d/pixel_format.h"
 #include "platform/d3d/raster_options.h"
+#include "platform/d3d/row_planes.h"
 #include "platform/d3d/span_shader.h"
 #include "platform/d3d/span_walk.h"
 
 namespace platform::d3d {
 
 namespace {
-
-constexpr float kInv255 = 1.0f / 255.0f;
-
-uint32_t to8(float v) { return static_cast<uint32_t>(std::clamp(v, 0.0f, 1.0f) * 255.0f + 0.5f); }
 
 // A 16-bit texel as 0xAARRGGBB, channels widened by bit replication as decodeArgb does.
 uint32_t decode16(const SpanState& s, uint32_t v) {
@@ -56,63 +55,56 @@ uint32_t fetch(const SpanState& s, int ix, int iy) {
 
 float wrapCoordinate(float t) { return std::isfinite(t) ? t - std::floor(t) : 0.0f; }
 
-float channel(uint32_t c, int shift) { return float((c >> shift) & 0xFF) * kInv255; }
-
-struct Rgba {
-    float c[4];  // r, g, b, a
+// Channel values (fixed_color.h) r, g, b, a.
+struct Channels {
+    int32_t c[4];
 };
 
-Rgba sample(const SpanState& s, TexelFilter f, float u, float v) {
-    static constexpr int kShift[4] = {16, 8, 0, 24};
+Channels channels(uint32_t argb) {
+    return {{fixed::channel(argb >> 16), fixed::channel(argb >> 8), fixed::channel(argb), fixed::channel(argb >> 24)}};
+}
+
+Channels sample(const SpanState& s, TexelFilter f, float u, float v) {
     float x = wrapCoordinate(u) * float(s.texWidth);
     float y = wrapCoordinate(v) * float(s.texHeight);
-    Rgba out;
-    if (f == TexelFilter::Point) {
-        uint32_t c = fetch(s, int(std::floor(x)), int(std::floor(y)));
-        for (int i = 0; i < 4; ++i) out.c[i] = channel(c, kShift[i]);
-        return out;
-    }
+    if (f == TexelFilter::Point) return channels(fetch(s, int(std::floor(x)), int(std::floor(y))));
     x -= 0.5f;
     y -= 0.5f;
     float fx0 = std::floor(x), fy0 = std::floor(y);
     int x0 = int(fx0), y0 = int(fy0);
-    float fx = x - fx0, fy = y - fy0;
-    uint32_t c00 = fetch(s, x0, y0), c10 = fetch(s, x0 + 1, y0);
-    uint32_t c01 = fetch(s, x0, y0 + 1), c11 = fetch(s, x0 + 1, y0 + 1);
-    for (int i = 0; i < 4; ++i) {
-        float a = channel(c00, kShift[i]), b = channel(c10, kShift[i]);
-        float c = channel(c01, kShift[i]), d = channel(c11, kShift[i]);
-        float top = a + (b - a) * fx;
-        float bottom = c + (d - c) * fx;
-        out.c[i] = top + (bottom - top) * fy;
-    }
+    const int32_t fx = fixed::weight(x - fx0), fy = fixed::weight(y - fy0);
+    Channels c00 = channels(fetch(s, x0, y0)), c10 = channels(fetch(s, x0 + 1, y0));
+    Channels c01 = channels(fetch(s, x0, y0 + 1)), c11 = channels(fetch(s, x0 + 1, y0 + 1));
+    Channels out;
+    for (int i = 0; i < 4; ++i) out.c[i] = fixed::bilinear(c00.c[i], c10.c[i], c01.c[i], c11.c[i], fx, fy);
     return out;
 }
 
-float pick(StageOperand op, float texel, float diffuse) {
-    switch (op) {
-        case StageOperand::One: return 1.0f;
-        case StageOperand::Texture: return texel;
-        case StageOperand::TextureTimesDiffuse: return texel * diffuse;
-        default: return diffuse;
-    }
+// Fog towards black on a colour that reads the diffuse colour scales that colour (as the
+// reference does).
+bool fogScalesDiffuse(const SpanState& s) {
+    return s.fog && readsDiffuse(s.colorFrom) && fixed::fogChannel(s.fogColor[0]) == 0 &&
+           fixed::fogChannel(s.fogColor[1]) == 0 && fixed::fogChannel(s.fogColor[2]) == 0;
 }
 
-// The stage-0 colour and fog of one pixel as 0xAARRGGBB.
-uint32_t shade(const SpanState& s, const TriangleSetup& t, TexelFilter f, float l1, float l2) {
-    float invW = t.w0 + l1 * t.dw1 + l2 * t.dw2;
-    float w = invW != 0.0f ? 1.0f / invW : 0.0f;
-    auto attr = [&](int i) { return (t.a0[i] + l1 * t.da1[i] + l2 * t.da2[i]) * w; };
-    Rgba texel{{1, 1, 1, 1}};
-    if (f != TexelFilter::None) texel = sample(s, f, attr(kU), attr(kV));
-    float c[4];
-    for (int i = 0; i < 3; ++i) c[i] = pick(s.colorFrom, texel.c[i], attr(kRed + i));
-    c[3] = pick(s.alphaFrom, texel.c[3], attr(kAlpha));
-    if (s.fog) {
-        float fog = std::clamp(attr(kFog), 0.0f, 1.0f);
-        for (int i = 0; i < 3; ++i) c[i] = fog * c[i] + (1.0f - fog) * s.fogColor[i];
+// The stage-0 colour and fog of one pixel from its planes, as 0xAARRGGBB.
+uint32_t shade(const SpanState& s, TexelFilter f, bool scaled, const float plane[kPlaneCount]) {
+    const float w = perspective(plane[kInvWPlane]);
+    Channels texel{{fixed::kFull, fixed::kFull, fixed::kFull, fixed::kFull}};
+    if (f != TexelFilter::None) texel = sample(s, f, plane[kU] * w, plane[kV] * w);
+    const float fog = s.fog ? fixed::clampUnit(plane[kFog] * w) : 1.0f;
+    const float w15 = w * fixed::kWeightScale;
+    const float colorW15 = scaled ? w15 * fog : w15;
+    int32_t c[4];
+    for (int i = 0; i < 3; ++i)
+        c[i] = operandChannel(s.colorFrom, texel.c[i], fixed::fraction(plane[kRed + i], colorW15));
+    c[3] = operandChannel(s.alphaFrom, texel.c[3], fixed::fraction(plane[kAlpha], w15));
+    if (s.fog && !scaled) {
+        const int32_t f15 = fixed::fogFraction(fog);
+        for (int i = 0; i < 3; ++i) c[i] = fixed::fogged(c[i], fixed::fogChannel(s.fogColor[i]), f15);
     }
-    return (to8(c[3]) << 24) | (to8(c[0]) << 16) | (to8(c[1]) << 8) | to8(c[2]);
+    return (fixed::toByte(c[3]) << 24) | (fixed::toByte(c[0]) << 16) | (fixed::toByte(c[1]) << 8) |
+           fixed::toByte(c[2]);
 }
 
 uint32_t saturatingAdd(uint32_t a, uint32_t b) {
@@ -172,7 +164,11 @@ bool depthPasses(const SpanState& s, const TriangleSetup& t, float l1, float l2,
     return true;
 }
 
-void shadeSpan(const SpanState& s, const TriangleSetup& t, TexelFilter f, int y, int x0, int x1) {
+void shadeSpan(const SpanState& s, const TriangleSetup& t, TexelFilter f, const PlaneSlopes& slopes, int y, int x0,
+               int x1) {
+    float start[kPlaneCount], plane[kPlaneCount];
+    rowStart(t, x0, y, start);
+    const bool scaled = fogScalesDiffuse(s);
     int64_t w1 = edgeAt(t, 1, x0, y), w2 = edgeAt(t, 2, x0, y);
     const int64_t step1 = t.edge[1].a, step2 = t.edge[2].a;
     uint8_t* row = s.color + y * s.colorPitch;
@@ -182,7 +178,8 @@ void shadeSpan(const SpanState& s, const TriangleSetup& t, TexelFilter f, int y,
         // The depth is written before the colour, as the reference does it after: nothing in
         // between can discard the pixel.
         if (s.depth != DepthFormat::None && !depthPasses(s, t, l1, l2, x, y)) continue;
-        uint32_t argb = shade(s, t, f, l1, l2);
+        for (int i = 0; i < kPlaneCount; ++i) plane[i] = planeAt(start[i], slopes.slope[i], x - x0);
+        uint32_t argb = shade(s, f, scaled, plane);
         if (s.format == TargetFormat::Argb8888) write32(s, row + 4 * x, argb);
         else write16(s, row + 2 * x, argb, x, y);
     }
@@ -195,15 +192,14 @@ uint64_t shadeTrianglePortable(const SpanState& s, const TriangleSetup& t, Texel
         const SpanState& s;
         const TriangleSetup& t;
         TexelFilter f;
-        void span(int y, int x0, int x1) const { shadeSpan(s, t, f, y, x0, x1); }
+        PlaneSlopes slopes;
+        void span(int y, int x0, int x1) const { shadeSpan(s, t, f, slopes, y, x0, x1); }
     };
-    return walkRows(t, part, parts, Routine{s, t, f});
+    return walkRows(t, part, parts, Routine{s, t, f, planeSlopes(t)});
 }
 
 TriangleShader triangleShader(const SpanState& state, TexelFilter filter, bool simd) {
     if (!simd || !haveAvx2()) return shadeTrianglePortable;
-    if (!exactColor())
-        if (TriangleShader fixedPoint = avx2ArgbTriangleShader(state, filter)) return fixedPoint;
     if (TriangleShader fast = avx2TriangleShader(state, filter)) return fast;
     return shadeTrianglePortable;
 }

@@ -108,24 +108,6 @@ bool texture(const PixelPipeline& p, SpanState* s, std::shared_ptr<const void>* 
     return true;
 }
 
-bool isTexture(DWORD arg) { return (arg & 0xF) == D3DTA_TEXTURE; }
-
-// One stage-0 operation on texture/diffuse arguments; false for operations not covered.
-bool operand(DWORD op, DWORD arg1, DWORD arg2, bool textured, StageOperand* out) {
-    StageOperand texture = textured ? StageOperand::Texture : StageOperand::One;
-    switch (op) {
-        case D3DTOP_DISABLE: *out = StageOperand::Diffuse; return true;
-        case D3DTOP_SELECTARG1: *out = isTexture(arg1) ? texture : StageOperand::Diffuse; return true;
-        case D3DTOP_SELECTARG2: *out = isTexture(arg2) ? texture : StageOperand::Diffuse; return true;
-        case D3DTOP_MODULATE:
-            if (isTexture(arg1) == isTexture(arg2)) return false;
-            // White times diffuse is the diffuse colour, bit for bit.
-            *out = textured ? StageOperand::TextureTimesDiffuse : StageOperand::Diffuse;
-            return true;
-        default: return false;
-    }
-}
-
 }  // namespace
 
 bool makeSpanState(const PixelPipeline& p, SpanState* out, std::shared_ptr<const void>* texelOwner) {
@@ -137,9 +119,9 @@ bool makeSpanState(const PixelPipeline& p, SpanState* out, std::shared_ptr<const
     if (!targetFormat(p.color->layout(), &s.format, &s.targetAlpha)) return false;
     if (!depthFormat(p, &s) || !texture(p, &s, texelOwner)) return false;
     bool textured = s.texels != nullptr;
-    if (!operand(p.colorOp, p.colorArg1, p.colorArg2, textured, &s.colorFrom)) return false;
+    if (!stageOperand(p.colorOp, p.colorArg1, p.colorArg2, textured, &s.colorFrom)) return false;
     if (p.colorOp == D3DTOP_DISABLE) s.alphaFrom = StageOperand::Diffuse;
-    else if (!operand(p.alphaOp, p.alphaArg1, p.alphaArg2, textured, &s.alphaFrom)) return false;
+    else if (!stageOperand(p.alphaOp, p.alphaArg1, p.alphaArg2, textured, &s.alphaFrom)) return false;
     s.color = p.color->bits();
     s.colorPitch = p.color->pitch();
     s.width = p.color->width();

@@ -17,6 +17,7 @@
 #include <memory>
 
 #include "platform/d3d/pixel_stage.h"
+#include "platform/d3d/stage_combine.h"
 
 namespace platform::d3d {
 
@@ -24,8 +25,6 @@ enum class TargetFormat : uint8_t { Argb8888, Rgb565, Rgb555 };
 enum class DepthFormat : uint8_t { None, Z16, Z32 };
 enum class TexelFilter : uint8_t { None, Point, Bilinear };
 enum class TexelFormat : uint8_t { Argb8888, Rgb565, Argb1555, Argb4444 };
-// Where a colour or alpha value comes from at texture stage 0.
-enum class StageOperand : uint8_t { One, Diffuse, Texture, TextureTimesDiffuse };
 
 struct SpanState {
     TargetFormat format = TargetFormat::Argb8888;

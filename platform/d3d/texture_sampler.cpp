@@ -4,14 +4,15 @@
 #include <algorithm>
 #include <cmath>
 
+#include "platform/d3d/fixed_color.h"
+
 namespace platform::d3d {
 
-Texel texelFromArgb(uint32_t c) {
-    constexpr float k = 1.0f / 255.0f;
-    return {float((c >> 16) & 0xFF) * k, float((c >> 8) & 0xFF) * k, float(c & 0xFF) * k, float(c >> 24) * k};
-}
-
 namespace {
+
+Texel texelFromArgb(uint32_t c) {
+    return {fixed::channel(c >> 16), fixed::channel(c >> 8), fixed::channel(c), fixed::channel(c >> 24)};
+}
 
 // Brings a coordinate into a range where scaling by the size cannot overflow, keeping its
 // meaning under the address mode.
@@ -57,16 +58,12 @@ Texel sampleTexture(const SurfaceLock& t, const SamplerState& s, float u, float 
     y -= 0.5f;
     float fx0 = std::floor(x), fy0 = std::floor(y);
     int x0 = int(fx0), y0 = int(fy0);
-    float fx = x - fx0, fy = y - fy0;
+    const int32_t fx = fixed::weight(x - fx0), fy = fixed::weight(y - fy0);
     Texel c00 = texelFromArgb(fetch(t, s, x0, y0));
     Texel c10 = texelFromArgb(fetch(t, s, x0 + 1, y0));
     Texel c01 = texelFromArgb(fetch(t, s, x0, y0 + 1));
     Texel c11 = texelFromArgb(fetch(t, s, x0 + 1, y0 + 1));
-    auto mix = [&](float a, float b, float c, float d) {
-        float top = a + (b - a) * fx;
-        float bottom = c + (d - c) * fx;
-        return top + (bottom - top) * fy;
-    };
+    auto mix = [&](int32_t a, int32_t b, int32_t c, int32_t d) { return fixed::bilinear(a, b, c, d, fx, fy); };
     return {mix(c00.r, c10.r, c01.r, c11.r), mix(c00.g, c10.g, c01.g, c11.g), mix(c00.b, c10.b, c01.b, c11.b),
             mix(c00.a, c10.a, c01.a, c11.a)};
 }

@@ -4,16 +4,20 @@
 // [i/size, (i+1)/size) and its centre lies at (i + 0.5)/size. Point sampling takes the texel the
 // coordinate falls in; bilinear sampling weighs the four texels whose centres surround it.
 // Addressing: wrap repeats the texture, mirror repeats it flipped every other time, clamp holds
-// the edge texel, border gives the border colour outside [0, 1). Colours come back as floats in
-// [0, 1] (a format without alpha gives alpha 1).
+// the edge texel, border gives the border colour outside [0, 1). Colours come back as channel
+// values of fixed_color.h (a format without alpha gives full alpha). Bilinear weights are the
+// filter weights of the float positions between texel centres, and the four texels are mixed in
+// fixed point (fixed::bilinear).
 #pragma once
+
+#include <cstdint>
 
 #include "platform/d3d/surface_lock.h"
 
 namespace platform::d3d {
 
 struct Texel {
-    float r, g, b, a;
+    int32_t r, g, b, a;  // channel values, 8.7 fixed point
 };
 
 struct SamplerState {
@@ -27,7 +31,5 @@ Texel sampleTexture(const SurfaceLock& texture, const SamplerState& sampler, flo
 
 // The raw texel a coordinate falls in (for colour keying); false when it lies on the border.
 bool nearestRawTexel(const SurfaceLock& texture, const SamplerState& sampler, float u, float v, uint32_t* raw);
-
-Texel texelFromArgb(uint32_t argb);
 
 }  // namespace platform::d3d
