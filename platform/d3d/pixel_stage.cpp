@@ -6,7 +6,7 @@
 
 #include "platform/d3d/fixed_color.h"
 #include "platform/d3d/rasterizer.h"
-#include "platform/d3d/row_planes.h"
+#include "platform/d3d/attribute_planes.h"
 #include "platform/d3d/stage_combine.h"
 
 namespace platform::d3d {
@@ -110,9 +110,11 @@ struct PixelInputs {
     float attribute(int i) const { return plane[i] * w; }
 };
 
-PixelInputs interpolate(const float start[kPlaneCount], const PlaneSlopes& slopes, int offset) {
+PixelInputs interpolate(const TrianglePlanes& planes, int x, int y) {
+    float start[kPlaneCount];
+    rowStart(planes, y, start);
     PixelInputs in;
-    for (int i = 0; i < kPlaneCount; ++i) in.plane[i] = planeAt(start[i], slopes.slope[i], offset);
+    for (int i = 0; i < kPlaneCount; ++i) in.plane[i] = planeAt(start[i], planes.right[i], x - planes.minX);
     in.w = perspective(in.plane[kInvWPlane]);
     return in;
 }
@@ -198,14 +200,11 @@ void shadePixel(const PixelPipeline& p, const SamplerState& sampler, const Trian
 
 uint64_t drawTriangle(const PixelPipeline& p, const TriangleSetup& t, bool minifying) {
     const SamplerState& sampler = minifying ? p.minify : p.magnify;
-    const PlaneSlopes slopes = planeSlopes(t);
-    float start[kPlaneCount];
-    int rowY = t.minY - 1, rowX0 = 0;
+    const TrianglePlanes planes = trianglePlanes(t);
     uint64_t covered = 0;
     rasterizeTriangle(t, [&](int x, int y, float l1, float l2) {
         ++covered;
-        if (y != rowY) rowY = y, rowX0 = x, rowStart(t, x, y, start);  // the row's run begins
-        shadePixel(p, sampler, t, x, y, l1, l2, interpolate(start, slopes, x - rowX0));
+        shadePixel(p, sampler, t, x, y, l1, l2, interpolate(planes, x, y));
     });
     return covered;
 }

@@ -2,7 +2,7 @@
 // depth test, perspective-correct attributes, texture sample, texture-stage combine, alpha test,
 // colour key, fog, blend, dithered or rounded write, depth write.
 //
-// Attributes are interpolated along each row's run (row_planes.h); texture filtering, stage 0
+// Attributes are interpolated as planes (attribute_planes.h); texture filtering, stage 0
 // and fog work in fixed point (fixed_color.h, stage_combine.h) and give 8-bit channels, which
 // blending and the write take from there. The span routines repeat exactly this arithmetic.
 //

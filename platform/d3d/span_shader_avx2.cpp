@@ -2,9 +2,9 @@
 // lane for lane, so the pictures are the same bytes on every target format.
 //
 // Coverage and depth are the reference's exactly (the exact weights and the double depth of
-// span_avx2.h decide both). Attributes are the row planes of row_planes.h: the value at the
-// run's first centre plus the pixel offset times the slope in one fused multiply-add, and 1/w
-// by division. Colour is the fixed point of fixed_color.h on 16-bit lanes, four channels of two
+// span_avx2.h decide both). Attributes are the planes of attribute_planes.h: a row's start is
+// one fused multiply-add on all eight planes at once, each pixel's value one more, and 1/w is a
+// division. Colour is the fixed point of fixed_color.h on 16-bit lanes, four channels of two
 // pixels per 64 bits, in the order of the texels in memory (b, g, r, a): the rounding high-half
 // multiply is pmulhrsw. 16-bit targets take the rounded bytes through the same dithered
 // quantisation as the reference; ONE/ONE adds with saturation.
@@ -15,7 +15,7 @@
 
 #include "platform/d3d/fixed_color.h"
 #include "platform/d3d/pixel_format.h"
-#include "platform/d3d/row_planes.h"
+#include "platform/d3d/attribute_planes.h"
 #include "platform/d3d/span_avx2.h"
 
 #define VOREL_FMA __attribute__((target("avx2,fma")))
@@ -35,7 +35,9 @@ constexpr int16_t kFull = fixed::kFull;
 // What stays the same for every row of one triangle.
 struct ArgbConstants {
     TriangleConstants base;
+    __m256 corner, down;   // the eight planes at (minX, minY) and their change per row
     float slope[kPlanes];  // change per pixel to the right
+    int minX, minY;
     __m256i fogColor;      // channel values in 16-bit lanes (b, g, r, 0)
     bool diffuse;          // some operand reads the diffuse colour
     bool fogScalesDiffuse;  // fog towards black of a colour that is (texture times) diffuse
@@ -51,8 +53,11 @@ VOREL_FMA_INLINE ArgbConstants argbConstants(const SpanState& s, const TriangleS
     ArgbConstants k;
     k.base = triangleConstants(s, t);
     const double d1 = double(t.edge[1].a) * t.invArea, d2 = double(t.edge[2].a) * t.invArea;
-    const PlaneSlopes slopes = planeSlopes(t);
-    std::copy(slopes.slope, slopes.slope + kPlaneCount, k.slope);
+    static_assert(kPlaneCount == 8, "one plane per lane");
+    const TrianglePlanes planes = trianglePlanes(t);
+    k.corner = _mm256_loadu_ps(planes.corner), k.down = _mm256_loadu_ps(planes.down);
+    std::copy(planes.right, planes.right + kPlaneCount, k.slope);
+    k.minX = t.minX, k.minY = t.minY;
     k.slope[kDepth] = float((t.dz1 * d1 + t.dz2 * d2) * zMax);
     k.zMax = zMax;
     k.quickDepth = s.depth != DepthFormat::None && !s.zWrite;
@@ -70,20 +75,22 @@ VOREL_FMA_INLINE ArgbConstants argbConstants(const SpanState& s, const TriangleS
 
 // ---- attribute planes ----------------------------------------------------------------------------
 
-// The planes along one row's run from x0 (row_planes.h), the depth plane with them.
+// The planes along row y from the group at x (attribute_planes.h), with the depth plane when the
+// quick depth test reads it.
 struct RowPlanes {
-    float start[kPlanes];
+    alignas(32) float start[kPlanes];
     const float* slope;
-    __m256 offset;  // x - x0 of the current group's lanes
+    __m256 offset;  // x - minX of the current group's lanes
 
-    // first: the offset of the group's lane 0 from x0 (0, or minus the lanes before the run).
-    VOREL_FMA_INLINE RowPlanes(const TriangleSetup& t, const ArgbConstants& k, int x0, int y, int first = 0)
+    VOREL_FMA_INLINE RowPlanes(const TriangleSetup& t, const ArgbConstants& k, int x, int y, bool depth)
         : slope(k.slope) {
-        rowStart(t, x0, y, start);
-        float l1, l2;
-        centreWeights(t, x0, y, &l1, &l2);
-        start[kDepth] = float((t.z0 + double(l1) * t.dz1 + double(l2) * t.dz2) * k.zMax);
-        offset = _mm256_sub_ps(_mm256_setr_ps(0, 1, 2, 3, 4, 5, 6, 7), _mm256_set1_ps(float(first)));
+        _mm256_store_ps(start, _mm256_fmadd_ps(_mm256_set1_ps(float(y - k.minY)), k.down, k.corner));
+        if (depth) {
+            float l1, l2;
+            centreWeights(t, t.minX, y, &l1, &l2);
+            start[kDepth] = float((t.z0 + double(l1) * t.dz1 + double(l2) * t.dz2) * k.zMax);
+        }
+        offset = _mm256_add_ps(_mm256_setr_ps(0, 1, 2, 3, 4, 5, 6, 7), _mm256_set1_ps(float(x - k.minX)));
     }
     VOREL_FMA_INLINE __m256 operator()(int i) const {
         return _mm256_fmadd_ps(offset, _mm256_set1_ps(slope[i]), _mm256_set1_ps(start[i]));
@@ -91,7 +98,7 @@ struct RowPlanes {
     VOREL_FMA_INLINE void next() { offset = _mm256_add_ps(offset, _mm256_set1_ps(8.0f)); }
 };
 
-// 1 / invW, 0 where invW is 0 (row_planes.h's perspective).
+// 1 / invW, 0 where invW is 0 (attribute_planes.h's perspective).
 VOREL_FMA_INLINE __m256 reciprocal(__m256 invW) {
     __m256 nonZero = _mm256_cmp_ps(invW, _mm256_setzero_ps(), _CMP_NEQ_UQ);
     return _mm256_and_ps(_mm256_div_ps(_mm256_set1_ps(1.0f), invW), nonZero);
@@ -304,7 +311,7 @@ VOREL_FMA_INLINE void writePixels(const SpanState& s, const GroupAt& at, __m256i
 template <TargetFormat F, DepthFormat D, TexelFilter T>
 VOREL_FMA_INLINE void shadeSpan(const SpanState& s, const TriangleSetup& t, const ArgbConstants& k, int y, int x0,
                                 int x1) {
-    RowPlanes planes(t, k, x0, y);
+    RowPlanes planes(t, k, x0, y, D != DepthFormat::None && k.quickDepth);
     const __m256i threshold = rowThreshold<F>(s, x0, y);
     for (int x = x0; x <= x1; x += 8, planes.next()) {
         const int count = std::min(8, x1 - x + 1);
@@ -325,8 +332,8 @@ VOREL_FMA_INLINE void shadeSpan(const SpanState& s, const TriangleSetup& t, cons
     }
 }
 
-// The group from x of a row of a narrow triangle, coverage tested per lane; the row's run begins
-// at its first covered lane. Returns the number of covered centres.
+// The group from x of a row of a narrow triangle, coverage tested per lane. Returns the number of
+// covered centres.
 template <TargetFormat F, DepthFormat D, TexelFilter T>
 VOREL_FMA_INLINE int shadeTestedGroup(const SpanState& s, const TriangleSetup& t, const ArgbConstants& k, int x,
                                       int y) {
@@ -337,8 +344,7 @@ VOREL_FMA_INLINE int shadeTestedGroup(const SpanState& s, const TriangleSetup& t
     const __m256i live = liveLanes(at.n);
     const __m256i mask = depthTest<D>(s, t, at, live, maskOfBits(bits), l1, l2);
     if (!_mm256_testz_si256(mask, mask)) {
-        const int first = __builtin_ctz(unsigned(bits));
-        const RowPlanes planes(t, k, x + first, y, first);
+        const RowPlanes planes(t, k, x, y, false);
         writePixels<F>(s, at, live, mask, rowThreshold<F>(s, x, y), shadeArgb<T>(s, k, planes));
     }
     return __builtin_popcount(unsigned(bits));

@@ -7,7 +7,7 @@
 #include "platform/d3d/fixed_color.h"
 #include "platform/d3d/pixel_format.h"
 #include "platform/d3d/raster_options.h"
-#include "platform/d3d/row_planes.h"
+#include "platform/d3d/attribute_planes.h"
 #include "platform/d3d/span_shader.h"
 #include "platform/d3d/span_walk.h"
 
@@ -164,10 +164,10 @@ bool depthPasses(const SpanState& s, const TriangleSetup& t, float l1, float l2,
     return true;
 }
 
-void shadeSpan(const SpanState& s, const TriangleSetup& t, TexelFilter f, const PlaneSlopes& slopes, int y, int x0,
+void shadeSpan(const SpanState& s, const TriangleSetup& t, TexelFilter f, const TrianglePlanes& planes, int y, int x0,
                int x1) {
     float start[kPlaneCount], plane[kPlaneCount];
-    rowStart(t, x0, y, start);
+    rowStart(planes, y, start);
     const bool scaled = fogScalesDiffuse(s);
     int64_t w1 = edgeAt(t, 1, x0, y), w2 = edgeAt(t, 2, x0, y);
     const int64_t step1 = t.edge[1].a, step2 = t.edge[2].a;
@@ -178,7 +178,7 @@ void shadeSpan(const SpanState& s, const TriangleSetup& t, TexelFilter f, const 
         // The depth is written before the colour, as the reference does it after: nothing in
         // between can discard the pixel.
         if (s.depth != DepthFormat::None && !depthPasses(s, t, l1, l2, x, y)) continue;
-        for (int i = 0; i < kPlaneCount; ++i) plane[i] = planeAt(start[i], slopes.slope[i], x - x0);
+        for (int i = 0; i < kPlaneCount; ++i) plane[i] = planeAt(start[i], planes.right[i], x - t.minX);
         uint32_t argb = shade(s, f, scaled, plane);
         if (s.format == TargetFormat::Argb8888) write32(s, row + 4 * x, argb);
         else write16(s, row + 2 * x, argb, x, y);
@@ -192,10 +192,10 @@ uint64_t shadeTrianglePortable(const SpanState& s, const TriangleSetup& t, Texel
         const SpanState& s;
         const TriangleSetup& t;
         TexelFilter f;
-        PlaneSlopes slopes;
-        void span(int y, int x0, int x1) const { shadeSpan(s, t, f, slopes, y, x0, x1); }
+        TrianglePlanes planes;
+        void span(int y, int x0, int x1) const { shadeSpan(s, t, f, planes, y, x0, x1); }
     };
-    return walkRows(t, part, parts, Routine{s, t, f, planeSlopes(t)});
+    return walkRows(t, part, parts, Routine{s, t, f, trianglePlanes(t)});
 }
 
 TriangleShader triangleShader(const SpanState& state, TexelFilter filter, bool simd) {
