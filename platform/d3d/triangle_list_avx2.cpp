@@ -30,11 +30,13 @@ VOREL_AVX2_INLINE void beyondBits(const Block& b, __m256 kx, __m256 ky, int shif
     for (int k = 0; k < 6; ++k) planes[k] |= uint32_t(_mm256_movemask_ps(beyond[k])) << shift;
 }
 
-// Bit 3t of `bits` as bit t, for t < 8.
+// Bit 3t of `bits` as bit t, for t < 8 (other bits ignored): pairs, fours, then eights moved
+// together.
 VOREL_AVX2_INLINE uint32_t everyThird(uint32_t bits) {
-    uint32_t r = 0;
-    for (uint32_t t = 0; t < 8; ++t) r |= ((bits >> (3 * t)) & 1u) << t;
-    return r;
+    uint32_t m = bits & 0x249249u;   // bits 0, 3, 6, .. 21
+    m = (m | m >> 2) & 0x0C30C3u;    // 0-1, 6-7, 12-13, 18-19
+    m = (m | m >> 4) & 0x00F00Fu;    // 0-3, 12-15
+    return (m | m >> 8) & 0xFFu;     // 0-7
 }
 
 // Screen positions of a group's 24 vertices, as plain arrays (valid where projected).
@@ -83,7 +85,15 @@ VOREL_AVX2_INLINE void storeKept(const GroupScreen& screen, const ProjectionTarg
     }
 }
 
-// What the first pass decides for a group of at most eight list triangles.
+// What stays the same over a chunk of list triangles.
+struct ListChunk {
+    const VertexStage& stage;
+    const D3DVERTEX* in;
+    const ProjectionTarget& target;
+    const TriangleDrop& drop;
+    bool bounded;    // guardBandBounded(target), see project8
+    __m256 kx, ky;  // 1 + 2 / half the viewport's size, see beyondBits
+};
 
 // Positions of the vertices of triangles [first / 3, first / 3 + count / 3) (count <= 24: eight
 // whole triangles at most): the triangles wholly beyond one plane of the view volume, then the
@@ -92,15 +102,15 @@ VOREL_AVX2_INLINE void storeKept(const GroupScreen& screen, const ProjectionTarg
 // triangles' vertices get target.ok and their projected positions and go onto `kept` (needing
 // clip vertices when not all projected ahead, or when drop.flat), and every projected block its
 // 1/w in q. Returns the culled triangles (bit t: triangle t).
-VOREL_AVX2_INLINE uint32_t cullGroup(const VertexStage& s, const D3DVERTEX* in, const ProjectionTarget& p,
-                                     bool bounded, const TriangleDrop& drop, uint32_t first, uint32_t count, float* q,
+VOREL_AVX2_INLINE uint32_t cullGroup(const ListChunk& c, uint32_t first, uint32_t count, float* q,
                                      KeptVertices& kept) {
-    const __m256 kx = splat(1.0f + 2.0f / p.map.halfWidth), ky = splat(1.0f + 2.0f / p.map.halfHeight);
+    const ProjectionTarget& p = c.target;
+    const TriangleDrop& drop = c.drop;
     Block blocks[3];
     uint32_t planes[6] = {};
     for (uint32_t k = 0; 8 * k < count; ++k) {
-        positions(s, loadPositions(in, first + 8 * k, int(std::min<uint32_t>(8, count - 8 * k))), blocks[k]);
-        beyondBits(blocks[k], kx, ky, int(8 * k), planes);
+        positions(c.stage, loadPositions(c.in, first + 8 * k, int(std::min<uint32_t>(8, count - 8 * k))), blocks[k]);
+        beyondBits(blocks[k], c.kx, c.ky, int(8 * k), planes);
     }
     const uint32_t present = (1u << count) - 1;
     uint32_t beyond = 0;
@@ -111,7 +121,7 @@ VOREL_AVX2_INLINE uint32_t cullGroup(const VertexStage& s, const D3DVERTEX* in, 
     __m256i xs[3], ys[3];
     for (uint32_t k = 0; k < 3; ++k) {
         if (8 * k < count && ((skip >> (8 * k)) & 0xFFu) != 0xFFu) {
-            projectBlock(blocks[k], p, bounded, k, screen, q + first + 8 * k);
+            projectBlock(blocks[k], p, c.bounded, k, screen, q + first + 8 * k);
             xs[k] = _mm256_load_si256(reinterpret_cast<const __m256i*>(screen.x + 8 * k));
             ys[k] = _mm256_load_si256(reinterpret_cast<const __m256i*>(screen.y + 8 * k));
         } else {
@@ -135,10 +145,11 @@ VOREL_AVX2 void listBlocks(const VertexStage& s, const D3DVERTEX* in, ClipVertex
     alignas(32) float q[kMax + 8];
     // Positions of every vertex, projections of those that may be drawn, and the cull.
     KeptVertices kept;
-    const bool bounded = guardBandBounded(p);  // see project8
+    const ListChunk chunk{s, in, p, drop, guardBandBounded(p), splat(1.0f + 2.0f / p.map.halfWidth),
+                          splat(1.0f + 2.0f / p.map.halfHeight)};
     for (uint32_t group = 0; group < n; group += 24) {
         const uint32_t count = std::min<uint32_t>(24, n - group);
-        const uint32_t dropped = cullGroup(s, in, p, bounded, drop, group, count, q, kept);
+        const uint32_t dropped = cullGroup(chunk, group, count, q, kept);
         for (uint32_t t = 0; t < count / 3; ++t) culled[group / 3 + t] = uint8_t((dropped >> t) & 1);
     }
     // Everything else of the kept vertices.
