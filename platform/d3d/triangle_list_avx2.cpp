@@ -4,6 +4,9 @@
 
 #if defined(__x86_64__) && (defined(__GNUC__) || defined(__clang__))
 
+#include <array>
+#include <cstring>
+
 #include "platform/d3d/triangle_drop_avx2.h"
 #include "platform/d3d/vertex_avx2.h"
 
@@ -85,6 +88,14 @@ VOREL_AVX2_INLINE void storeKept(const GroupScreen& screen, const ProjectionTarg
     }
 }
 
+// Eight flag bytes (0 or 1, little-endian) for every eight bits.
+constexpr std::array<uint64_t, 256> kByteFlags = [] {
+    std::array<uint64_t, 256> flags{};
+    for (uint32_t bits = 0; bits < 256; ++bits)
+        for (uint32_t b = 0; b < 8; ++b) flags[bits] |= uint64_t((bits >> b) & 1) << (8 * b);
+    return flags;
+}();
+
 // What stays the same over a chunk of list triangles.
 struct ListChunk {
     const VertexStage& stage;
@@ -150,7 +161,11 @@ VOREL_AVX2 void listBlocks(const VertexStage& s, const D3DVERTEX* in, ClipVertex
     for (uint32_t group = 0; group < n; group += 24) {
         const uint32_t count = std::min<uint32_t>(24, n - group);
         const uint32_t dropped = cullGroup(chunk, group, count, q, kept);
-        for (uint32_t t = 0; t < count / 3; ++t) culled[group / 3 + t] = uint8_t((dropped >> t) & 1);
+        if (count == 24) {
+            std::memcpy(culled + group / 3, &kByteFlags[dropped], 8);
+        } else {
+            for (uint32_t t = 0; t < count / 3; ++t) culled[group / 3 + t] = uint8_t((dropped >> t) & 1);
+        }
     }
     // Everything else of the kept vertices.
     for (uint32_t j = 0; j < kept.count; j += 8) {
