@@ -3,6 +3,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstring>
 
 namespace platform::d3d {
 
@@ -88,16 +89,23 @@ int floorPixel(int32_t v) { return int(int64_t(v) >> kSubPixelBits); }
 int ceilPixel(int32_t v) { return int(-(-int64_t(v) >> kSubPixelBits)); }
 
 void setAttributes(const ScreenVertex& v0, const ScreenVertex& v1, const ScreenVertex& v2, TriangleSetup* t) {
-    t->z0 = v0.z;
-    t->dz1 = v1.z - v0.z;
-    t->dz2 = v2.z - v0.z;
-    t->w0 = v0.invW;
-    t->dw1 = v1.invW - v0.invW;
-    t->dw2 = v2.invW - v0.invW;
+    // Read everything first: the record may not be assumed apart from the vertices otherwise.
+    float a0[kAttributeCount], a1[kAttributeCount], a2[kAttributeCount];
+    std::memcpy(a0, v0.attr, sizeof a0);
+    std::memcpy(a1, v1.attr, sizeof a1);
+    std::memcpy(a2, v2.attr, sizeof a2);
+    const double z0 = v0.z, z1 = v1.z, z2 = v2.z;
+    const float w0 = v0.invW, w1 = v1.invW, w2 = v2.invW;
+    t->z0 = z0;
+    t->dz1 = z1 - z0;
+    t->dz2 = z2 - z0;
+    t->w0 = w0;
+    t->dw1 = w1 - w0;
+    t->dw2 = w2 - w0;
     for (int i = 0; i < kAttributeCount; ++i) {
-        t->a0[i] = v0.attr[i];
-        t->da1[i] = v1.attr[i] - v0.attr[i];
-        t->da2[i] = v2.attr[i] - v0.attr[i];
+        t->a0[i] = a0[i];
+        t->da1[i] = a1[i] - a0[i];
+        t->da2[i] = a2[i] - a0[i];
     }
 }
 
