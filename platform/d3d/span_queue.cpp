@@ -24,6 +24,9 @@ constexpr uint32_t kPublishEvery = 64;
 // thread a system call and the helper a few microseconds before it runs).
 constexpr auto kHelperSpin = std::chrono::microseconds(30);
 constexpr uint32_t kWakeTriangles = 32;
+// At most this many triangles are drawn per hold of a band, so that a thread taken off the
+// processor while it holds one keeps the others waiting for little work.
+constexpr uint32_t kClaimTriangles = 16;
 
 }  // namespace
 
@@ -31,12 +34,14 @@ SpanQueue::SpanQueue() = default;
 
 SpanQueue::~SpanQueue() {
     if (!empty()) draw();
+    joinHelpers();
 }
 
 void SpanQueue::beginCall(const SpanState& state, bool simd, int rows, std::shared_ptr<const void> keep) {
     const int bands = std::max(1, (rows + (1 << kBandShift) - 1) >> kBandShift);
     if (!empty() && bands > bandCount_) covered_ += draw();  // a taller target than the bands cover
     if (empty()) {
+        joinHelpers();
         threads_ = rasterThreads();
         bandCount_ = bands;
         if (bandCount_ > bandRoom_) {
@@ -102,7 +107,22 @@ void SpanQueue::wakeHelpers() {
     sleep_.notify_all();
 }
 
+// Waits for the helpers of the last filling (they have nothing left to draw by then) and clears
+// the bands for the next.
+void SpanQueue::joinHelpers() {
+    if (!joinPending_) return;
+    finishParts(helperJob_);
+    joinPending_ = false;
+    for (int b = 0; b < bandCount_; ++b) {
+        Band& band = bands_[size_t(b)];
+        band.filed = 0;
+        band.published.store(0, std::memory_order_relaxed);
+        band.drawn.store(0, std::memory_order_relaxed);
+    }
+}
+
 void SpanQueue::startHelpers() {
+    joinHelpers();
     helping_ = true;
     closing_.store(false);
     helperJob_ = [this](int part, int) {
@@ -111,9 +131,9 @@ void SpanQueue::startHelpers() {
     startParts(threads_, helperJob_);
 }
 
-// Draws the published triangles of every band no other thread holds, starting at band `start`;
-// true when it drew any.
-bool SpanQueue::drawAvailable(int start, uint64_t* covered) {
+// Draws published triangles (up to kClaimTriangles a band) of every band no other thread holds,
+// starting at band `start`; true when it drew any.
+bool SpanQueue::drawAvailable(int start) {
     bool any = false;
     for (int k = 0; k < bandCount_; ++k) {
         const int b = (start + k) % bandCount_;
@@ -121,11 +141,13 @@ bool SpanQueue::drawAvailable(int start, uint64_t* covered) {
         if (band.drawn.load(std::memory_order_relaxed) >= band.published.load(std::memory_order_acquire)) continue;
         if (band.held.exchange(true, std::memory_order_acquire)) continue;
         const uint32_t from = band.drawn.load(std::memory_order_relaxed);
-        const uint32_t to = band.published.load(std::memory_order_acquire);
+        const uint32_t to = std::min(band.published.load(std::memory_order_acquire), from + kClaimTriangles);
+        uint64_t covered = 0;
         for (uint32_t i = from; i < to; ++i) {
             const Item& item = items_[band.items[i]];
-            *covered += item.shader(*item.state, item.triangle, item.filter, b, bandCount_);
+            covered += item.shader(*item.state, item.triangle, item.filter, b, bandCount_);
         }
+        bandCovered_.fetch_add(covered, std::memory_order_relaxed);
         band.drawn.store(to, std::memory_order_relaxed);
         band.held.store(false, std::memory_order_release);
         any = any || to > from;
@@ -134,11 +156,10 @@ bool SpanQueue::drawAvailable(int start, uint64_t* covered) {
 }
 
 void SpanQueue::helperLoop(int part) {
-    uint64_t covered = 0;
     const int start = part * bandCount_ / threads_;
     for (;;) {
         const bool closing = closing_.load();  // read before looking: after it, nothing more comes
-        if (drawAvailable(start, &covered)) continue;
+        if (drawAvailable(start)) continue;
         if (closing) break;
         const uint32_t seen = publications_.load();
         auto news = [&] { return publications_.load() != seen || closing_.load(); };
@@ -155,7 +176,6 @@ void SpanQueue::helperLoop(int part) {
         sleep_.wait(lock, news);
         sleeping_.fetch_sub(1);
     }
-    helperCovered_.fetch_add(covered);
 }
 
 bool SpanQueue::allDrawn() const {
@@ -171,23 +191,19 @@ uint64_t SpanQueue::drainItems() {
     const auto started = Clock::now();
     uint64_t covered = 0;
     if (helping_) {
+        // Everything published, helpers told; the calling thread draws what is left beside them.
+        // The helpers are joined at the next filling: by now they only look for work and leave.
         publish();
         closing_.store(true);
         wakeHelpers();
         for (int idle = 0; !allDrawn();) {
-            if (drawAvailable(0, &covered)) idle = 0;
+            if (drawAvailable(0)) idle = 0;
             else if (++idle < 64) spinPause();
             else std::this_thread::yield();
         }
-        finishParts(helperJob_);
         helping_ = false;
-        covered += helperCovered_.exchange(0);
-        for (int b = 0; b < bandCount_; ++b) {
-            Band& band = bands_[size_t(b)];
-            band.filed = 0;
-            band.published.store(0, std::memory_order_relaxed);
-            band.drawn.store(0, std::memory_order_relaxed);
-        }
+        joinPending_ = true;
+        covered = bandCovered_.exchange(0);
     } else {
         for (uint32_t i = 0; i < count_; ++i) {
             const Item& item = items_[i];

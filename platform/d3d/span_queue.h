@@ -83,7 +83,8 @@ private:
     void publish();
     void startHelpers();
     void helperLoop(int part);
-    bool drawAvailable(int start, uint64_t* covered);
+    bool drawAvailable(int start);
+    void joinHelpers();
     bool allDrawn() const;
     uint64_t drainItems();
     void wakeHelpers();
@@ -100,8 +101,9 @@ private:
     // Helpers: running while the queue is filled, told to finish by `closing_`.
     int threads_ = 1;
     bool helping_ = false;
+    bool joinPending_ = false;  // helpers of an earlier filling not joined yet
     std::atomic<bool> closing_{false};
-    std::atomic<uint64_t> helperCovered_{0};
+    std::atomic<uint64_t> bandCovered_{0};  // pixels covered by band draws since the last drain
     std::atomic<uint32_t> publications_{0};
     std::atomic<int> sleeping_{0};
     std::function<void(int, int)> helperJob_;
