@@ -56,10 +56,11 @@ void SpanQueue::beginCall(const SpanState& state, bool simd, int rows, std::shar
     if (threads_ > 1 && !helping_) startHelpers();
 }
 
-TriangleSetup* SpanQueue::room() { return &items_[count_].triangle; }
+TriangleSetup* SpanQueue::room() { return &items_[next_ % kCapacity].triangle; }
 
 void SpanQueue::keep(bool minifying) {
-    Item& item = items_[count_];
+    const uint32_t slot = next_ % kCapacity;
+    Item& item = items_[slot];
     const Call& call = calls_.back();
     item.shader = minifying ? call.minifying : call.magnifying;
     item.state = &call.state;
@@ -69,15 +70,13 @@ void SpanQueue::keep(bool minifying) {
         const int last = std::min(item.triangle.maxY >> kBandShift, bandCount_ - 1);
         for (int b = first; b <= last; ++b) {
             Band& band = bands_[size_t(b)];
-            band.items[band.filed++] = count_;
+            band.items[band.filed++ % kCapacity] = slot;
         }
     }
-    ++count_;
+    ++next_;
     if (++sincePublish_ >= kPublishEvery) publish();
-    if (count_ == kCapacity) {
-        covered_ += drainItems();
-        if (threads_ > 1) startHelpers();
-    }
+    // Every slot holds a triangle not drawn yet: draw them (the helpers go on).
+    if (next_ - drawnUpTo_ == kCapacity) covered_ += drainItems(false);
 }
 
 void SpanQueue::add(const TriangleSetup& t, bool minifying) {
@@ -96,8 +95,8 @@ void SpanQueue::publish() {
             band.published.store(band.filed, std::memory_order_release);
     }
     publications_.fetch_add(1);
-    if (sleeping_.load() > 0 && count_ - wokenAt_ >= kWakeTriangles) {
-        wokenAt_ = count_;
+    if (sleeping_.load() > 0 && next_ - wokenAt_ >= kWakeTriangles) {
+        wokenAt_ = next_;
         wakeHelpers();
     }
 }
@@ -119,6 +118,7 @@ void SpanQueue::joinHelpers() {
         band.published.store(0, std::memory_order_relaxed);
         band.drawn.store(0, std::memory_order_relaxed);
     }
+    next_ = drawnUpTo_ = wokenAt_ = 0;
 }
 
 void SpanQueue::startHelpers() {
@@ -144,7 +144,7 @@ bool SpanQueue::drawAvailable(int start) {
         const uint32_t to = std::min(band.published.load(std::memory_order_acquire), from + kClaimTriangles);
         uint64_t covered = 0;
         for (uint32_t i = from; i < to; ++i) {
-            const Item& item = items_[band.items[i]];
+            const Item& item = items_[band.items[i % kCapacity]];
             covered += item.shader(*item.state, item.triangle, item.filter, b, bandCount_);
         }
         bandCovered_.fetch_add(covered, std::memory_order_relaxed);
@@ -187,33 +187,34 @@ bool SpanQueue::allDrawn() const {
     return true;
 }
 
-uint64_t SpanQueue::drainItems() {
+uint64_t SpanQueue::drainItems(bool last) {
     const auto started = Clock::now();
     uint64_t covered = 0;
     if (helping_) {
-        // Everything published, helpers told; the calling thread draws what is left beside them.
-        // The helpers are joined at the next filling: by now they only look for work and leave.
+        // Everything published; the calling thread draws what is left beside the helpers. At the
+        // end of a filling they are told to leave and joined at the next one: by now they only
+        // look for work.
         publish();
-        closing_.store(true);
-        wakeHelpers();
         for (int idle = 0; !allDrawn();) {
             if (drawAvailable(0)) idle = 0;
             else if (++idle < 64) spinPause();
             else std::this_thread::yield();
         }
-        helping_ = false;
-        joinPending_ = true;
         covered = bandCovered_.exchange(0);
+        if (last) {
+            closing_.store(true);
+            wakeHelpers();
+            helping_ = false;
+            joinPending_ = true;
+        }
     } else {
-        for (uint32_t i = 0; i < count_; ++i) {
-            const Item& item = items_[i];
+        for (uint32_t i = drawnUpTo_; i < next_; ++i) {
+            const Item& item = items_[i % kCapacity];
             covered += item.shader(*item.state, item.triangle, item.filter, 0, 1);
         }
     }
-    countSpanPathTriangles(count_);
-    count_ = 0;
-    wokenAt_ = 0;
-    sincePublish_ = 0;
+    countSpanPathTriangles(next_ - drawnUpTo_);
+    drawnUpTo_ = next_;
     const auto ns = std::chrono::duration_cast<std::chrono::nanoseconds>(Clock::now() - started).count();
     addRasterTimes({0, 0, static_cast<unsigned long long>(ns)});
     return covered;
@@ -221,7 +222,7 @@ uint64_t SpanQueue::drainItems() {
 
 uint64_t SpanQueue::draw() {
     if (empty()) return 0;
-    uint64_t covered = drainItems() + covered_;
+    uint64_t covered = drainItems(true) + covered_;
     covered_ = 0;
     calls_.clear();
     return covered;

@@ -11,8 +11,8 @@
 // A call: beginCall, then room/keep or add, then endCall, all on one thread. The queue borrows
 // the pixels its states point to: whoever fills it keeps those surfaces alive and their pixels
 // untouched by anything else until draw() (ddraw/queued_drawing.h); it keeps `keep` (the owner of
-// widened texels) itself. At most kCapacity triangles are held; a full queue draws them then and
-// there. Storage is made once and kept.
+// widened texels) itself. At most kCapacity triangles wait; when that many do, they are drawn
+// then and there. Storage is made once and kept.
 #pragma once
 
 #include <atomic>
@@ -72,8 +72,10 @@ private:
         const SpanState* state;
         TexelFilter filter;
     };
+    // A band's triangles: its k-th is at items[k % kCapacity] (a slot of items_); counts run on
+    // for the whole filling.
     struct alignas(64) Band {  // one cache line each: bands are drawn by different threads
-        std::unique_ptr<uint32_t[]> items;   // indices into items_, in submission order
+        std::unique_ptr<uint32_t[]> items;
         uint32_t filed = 0;                  // written by the filling thread
         std::atomic<uint32_t> published{0};  // filed and visible to the helpers
         std::atomic<uint32_t> drawn{0};      // changed only by the thread holding the band
@@ -86,17 +88,19 @@ private:
     bool drawAvailable(int start);
     void joinHelpers();
     bool allDrawn() const;
-    uint64_t drainItems();
+    uint64_t drainItems(bool last);
     void wakeHelpers();
 
     std::vector<Item> items_;
-    uint32_t count_ = 0;
+    // Triangles are numbered from the start of a filling; triangle n lives in slot n % kCapacity.
+    uint32_t next_ = 0;       // the number the next triangle gets
+    uint32_t drawnUpTo_ = 0;  // every triangle before it is drawn
     std::unique_ptr<Band[]> bands_;
     int bandCount_ = 0, bandRoom_ = 0;
     std::deque<Call> calls_;  // stable addresses: items point to their call's state
     uint64_t covered_ = 0;    // by draws of a full queue since the last draw()
     uint32_t sincePublish_ = 0;
-    uint32_t wokenAt_ = 0;  // count_ when sleeping helpers were last woken
+    uint32_t wokenAt_ = 0;  // next_ when sleeping helpers were last woken
 
     // Helpers: running while the queue is filled, told to finish by `closing_`.
     int threads_ = 1;
