@@ -16,49 +16,60 @@ namespace {
 
 using namespace avx2;
 
-// Bit per lane (shifted by `shift`) for each plane that leaves a triangle wholly beyond it
-// invisible: near and far (outcode's tests), and, where w > 0, two pixels or more past an edge of
-// the viewport (x > kx w, x < -kx w, y > ky w, y < -ky w with k = 1 + 2 / half the size; clipping
-// and projection keep such a triangle off the viewport, so set-up would find no pixel of it).
-VOREL_AVX2_INLINE void beyondBits(const Block& b, __m256 kx, __m256 ky, int shift, uint32_t planes[6]) {
+// Lanes beyond each plane that leaves a triangle wholly beyond it invisible: near and far
+// (outcode's tests), and, where w > 0, two pixels or more past an edge of the viewport (x > kx w,
+// x < -kx w, y > ky w, y < -ky w with k = 1 + 2 / half the size; clipping and projection keep such
+// a triangle off the viewport, so set-up would find no pixel of it).
+VOREL_AVX2_INLINE void beyondMasks(const Block& b, __m256 kx, __m256 ky, __m256 beyond[6]) {
     const __m256 zero = _mm256_setzero_ps();
     const __m256 front = _mm256_cmp_ps(b.w, zero, _CMP_GT_OQ);
     const __m256 wx = _mm256_mul_ps(b.w, kx), wy = _mm256_mul_ps(b.w, ky);
-    const __m256 beyond[6] = {_mm256_cmp_ps(b.z, zero, _CMP_NGE_UQ),
-                              _mm256_cmp_ps(_mm256_sub_ps(b.w, b.z), zero, _CMP_NGE_UQ),
-                              _mm256_and_ps(front, _mm256_cmp_ps(b.x, wx, _CMP_GT_OQ)),
-                              _mm256_and_ps(front, _mm256_cmp_ps(b.x, _mm256_sub_ps(zero, wx), _CMP_LT_OQ)),
-                              _mm256_and_ps(front, _mm256_cmp_ps(b.y, wy, _CMP_GT_OQ)),
-                              _mm256_and_ps(front, _mm256_cmp_ps(b.y, _mm256_sub_ps(zero, wy), _CMP_LT_OQ))};
-    for (int k = 0; k < 6; ++k) planes[k] |= uint32_t(_mm256_movemask_ps(beyond[k])) << shift;
+    beyond[0] = _mm256_cmp_ps(b.z, zero, _CMP_NGE_UQ);
+    beyond[1] = _mm256_cmp_ps(_mm256_sub_ps(b.w, b.z), zero, _CMP_NGE_UQ);
+    beyond[2] = _mm256_and_ps(front, _mm256_cmp_ps(b.x, wx, _CMP_GT_OQ));
+    beyond[3] = _mm256_and_ps(front, _mm256_cmp_ps(b.x, _mm256_sub_ps(zero, wx), _CMP_LT_OQ));
+    beyond[4] = _mm256_and_ps(front, _mm256_cmp_ps(b.y, wy, _CMP_GT_OQ));
+    beyond[5] = _mm256_and_ps(front, _mm256_cmp_ps(b.y, _mm256_sub_ps(zero, wy), _CMP_LT_OQ));
 }
 
-// Bit 3t of `bits` as bit t, for t < 8 (other bits ignored): pairs, fours, then eights moved
-// together.
-VOREL_AVX2_INLINE uint32_t everyThird(uint32_t bits) {
-    uint32_t m = bits & 0x249249u;   // bits 0, 3, 6, .. 21
-    m = (m | m >> 2) & 0x0C30C3u;    // 0-1, 6-7, 12-13, 18-19
-    m = (m | m >> 4) & 0x00F00Fu;    // 0-3, 12-15
-    return (m | m >> 8) & 0xFFu;     // 0-7
+// Lanes (triangles) whose three corners (blocks[k], lane t: corner k of triangle t) all lie
+// beyond one and the same plane.
+VOREL_AVX2_INLINE uint32_t beyondTriangles(const Block blocks[3], __m256 kx, __m256 ky) {
+    __m256 m[3][6];
+    for (int k = 0; k < 3; ++k) beyondMasks(blocks[k], kx, ky, m[k]);
+    __m256 any = _mm256_setzero_ps();
+    for (int j = 0; j < 6; ++j) any = _mm256_or_ps(any, _mm256_and_ps(_mm256_and_ps(m[0][j], m[1][j]), m[2][j]));
+    return uint32_t(_mm256_movemask_ps(any));
 }
 
-// Screen positions of a group's 24 vertices, as plain arrays (valid where projected).
+// Screen positions of a group's 24 vertices, corner by corner: index 8k + t is corner k of
+// triangle t (valid where projected).
 struct GroupScreen {
     alignas(32) int32_t x[24], y[24];
     alignas(32) double z[24];
-    uint32_t ok = 0;  // bit v: vertex v projected ahead
+    uint32_t ok[3] = {};  // corner k: bit t where projected ahead
 };
 
-// Projects block k of a group into `screen` and its 1/w into q (vertex order).
-VOREL_AVX2_INLINE void projectBlock(const Block& b, const ProjectionTarget& p, bool bounded, uint32_t k,
-                                    GroupScreen& screen, float* q) {
+// Index of list vertex v of a chunk in the chunk's corner-by-corner arrays (GroupScreen, q):
+// groups of eight triangles, each corner k of its triangles t at 8k + t.
+inline uint32_t cornerIndex(uint32_t v) {
+    const uint32_t inGroup = v % 24;
+    return v - inGroup + 8 * (inGroup % 3) + inGroup / 3;
+}
+
+// Projects corner k of a group's triangles into `screen` (x and y also returned) and their 1/w
+// into q.
+VOREL_AVX2_INLINE void projectCorner(const Block& b, const ProjectionTarget& p, bool bounded, uint32_t k,
+                                     GroupScreen& screen, float* q, __m256i* x, __m256i* y) {
     const Projected8 projected = project8(b, p, bounded);
-    _mm256_store_si256(reinterpret_cast<__m256i*>(screen.x + 8 * k), _mm256_set_m128i(projected.hi.x, projected.lo.x));
-    _mm256_store_si256(reinterpret_cast<__m256i*>(screen.y + 8 * k), _mm256_set_m128i(projected.hi.y, projected.lo.y));
+    *x = _mm256_set_m128i(projected.hi.x, projected.lo.x);
+    *y = _mm256_set_m128i(projected.hi.y, projected.lo.y);
+    _mm256_store_si256(reinterpret_cast<__m256i*>(screen.x + 8 * k), *x);
+    _mm256_store_si256(reinterpret_cast<__m256i*>(screen.y + 8 * k), *y);
     _mm256_store_pd(screen.z + 8 * k, projected.lo.z);
     _mm256_store_pd(screen.z + 8 * k + 4, projected.hi.z);
     _mm256_store_ps(q, qOf(projected));
-    screen.ok |= uint32_t(projected.lo.ok | projected.hi.ok << 4) << (8 * k);
+    screen.ok[k] = uint32_t(projected.lo.ok | projected.hi.ok << 4);
 }
 
 // Vertices of kept triangles, in order, and whether each needs its clip vertex.
@@ -74,16 +85,17 @@ struct KeptVertices {
 VOREL_AVX2_INLINE void storeKept(const GroupScreen& screen, const ProjectionTarget& p, uint32_t first, uint32_t kept,
                                  uint32_t clip, KeptVertices& list) {
     for (; kept; kept &= kept - 1) {
-        const uint32_t t = uint32_t(__builtin_ctz(kept)), v0 = 3 * t;
+        const uint32_t t = uint32_t(__builtin_ctz(kept));
         const bool clipped = (clip >> t) & 1;
-        for (uint32_t v = v0; v < v0 + 3; ++v) {
-            list.vertex[list.count] = first + v;
+        for (uint32_t k = 0; k < 3; ++k) {
+            const uint32_t v = first + 3 * t + k, i = 8 * k + t;
+            list.vertex[list.count] = v;
             list.clip[list.count++] = clipped;
-            const uint8_t ok = uint8_t((screen.ok >> v) & 1);
-            p.ok[first + v] = ok;
+            const uint8_t ok = uint8_t((screen.ok[k] >> t) & 1);
+            p.ok[v] = ok;
             if (!ok) continue;
-            ScreenVertex& o = p.out[first + v];
-            o.x = screen.x[v], o.y = screen.y[v], o.z = screen.z[v];
+            ScreenVertex& o = p.out[v];
+            o.x = screen.x[i], o.y = screen.y[i], o.z = screen.z[i];
         }
     }
 }
@@ -103,49 +115,32 @@ struct ListChunk {
     const ProjectionTarget& target;
     const TriangleDrop& drop;
     bool bounded;    // guardBandBounded(target), see project8
-    __m256 kx, ky;  // 1 + 2 / half the viewport's size, see beyondBits
+    __m256 kx, ky;  // 1 + 2 / half the viewport's size, see beyondMasks
 };
 
 // Positions of the vertices of triangles [first / 3, first / 3 + count / 3) (count <= 24: eight
-// whole triangles at most): the triangles wholly beyond one plane of the view volume, then the
-// projections of every block of eight that holds a vertex of another, then the triangles whose
-// vertices are all projected and that cannot draw a pixel (triangle_drop_avx2.h). The kept
-// triangles' vertices get target.ok and their projected positions and go onto `kept` (needing
-// clip vertices when not all projected ahead, or when drop.flat), and every projected block its
-// 1/w in q. Returns the culled triangles (bit t: triangle t).
+// whole triangles at most), corner by corner (lane t of block k: corner k of triangle t): the
+// triangles wholly beyond one plane of the view volume, then, unless that is all of them, the
+// projections of every corner and the triangles whose corners are all projected and that cannot
+// draw a pixel (triangle_drop_avx2.h). The kept triangles' vertices get target.ok and their
+// projected positions and go onto `kept` (needing clip vertices when not all projected ahead, or
+// when drop.flat); q gets the 1/w of projected corners (at cornerIndex). Returns the culled
+// triangles (bit t: triangle t).
 VOREL_AVX2_INLINE uint32_t cullGroup(const ListChunk& c, uint32_t first, uint32_t count, float* q,
                                      KeptVertices& kept) {
-    const ProjectionTarget& p = c.target;
-    const TriangleDrop& drop = c.drop;
-    Block blocks[3];
-    uint32_t planes[6] = {};
-    for (uint32_t k = 0; 8 * k < count; ++k) {
-        positions(c.stage, loadPositions(c.in, first + 8 * k, int(std::min<uint32_t>(8, count - 8 * k))), blocks[k]);
-        beyondBits(blocks[k], c.kx, c.ky, int(8 * k), planes);
-    }
-    const uint32_t present = (1u << count) - 1;
-    uint32_t beyond = 0;
-    for (uint32_t m : planes) beyond |= m & (m >> 1) & (m >> 2);
-    beyond &= 0x249249u & present;  // bit 3t: all three vertices of triangle t
-    const uint32_t skip = beyond | beyond << 1 | beyond << 2 | ~present;
-    GroupScreen screen;
-    __m256i xs[3], ys[3];
-    for (uint32_t k = 0; k < 3; ++k) {
-        if (8 * k < count && ((skip >> (8 * k)) & 0xFFu) != 0xFFu) {
-            projectBlock(blocks[k], p, c.bounded, k, screen, q + first + 8 * k);
-            xs[k] = _mm256_load_si256(reinterpret_cast<const __m256i*>(screen.x + 8 * k));
-            ys[k] = _mm256_load_si256(reinterpret_cast<const __m256i*>(screen.y + 8 * k));
-        } else {
-            xs[k] = ys[k] = _mm256_setzero_si256();  // nothing of this block is drawn
-        }
-    }
-    screen.ok &= present;
     const uint32_t triangles = (1u << (count / 3)) - 1;
-    const uint32_t ahead = everyThird(screen.ok & screen.ok >> 1 & screen.ok >> 2 & 0x249249u);
-    const __m256i x[3] = {drop8::corner(xs, 0), drop8::corner(xs, 1), drop8::corner(xs, 2)};
-    const __m256i y[3] = {drop8::corner(ys, 0), drop8::corner(ys, 1), drop8::corner(ys, 2)};
-    const uint32_t culled = (everyThird(beyond) | (ahead & drop8::dropped(x, y, drop.cull, drop.scissor))) & triangles;
-    storeKept(screen, p, first, triangles & ~culled, drop.flat ? 0xFFu : ~ahead, kept);
+    Block blocks[3];  // corner k of the group's triangles
+    for (uint32_t k = 0; k < 3; ++k)
+        positions(c.stage, loadPositions(c.in, first + k, int(count / 3), 3), blocks[k]);
+    const uint32_t beyond = beyondTriangles(blocks, c.kx, c.ky) & triangles;
+    if (beyond == triangles) return triangles;  // nothing of the group is drawn
+    GroupScreen screen;
+    __m256i x[3], y[3];
+    for (uint32_t k = 0; k < 3; ++k) projectCorner(blocks[k], c.target, c.bounded, k, screen, q + first + 8 * k, &x[k], &y[k]);
+    const uint32_t ahead = screen.ok[0] & screen.ok[1] & screen.ok[2];
+    const TriangleDrop& drop = c.drop;
+    const uint32_t culled = (beyond | (ahead & drop8::dropped(x, y, drop.cull, drop.scissor))) & triangles;
+    storeKept(screen, c.target, first, triangles & ~culled, drop.flat ? 0xFFu : ~ahead, kept);
     return culled;
 }
 
@@ -180,7 +175,7 @@ VOREL_AVX2 void listBlocks(const VertexStage& s, const D3DVERTEX* in, ClipVertex
             storeClip(b, out, idx, count);
         }
         alignas(32) float qs[8] = {};
-        for (int v = 0; v < count; ++v) qs[v] = q[idx[v]];
+        for (int v = 0; v < count; ++v) qs[v] = q[cornerIndex(idx[v])];
         storeScreenAttributes(b, _mm256_load_ps(qs), p, idx, count);
     }
 }

@@ -169,11 +169,11 @@ VOREL_AVX2_INLINE void positions(const VertexStage& s, const __m256 soa[8], Bloc
     positions(s, Vec3x8{soa[0], soa[1], soa[2]}, b);
 }
 
-// x, y and z of vertices first .. first + count - 1 (count <= 8; lanes past count hold zeros):
-// the first 16 bytes of each vertex, two vertices a register, transposed four by four.
-VOREL_AVX2_INLINE Vec3x8 loadPositions(const D3DVERTEX* in, uint32_t first, int count) {
+// x, y and z of vertices first + stride k for k < count (count <= 8; lanes past count hold
+// zeros): the first 16 bytes of each vertex, two vertices a register, transposed four by four.
+VOREL_AVX2_INLINE Vec3x8 loadPositions(const D3DVERTEX* in, uint32_t first, int count, uint32_t stride = 1) {
     __m128 v[8];
-    for (int k = 0; k < 8; ++k) v[k] = k < count ? _mm_loadu_ps(&in[first + k].x) : _mm_setzero_ps();
+    for (int k = 0; k < 8; ++k) v[k] = k < count ? _mm_loadu_ps(&in[first + stride * uint32_t(k)].x) : _mm_setzero_ps();
     __m256 r[4];
     for (int k = 0; k < 4; ++k) r[k] = _mm256_insertf128_ps(_mm256_castps128_ps256(v[k]), v[k + 4], 1);
     const __m256 t0 = _mm256_unpacklo_ps(r[0], r[1]), t1 = _mm256_unpackhi_ps(r[0], r[1]);
