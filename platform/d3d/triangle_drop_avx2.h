@@ -2,8 +2,8 @@
 // a time (AVX2) from their snapped screen positions. Included only by the eight-wide vertex stage
 // (x86-64, GCC or Clang); every function must be inlined into an AVX2 function.
 //
-// Input: the positions of 24 consecutive list vertices in 1/16 pixel (|x|, |y| < 2^25, as
-// projection leaves them), eight a register; triangle t is vertices 3t, 3t + 1, 3t + 2.
+// Input: the snapped positions of eight triangles' corners in 1/16 pixel (|x|, |y| < 2^25, as
+// projection leaves them): x[k], y[k] lane t is corner k of triangle t.
 // A lane is dropped when setupTriangle would drop the triangle (no area, culled by its winding,
 // no pixel centre of the scissor in its bounding box), and also when its box holds at most 2 x 2
 // pixel centres none of which the triangle covers (by set-up's edge functions and top-left
@@ -20,22 +20,6 @@
 #define VOREL_DROP_INLINE __attribute__((target("avx2"), always_inline)) inline
 
 namespace platform::d3d::drop8 {
-
-// Vertex k of each of the eight triangles, from the 24 vertices in a, b, c (lanes of three
-// registers in vertex order).
-VOREL_DROP_INLINE __m256i corner(const __m256i v[3], int k) {
-    // Lane t wants vertex 3t + k; each register supplies a run of lanes.
-    static constexpr int kOrder[3][8] = {{0, 3, 6, 1, 4, 7, 2, 5}, {1, 4, 7, 2, 5, 0, 3, 6}, {2, 5, 0, 3, 6, 1, 4, 7}};
-    const __m256i order = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(kOrder[k]));
-    const __m256i a = _mm256_permutevar8x32_epi32(v[0], order);
-    const __m256i b = _mm256_permutevar8x32_epi32(v[1], order);
-    const __m256i c = _mm256_permutevar8x32_epi32(v[2], order);
-    switch (k) {
-        case 0: return _mm256_blend_epi32(_mm256_blend_epi32(a, b, 0x38), c, 0xC0);
-        case 1: return _mm256_blend_epi32(_mm256_blend_epi32(a, b, 0x18), c, 0xE0);
-        default: return _mm256_blend_epi32(_mm256_blend_epi32(a, b, 0x1C), c, 0xE0);
-    }
-}
 
 // Lanes set to all ones where bit t of `bits` is set.
 VOREL_DROP_INLINE __m256i laneMask(uint32_t bits) {
