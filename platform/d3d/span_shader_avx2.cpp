@@ -243,50 +243,53 @@ VOREL_FMA_INLINE bool quickDepthTest(const ArgbConstants& k, const GroupAt& at, 
 
 // ---- target writes ------------------------------------------------------------------------------
 
-VOREL_FMA_INLINE __m256i widen5(__m256i v) { return _mm256_or_si256(_mm256_slli_epi32(v, 3), _mm256_srli_epi32(v, 2)); }
-VOREL_FMA_INLINE __m256i widen6(__m256i v) { return _mm256_or_si256(_mm256_slli_epi32(v, 2), _mm256_srli_epi32(v, 4)); }
+// A 565 or 555 target's pixels (zero-extended in 32-bit lanes) as 0x00RRGGBB, channels widened
+// by bit replication as decodeArgb widens them.
+template <TargetFormat F>
+VOREL_FMA_INLINE __m256i widenTarget(__m256i old) {
+    constexpr bool k565 = F == TargetFormat::Rgb565;
+    // Red to bits 16-20 and blue at 0-4, each alone in its 16-bit half: widened together.
+    __m256i rb = _mm256_or_si256(_mm256_and_si256(_mm256_slli_epi32(old, k565 ? 5 : 6), _mm256_set1_epi32(0x1F0000)),
+                                 _mm256_and_si256(old, _mm256_set1_epi32(0x1F)));
+    rb = _mm256_or_si256(_mm256_slli_epi16(rb, 3), _mm256_srli_epi16(rb, 2));
+    __m256i g = _mm256_and_si256(_mm256_srli_epi32(old, 5), _mm256_set1_epi32(k565 ? 0x3F : 0x1F));
+    g = k565 ? _mm256_or_si256(_mm256_slli_epi32(g, 2), _mm256_srli_epi32(g, 4))
+             : _mm256_or_si256(_mm256_slli_epi32(g, 3), _mm256_srli_epi32(g, 2));
+    return _mm256_or_si256(rb, _mm256_slli_epi32(g, 8));
+}
 
-// (v x top + threshold) / 255 for v <= 255 (exact for sums below 65535): quantizeChannel.
-VOREL_FMA_INLINE __m256i quantize(__m256i v, int top, __m256i threshold) {
-    __m256i x = _mm256_add_epi32(_mm256_mullo_epi32(v, _mm256_set1_epi32(top)), threshold);
-    return _mm256_srli_epi32(_mm256_mullo_epi32(x, _mm256_set1_epi32(32897)), 23);
+// quantizeChannel on 16-bit lanes: (v x top + threshold) / 255 for v <= 255, the division as
+// (x x 32897) >> 23, exact for x below 65535.
+VOREL_FMA_INLINE __m256i quantize(__m256i v, __m256i top, __m256i threshold) {
+    __m256i x = _mm256_add_epi16(_mm256_mullo_epi16(v, top), threshold);
+    return _mm256_srli_epi16(_mm256_mulhi_epu16(x, _mm256_set1_epi16(int16_t(32897))), 7);
 }
 
 // Eight 0xAARRGGBB pixels to a 565 or 555 target where mask is set: added to the target's
 // widened channels with saturation for ONE/ONE, then quantised with the threshold (127 without
-// dithering).
+// dithering; in both 16-bit halves of each lane).
 template <TargetFormat F>
 VOREL_FMA_INLINE void write16(const SpanState& s, uint8_t* p, int n, __m256i mask, __m256i threshold, __m256i argb) {
     constexpr bool k565 = F == TargetFormat::Rgb565;
-    const __m256i byte = _mm256_set1_epi32(0xFF);
-    __m256i r = _mm256_and_si256(_mm256_srli_epi32(argb, 16), byte);
-    __m256i g = _mm256_and_si256(_mm256_srli_epi32(argb, 8), byte);
-    __m256i b = _mm256_and_si256(argb, byte);
-    if (s.additive) {
-        __m256i old = load16(p, n);
-        const __m256i five = _mm256_set1_epi32(0x1F);
-        __m256i dr = widen5(_mm256_and_si256(_mm256_srli_epi32(old, k565 ? 11 : 10), five));
-        __m256i dg = k565 ? widen6(_mm256_and_si256(_mm256_srli_epi32(old, 5), _mm256_set1_epi32(0x3F)))
-                          : widen5(_mm256_and_si256(_mm256_srli_epi32(old, 5), five));
-        __m256i db = widen5(_mm256_and_si256(old, five));
-        r = _mm256_min_epi32(_mm256_add_epi32(r, dr), byte);
-        g = _mm256_min_epi32(_mm256_add_epi32(g, dg), byte);
-        b = _mm256_min_epi32(_mm256_add_epi32(b, db), byte);
-    }
-    r = quantize(r, 31, threshold);
-    g = quantize(g, k565 ? 63 : 31, threshold);
-    b = quantize(b, 31, threshold);
-    __m256i raw = _mm256_or_si256(_mm256_or_si256(_mm256_slli_epi32(r, k565 ? 11 : 10), _mm256_slli_epi32(g, 5)), b);
+    if (s.additive) argb = _mm256_adds_epu8(argb, widenTarget<F>(load16(p, n)));
+    // Red and blue in the two halves of each lane, green in the low half of another.
+    const __m256i rb = quantize(_mm256_and_si256(argb, _mm256_set1_epi32(0x00FF00FF)),
+                                _mm256_set1_epi16(31), threshold);
+    const __m256i g = quantize(_mm256_and_si256(_mm256_srli_epi32(argb, 8), _mm256_set1_epi32(0xFF)),
+                               _mm256_set1_epi16(k565 ? 63 : 31), threshold);
+    __m256i raw = _mm256_or_si256(_mm256_srli_epi32(rb, k565 ? 5 : 6), _mm256_and_si256(rb, _mm256_set1_epi32(0x1F)));
+    raw = _mm256_or_si256(raw, _mm256_slli_epi32(g, 5));
     store16(p, n, raw, mask);
 }
 
-// The dither thresholds of eight pixels from x for every row (y & 3) and phase (x & 3), made once.
+// The dither thresholds of eight pixels from x for every row (y & 3) and phase (x & 3), made
+// once; each in both 16-bit halves of its lane.
 struct DitherTable {
     alignas(32) int32_t v[4][4][8];
     DitherTable() {
         for (int y = 0; y < 4; ++y)
             for (int phase = 0; phase < 4; ++phase)
-                for (int i = 0; i < 8; ++i) v[y][phase][i] = int32_t(ditherThreshold(phase + i, y));
+                for (int i = 0; i < 8; ++i) v[y][phase][i] = int32_t(ditherThreshold(phase + i, y) * 0x10001u);
     }
 };
 
@@ -294,7 +297,7 @@ struct DitherTable {
 template <TargetFormat F>
 VOREL_FMA_INLINE __m256i rowThreshold(const SpanState& s, int x0, int y) {
     if (F == TargetFormat::Argb8888) return _mm256_setzero_si256();
-    if (!s.dither) return _mm256_set1_epi32(127);
+    if (!s.dither) return _mm256_set1_epi16(127);
     static const DitherTable table;
     return _mm256_load_si256(reinterpret_cast<const __m256i*>(table.v[y & 3][x0 & 3]));
 }
