@@ -85,6 +85,7 @@ struct RowPlanes {
     VOREL_FMA_INLINE RowPlanes(const TriangleSetup& t, const ArgbConstants& k, int x, int y, bool depth)
         : slope(k.slope) {
         _mm256_store_ps(start, _mm256_fmadd_ps(_mm256_set1_ps(float(y - k.minY)), k.down, k.corner));
+        start[kDepth] = 0.0f;
         if (depth) {
             float l1, l2;
             centreWeights(t, t.minX, y, &l1, &l2);
@@ -361,10 +362,15 @@ VOREL_FMA uint64_t shadeTriangle(const SpanState& s, const TriangleSetup& t, Tex
         const ArgbConstants k;
         VOREL_FMA void span(int y, int x0, int x1) const {
             // Local copies: the pixel stores could alias the caller's state, which would make every
-            // group reload its flags.
+            // group reload its flags and texture view. The constants are large, so only long spans
+            // have them copied (measured: short spans are faster with the reloads).
             const SpanState state = s;
-            const ArgbConstants constants = k;
-            shadeSpan<F, D, T>(state, t, constants, y, x0, x1);
+            if (x1 - x0 < 64) {
+                shadeSpan<F, D, T>(state, t, k, y, x0, x1);
+            } else {
+                const ArgbConstants constants = k;
+                shadeSpan<F, D, T>(state, t, constants, y, x0, x1);
+            }
         }
         VOREL_FMA int narrowGroup(int x, int y) const { return shadeTestedGroup<F, D, T>(s, t, k, x, y); }
     };
