@@ -282,6 +282,8 @@ void drawPrimitives(const DeviceState& state, const DrawTargets& targets, D3DPRI
     figures->triangles += triangles;
     if (triangles == 0 || !targets.color) return;
     auto started = Clock::now();
+    // A full span queue is drawn during the call: that time is the pixels', not set-up's.
+    const unsigned long long rasterBefore = rasterTimes().rasterNs;
     TriangleContext c = makeContext(state, targets);
     RasterPath path = rasterPath();
     SpanState spanState;
@@ -323,7 +325,9 @@ void drawPrimitives(const DeviceState& state, const DrawTargets& targets, D3DPRI
         drawTriangles({c, figures, nullptr, v, ahead.out, ahead.ok}, type, v, 0, triangles);
         setUp = Clock::now();
     }
-    addRasterTimes({nanoseconds(transformed - started), nanoseconds(setUp - transformed), 0});
+    const unsigned long long drained = rasterTimes().rasterNs - rasterBefore;
+    const unsigned long long triangleNs = nanoseconds(setUp - transformed);
+    addRasterTimes({nanoseconds(transformed - started), triangleNs - std::min(triangleNs, drained), 0});
     if (!useSpans) return;
     spans->endCall();
     if (!queue) figures->pixels += spans->draw();
