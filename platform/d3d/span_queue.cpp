@@ -47,6 +47,8 @@ void SpanQueue::beginCall(const SpanState& state, bool simd, int rows, std::shar
         if (bandCount_ > bandRoom_) {
             bands_ = std::make_unique<Band[]>(size_t(bandCount_));
             for (int b = 0; b < bandCount_; ++b) bands_[size_t(b)].items = std::make_unique<uint32_t[]>(kCapacity);
+            published_ = std::make_unique<std::atomic<uint32_t>[]>(size_t(bandCount_));
+            progress_ = std::make_unique<Progress[]>(size_t(bandCount_));
             bandRoom_ = bandCount_;
         }
         if (items_.empty()) items_.resize(kCapacity);
@@ -90,9 +92,9 @@ void SpanQueue::publish() {
     sincePublish_ = 0;
     if (!helping_) return;
     for (int b = 0; b < bandCount_; ++b) {
-        Band& band = bands_[size_t(b)];
-        if (band.published.load(std::memory_order_relaxed) != band.filed)
-            band.published.store(band.filed, std::memory_order_release);
+        const uint32_t filed = bands_[size_t(b)].filed;
+        if (published_[size_t(b)].load(std::memory_order_relaxed) != filed)
+            published_[size_t(b)].store(filed, std::memory_order_release);
     }
     publications_.fetch_add(1);
     if (sleeping_.load() > 0 && next_ - wokenAt_ >= kWakeTriangles) {
@@ -113,10 +115,9 @@ void SpanQueue::joinHelpers() {
     finishParts(helperJob_);
     joinPending_ = false;
     for (int b = 0; b < bandCount_; ++b) {
-        Band& band = bands_[size_t(b)];
-        band.filed = 0;
-        band.published.store(0, std::memory_order_relaxed);
-        band.drawn.store(0, std::memory_order_relaxed);
+        bands_[size_t(b)].filed = 0;
+        published_[size_t(b)].store(0, std::memory_order_relaxed);
+        progress_[size_t(b)].drawn.store(0, std::memory_order_relaxed);
     }
     next_ = drawnUpTo_ = wokenAt_ = 0;
 }
@@ -137,19 +138,21 @@ bool SpanQueue::drawAvailable(int start) {
     bool any = false;
     for (int k = 0; k < bandCount_; ++k) {
         const int b = (start + k) % bandCount_;
-        Band& band = bands_[size_t(b)];
-        if (band.drawn.load(std::memory_order_relaxed) >= band.published.load(std::memory_order_acquire)) continue;
-        if (band.held.exchange(true, std::memory_order_acquire)) continue;
-        const uint32_t from = band.drawn.load(std::memory_order_relaxed);
-        const uint32_t to = std::min(band.published.load(std::memory_order_acquire), from + kClaimTriangles);
+        Progress& p = progress_[size_t(b)];
+        std::atomic<uint32_t>& published = published_[size_t(b)];
+        if (p.drawn.load(std::memory_order_relaxed) >= published.load(std::memory_order_relaxed)) continue;
+        if (p.held.exchange(true, std::memory_order_acquire)) continue;
+        const uint32_t from = p.drawn.load(std::memory_order_relaxed);
+        const uint32_t to = std::min(published.load(std::memory_order_acquire), from + kClaimTriangles);
+        const Band& band = bands_[size_t(b)];
         uint64_t covered = 0;
         for (uint32_t i = from; i < to; ++i) {
             const Item& item = items_[band.items[i % kCapacity]];
             covered += item.shader(*item.state, item.triangle, item.filter, b, bandCount_);
         }
         bandCovered_.fetch_add(covered, std::memory_order_relaxed);
-        band.drawn.store(to, std::memory_order_relaxed);
-        band.held.store(false, std::memory_order_release);
+        p.drawn.store(to, std::memory_order_relaxed);
+        p.held.store(false, std::memory_order_release);
         any = any || to > from;
     }
     return any;
@@ -180,8 +183,8 @@ void SpanQueue::helperLoop(int part) {
 
 bool SpanQueue::allDrawn() const {
     for (int b = 0; b < bandCount_; ++b) {
-        const Band& band = bands_[size_t(b)];
-        if (band.held.load(std::memory_order_acquire) || band.drawn.load(std::memory_order_relaxed) != band.filed)
+        const Progress& p = progress_[size_t(b)];
+        if (p.held.load(std::memory_order_acquire) || p.drawn.load(std::memory_order_relaxed) != bands_[size_t(b)].filed)
             return false;
     }
     return true;
@@ -196,9 +199,13 @@ uint64_t SpanQueue::drainItems(bool last) {
         // look for work.
         publish();
         for (int idle = 0; !allDrawn();) {
-            if (drawAvailable(0)) idle = 0;
-            else if (++idle < 64) spinPause();
-            else std::this_thread::yield();
+            if (drawAvailable(0)) {
+                idle = 0;
+            } else if (++idle < 64) {
+                for (int i = 0; i < 16; ++i) spinPause();
+            } else {
+                std::this_thread::yield();
+            }
         }
         covered = bandCovered_.exchange(0);
         if (last) {

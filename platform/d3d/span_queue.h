@@ -73,12 +73,14 @@ private:
         TexelFilter filter;
     };
     // A band's triangles: its k-th is at items[k % kCapacity] (a slot of items_); counts run on
-    // for the whole filling.
-    struct alignas(64) Band {  // one cache line each: bands are drawn by different threads
+    // for the whole filling. `filed` belongs to the filling thread; what the threads share lies in
+    // packed arrays (published_, progress_), so a look over every band reads a few cache lines.
+    struct Band {
         std::unique_ptr<uint32_t[]> items;
-        uint32_t filed = 0;                  // written by the filling thread
-        std::atomic<uint32_t> published{0};  // filed and visible to the helpers
-        std::atomic<uint32_t> drawn{0};      // changed only by the thread holding the band
+        uint32_t filed = 0;
+    };
+    struct Progress {
+        std::atomic<uint32_t> drawn{0};  // changed only by the thread holding the band
         std::atomic<bool> held{false};
     };
 
@@ -96,6 +98,8 @@ private:
     uint32_t next_ = 0;       // the number the next triangle gets
     uint32_t drawnUpTo_ = 0;  // every triangle before it is drawn
     std::unique_ptr<Band[]> bands_;
+    std::unique_ptr<std::atomic<uint32_t>[]> published_;  // per band: filed and visible to helpers
+    std::unique_ptr<Progress[]> progress_;
     int bandCount_ = 0, bandRoom_ = 0;
     std::deque<Call> calls_;  // stable addresses: items point to their call's state
     uint64_t covered_ = 0;    // by draws of a full queue since the last draw()
