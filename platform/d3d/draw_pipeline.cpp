@@ -17,6 +17,7 @@
 #include "platform/d3d/span_queue.h"
 #include "platform/d3d/transform.h"
 #include "platform/d3d/triangle_setup.h"
+#include "platform/d3d/triangle_setup_avx2.h"
 #include "platform/d3d/vertex_simd.h"
 
 namespace platform::d3d {
@@ -197,10 +198,11 @@ TriangleContext makeContext(const DeviceState& state, const DrawTargets& targets
 namespace {
 
 // A triangle of vertices projected ahead, each inside every clip plane: straight to set-up, as
-// drawTriangle would take it when neither cut nor flat.
+// drawTriangle would take it when neither cut nor flat (vertices are projected ahead only by the
+// eight-wide vertex stage, so the processor has AVX2).
 void setUpProjected(const TriangleSink& sink, const ScreenVertex& a, const ScreenVertex& b, const ScreenVertex& d) {
     const TriangleContext& c = sink.c;
-    if (!setupTriangle(a, b, d, c.cull, c.scissor, c.spans->room())) return;
+    if (!setupTriangleAvx2(a, b, d, c.cull, c.scissor, c.spans->room())) return;
     c.spans->keep(c.pixels.texture && c.spans->filtersDiffer() && minifies(c, a, b, d));
 }
 
