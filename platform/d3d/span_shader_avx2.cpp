@@ -294,13 +294,15 @@ struct DitherTable {
     }
 };
 
+// Made when the program starts, so reading it needs no check that it was made.
+const DitherTable kDitherTable;
+
 // The thresholds of the groups of a row from x0 (groups start 8 apart, so they share a phase).
 template <TargetFormat F>
 VOREL_FMA_INLINE __m256i rowThreshold(const SpanState& s, int x0, int y) {
     if (F == TargetFormat::Argb8888) return _mm256_setzero_si256();
     if (!s.dither) return _mm256_set1_epi16(127);
-    static const DitherTable table;
-    return _mm256_load_si256(reinterpret_cast<const __m256i*>(table.v[y & 3][x0 & 3]));
+    return _mm256_load_si256(reinterpret_cast<const __m256i*>(kDitherTable.v[y & 3][x0 & 3]));
 }
 
 template <TargetFormat F>
@@ -362,12 +364,12 @@ VOREL_FMA uint64_t shadeTriangle(const SpanState& s, const TriangleSetup& t, Tex
         const ArgbConstants k;
         VOREL_FMA void span(int y, int x0, int x1) const {
             // Local copies: the pixel stores could alias the caller's state, which would make every
-            // group reload its flags and texture view. The constants are large, so only long spans
-            // have them copied (measured: short spans are faster with the reloads).
-            const SpanState state = s;
+            // group reload its flags and texture view. Copying costs more than the reloads on
+            // short spans (measured), so only long spans have them copied.
             if (x1 - x0 < 64) {
-                shadeSpan<F, D, T>(state, t, k, y, x0, x1);
+                shadeSpan<F, D, T>(s, t, k, y, x0, x1);
             } else {
+                const SpanState state = s;
                 const ArgbConstants constants = k;
                 shadeSpan<F, D, T>(state, t, constants, y, x0, x1);
             }
