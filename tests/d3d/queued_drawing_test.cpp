@@ -80,4 +80,23 @@ TEST(QueuedDrawing, AMemorySurfaceReadBetweenDrawsShowsTheDrawsBefore) {
     target->Release();
 }
 
+// A device released in the middle of a scene still draws what it queued, into a target that
+// outlives it.
+TEST(QueuedDrawing, ADeviceReleasedInTheMiddleOfASceneDrawsWhatItQueued) {
+    d3d::MemorySurface* target = d3d::createMemorySurface(64, 64, d3d::formatR5G6B5(), DDSCAPS_3DDEVICE);
+    ASSERT_NE(target, nullptr);
+    IDirect3D7* d3d = nullptr;
+    IDirect3DDevice7* device = nullptr;
+    ASSERT_EQ(CreateDirect3DForDirectDraw(nullptr, &d3d), S_OK);
+    ASSERT_EQ(d3d->CreateDevice(IID_IDirect3DRGBDevice, target, &device), D3D_OK);
+    device->SetRenderState(D3DRENDERSTATE_LIGHTING, FALSE);
+    ASSERT_EQ(device->BeginScene(), D3D_OK);
+    D3DVERTEX v[3] = {{-1, 1, 0.5f, 0, 0, -1, 0, 0}, {1, 1, 0.5f, 0, 0, -1, 0, 0}, {-1, -1, 0.5f, 0, 0, -1, 0, 0}};
+    ASSERT_EQ(device->DrawPrimitive(D3DPT_TRIANGLELIST, D3DFVF_VERTEX, v, 3, 0), D3D_OK);
+    device->Release();
+    d3d->Release();
+    EXPECT_EQ(reinterpret_cast<const uint16_t*>(target->pixels() + ptrdiff_t(8) * target->pitch())[8], 0xFFFF);
+    target->Release();
+}
+
 }  // namespace
