@@ -200,14 +200,17 @@ namespace {
 // A triangle of vertices projected ahead, each inside every clip plane: straight to set-up, as
 // drawTriangle would take it when neither cut nor flat (vertices are projected ahead only by the
 // eight-wide vertex stage, so the processor has AVX2).
-void setUpProjected(const TriangleSink& sink, const ScreenVertex& a, const ScreenVertex& b, const ScreenVertex& d) {
+[[gnu::always_inline]] inline void setUpProjected(const TriangleSink& sink, const ScreenVertex& a, const ScreenVertex& b,
+                                                  const ScreenVertex& d) {
     const TriangleContext& c = sink.c;
     if (!setupTriangleAvx2(a, b, d, c.cull, c.scissor, c.spans->room())) return;
     c.spans->keep(c.pixels.texture && c.spans->filtersDiffer() && minifies(c, a, b, d));
 }
 
-// Triangle i0 i1 i2 of the call's vertices.
-void drawIndexed(const TriangleSink& sink, const ClipVertex* v, uint32_t i0, uint32_t i1, uint32_t i2) {
+// Triangle i0 i1 i2 of the call's vertices (inlined into the loop over triangles: it runs for every
+// one of them).
+[[gnu::always_inline]] inline void drawIndexed(const TriangleSink& sink, const ClipVertex* v, uint32_t i0, uint32_t i1,
+                                               uint32_t i2) {
     const uint8_t* ok = sink.projectedOk;
     if (ok && (ok[i0] & ok[i1] & ok[i2]) && !sink.c.flat)
         setUpProjected(sink, sink.projected[i0], sink.projected[i1], sink.projected[i2]);
