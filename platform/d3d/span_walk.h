@@ -38,21 +38,12 @@ inline bool rowSpan(const TriangleSetup& t, int y, int* x0, int* x1) {
     return true;
 }
 
-// Rows are dealt out to threads in bands of four: part k of n owns the rows whose band number is
-// k modulo n (every row when n is 1).
+// Rows are dealt out in bands of 16: part k of n owns the rows whose band number is k modulo n
+// (every row when n is 1). With n at least the number of bands, part k is band k alone (the span
+// queue draws one band at a time that way).
 constexpr int kBandShift = 4;
 inline bool ownsRow(int y, int part, int parts) { return parts <= 1 || ((y >> kBandShift) % parts) == part; }
 inline int nextBand(int y) { return ((y >> kBandShift) + 1) << kBandShift; }
-// Whether part `part` owns any of the rows minY..maxY: a triangle within other parts' bands can
-// be passed over without working out its constants.
-inline bool ownsAnyRow(int minY, int maxY, int part, int parts) {
-    if (parts <= 1) return true;
-    const int first = minY >> kBandShift, last = maxY >> kBandShift;
-    if (last - first + 1 >= parts) return true;
-    for (int band = first; band <= last; ++band)
-        if (band % parts == part) return true;
-    return false;
-}
 
 // The rows of part `part` of `parts` of a triangle: r.span(y, x0, x1) for each covered run; when
 // the routine has narrowGroup(x, y) and the triangle is at most eight pixels wide, that is called

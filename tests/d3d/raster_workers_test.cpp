@@ -1,5 +1,6 @@
 // The device's helper threads: every part of every job runs exactly once, jobs of different sizes
-// follow each other without losing or repeating parts, and two callers at once both finish.
+// follow each other without losing or repeating parts, two callers at once both finish, and a
+// job started runs beside its caller; the row bands a part owns.
 #include <gtest/gtest.h>
 
 #include <atomic>
@@ -67,17 +68,21 @@ TEST(RasterWorkers, StartedJobsRunBesideTheCallerAndNestedOnesRunAtTheirFinish) 
     EXPECT_EQ(outer.load(), 3);
 }
 
-// A part may pass a triangle over only when it owns none of its rows, as the row walk decides them.
-TEST(RasterWorkers, APartOwnsSomeRowOfARangeExactlyWhenTheRowWalkGivesItOne) {
-    for (int parts = 1; parts <= 4; ++parts)
-        for (int part = 0; part < parts; ++part)
-            for (int minY = 0; minY < 40; ++minY)
-                for (int maxY = minY; maxY < minY + 30; ++maxY) {
-                    bool any = false;
-                    for (int y = minY; y <= maxY; ++y) any = any || platform::d3d::ownsRow(y, part, parts);
-                    ASSERT_EQ(platform::d3d::ownsAnyRow(minY, maxY, part, parts), any)
-                        << minY << ".." << maxY << " part " << part << " of " << parts;
-                }
+// The span queue draws a band at a time by asking for part b of as many parts as the target has
+// bands: the row walk must then give that part the rows of band b and no others.
+TEST(RasterWorkers, WithAPartPerBandEachPartOwnsTheRowsOfItsBandAlone) {
+    for (int bands : {1, 2, 5, 38}) {
+        const int rows = bands << kBandShift;
+        for (int part = 0; part < bands; ++part) {
+            int owned = 0;
+            for (int y = 0; y < rows; ++y) {
+                const bool mine = ownsRow(y, part, bands);
+                ASSERT_EQ(mine, (y >> kBandShift) == part) << "row " << y << " part " << part << " of " << bands;
+                owned += mine;
+            }
+            ASSERT_EQ(owned, 1 << kBandShift);
+        }
+    }
 }
 
 TEST(RasterOptions, PathNamesAndThreadCountsAreChecked) {
