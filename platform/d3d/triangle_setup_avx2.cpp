@@ -29,6 +29,8 @@ static_assert(offsetof(TriangleSetup, dw1) == offsetof(TriangleSetup, w0) + 4 &&
               offsetof(TriangleSetup, da2) == offsetof(TriangleSetup, w0) + 68 &&
               sizeof(TriangleSetup) >= offsetof(TriangleSetup, w0) + 96);
 static_assert(offsetof(ScreenVertex, y) == offsetof(ScreenVertex, x) + 4);
+static_assert(sizeof(Scissor) == 16 && offsetof(Scissor, minY) == 4 && offsetof(Scissor, maxX) == 8 &&
+              offsetof(Scissor, maxY) == 12);
 static_assert(offsetof(ScreenVertex, attr) == offsetof(ScreenVertex, invW) + 4);
 
 // x and y of a vertex in the two low 32-bit lanes.
@@ -42,28 +44,50 @@ VOREL_SETUP_INLINE bool pixelBox(__m128i p0, __m128i p1, __m128i p2, const Sciss
     const __m128i lo = _mm_min_epi32(_mm_min_epi32(p0, p1), p2), hi = _mm_max_epi32(_mm_max_epi32(p0, p1), p2);
     const __m128i zero = _mm_setzero_si128();
     const __m128i ceilLo = _mm_sub_epi32(zero, _mm_srai_epi32(_mm_sub_epi32(zero, lo), kSubPixelBits));
+    const __m128i scissor = _mm_loadu_si128(reinterpret_cast<const __m128i*>(&s));
     __m128i box = _mm_unpacklo_epi64(ceilLo, _mm_srai_epi32(hi, kSubPixelBits));
-    box = _mm_max_epi32(box, _mm_setr_epi32(s.minX, s.minY, INT_MIN, INT_MIN));
-    box = _mm_min_epi32(box, _mm_setr_epi32(INT_MAX, INT_MAX, s.maxX, s.maxY));
+    box = _mm_max_epi32(box, _mm_blend_epi32(scissor, _mm_set1_epi32(INT_MIN), 0xC));
+    box = _mm_min_epi32(box, _mm_blend_epi32(scissor, _mm_set1_epi32(INT_MAX), 0x3));
     _mm_storeu_si128(reinterpret_cast<__m128i*>(&t->minX), box);
     // Empty where min > max in x or y: compare (minX, minY) with (maxX, maxY).
     const __m128i over = _mm_cmpgt_epi32(box, _mm_unpackhi_epi64(box, box));
     return (_mm_movemask_ps(_mm_castsi128_ps(over)) & 3) == 0;
 }
 
-// The edges v1 -> v2, v2 -> v0, v0 -> v1 of a clockwise triangle (makeEdge in triangle_setup.cpp).
-VOREL_SETUP_INLINE void edges(__m128i p0, __m128i p1, __m128i p2, TriangleSetup* t) {
+// The edges v1 -> v2, v2 -> v0, v0 -> v1 in the order given, one a 64-bit lane (lane 3 is 0).
+struct EdgeRows {
+    __m256i d;  // (dx, dy) in the lane's two 32-bit halves: differences fit in 32 bits
+    __m256i c;  // dy x0 - dx y0 from the edge's start (x0, y0)
+};
+
+VOREL_SETUP_INLINE EdgeRows edgeRows(__m128i p0, __m128i p1, __m128i p2) {
     // 64-bit lane i: (x, y) of vertex i; the start of edge i is vertex i + 1, its end vertex i + 2.
     const __m256i p = _mm256_inserti128_si256(_mm256_castsi128_si256(_mm_unpacklo_epi64(p0, p1)), p2, 1);
     const __m256i from = _mm256_permute4x64_epi64(p, _MM_SHUFFLE(3, 0, 2, 1));
     const __m256i to = _mm256_permute4x64_epi64(p, _MM_SHUFFLE(3, 1, 0, 2));
-    const __m256i d = _mm256_sub_epi32(to, from);  // (dx, dy) per lane: differences fit in 32 bits
+    const __m256i d = _mm256_sub_epi32(to, from);
     // _mm256_mul_epi32 takes the low 32 bits of each 64-bit lane as signed.
     const __m256i dy = _mm256_shuffle_epi32(d, _MM_SHUFFLE(2, 3, 0, 1));
     const __m256i fromY = _mm256_shuffle_epi32(from, _MM_SHUFFLE(2, 3, 0, 1));
+    return {d, _mm256_sub_epi64(_mm256_mul_epi32(dy, from), _mm256_mul_epi32(d, fromY))};
+}
+
+// Twice the signed area (signedArea): the three edges' c add up to it.
+VOREL_SETUP_INLINE int64_t twiceArea(const EdgeRows& rows) {
+    const __m128i sum = _mm_add_epi64(_mm256_castsi256_si128(rows.c), _mm256_extracti128_si256(rows.c, 1));
+    return _mm_cvtsi128_si64(sum) + _mm_extract_epi64(sum, 1);
+}
+
+// The edges of the clockwise triangle (makeEdge in triangle_setup.cpp). Counter-clockwise, that
+// is v0 v2 v1: its edges are those given, reversed (a, b, c negated, the bias worked out from the
+// reversed direction), the second and third swapped.
+VOREL_SETUP_INLINE void storeEdges(const EdgeRows& rows, bool clockwise, TriangleSetup* t) {
+    const __m256i flip = _mm256_set1_epi64x(clockwise ? 0 : -1);
+    const __m256i d = _mm256_sub_epi32(_mm256_xor_si256(rows.d, flip), flip);
+    const __m256i c = _mm256_sub_epi64(_mm256_xor_si256(rows.c, flip), flip);
+    const __m256i dy = _mm256_shuffle_epi32(d, _MM_SHUFFLE(2, 3, 0, 1));
     const __m256i a = _mm256_mul_epi32(dy, _mm256_set1_epi64x(-kSubPixel));
     const __m256i b = _mm256_mul_epi32(d, _mm256_set1_epi64x(kSubPixel));
-    const __m256i c = _mm256_sub_epi64(_mm256_mul_epi32(dy, from), _mm256_mul_epi32(d, fromY));
     // Top or left: dy < 0, or dy == 0 and dx > 0 (masks in each lane's low 32 bits).
     const __m256i zero = _mm256_setzero_si256();
     const __m256i topLeft = _mm256_or_si256(_mm256_cmpgt_epi32(zero, dy),
@@ -74,8 +98,8 @@ VOREL_SETUP_INLINE void edges(__m128i p0, __m128i p1, __m128i p2, TriangleSetup*
     const __m256i cs02 = _mm256_unpacklo_epi64(c, bias), cs13 = _mm256_unpackhi_epi64(c, bias);
     __m256i* e = reinterpret_cast<__m256i*>(t->edge);
     _mm256_storeu_si256(e, _mm256_permute2x128_si256(ab02, cs02, 0x20));
-    _mm256_storeu_si256(e + 1, _mm256_permute2x128_si256(ab13, cs13, 0x20));
-    _mm256_storeu_si256(e + 2, _mm256_permute2x128_si256(ab02, cs02, 0x31));
+    _mm256_storeu_si256(e + (clockwise ? 1 : 2), _mm256_permute2x128_si256(ab13, cs13, 0x20));
+    _mm256_storeu_si256(e + (clockwise ? 2 : 1), _mm256_permute2x128_si256(ab02, cs02, 0x31));
 }
 
 // z0 dz1 dz2, then w0 dw1 dw2 and a0 da1 da2 from each corner's 1/w and attributes.
@@ -102,20 +126,18 @@ VOREL_SETUP_INLINE void attributes(const ScreenVertex& v0, const ScreenVertex& v
 
 }  // namespace
 
-VOREL_SETUP_AVX2 bool setupTriangleAvx2(const ScreenVertex& v0, const ScreenVertex& v1In, const ScreenVertex& v2In,
+VOREL_SETUP_AVX2 bool setupTriangleAvx2(const ScreenVertex& v0, const ScreenVertex& v1, const ScreenVertex& v2,
                                         D3DCULL cull, const Scissor& scissor, TriangleSetup* t) {
-    // signedArea, written out so that no call splits the function.
-    int64_t area = int64_t(v1In.x - v0.x) * (v2In.y - v0.y) - int64_t(v2In.x - v0.x) * (v1In.y - v0.y);
-    if (area == 0 || (cull == D3DCULL_CCW && area < 0) || (cull == D3DCULL_CW && area > 0)) return false;
-    // Clockwise order, as setupTriangle walks it.
-    const ScreenVertex& v1 = area > 0 ? v1In : v2In;
-    const ScreenVertex& v2 = area > 0 ? v2In : v1In;
-    area = area > 0 ? area : -area;
     const __m128i p0 = position(v0), p1 = position(v1), p2 = position(v2);
+    const EdgeRows rows = edgeRows(p0, p1, p2);
+    const int64_t area = twiceArea(rows);
+    if (area == 0 || (cull == D3DCULL_CCW && area < 0) || (cull == D3DCULL_CW && area > 0)) return false;
     if (!pixelBox(p0, p1, p2, scissor, t)) return false;
-    edges(p0, p1, p2, t);
-    t->invArea = 1.0 / static_cast<double>(area);
-    attributes(v0, v1, v2, t);
+    // Walked clockwise, as setupTriangle walks it.
+    const bool clockwise = area > 0;
+    storeEdges(rows, clockwise, t);
+    t->invArea = 1.0 / static_cast<double>(clockwise ? area : -area);
+    attributes(v0, clockwise ? v1 : v2, clockwise ? v2 : v1, t);
     return true;
 }
 
