@@ -17,6 +17,7 @@
 #include "platform/d3d/pixel_format.h"
 #include "platform/d3d/attribute_planes.h"
 #include "platform/d3d/span_avx2.h"
+#include "platform/d3d/span_tile_avx2.h"
 
 #define VOREL_FMA __attribute__((target("avx2,fma")))
 #define VOREL_FMA_INLINE __attribute__((target("avx2,fma"), always_inline)) inline
@@ -97,6 +98,23 @@ struct RowPlanes {
         return _mm256_fmadd_ps(offset, _mm256_set1_ps(slope[i]), _mm256_set1_ps(start[i]));
     }
     VOREL_FMA_INLINE void next() { offset = _mm256_add_ps(offset, _mm256_set1_ps(8.0f)); }
+};
+
+// The planes at each lane of a tile (span_tile_avx2.h): every lane's row start, then its own
+// pixel, each one fused multiply-add as for a row.
+template <int C>
+struct TilePlanes {
+    const ArgbConstants& k;
+    __m256 rows, columns;  // y - minY and x - minX of each lane
+
+    VOREL_FMA_INLINE TilePlanes(const ArgbConstants& k_, int x, int y)
+        : k(k_), rows(tileRowOffsets<C>(y - k_.minY)), columns(tileColumnOffsets<C>(x - k_.minX)) {}
+    VOREL_FMA_INLINE __m256 operator()(int i) const {
+        const __m256i plane = _mm256_set1_epi32(i);
+        const __m256 start = _mm256_fmadd_ps(rows, _mm256_permutevar8x32_ps(k.down, plane),
+                                             _mm256_permutevar8x32_ps(k.corner, plane));
+        return _mm256_fmadd_ps(columns, _mm256_set1_ps(k.slope[i]), start);
+    }
 };
 
 // 1 / invW, 0 where invW is 0 (attribute_planes.h's perspective).
@@ -195,8 +213,8 @@ VOREL_FMA_INLINE __m256i packPixels(const Wide& c) {
 }
 
 // Stage 0 and fog of eight pixels from their planes: eight 0xAARRGGBB pixels.
-template <TexelFilter T>
-VOREL_FMA_INLINE __m256i shadeArgb(const SpanState& s, const ArgbConstants& k, const RowPlanes& planes) {
+template <TexelFilter T, class Planes>
+VOREL_FMA_INLINE __m256i shadeArgb(const SpanState& s, const ArgbConstants& k, const Planes& planes) {
     Wide texel{};
     const __m256 w = reciprocal(planes(kInvW));
     if constexpr (T == TexelFilter::Point)
@@ -356,6 +374,41 @@ VOREL_FMA_INLINE int shadeTestedGroup(const SpanState& s, const TriangleSetup& t
     return __builtin_popcount(unsigned(bits));
 }
 
+const TileDitherTable<4> kTileDither4;
+const TileDitherTable<2> kTileDither2;
+
+template <TargetFormat F, int C>
+VOREL_FMA_INLINE __m256i tileThreshold(const SpanState& s, int x, int y) {
+    if (F == TargetFormat::Argb8888) return _mm256_setzero_si256();
+    if (!s.dither) return _mm256_set1_epi16(127);
+    return C == 4 ? kTileDither4.at(x, y) : kTileDither2.at(x, y);
+}
+
+// The first `rows` rows from y of a triangle at most C pixels wide as one group of eight lanes
+// (a tile). Returns the number of covered centres.
+template <TargetFormat F, DepthFormat D, TexelFilter T, int C>
+VOREL_FMA_INLINE int shadeTile(const SpanState& s, const TriangleSetup& t, const ArgbConstants& k, int y, int rows) {
+    const int x = t.minX, columns = t.maxX - t.minX + 1;
+    __m256 l1, l2;
+    const int bits = testedTile<C>(t, k.base, x, y, rows, columns, &l1, &l2);
+    if (bits == 0) return 0;
+    constexpr int bpp = F == TargetFormat::Argb8888 ? 4 : 2;
+    constexpr int zBytes = D == DepthFormat::Z16 ? 2 : 4;
+    const int touched = x + C <= s.width ? C : columns;
+    TilePixels<C, zBytes> depth(D == DepthFormat::None ? nullptr : s.z + y * s.zPitch + x * zBytes, s.zPitch,
+                                D == DepthFormat::None ? 0 : rows, touched);
+    TilePixels<C, bpp> color(s.color + y * s.colorPitch + x * bpp, s.colorPitch, rows, touched);
+    const GroupAt at{color.lanes, depth.lanes, 8};
+    const __m256i live = _mm256_set1_epi32(-1);
+    const __m256i mask = depthTest<D>(s, t, at, live, maskOfBits(bits), l1, l2);
+    if (!_mm256_testz_si256(mask, mask)) {
+        if (D != DepthFormat::None && s.zWrite) depth.store();
+        writePixels<F>(s, at, live, mask, tileThreshold<F, C>(s, x, y), shadeArgb<T>(s, k, TilePlanes<C>(k, x, y)));
+        color.store();
+    }
+    return __builtin_popcount(unsigned(bits));
+}
+
 template <TargetFormat F, DepthFormat D, TexelFilter T>
 VOREL_FMA uint64_t shadeTriangle(const SpanState& s, const TriangleSetup& t, TexelFilter, int part, int parts) {
     struct Routine {
@@ -375,6 +428,9 @@ VOREL_FMA uint64_t shadeTriangle(const SpanState& s, const TriangleSetup& t, Tex
             }
         }
         VOREL_FMA int narrowGroup(int x, int y) const { return shadeTestedGroup<F, D, T>(s, t, k, x, y); }
+        VOREL_FMA int tile(int y, int rows, int columns) const {
+            return columns == 4 ? shadeTile<F, D, T, 4>(s, t, k, y, rows) : shadeTile<F, D, T, 2>(s, t, k, y, rows);
+        }
     };
     constexpr double zMax = D == DepthFormat::Z16 ? 65535.0 : 4294967295.0;
     return walkRows(t, part, parts, Routine{s, t, argbConstants(s, t, zMax)});

@@ -49,11 +49,18 @@ inline int nextBand(int y) { return ((y >> kBandShift) + 1) << kBandShift; }
 // the routine has narrowGroup(x, y) and the triangle is at most eight pixels wide, that is called
 // for each row's groups of eight from minX instead (testing each pixel is cheaper there than
 // solving for the span; measured: at four groups it no longer is) and returns how many centres it
-// covered. Returns the number of covered centres.
+// covered. A routine with tile(y, rows, columns) takes triangles at most four (or two) pixels
+// wide as tiles of eight pixels, `columns` 4 (or 2) wide and up to 8 / columns rows from y, all
+// in one band; it returns how many centres it covered. Returns the number of covered centres.
 template <class Routine>
 uint64_t walkRows(const TriangleSetup& t, int part, int parts, const Routine& r) {
     bool narrow = false;
+    int tileColumns = 0;
     if constexpr (requires { r.narrowGroup(0, 0); }) narrow = t.maxX - t.minX < 8;
+    if constexpr (requires { r.tile(0, 1, 4); }) {
+        const int width = t.maxX - t.minX + 1;
+        tileColumns = width <= 2 ? 2 : width <= 4 ? 4 : 0;
+    }
     uint64_t covered = 0;
     for (int y = t.minY; y <= t.maxY;) {
         if (!ownsRow(y, part, parts)) {
@@ -61,7 +68,15 @@ uint64_t walkRows(const TriangleSetup& t, int part, int parts, const Routine& r)
             continue;
         }
         int x0, x1;
-        if (narrow) {
+        if (tileColumns != 0) {
+            if constexpr (requires { r.tile(0, 1, 4); }) {
+                int rows = std::min(8 / tileColumns, t.maxY - y + 1);
+                if (parts > 1) rows = std::min(rows, nextBand(y) - y);
+                covered += uint64_t(r.tile(y, rows, tileColumns));
+                y += rows;
+                continue;
+            }
+        } else if (narrow) {
             if constexpr (requires { r.narrowGroup(0, 0); })
                 for (int x = t.minX; x <= t.maxX; x += 8) covered += uint64_t(r.narrowGroup(x, y));
         } else if (rowSpan(t, y, &x0, &x1)) {

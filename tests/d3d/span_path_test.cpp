@@ -175,6 +175,7 @@ struct RandomSceneOptions {
     int moreTriangles = 0;   // added to every call's 1 to 24 triangles
     D3DPRIMITIVETYPE primitive = D3DPT_TRIANGLELIST;  // strips and fans share their vertices
     bool blackFog = false;   // fog colour black (else random)
+    bool narrow = false;     // every triangle a few pixels wide (one to about twelve rows high)
 };
 
 // Triangles of every kind: ordinary, huge (far past the screen edges), tiny (under a pixel) and
@@ -274,9 +275,11 @@ private:
             int kind = int(rng() % 8);
             float cz = in(rng, 2, 90), cx = in(rng, -0.7f, 0.7f) * cz, cy = in(rng, -0.6f, 0.6f) * cz;
             float spread = kind == 0 ? 40 * cz : kind == 1 ? 0.004f * cz : 0.3f * cz;
+            float spreadY = spread;
+            if (options_.narrow) spread = in(rng, 0.001f, 0.03f) * cz, spreadY = in(rng, 0.001f, 0.12f) * cz;
             for (int k = 0; k < 3; ++k) {
-                float z = kind == 2 ? in(rng, -20, 30) : cz + in(rng, -0.2f, 0.2f) * cz;  // kind 2 crosses z = 1
-                out.push_back(vertex(rng, cx + in(rng, -spread, spread), cy + in(rng, -spread, spread), z));
+                float z = kind == 2 && !options_.narrow ? in(rng, -20, 30) : cz + in(rng, -0.2f, 0.2f) * cz;  // kind 2 crosses z = 1
+                out.push_back(vertex(rng, cx + in(rng, -spread, spread), cy + in(rng, -spreadY, spreadY), z));
             }
         }
         return out;
@@ -309,6 +312,21 @@ TEST(SpanPath, RandomTrianglesMatchTheReferenceInEveryFormat) {
             spans += expectSameAsReference(f, 97, 61, std::ref(scene), "seed " + std::to_string(seed));
         }
     EXPECT_GT(spans, 1000u) << "the span path was hardly used";
+}
+
+// Triangles one to a few pixels wide, many of them on every call (the routines shade these
+// several rows at a time); dithering depends on each pixel's own row and column.
+TEST(SpanPath, NarrowAndTinyTrianglesMatchTheReferenceInEveryFormat) {
+    unsigned long long spans = 0;
+    for (const Formats& f : allFormats())
+        for (uint32_t seed = 31; seed <= 34; ++seed) {
+            RandomSceneOptions o;
+            o.narrow = true;
+            o.moreTriangles = 150;
+            RandomScene scene(seed, o);
+            spans += expectSameAsReference(f, 97, 61, std::ref(scene), "seed " + std::to_string(seed));
+        }
+    EXPECT_GT(spans, 20000u) << "the span path was hardly used";
 }
 
 TEST(SpanPath, DirectionallyLitRandomTrianglesMatchTheReference) {
