@@ -72,7 +72,12 @@ uint64_t walkRows(const TriangleSetup& t, int part, int parts, const Routine& r)
             if constexpr (requires { r.tile(0, 1, 4); }) {
                 int rows = std::min(8 / tileColumns, t.maxY - y + 1);
                 if (parts > 1) rows = std::min(rows, nextBand(y) - y);
-                covered += uint64_t(r.tile(y, rows, tileColumns));
+                // A lone row is cheaper as a row's group than as a tile (measured).
+                if (rows == 1 && narrow) {
+                    if constexpr (requires { r.narrowGroup(0, 0); }) covered += uint64_t(r.narrowGroup(t.minX, y));
+                } else {
+                    covered += uint64_t(r.tile(y, rows, tileColumns));
+                }
                 y += rows;
                 continue;
             }
