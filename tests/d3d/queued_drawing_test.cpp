@@ -48,16 +48,23 @@ TEST(QueuedDrawing, PixelAccessFinishesAnnouncedQueuesButLeavesTheHeldOne) {
     surface->Release();
 }
 
+// A 64x64 memory target of the format with a software device on it, lighting off.
+void makeUnlitDevice(const DDPIXELFORMAT& format, d3d::MemorySurface** target, IDirect3D7** d3d,
+                     IDirect3DDevice7** device) {
+    *target = d3d::createMemorySurface(64, 64, format, DDSCAPS_3DDEVICE);
+    ASSERT_NE(*target, nullptr);
+    ASSERT_EQ(CreateDirect3DForDirectDraw(nullptr, d3d), S_OK);
+    ASSERT_EQ((*d3d)->CreateDevice(IID_IDirect3DRGBDevice, *target, device), D3D_OK);
+    (*device)->SetRenderState(D3DRENDERSTATE_LIGHTING, FALSE);
+}
+
 // The program reads the target's memory in the middle of a scene: the draws before are there,
 // the ones after are not yet.
 TEST(QueuedDrawing, AMemorySurfaceReadBetweenDrawsShowsTheDrawsBefore) {
-    d3d::MemorySurface* target = d3d::createMemorySurface(64, 64, d3d::formatX8R8G8B8(), DDSCAPS_3DDEVICE);
-    ASSERT_NE(target, nullptr);
+    d3d::MemorySurface* target = nullptr;
     IDirect3D7* d3d = nullptr;
     IDirect3DDevice7* device = nullptr;
-    ASSERT_EQ(CreateDirect3DForDirectDraw(nullptr, &d3d), S_OK);
-    ASSERT_EQ(d3d->CreateDevice(IID_IDirect3DRGBDevice, target, &device), D3D_OK);
-    device->SetRenderState(D3DRENDERSTATE_LIGHTING, FALSE);
+    ASSERT_NO_FATAL_FAILURE(makeUnlitDevice(d3d::formatX8R8G8B8(), &target, &d3d, &device));
     auto fan = [&](float left, float right) {
         D3DVERTEX v[4] = {{left, 1, 0.5f, 0, 0, -1, 0, 0}, {right, 1, 0.5f, 0, 0, -1, 0, 0},
                           {right, -1, 0.5f, 0, 0, -1, 0, 0}, {left, -1, 0.5f, 0, 0, -1, 0, 0}};
@@ -83,13 +90,10 @@ TEST(QueuedDrawing, AMemorySurfaceReadBetweenDrawsShowsTheDrawsBefore) {
 // A device released in the middle of a scene still draws what it queued, into a target that
 // outlives it.
 TEST(QueuedDrawing, ADeviceReleasedInTheMiddleOfASceneDrawsWhatItQueued) {
-    d3d::MemorySurface* target = d3d::createMemorySurface(64, 64, d3d::formatR5G6B5(), DDSCAPS_3DDEVICE);
-    ASSERT_NE(target, nullptr);
+    d3d::MemorySurface* target = nullptr;
     IDirect3D7* d3d = nullptr;
     IDirect3DDevice7* device = nullptr;
-    ASSERT_EQ(CreateDirect3DForDirectDraw(nullptr, &d3d), S_OK);
-    ASSERT_EQ(d3d->CreateDevice(IID_IDirect3DRGBDevice, target, &device), D3D_OK);
-    device->SetRenderState(D3DRENDERSTATE_LIGHTING, FALSE);
+    ASSERT_NO_FATAL_FAILURE(makeUnlitDevice(d3d::formatR5G6B5(), &target, &d3d, &device));
     ASSERT_EQ(device->BeginScene(), D3D_OK);
     D3DVERTEX v[3] = {{-1, 1, 0.5f, 0, 0, -1, 0, 0}, {1, 1, 0.5f, 0, 0, -1, 0, 0}, {-1, -1, 0.5f, 0, 0, -1, 0, 0}};
     ASSERT_EQ(device->DrawPrimitive(D3DPT_TRIANGLELIST, D3DFVF_VERTEX, v, 3, 0), D3D_OK);
