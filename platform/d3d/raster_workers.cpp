@@ -39,16 +39,6 @@ bool spinUntil(std::chrono::microseconds spin, Pred done) {
 
 class Pool {
 public:
-    ~Pool() {
-        {
-            std::lock_guard<std::mutex> lock(mutex_);
-            stop_ = true;
-            generation_.fetch_add(1);
-        }
-        wake_.notify_all();
-        for (std::thread& t : threads_) t.join();
-    }
-
     void run(int parts, const std::function<void(int, int)>& job) {
         start(parts, job);
         job(0, parts);
@@ -110,7 +100,6 @@ private:
             int parts;
             {
                 std::lock_guard<std::mutex> lock(mutex_);
-                if (stop_) return;
                 seen = generation_.load();
                 job = job_;
                 parts = parts_;
@@ -135,12 +124,11 @@ private:
     static thread_local std::vector<std::unique_lock<std::mutex>> held_;
 
     std::mutex busy_;   // one job at a time
-    std::mutex mutex_;  // guards job_, parts_, stop_ and the waits
+    std::mutex mutex_;  // guards job_, parts_ and the waits
     std::condition_variable wake_, done_;
     std::vector<std::thread> threads_;
     const std::function<void(int, int)>* job_ = nullptr;
     int parts_ = 1;
-    bool stop_ = false;
     std::atomic<uint64_t> generation_{0};
     std::atomic<int> pending_{0};
 };
@@ -148,8 +136,11 @@ private:
 thread_local std::vector<Pool::Started> Pool::deferred_;
 thread_local std::vector<std::unique_lock<std::mutex>> Pool::held_;
 
+// Never destroyed: its workers sleep until the process ends. Joining them at exit would wait for
+// ever on a helper still waiting for a scene the program left open, and a device released during
+// static destruction would find the pool gone.
 Pool& pool() {
-    static Pool p;
+    static Pool& p = *new Pool;
     return p;
 }
 

@@ -223,9 +223,12 @@ private:
     void finish() override { drawQueue(); }
     void drawQueue() {
         if (!queue_.empty()) current_.pixels += queue_.draw();
-        for (IDirectDrawSurface7* s : queuedSurfaces_) s->Release();
-        queuedSurfaces_.clear();
+        // Withdrawn before the surfaces go: a release that finished queued drawing again would
+        // find nothing of this device's left to draw or release.
+        std::vector<IDirectDrawSurface7*> held;
+        held.swap(queuedSurfaces_);
         ddraw::withdrawQueuedDrawing(this);
+        for (IDirectDrawSurface7* s : held) s->Release();
     }
     // Keeps `s` alive while draws against it are queued.
     void holdForQueue(IDirectDrawSurface7* s) {

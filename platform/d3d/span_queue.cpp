@@ -151,7 +151,7 @@ bool SpanQueue::drawAvailable(int start) {
             covered += item.shader(*item.state, item.triangle, item.filter, b, bandCount_);
         }
         bandCovered_.fetch_add(covered, std::memory_order_relaxed);
-        p.drawn.store(to, std::memory_order_relaxed);
+        p.drawn.store(to, std::memory_order_release);  // the band's pixels and count before it
         p.held.store(false, std::memory_order_release);
         any = any || to > from;
     }
@@ -184,7 +184,7 @@ void SpanQueue::helperLoop(int part) {
 bool SpanQueue::allDrawn() const {
     for (int b = 0; b < bandCount_; ++b) {
         const Progress& p = progress_[size_t(b)];
-        if (p.held.load(std::memory_order_acquire) || p.drawn.load(std::memory_order_relaxed) != bands_[size_t(b)].filed)
+        if (p.held.load(std::memory_order_acquire) || p.drawn.load(std::memory_order_acquire) != bands_[size_t(b)].filed)
             return false;
     }
     return true;

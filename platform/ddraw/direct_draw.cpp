@@ -9,6 +9,7 @@
 #include "platform/ddraw/display_modes.h"
 #include "platform/ddraw/frame_output.h"
 #include "platform/ddraw/pixel_formats.h"
+#include "platform/ddraw/queued_drawing.h"
 #include "platform/ddraw/surface.h"
 
 namespace platform::ddraw {
@@ -86,6 +87,9 @@ void DirectDraw::removeSurface(Surface* surface) {
 }
 
 void DirectDraw::markSurfacesLost() {
+    // Queued drawing first, once: finishing it lets go of the surfaces it held, and a surface
+    // whose last reference that was would leave the list while the loop walks it.
+    finishQueuedDrawing();
     for (Surface* s : surfaces_) s->markLost();
 }
 
@@ -186,6 +190,7 @@ HRESULT DirectDraw::RestoreDisplayMode() {
 
 HRESULT DirectDraw::RestoreAllSurfaces() {
     if (displayTaken()) return DDERR_WRONGMODE;
+    finishQueuedDrawing();  // as in markSurfacesLost: nothing may leave the list during the loop
     for (Surface* s : surfaces_) s->Restore();
     return DD_OK;
 }

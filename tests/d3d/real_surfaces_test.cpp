@@ -347,3 +347,26 @@ TEST_F(DeviceOnDirectDraw, DrawsQueuedBeforeALossAreWipedByTheRestore) {
     ASSERT_FALSE(picture.empty());
     EXPECT_EQ(std::count(picture.begin(), picture.end(), uint8_t(0)), ptrdiff_t(picture.size()));
 }
+
+// The display is lost while the queue holds the last reference to a texture: finishing the queue
+// lets that texture go, and every other surface is still marked lost (none is skipped).
+TEST_F(DeviceOnDirectDraw, ALossWhileTheQueueHoldsATexturesLastReferenceMarksEverySurfaceLost) {
+    // The texture comes first in the DirectDraw object's list, ahead of the screen's surfaces.
+    IDirectDrawSurface7* texture = makeSurface(64, 32, platform::d3d::formatA8R8G8B8(), DDSCAPS_TEXTURE);
+    makeDevice(16);
+    IDirectDrawSurface7* keep = makeSurface(64, 32, platform::d3d::formatA8R8G8B8(), DDSCAPS_TEXTURE);
+    IDirectDrawSurface7* after = makeSurface(64, 32, platform::d3d::formatA8R8G8B8(), DDSCAPS_TEXTURE);
+    ASSERT_TRUE(texture && keep && after);
+    fill16(texture, 3);
+    fill16(keep, 4);
+    ASSERT_EQ(device->BeginScene(), D3D_OK);
+    drawTexturedQuad(texture, 0, false);
+    drawTexturedQuad(keep, 0.5f, false);  // the device lets go of the first texture here
+    releaseEarly(texture);                // only the queue holds it now
+    platform::bridge::raise(platform::bridge::DisplayEvent::Hidden);
+    for (IDirectDrawSurface7* s : {primary, back, zbuffer, keep, after}) EXPECT_EQ(s->IsLost(), DDERR_SURFACELOST);
+    ASSERT_EQ(dd->RestoreAllSurfaces(), D3D_OK);
+    for (IDirectDrawSurface7* s : {primary, back, zbuffer, keep, after}) EXPECT_EQ(s->IsLost(), DD_OK);
+    EXPECT_EQ(device->EndScene(), D3D_OK);
+    device->SetTexture(0, nullptr);
+}
