@@ -7,6 +7,7 @@
 #include <chrono>
 
 #include "platform/d3d/memory_surface.h"
+#include "platform/d3d/pixel_format.h"
 #include "platform/d3d/raster_options.h"
 #include "platform/d3d/scene_figures.h"
 #include "platform/d3d/standard_formats.h"
@@ -44,26 +45,18 @@ double RunResult::trianglesPerSecond() const {
     return total > 0 ? double(triangles) / (total * 1e-3) : 0;
 }
 
-void rgbFromXrgb(const uint8_t* pixels, ptrdiff_t pitch, int width, int height, std::vector<uint8_t>* rgb) {
-    rgb->resize(size_t(width) * size_t(height) * 3);
+void rgbFromPixels(const uint8_t* pixels, ptrdiff_t pitch, const DDPIXELFORMAT& format, int width, int height,
+                   std::vector<uint8_t>* rgb) {
+    rgb->assign(size_t(width) * size_t(height) * 3, 0);
+    platform::d3d::PixelLayout layout;
+    if (!platform::d3d::makeLayout(format, &layout)) return;
     for (int y = 0; y < height; ++y) {
         const uint8_t* row = pixels + ptrdiff_t(y) * pitch;
         for (int x = 0; x < width; ++x) {
+            const uint32_t argb = platform::d3d::decodeArgb(
+                layout, platform::d3d::readRaw(row + ptrdiff_t(x) * layout.bytesPerPixel, layout.bytesPerPixel));
             uint8_t* o = &(*rgb)[(size_t(y) * size_t(width) + size_t(x)) * 3];
-            o[0] = row[4 * x + 2], o[1] = row[4 * x + 1], o[2] = row[4 * x];
-        }
-    }
-}
-
-void rgbFromRgb565(const uint8_t* pixels, ptrdiff_t pitch, int width, int height, std::vector<uint8_t>* rgb) {
-    rgb->resize(size_t(width) * size_t(height) * 3);
-    for (int y = 0; y < height; ++y) {
-        const uint8_t* row = pixels + ptrdiff_t(y) * pitch;
-        for (int x = 0; x < width; ++x) {
-            const unsigned v = unsigned(row[2 * x]) | unsigned(row[2 * x + 1]) << 8;
-            const unsigned r = v >> 11, g = (v >> 5) & 63, b = v & 31;
-            uint8_t* o = &(*rgb)[(size_t(y) * size_t(width) + size_t(x)) * 3];
-            o[0] = uint8_t(r << 3 | r >> 2), o[1] = uint8_t(g << 2 | g >> 4), o[2] = uint8_t(b << 3 | b >> 2);
+            o[0] = uint8_t(argb >> 16), o[1] = uint8_t(argb >> 8), o[2] = uint8_t(argb);
         }
     }
 }
@@ -119,7 +112,7 @@ bool runOurs(const std::string& name, int width, int height, int threads, int fr
     r->scene = name;
     r->width = width, r->height = height, r->threads = rasterThreads();
     timeFrames(device, frames, [&](int) { scene.render(device); }, nullptr, r);
-    rgbFromXrgb(target->pixels(), target->pitch(), width, height, &r->rgb);
+    rgbFromPixels(target->pixels(), target->pitch(), platform::d3d::formatX8R8G8B8(), width, height, &r->rgb);
     device->Release();
     d3d->Release();
     z->Release();

@@ -42,11 +42,10 @@ double medianOf(std::vector<double> values);
 void timeFrames(IDirect3DDevice7* device, int frames, const std::function<void(int)>& draw,
                 const std::function<void(int)>& afterFrame, RunResult* out);
 
-// Rows of 32-bit x8r8g8b8 pixels, `pitch` bytes apart, as RGB bytes, top row first.
-void rgbFromXrgb(const uint8_t* pixels, ptrdiff_t pitch, int width, int height, std::vector<uint8_t>* rgb);
-
-// Rows of 16-bit r5g6b5 pixels (little-endian), widened the usual way (top bits repeated).
-void rgbFromRgb565(const uint8_t* pixels, ptrdiff_t pitch, int width, int height, std::vector<uint8_t>* rgb);
+// Rows of pixels of `format` (any layout the device draws into), `pitch` bytes apart, as RGB
+// bytes, top row first, decoded as the device decodes them; all black for a format it does not know.
+void rgbFromPixels(const uint8_t* pixels, ptrdiff_t pitch, const DDPIXELFORMAT& format, int width, int height,
+                   std::vector<uint8_t>* rgb);
 
 // This program's own path (for starting workers and finding files beside it).
 std::string selfPath();

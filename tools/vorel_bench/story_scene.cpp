@@ -110,11 +110,7 @@ void readBackBuffer(int width, int height, std::vector<uint8_t>* rgb) {
     DDSURFACEDESC2 desc{};
     desc.dwSize = sizeof desc;
     if (g_display.backBuffer->Lock(nullptr, &desc, DDLOCK_WAIT | DDLOCK_READONLY, nullptr) != DD_OK) return;
-    const auto* pixels = static_cast<const uint8_t*>(desc.lpSurface);
-    if (desc.ddpfPixelFormat.dwRGBBitCount == 16)
-        rgbFromRgb565(pixels, desc.lPitch, width, height, rgb);
-    else
-        rgbFromXrgb(pixels, desc.lPitch, width, height, rgb);
+    rgbFromPixels(static_cast<const uint8_t*>(desc.lpSurface), desc.lPitch, desc.ddpfPixelFormat, width, height, rgb);
     g_display.backBuffer->Unlock(nullptr);
 }
 
