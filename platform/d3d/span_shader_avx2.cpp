@@ -301,26 +301,16 @@ VOREL_FMA_INLINE void write16(const SpanState& s, uint8_t* p, int n, __m256i mas
     store16(p, n, raw, mask);
 }
 
-// The dither thresholds of eight pixels from x for every row (y & 3) and phase (x & 3), made
-// once; each in both 16-bit halves of its lane.
-struct DitherTable {
-    alignas(32) int32_t v[4][4][8];
-    DitherTable() {
-        for (int y = 0; y < 4; ++y)
-            for (int phase = 0; phase < 4; ++phase)
-                for (int i = 0; i < 8; ++i) v[y][phase][i] = int32_t(ditherThreshold(phase + i, y) * 0x10001u);
-    }
-};
-
-// Made when the program starts, so reading it needs no check that it was made.
-const DitherTable kDitherTable;
+// The dither thresholds of eight pixels of one row (a tile of one row of eight), made when the
+// program starts, so reading it needs no check that it was made.
+const TileDitherTable<8> kDitherTable;
 
 // The thresholds of the groups of a row from x0 (groups start 8 apart, so they share a phase).
 template <TargetFormat F>
 VOREL_FMA_INLINE __m256i rowThreshold(const SpanState& s, int x0, int y) {
     if (F == TargetFormat::Argb8888) return _mm256_setzero_si256();
     if (!s.dither) return _mm256_set1_epi16(127);
-    return _mm256_load_si256(reinterpret_cast<const __m256i*>(kDitherTable.v[y & 3][x0 & 3]));
+    return kDitherTable.at(x0, y);
 }
 
 template <TargetFormat F>
