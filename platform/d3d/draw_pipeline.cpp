@@ -296,14 +296,12 @@ void drawPrimitives(const DeviceState& state, const DrawTargets& targets, D3DPRI
     bool useSpans = path != RasterPath::Reference && makeSpanState(c.pixels, &spanState, &texelOwner);
     // Geometry stays on the calling thread; the queue's helpers draw the pixels of earlier
     // triangles meanwhile.
-    thread_local SpanQueue immediate;  // without a queue of the caller's, drawn before returning
-    SpanQueue* spans = queue ? queue : &immediate;
     if (useSpans) {
-        spans->beginCall(spanState, path == RasterPath::Automatic, std::max(1, c.scissor.maxY + 1),
+        queue->beginCall(spanState, path == RasterPath::Automatic, std::max(1, c.scissor.maxY + 1),
                          std::move(texelOwner));
-        c.spans = spans;
+        c.spans = queue;
     } else {
-        figures->pixels += spans->draw();  // what was queued comes first
+        figures->pixels += queue->draw();  // what was queued comes first
     }
     VertexContext vc = makeVertexContext(state);
     vc.simd = useSpans && path == RasterPath::Automatic && vertexStageCovered(vc);
@@ -334,8 +332,7 @@ void drawPrimitives(const DeviceState& state, const DrawTargets& targets, D3DPRI
     const unsigned long long triangleNs = nanoseconds(setUp - transformed);
     addRasterTimes({nanoseconds(transformed - started), triangleNs - std::min(triangleNs, drained), 0});
     if (!useSpans) return;
-    spans->endCall();
-    if (!queue) figures->pixels += spans->draw();
+    queue->endCall();
 }
 
 }  // namespace platform::d3d

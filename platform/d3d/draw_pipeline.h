@@ -30,11 +30,10 @@ struct DrawFigures {
 // Number of triangles `count` vertices make for the primitive type (0 for types not drawn).
 uint32_t triangleCount(D3DPRIMITIVETYPE type, uint32_t count);
 
-// With a queue, the span path's triangles are added to it and drawn by queue->draw() (their
+// The span path's triangles are added to `queue` (never null) and drawn by queue->draw() (their
 // pixels are counted there), and a call the span path does not cover draws the queue first; the
-// caller then keeps the surfaces alive and their pixels unchanged until the queue is drawn.
-// Without one, everything is drawn before the call returns.
+// caller keeps the surfaces alive and their pixels unchanged until the queue is drawn.
 void drawPrimitives(const DeviceState& state, const DrawTargets& targets, D3DPRIMITIVETYPE type,
-                    const D3DVERTEX* vertices, uint32_t count, DrawFigures* figures, SpanQueue* queue = nullptr);
+                    const D3DVERTEX* vertices, uint32_t count, DrawFigures* figures, SpanQueue* queue);
 
 }  // namespace platform::d3d
