@@ -55,10 +55,19 @@ bool parseRasterPath(const char* name, RasterPath* out) {
 RasterPath rasterPath() { return RasterPath(pathSlot().load(std::memory_order_relaxed)); }
 void setRasterPath(RasterPath path) { pathSlot().store(int(path), std::memory_order_relaxed); }
 
-int rasterThreads() { return threadSlot().load(std::memory_order_relaxed); }
-void setRasterThreads(int threads) {
-    threadSlot().store(std::clamp(threads, 1, kMaxThreads), std::memory_order_relaxed);
+namespace {
+std::atomic<bool>& pacedSlot() {
+    static std::atomic<bool> slot{true};
+    return slot;
 }
+}  // namespace
+
+int rasterThreads() { return threadSlot().load(std::memory_order_relaxed); }
+void setRasterThreads(int threads, bool paced) {
+    threadSlot().store(std::clamp(threads, 1, kMaxThreads), std::memory_order_relaxed);
+    pacedSlot().store(paced, std::memory_order_relaxed);
+}
+bool rasterThreadsPaced() { return pacedSlot().load(std::memory_order_relaxed); }
 
 namespace {
 std::atomic<unsigned long long> spanTriangles{0};

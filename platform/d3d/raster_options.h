@@ -17,7 +17,8 @@ RasterPath rasterPath();
 void setRasterPath(RasterPath path);
 
 int rasterThreads();  // >= 1
-void setRasterThreads(int threads);  // clamped to 1..16
+void setRasterThreads(int threads, bool paced = false);  // clamped to 1..16
+bool rasterThreadsPaced();
 
 // True when the processor and the build can run the AVX2 routines.
 bool haveAvx2();

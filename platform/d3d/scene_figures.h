@@ -1,7 +1,9 @@
 // What the 3D device did in its most recent scene (BeginScene to EndScene), for the frame trace
 // and the benchmark: draw calls, triangles submitted, pixel centres covered, the camera position
 // recovered from the view matrix at the last draw (or at EndScene when nothing was drawn), whether
-// fog was on, and which of the eight lights were enabled at EndScene.
+// fog was on, which of the eight lights were enabled at EndScene, and on how many threads the
+// scene's queued triangles were drawn (the most of any filling; 1 when nothing was queued or the
+// device left its helpers out).
 #pragma once
 
 #include <cstdint>
@@ -18,6 +20,7 @@ struct SceneFigures {
     D3DVECTOR eye{0, 0, 0};
     bool fog = false;
     bool lights[8] = {};
+    int threads = 1;
 };
 
 // The figures of the last finished scene of a device made by this layer; false for any other

@@ -13,7 +13,9 @@
 #include "platform/d3d/device_state.h"
 #include "platform/d3d/draw_pipeline.h"
 #include "platform/d3d/far_depth.h"
+#include "platform/d3d/helper_pacing.h"
 #include "platform/d3d/memory_surface.h"
+#include "platform/d3d/raster_options.h"
 #include "platform/d3d/scene_figures.h"
 #include "platform/d3d/sphere_visibility.h"
 #include "platform/d3d/standard_formats.h"
@@ -90,6 +92,8 @@ public:
         if (FAILED(lost)) return lost;
         inScene_ = true;
         current_ = SceneFigures{};
+        const bool helpers = !rasterThreadsPaced() || pacing_.sceneStarted(pacingWallNs(), pacingCpuNs());
+        queue_.allowHelpers(helpers);
         return D3D_OK;
     }
     HRESULT EndScene() override {
@@ -222,7 +226,10 @@ private:
     // Draws what the span queue holds and lets go of the surfaces it needed.
     void finish() override { drawQueue(); }
     void drawQueue() {
-        if (!queue_.empty()) current_.pixels += queue_.draw();
+        if (!queue_.empty()) {
+            current_.threads = std::max(current_.threads, queue_.threads());
+            current_.pixels += queue_.draw();
+        }
         // Withdrawn before the surfaces go: a release that finished queued drawing again would
         // find nothing of this device's left to draw or release.
         std::vector<IDirectDrawSurface7*> held;
@@ -246,6 +253,7 @@ private:
         trace.eye[1] = last_.eye.y;
         trace.eye[2] = last_.eye.z;
         trace.fog = last_.fog;
+        trace.threads = last_.threads;
         trace.lightCount = static_cast<int>(kMaxLights);
         for (DWORD i = 0; i < kMaxLights; ++i) trace.lights[i] = last_.lights[i];
         ddraw::setFrameTrace(trace);
@@ -269,6 +277,7 @@ private:
     bool inScene_ = false;
     SceneFigures current_, last_;
     FarDepth farDepth_;
+    HelperPacing pacing_;
     SpanQueue queue_;
     std::vector<IDirectDrawSurface7*> queuedSurfaces_;  // one reference each while queue_ holds draws
 };

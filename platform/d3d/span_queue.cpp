@@ -42,7 +42,7 @@ void SpanQueue::beginCall(const SpanState& state, bool simd, int rows, std::shar
     if (!empty() && bands > bandCount_) covered_ += draw();  // a taller target than the bands cover
     if (empty()) {
         joinHelpers();
-        threads_ = rasterThreads();
+        threads_ = helpersAllowed_ ? rasterThreads() : 1;
         bandCount_ = bands;
         if (bandCount_ > bandRoom_) {
             bands_ = std::make_unique<Band[]>(size_t(bandCount_));

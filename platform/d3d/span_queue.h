@@ -56,6 +56,12 @@ public:
 
     bool empty() const { return calls_.empty(); }
 
+    // Whether helper threads may draw the next filling (taken when its first call begins; a
+    // filling under way keeps its threads). Default true: the device's thread count decides.
+    void allowHelpers(bool allowed) { helpersAllowed_ = allowed; }
+    // The threads drawing the current filling (while not empty).
+    int threads() const { return threads_; }
+
     // Draws everything queued and empties the queue (not inside a call); returns the number of
     // pixel centres covered.
     uint64_t draw();
@@ -108,6 +114,7 @@ private:
 
     // Helpers: running while the queue is filled, told to finish by `closing_`.
     int threads_ = 1;
+    bool helpersAllowed_ = true;
     bool helping_ = false;
     bool joinPending_ = false;  // helpers of an earlier filling not joined yet
     std::atomic<bool> closing_{false};

@@ -72,7 +72,7 @@ void writeTraceLine(FILE* f, uint64_t frame, int width, int height) {
     std::fputs("]", f);
     // Real time since the program started and processor time used so far, for start-up and load
     // figures (they vary from run to run even on the virtual clock).
-    std::fprintf(f, ",\"wall_ms\":%.1f,\"cpu_ms\":%.1f", wallMsSinceStart(), processCpuMs());
+    std::fprintf(f, ",\"wall_ms\":%.1f,\"cpu_ms\":%.1f,\"threads\":%d", wallMsSinceStart(), processCpuMs(), t.threads);
     if (*traceExtra()) std::fprintf(f, ",%s", traceExtra());
     std::fputs("}\n", f);
     std::fflush(f);

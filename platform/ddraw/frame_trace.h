@@ -4,7 +4,8 @@
 // counts of that scene) and the layer writes it with the next presented frame, after which draws
 // and triangles go back to 0 (the eye, fog and light flags stay until set again). `eye` is the
 // camera position in world space recovered from the view matrix; `lights[i]` is whether light i
-// is enabled, for the first `lightCount` lights (at most 8).
+// is enabled, for the first `lightCount` lights (at most 8); `threads` the threads that drew the
+// scene's triangles.
 #pragma once
 
 #include <cstdint>
@@ -18,6 +19,7 @@ struct FrameTrace {
     bool fog = false;
     int lightCount = 0;
     bool lights[8] = {};
+    int threads = 1;
 };
 
 void setFrameTrace(const FrameTrace& trace);
