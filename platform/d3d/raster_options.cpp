@@ -7,6 +7,10 @@
 #include <cstring>
 #include <thread>
 
+#if defined(__x86_64__) && (defined(__GNUC__) || defined(__clang__))
+#include <cpuid.h>
+#endif
+
 namespace platform::d3d {
 
 namespace {
@@ -36,6 +40,15 @@ std::atomic<int>& pathSlot() {
     return slot;
 }
 
+std::atomic<int>& simdSlot() {
+    static std::atomic<int> slot{[] {
+        SimdLevel level = SimdLevel::Avx512;
+        if (const char* v = std::getenv("VOREL_SIMD")) parseSimdLevel(v, &level);
+        return int(level);
+    }()};
+    return slot;
+}
+
 std::atomic<int>& threadSlot() {
     static std::atomic<int> slot{threadsFromEnvironment()};
     return slot;
@@ -51,6 +64,17 @@ bool parseRasterPath(const char* name, RasterPath* out) {
     else return false;
     return true;
 }
+
+bool parseSimdLevel(const char* name, SimdLevel* out) {
+    if (!name) return false;
+    if (std::strcmp(name, "avx512") == 0) *out = SimdLevel::Avx512;
+    else if (std::strcmp(name, "avx2") == 0) *out = SimdLevel::Avx2;
+    else return false;
+    return true;
+}
+
+SimdLevel simdLevel() { return SimdLevel(simdSlot().load(std::memory_order_relaxed)); }
+void setSimdLevel(SimdLevel level) { simdSlot().store(int(level), std::memory_order_relaxed); }
 
 RasterPath rasterPath() { return RasterPath(pathSlot().load(std::memory_order_relaxed)); }
 void setRasterPath(RasterPath path) { pathSlot().store(int(path), std::memory_order_relaxed); }
@@ -87,6 +111,25 @@ void countSpanPathTriangles(unsigned long long n) { spanTriangles.fetch_add(n, s
 bool haveAvx2() {
 #if defined(__x86_64__) && (defined(__GNUC__) || defined(__clang__))
     static const bool has = __builtin_cpu_supports("avx2");
+    return has;
+#else
+    return false;
+#endif
+}
+
+bool haveAvx512() {
+#if defined(__x86_64__) && (defined(__GNUC__) || defined(__clang__))
+    static const bool has = [] {
+        if (!__builtin_cpu_supports("avx512f") || !__builtin_cpu_supports("avx512bw") ||
+            !__builtin_cpu_supports("avx512dq") || !__builtin_cpu_supports("avx512vl"))
+            return false;
+        unsigned a = 0, b = 0, c = 0, d = 0;
+        if (!__get_cpuid(1, &a, &b, &c, &d) || !(c & bit_OSXSAVE)) return false;
+        // XCR0: the OS must save the SSE, AVX, mask and both upper zmm states (bits 1, 2, 5, 6, 7).
+        unsigned lo = 0, hi = 0;
+        __asm__("xgetbv" : "=a"(lo), "=d"(hi) : "c"(0));
+        return (lo & 0xE6u) == 0xE6u;
+    }();
     return has;
 #else
     return false;

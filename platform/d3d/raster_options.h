@@ -4,7 +4,8 @@
 // portable one) for every draw whose render states it supports and the reference pipeline for the
 // rest; Portable does the same without SIMD; Reference always takes the reference pipeline.
 // The environment sets the starting values, read once: VOREL_DEVICE=reference|portable|auto,
-// and VOREL_THREADS=N (1..16; default: the processor count, at most 16). The setters override them for the
+// VOREL_SIMD=avx512|avx2 (the widest instructions the automatic path may use; default avx512,
+// which falls back to AVX2 where the processor or the OS lacks AVX-512) and VOREL_THREADS=N (1..16; default: the processor count, at most 16). The setters override them for the
 // whole process (tests and the benchmark compare paths in one run); they are not meant to be
 // called while a device is drawing.
 #pragma once
@@ -22,6 +23,18 @@ bool rasterThreadsPaced();
 
 // True when the processor and the build can run the AVX2 routines.
 bool haveAvx2();
+
+// The widest span routines the automatic path takes: Avx512 (sixteen pixels a group, where
+// haveAvx512) or Avx2 (eight, even where AVX-512 is present: both stay testable on one machine).
+enum class SimdLevel { Avx512, Avx2 };
+SimdLevel simdLevel();
+void setSimdLevel(SimdLevel level);
+
+// True when the processor has AVX-512 F, BW, DQ and VL and the OS saves the registers they use.
+bool haveAvx512();
+
+// A level as VOREL_SIMD spells it ("avx512", "avx2"); false when unknown.
+bool parseSimdLevel(const char* name, SimdLevel* out);
 
 // Triangles drawn by the span path since the process started (tests check that it was taken).
 unsigned long long spanPathTriangles();

@@ -330,6 +330,22 @@ struct BilinearTaps {
     __m256 fx, fy;
 };
 
+// The taps of lanes whose wrapped texel columns are x0 and x1 (x0 + 1 unless it wrapped) and rows
+// y0 and y1: the four texels of each, read the cheapest way the group allows.
+VOREL_AVX2_INLINE void fetchTaps(const TextureView& tv, __m256i x0, __m256i y0, __m256i x1, __m256i y1,
+                                 BilinearTaps* taps) {
+    const __m256i lastColumn = _mm256_cmpeq_epi32(x0, _mm256_sub_epi32(tv.width, _mm256_set1_epi32(1)));
+    if (tv.format == TexelFormat::Argb8888 && fetchWindow(tv, x0, y0, y1, &taps->c00, &taps->c10, &taps->c01, &taps->c11))
+        return;
+    if (tv.format == TexelFormat::Argb8888 && _mm256_testz_si256(lastColumn, lastColumn)) {
+        fetchPairs(tv, x0, y0, &taps->c00, &taps->c10);
+        fetchPairs(tv, x0, y1, &taps->c01, &taps->c11);
+    } else {
+        taps->c00 = fetch(tv, x0, y0), taps->c10 = fetch(tv, x1, y0);
+        taps->c01 = fetch(tv, x0, y1), taps->c11 = fetch(tv, x1, y1);
+    }
+}
+
 VOREL_AVX2_INLINE BilinearTaps bilinearTaps(const TextureView& tv, __m256 u, __m256 v) {
     const __m256 half = _mm256_set1_ps(0.5f);
     __m256 x = _mm256_sub_ps(_mm256_mul_ps(wrapCoordinate(u), tv.widthF), half);
@@ -342,18 +358,7 @@ VOREL_AVX2_INLINE BilinearTaps bilinearTaps(const TextureView& tv, __m256 u, __m
     __m256i x1 = _mm256_add_epi32(x0, one), y1 = _mm256_add_epi32(y0, one);
     wrapIndices(tv, &x0, &y0);
     wrapIndices(tv, &x1, &y1);
-    __m256i lastColumn = _mm256_cmpeq_epi32(x0, _mm256_sub_epi32(tv.width, one));
-    if (tv.format == TexelFormat::Argb8888 &&
-        fetchWindow(tv, x0, y0, y1, &taps.c00, &taps.c10, &taps.c01, &taps.c11)) {
-        return taps;
-    }
-    if (tv.format == TexelFormat::Argb8888 && _mm256_testz_si256(lastColumn, lastColumn)) {
-        fetchPairs(tv, x0, y0, &taps.c00, &taps.c10);
-        fetchPairs(tv, x0, y1, &taps.c01, &taps.c11);
-    } else {
-        taps.c00 = fetch(tv, x0, y0), taps.c10 = fetch(tv, x1, y0);
-        taps.c01 = fetch(tv, x0, y1), taps.c11 = fetch(tv, x1, y1);
-    }
+    fetchTaps(tv, x0, y0, x1, y1, &taps);
     return taps;
 }
 
@@ -384,14 +389,18 @@ VOREL_AVX2_INLINE TriangleConstants triangleConstants(const SpanState& s, const 
 struct EdgeSteps {
     __m256d e1lo, e1hi, e2lo, e2hi;
 
+    VOREL_AVX2_INLINE EdgeSteps() : e1lo(_mm256_setzero_pd()), e1hi(e1lo), e2lo(e1lo), e2hi(e1lo) {}
     VOREL_AVX2_INLINE EdgeSteps(const TriangleSetup& t, const TriangleConstants& k, int x, int y) {
         const __m256d b1 = _mm256_set1_pd(double(edgeAt(t, 1, x, y))), b2 = _mm256_set1_pd(double(edgeAt(t, 2, x, y)));
         e1lo = _mm256_add_pd(b1, k.offset1lo), e1hi = _mm256_add_pd(b1, k.offset1hi);
         e2lo = _mm256_add_pd(b2, k.offset2lo), e2hi = _mm256_add_pd(b2, k.offset2hi);
     }
-    // The weights of the current group; moves on to the next.
-    VOREL_AVX2_INLINE void next(const TriangleConstants& k, __m256* l1, __m256* l2) {
+    // The weights of the current group.
+    VOREL_AVX2_INLINE void weightsNow(const TriangleConstants& k, __m256* l1, __m256* l2) const {
         *l1 = weights(e1lo, e1hi, k.invArea), *l2 = weights(e2lo, e2hi, k.invArea);
+    }
+    // On to the next group.
+    VOREL_AVX2_INLINE void advance(const TriangleConstants& k) {
         e1lo = _mm256_add_pd(e1lo, k.step1), e1hi = _mm256_add_pd(e1hi, k.step1);
         e2lo = _mm256_add_pd(e2lo, k.step2), e2hi = _mm256_add_pd(e2hi, k.step2);
     }

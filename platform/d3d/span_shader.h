@@ -5,8 +5,9 @@
 // A routine shades the covered centres of the rows of one triangle that belong to part `part` of
 // `parts` (ownsRow in span_walk.h) and returns how many it covered; the caller guarantees the
 // triangle's bounds lie inside the surfaces. The portable routine runs anywhere; the AVX2
-// routines do eight pixels at a time and exist only on x86-64 (triangleShader gives the portable
-// one when the processor lacks AVX2 or FMA). Routines write only pixels of their own rows.
+// routines do eight pixels at a time and the AVX-512 ones sixteen along a row (narrow triangles
+// as the AVX2 ones); both exist only on x86-64 (triangleShader gives the portable one when the
+// processor lacks AVX2 or FMA). Routines write only pixels of their own rows.
 #pragma once
 
 #include <cstdint>
@@ -26,7 +27,12 @@ uint64_t shadeTrianglePortable(const SpanState& state, const TriangleSetup& tria
 // lacks FMA or the build has no AVX2 routines.
 TriangleShader avx2TriangleShader(const SpanState& state, TexelFilter filter);
 
-// The fastest routine available: AVX2 when simd is asked for and present, else the portable one.
+// The AVX-512 routine made for this state and filter; null when the processor or the OS lacks
+// AVX-512 (haveAvx512) or the build has no AVX-512 routines.
+TriangleShader avx512TriangleShader(const SpanState& state, TexelFilter filter);
+
+// The fastest routine available when simd is asked for: AVX-512 where present and simdLevel()
+// allows it, else AVX2 where present, else the portable one.
 TriangleShader triangleShader(const SpanState& state, TexelFilter filter, bool simd);
 
 }  // namespace platform::d3d

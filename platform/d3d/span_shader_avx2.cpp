@@ -13,312 +13,13 @@
 
 #if defined(__x86_64__) && (defined(__GNUC__) || defined(__clang__))
 
-#include "platform/d3d/fixed_color.h"
-#include "platform/d3d/pixel_format.h"
-#include "platform/d3d/attribute_planes.h"
-#include "platform/d3d/span_avx2.h"
-#include "platform/d3d/span_tile_avx2.h"
-
-#define VOREL_FMA __attribute__((target("avx2,fma")))
-#define VOREL_FMA_INLINE __attribute__((target("avx2,fma"), always_inline)) inline
+#include "platform/d3d/span_argb_avx2.h"
 
 namespace platform::d3d {
 
 namespace {
 
 using namespace span_avx2;
-
-constexpr int kInvW = kInvWPlane;
-constexpr int kDepth = kPlaneCount;  // the depth in z-buffer units, a float plane for the quick test
-constexpr int kPlanes = kDepth + 1;
-constexpr int16_t kFull = fixed::kFull;
-
-// What stays the same for every row of one triangle.
-struct ArgbConstants {
-    TriangleConstants base;
-    __m256 corner, down;   // the eight planes at (minX, minY) and their change per row
-    float slope[kPlanes];  // change per pixel to the right
-    int minX, minY;
-    __m256i fogColor;      // channel values in 16-bit lanes (b, g, r, 0)
-    bool diffuse;          // some operand reads the diffuse colour
-    bool fogScalesDiffuse;  // fog towards black of a colour that is (texture times) diffuse
-    // Without depth writes the depth test may be decided from the depth plane in float: values
-    // further than depthMargin (z-buffer units) from the stored ones cannot compare otherwise in
-    // the reference's double arithmetic.
-    bool quickDepth;
-    float depthMargin;
-    double zMax;
-};
-
-VOREL_FMA_INLINE ArgbConstants argbConstants(const SpanState& s, const TriangleSetup& t, double zMax) {
-    ArgbConstants k;
-    k.base = triangleConstants(s, t);
-    const double d1 = double(t.edge[1].a) * t.invArea, d2 = double(t.edge[2].a) * t.invArea;
-    static_assert(kPlaneCount == 8, "one plane per lane");
-    const TrianglePlanes planes = trianglePlanes(t);
-    k.corner = _mm256_loadu_ps(planes.corner), k.down = _mm256_loadu_ps(planes.down);
-    std::copy(planes.right, planes.right + kPlaneCount, k.slope);
-    k.minX = t.minX, k.minY = t.minY;
-    k.slope[kDepth] = float((t.dz1 * d1 + t.dz2 * d2) * zMax);
-    k.zMax = zMax;
-    k.quickDepth = s.depth != DepthFormat::None && !s.zWrite;
-    // The float plane and the reference's float weights each carry well under 1e-6 of the depth
-    // terms; float conversions of 32-bit values lose up to 512 units, and rounding adds one.
-    const double slack = zMax > 65535.0 ? 1024.0 : 2.0;
-    k.depthMargin = float(4e-6 * (1.0 + std::abs(t.z0) + std::abs(t.dz1) + std::abs(t.dz2)) * zMax + slack);
-    const int64_t r = fixed::fogChannel(s.fogColor[0]), g = fixed::fogChannel(s.fogColor[1]);
-    const int64_t b = fixed::fogChannel(s.fogColor[2]);
-    k.fogColor = _mm256_set1_epi64x((r << 32) | (g << 16) | b);
-    k.diffuse = readsDiffuse(s.colorFrom) || (s.targetAlpha && readsDiffuse(s.alphaFrom));
-    k.fogScalesDiffuse = s.fog && readsDiffuse(s.colorFrom) && r == 0 && g == 0 && b == 0;
-    return k;
-}
-
-// ---- attribute planes ----------------------------------------------------------------------------
-
-// The planes along row y from the group at x (attribute_planes.h), with the depth plane when the
-// quick depth test reads it.
-struct RowPlanes {
-    alignas(32) float start[kPlanes];
-    const float* slope;
-    __m256 offset;  // x - minX of the current group's lanes
-
-    VOREL_FMA_INLINE RowPlanes(const TriangleSetup& t, const ArgbConstants& k, int x, int y, bool depth)
-        : slope(k.slope) {
-        _mm256_store_ps(start, _mm256_fmadd_ps(_mm256_set1_ps(float(y - k.minY)), k.down, k.corner));
-        start[kDepth] = 0.0f;
-        if (depth) {
-            float l1, l2;
-            centreWeights(t, t.minX, y, &l1, &l2);
-            start[kDepth] = float((t.z0 + double(l1) * t.dz1 + double(l2) * t.dz2) * k.zMax);
-        }
-        offset = _mm256_add_ps(_mm256_setr_ps(0, 1, 2, 3, 4, 5, 6, 7), _mm256_set1_ps(float(x - k.minX)));
-    }
-    VOREL_FMA_INLINE __m256 operator()(int i) const {
-        return _mm256_fmadd_ps(offset, _mm256_set1_ps(slope[i]), _mm256_set1_ps(start[i]));
-    }
-    VOREL_FMA_INLINE void next() { offset = _mm256_add_ps(offset, _mm256_set1_ps(8.0f)); }
-};
-
-// The planes at each lane of a tile (span_tile_avx2.h): every lane's row start, then its own
-// pixel, each one fused multiply-add as for a row.
-template <int C>
-struct TilePlanes {
-    const ArgbConstants& k;
-    __m256 rows, columns;  // y - minY and x - minX of each lane
-
-    VOREL_FMA_INLINE TilePlanes(const ArgbConstants& k_, int x, int y)
-        : k(k_), rows(tileRowOffsets<C>(y - k_.minY)), columns(tileColumnOffsets<C>(x - k_.minX)) {}
-    VOREL_FMA_INLINE __m256 operator()(int i) const {
-        const __m256i plane = _mm256_set1_epi32(i);
-        const __m256 start = _mm256_fmadd_ps(rows, _mm256_permutevar8x32_ps(k.down, plane),
-                                             _mm256_permutevar8x32_ps(k.corner, plane));
-        return _mm256_fmadd_ps(columns, _mm256_set1_ps(k.slope[i]), start);
-    }
-};
-
-// 1 / invW, 0 where invW is 0 (attribute_planes.h's perspective).
-VOREL_FMA_INLINE __m256 reciprocal(__m256 invW) {
-    __m256 nonZero = _mm256_cmp_ps(invW, _mm256_setzero_ps(), _CMP_NEQ_UQ);
-    return _mm256_and_ps(_mm256_div_ps(_mm256_set1_ps(1.0f), invW), nonZero);
-}
-
-// ---- fixed-point colour --------------------------------------------------------------------------
-
-// Eight pixels' channels in 16-bit lanes: lo holds pixels 0, 1, 4, 5 and hi pixels 2, 3, 6, 7 (the
-// order of the byte-to-word unpacks), b, g, r, a each.
-struct Wide {
-    __m256i lo, hi;
-};
-
-VOREL_FMA_INLINE Wide unpackTexels(__m256i argb) {
-    const __m256i zero = _mm256_setzero_si256();
-    return {_mm256_slli_epi16(_mm256_unpacklo_epi8(argb, zero), 7), _mm256_slli_epi16(_mm256_unpackhi_epi8(argb, zero), 7)};
-}
-
-// One 16-bit value per pixel (the low half of each 32-bit lane) repeated on its four channels.
-VOREL_FMA_INLINE Wide spread(__m256i v) {
-    __m256i both = _mm256_or_si256(v, _mm256_slli_epi32(v, 16));
-    return {_mm256_unpacklo_epi32(both, both), _mm256_unpackhi_epi32(both, both)};
-}
-
-// Four 32-bit channel lanes (values saturated to the signed 16-bit range) in the Wide order.
-VOREL_FMA_INLINE Wide interleave(__m256i b, __m256i g, __m256i r, __m256i a) {
-    __m256i bg = _mm256_packs_epi32(b, g), ra = _mm256_packs_epi32(r, a);
-    __m256i brLo = _mm256_unpacklo_epi16(bg, ra), gaHi = _mm256_unpackhi_epi16(bg, ra);
-    return {_mm256_unpacklo_epi16(brLo, gaHi), _mm256_unpackhi_epi16(brLo, gaHi)};
-}
-
-// v clamped to [0, 1] (NaN gives 0).
-VOREL_FMA_INLINE __m256 clampUnit(__m256 v) {
-    return _mm256_min_ps(_mm256_max_ps(v, _mm256_setzero_ps()), _mm256_set1_ps(1.0f));
-}
-
-// fixed::fraction in 32-bit lanes: v x scale clamped to [0, 32767] (max gives 0 for NaN), rounded.
-VOREL_FMA_INLINE __m256i fraction15(__m256 v, __m256 scale) {
-    __m256 p = _mm256_max_ps(_mm256_mul_ps(v, scale), _mm256_setzero_ps());
-    return _mm256_cvtps_epi32(_mm256_min_ps(p, _mm256_set1_ps(float(fixed::kFraction))));
-}
-
-// v f, rounded, for a channel value (or a signed difference of two) and a 0.15 fraction.
-VOREL_FMA_INLINE __m256i scale(__m256i v, __m256i f) { return _mm256_mulhrs_epi16(v, f); }
-
-// a (1 - f) + b f with one rounding; stays between a and b.
-VOREL_FMA_INLINE __m256i mix(__m256i a, __m256i b, __m256i f) { return _mm256_add_epi16(a, scale(_mm256_sub_epi16(b, a), f)); }
-
-VOREL_FMA_INLINE Wide filterBilinear(const BilinearTaps& taps) {
-    const __m256 one = _mm256_set1_ps(fixed::kWeightScale);
-    Wide wx = spread(_mm256_cvttps_epi32(_mm256_mul_ps(taps.fx, one)));
-    Wide wy = spread(_mm256_cvttps_epi32(_mm256_mul_ps(taps.fy, one)));
-    Wide c00 = unpackTexels(taps.c00), c10 = unpackTexels(taps.c10);
-    Wide c01 = unpackTexels(taps.c01), c11 = unpackTexels(taps.c11);
-    __m256i topLo = mix(c00.lo, c10.lo, wx.lo), bottomLo = mix(c01.lo, c11.lo, wx.lo);
-    __m256i topHi = mix(c00.hi, c10.hi, wx.hi), bottomHi = mix(c01.hi, c11.hi, wx.hi);
-    return {mix(topLo, bottomLo, wy.lo), mix(topHi, bottomHi, wy.hi)};
-}
-
-// What stage 0 gives for one operand.
-VOREL_FMA_INLINE __m256i operand(StageOperand op, __m256i texel, __m256i diffuse) {
-    switch (op) {
-        case StageOperand::One: return _mm256_set1_epi16(kFull);
-        case StageOperand::Texture: return texel;
-        case StageOperand::TextureTimesDiffuse: return scale(texel, diffuse);
-        default: return scale(diffuse, _mm256_set1_epi16(kFull));
-    }
-}
-
-VOREL_FMA_INLINE Wide stage0(const SpanState& s, const Wide& texel, const Wide& diffuse) {
-    Wide c{operand(s.colorFrom, texel.lo, diffuse.lo), operand(s.colorFrom, texel.hi, diffuse.hi)};
-    if (s.targetAlpha && s.alphaFrom != s.colorFrom) {
-        // Alpha is the fourth word of each pixel.
-        c.lo = _mm256_blend_epi16(c.lo, operand(s.alphaFrom, texel.lo, diffuse.lo), 0x88);
-        c.hi = _mm256_blend_epi16(c.hi, operand(s.alphaFrom, texel.hi, diffuse.hi), 0x88);
-    }
-    return c;
-}
-
-// f c + (1 - f) fog colour on b, g, r, for f in [0, 1]; alpha kept.
-VOREL_FMA_INLINE void applyFog(Wide* c, __m256 f, __m256i fogColor) {
-    Wide w = spread(_mm256_cvtps_epi32(_mm256_mul_ps(f, _mm256_set1_ps(float(fixed::kFraction)))));
-    c->lo = _mm256_blend_epi16(mix(fogColor, c->lo, w.lo), c->lo, 0x88);
-    c->hi = _mm256_blend_epi16(mix(fogColor, c->hi, w.hi), c->hi, 0x88);
-}
-
-// Rounds the channels to bytes: eight 0xAARRGGBB pixels in order.
-VOREL_FMA_INLINE __m256i packPixels(const Wide& c) {
-    const __m256i half = _mm256_set1_epi16(64);
-    __m256i lo = _mm256_srai_epi16(_mm256_add_epi16(c.lo, half), 7);  // below 0 packs to 0
-    __m256i hi = _mm256_srai_epi16(_mm256_add_epi16(c.hi, half), 7);
-    return _mm256_packus_epi16(lo, hi);
-}
-
-// Stage 0 and fog of eight pixels from their planes: eight 0xAARRGGBB pixels.
-template <TexelFilter T, class Planes>
-VOREL_FMA_INLINE __m256i shadeArgb(const SpanState& s, const ArgbConstants& k, const Planes& planes) {
-    Wide texel{};
-    const __m256 w = reciprocal(planes(kInvW));
-    if constexpr (T == TexelFilter::Point)
-        texel = unpackTexels(pointTexel(k.base.tv, _mm256_mul_ps(planes(kU), w), _mm256_mul_ps(planes(kV), w)));
-    if constexpr (T == TexelFilter::Bilinear)
-        texel = filterBilinear(bilinearTaps(k.base.tv, _mm256_mul_ps(planes(kU), w), _mm256_mul_ps(planes(kV), w)));
-    const __m256 w15 = _mm256_mul_ps(w, _mm256_set1_ps(fixed::kWeightScale));  // 1/w with the 0.15 scale
-    // Fog towards black on a colour that reads the diffuse colour scales that colour, in float.
-    __m256 colorW15 = w15;
-    if (k.fogScalesDiffuse) colorW15 = _mm256_mul_ps(w15, clampUnit(_mm256_mul_ps(planes(kFog), w)));
-    Wide diffuse{};
-    if (k.diffuse) {
-        __m256i a = s.targetAlpha ? fraction15(planes(kAlpha), w15) : _mm256_setzero_si256();
-        diffuse = interleave(fraction15(planes(kBlue), colorW15), fraction15(planes(kGreen), colorW15),
-                             fraction15(planes(kRed), colorW15), a);
-    }
-    Wide c = stage0(s, texel, diffuse);
-    if (s.fog && !k.fogScalesDiffuse) applyFog(&c, clampUnit(_mm256_mul_ps(planes(kFog), w)), k.fogColor);
-    return packPixels(c);
-}
-
-// ---- depth ---------------------------------------------------------------------------------------
-
-// Decides the depth test of the lanes in *mask from the depth plane z (z-buffer units) where it is
-// further than the margin from every stored value: then keeps the passing lanes in *mask and
-// says true. False (and *mask untouched) when some lane needs the exact test.
-template <DepthFormat D>
-VOREL_FMA_INLINE bool quickDepthTest(const ArgbConstants& k, const GroupAt& at, __m256i live, __m256 z, __m256i* mask) {
-    __m256 stored;
-    if constexpr (D == DepthFormat::Z16) {
-        stored = _mm256_cvtepi32_ps(load16(at.z, at.n));
-    } else {
-        __m256i raw = _mm256_xor_si256(load32(at.z, at.n, live), _mm256_set1_epi32(int(0x80000000u)));
-        stored = _mm256_add_ps(_mm256_cvtepi32_ps(raw), _mm256_set1_ps(2147483648.0f));
-    }
-    z = _mm256_min_ps(_mm256_max_ps(z, _mm256_setzero_ps()), _mm256_set1_ps(float(k.zMax)));
-    const __m256 margin = _mm256_set1_ps(k.depthMargin);
-    __m256 pass = _mm256_cmp_ps(_mm256_add_ps(z, margin), stored, _CMP_LT_OQ);
-    __m256 fail = _mm256_cmp_ps(_mm256_sub_ps(z, margin), stored, _CMP_GT_OQ);
-    __m256i undecided = _mm256_andnot_si256(_mm256_castps_si256(_mm256_or_ps(pass, fail)), *mask);
-    if (!_mm256_testz_si256(undecided, undecided)) return false;
-    *mask = _mm256_and_si256(*mask, _mm256_castps_si256(pass));
-    return true;
-}
-
-// ---- target writes ------------------------------------------------------------------------------
-
-// A 565 or 555 target's pixels (zero-extended in 32-bit lanes) as 0x00RRGGBB, channels widened
-// by bit replication as decodeArgb widens them.
-template <TargetFormat F>
-VOREL_FMA_INLINE __m256i widenTarget(__m256i old) {
-    constexpr bool k565 = F == TargetFormat::Rgb565;
-    // Red to bits 16-20 and blue at 0-4, each alone in its 16-bit half: widened together.
-    __m256i rb = _mm256_or_si256(_mm256_and_si256(_mm256_slli_epi32(old, k565 ? 5 : 6), _mm256_set1_epi32(0x1F0000)),
-                                 _mm256_and_si256(old, _mm256_set1_epi32(0x1F)));
-    rb = _mm256_or_si256(_mm256_slli_epi16(rb, 3), _mm256_srli_epi16(rb, 2));
-    __m256i g = _mm256_and_si256(_mm256_srli_epi32(old, 5), _mm256_set1_epi32(k565 ? 0x3F : 0x1F));
-    g = k565 ? _mm256_or_si256(_mm256_slli_epi32(g, 2), _mm256_srli_epi32(g, 4))
-             : _mm256_or_si256(_mm256_slli_epi32(g, 3), _mm256_srli_epi32(g, 2));
-    return _mm256_or_si256(rb, _mm256_slli_epi32(g, 8));
-}
-
-// quantizeChannel on 16-bit lanes: (v x top + threshold) / 255 for v <= 255, the division as
-// (x x 32897) >> 23, exact for x below 65535.
-VOREL_FMA_INLINE __m256i quantize(__m256i v, __m256i top, __m256i threshold) {
-    __m256i x = _mm256_add_epi16(_mm256_mullo_epi16(v, top), threshold);
-    return _mm256_srli_epi16(_mm256_mulhi_epu16(x, _mm256_set1_epi16(int16_t(32897))), 7);
-}
-
-// Eight 0xAARRGGBB pixels to a 565 or 555 target where mask is set: added to the target's
-// widened channels with saturation for ONE/ONE, then quantised with the threshold (127 without
-// dithering; in both 16-bit halves of each lane).
-template <TargetFormat F>
-VOREL_FMA_INLINE void write16(const SpanState& s, uint8_t* p, int n, __m256i mask, __m256i threshold, __m256i argb) {
-    constexpr bool k565 = F == TargetFormat::Rgb565;
-    if (s.additive) argb = _mm256_adds_epu8(argb, widenTarget<F>(load16(p, n)));
-    // Red and blue in the two halves of each lane, green in the low half of another.
-    const __m256i rb = quantize(_mm256_and_si256(argb, _mm256_set1_epi32(0x00FF00FF)),
-                                _mm256_set1_epi16(31), threshold);
-    const __m256i g = quantize(_mm256_and_si256(_mm256_srli_epi32(argb, 8), _mm256_set1_epi32(0xFF)),
-                               _mm256_set1_epi16(k565 ? 63 : 31), threshold);
-    __m256i raw = _mm256_or_si256(_mm256_srli_epi32(rb, k565 ? 5 : 6), _mm256_and_si256(rb, _mm256_set1_epi32(0x1F)));
-    raw = _mm256_or_si256(raw, _mm256_slli_epi32(g, 5));
-    store16(p, n, raw, mask);
-}
-
-// The dither thresholds of eight pixels of one row (a tile of one row of eight), made when the
-// program starts, so reading it needs no check that it was made.
-const TileDitherTable<8> kDitherTable;
-
-// The thresholds of the groups of a row from x0 (groups start 8 apart, so they share a phase).
-template <TargetFormat F>
-VOREL_FMA_INLINE __m256i rowThreshold(const SpanState& s, int x0, int y) {
-    if (F == TargetFormat::Argb8888) return _mm256_setzero_si256();
-    if (!s.dither) return _mm256_set1_epi16(127);
-    return kDitherTable.at(x0, y);
-}
-
-template <TargetFormat F>
-VOREL_FMA_INLINE void writePixels(const SpanState& s, const GroupAt& at, __m256i live, __m256i mask, __m256i threshold,
-                                  __m256i argb) {
-    if constexpr (F == TargetFormat::Argb8888) writeArgb(s, at.color, at.n, live, mask, argb);
-    else write16<F>(s, at.color, at.n, mask, threshold, argb);
-}
 
 // ---- the walk ------------------------------------------------------------------------------------
 
@@ -327,76 +28,26 @@ VOREL_FMA_INLINE void shadeSpan(const SpanState& s, const TriangleSetup& t, cons
                                 int x1) {
     RowPlanes planes(t, k, x0, y, D != DepthFormat::None && k.quickDepth);
     const __m256i threshold = rowThreshold<F>(s, x0, y);
+    // The exact weights for the exact depth test, stepped along with the groups.
+    EdgeSteps edges;
+    if constexpr (D != DepthFormat::None) edges = EdgeSteps(t, k.base, x0, y);
     for (int x = x0; x <= x1; x += 8, planes.next()) {
         const int count = std::min(8, x1 - x + 1);
         const GroupAt at = groupAt<F, D>(s, x, y, count);
         const __m256i live = liveLanes(at.n);
         __m256i mask = liveLanes(count);
-        bool decided = D == DepthFormat::None;
-        if constexpr (D != DepthFormat::None)
-            if (k.quickDepth) decided = quickDepthTest<D>(k, at, live, planes(kDepth), &mask);
-        if (!decided) {
-            // The exact weights for the exact depth test.
-            __m256 l1, l2;
-            EdgeSteps(t, k.base, x, y).next(k.base, &l1, &l2);
-            mask = depthTest<D>(s, t, at, live, mask, l1, l2);
+        if constexpr (D != DepthFormat::None) {
+            const bool decided = k.quickDepth && quickDepthTest<D>(k, at, live, planes(kDepth), &mask);
+            if (!decided) {
+                __m256 l1, l2;
+                edges.weightsNow(k.base, &l1, &l2);
+                mask = depthTest<D>(s, t, at, live, mask, l1, l2);
+            }
+            edges.advance(k.base);
         }
         if (_mm256_testz_si256(mask, mask)) continue;
         writePixels<F>(s, at, live, mask, threshold, shadeArgb<T>(s, k, planes));
     }
-}
-
-// The group from x of a row of a narrow triangle, coverage tested per lane. Returns the number of
-// covered centres.
-template <TargetFormat F, DepthFormat D, TexelFilter T>
-VOREL_FMA_INLINE int shadeTestedGroup(const SpanState& s, const TriangleSetup& t, const ArgbConstants& k, int x,
-                                      int y) {
-    __m256 l1, l2;
-    const int bits = testedGroup(t, k.base, x, y, &l1, &l2);
-    if (bits == 0) return 0;
-    const GroupAt at = groupAt<F, D>(s, x, y, std::min(8, t.maxX - x + 1));
-    const __m256i live = liveLanes(at.n);
-    const __m256i mask = depthTest<D>(s, t, at, live, maskOfBits(bits), l1, l2);
-    if (!_mm256_testz_si256(mask, mask)) {
-        const RowPlanes planes(t, k, x, y, false);
-        writePixels<F>(s, at, live, mask, rowThreshold<F>(s, x, y), shadeArgb<T>(s, k, planes));
-    }
-    return __builtin_popcount(unsigned(bits));
-}
-
-const TileDitherTable<4> kTileDither4;
-const TileDitherTable<2> kTileDither2;
-
-template <TargetFormat F, int C>
-VOREL_FMA_INLINE __m256i tileThreshold(const SpanState& s, int x, int y) {
-    if (F == TargetFormat::Argb8888) return _mm256_setzero_si256();
-    if (!s.dither) return _mm256_set1_epi16(127);
-    return C == 4 ? kTileDither4.at(x, y) : kTileDither2.at(x, y);
-}
-
-// The first `rows` rows from y of a triangle at most C pixels wide as one group of eight lanes
-// (a tile). Returns the number of covered centres.
-template <TargetFormat F, DepthFormat D, TexelFilter T, int C>
-VOREL_FMA_INLINE int shadeTile(const SpanState& s, const TriangleSetup& t, const ArgbConstants& k, int y, int rows) {
-    const int x = t.minX, columns = t.maxX - t.minX + 1;
-    __m256 l1, l2;
-    const int bits = testedTile<C>(t, k.base, x, y, rows, columns, &l1, &l2);
-    if (bits == 0) return 0;
-    constexpr int bpp = F == TargetFormat::Argb8888 ? 4 : 2;
-    constexpr int zBytes = D == DepthFormat::Z16 ? 2 : 4;
-    const int touched = x + C <= s.width ? C : columns;
-    TilePixels<C, zBytes> depth(D == DepthFormat::None ? nullptr : s.z + y * s.zPitch + x * zBytes, s.zPitch,
-                                D == DepthFormat::None ? 0 : rows, touched);
-    TilePixels<C, bpp> color(s.color + y * s.colorPitch + x * bpp, s.colorPitch, rows, touched);
-    const GroupAt at{color.lanes, depth.lanes, 8};
-    const __m256i live = _mm256_set1_epi32(-1);
-    const __m256i mask = depthTest<D>(s, t, at, live, maskOfBits(bits), l1, l2);
-    if (!_mm256_testz_si256(mask, mask)) {
-        if (D != DepthFormat::None && s.zWrite) depth.store();
-        writePixels<F>(s, at, live, mask, tileThreshold<F, C>(s, x, y), shadeArgb<T>(s, k, TilePlanes<C>(k, x, y)));
-        color.store();
-    }
-    return __builtin_popcount(unsigned(bits));
 }
 
 template <TargetFormat F, DepthFormat D, TexelFilter T>
@@ -426,34 +77,17 @@ VOREL_FMA uint64_t shadeTriangle(const SpanState& s, const TriangleSetup& t, Tex
     return walkRows(t, part, parts, Routine{s, t, argbConstants(s, t, zMax)});
 }
 
-template <TargetFormat F, DepthFormat D>
-TriangleShader forFilter(TexelFilter f) {
-    switch (f) {
-        case TexelFilter::Point: return shadeTriangle<F, D, TexelFilter::Point>;
-        case TexelFilter::Bilinear: return shadeTriangle<F, D, TexelFilter::Bilinear>;
-        default: return shadeTriangle<F, D, TexelFilter::None>;
-    }
-}
-
-template <TargetFormat F>
-TriangleShader forDepth(DepthFormat d, TexelFilter f) {
-    switch (d) {
-        case DepthFormat::Z16: return forFilter<F, DepthFormat::Z16>(f);
-        case DepthFormat::Z32: return forFilter<F, DepthFormat::Z32>(f);
-        default: return forFilter<F, DepthFormat::None>(f);
-    }
-}
+template <TargetFormat F, DepthFormat D, TexelFilter T>
+struct Routines {
+    static constexpr TriangleShader shade = shadeTriangle<F, D, T>;
+};
 
 }  // namespace
 
 TriangleShader avx2TriangleShader(const SpanState& s, TexelFilter f) {
     static const bool fma = __builtin_cpu_supports("fma");
     if (!fma) return nullptr;
-    switch (s.format) {
-        case TargetFormat::Rgb565: return forDepth<TargetFormat::Rgb565>(s.depth, f);
-        case TargetFormat::Rgb555: return forDepth<TargetFormat::Rgb555>(s.depth, f);
-        default: return forDepth<TargetFormat::Argb8888>(s.depth, f);
-    }
+    return routineFor<Routines>(s, f);
 }
 
 }  // namespace platform::d3d

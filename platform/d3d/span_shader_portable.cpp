@@ -200,6 +200,8 @@ uint64_t shadeTrianglePortable(const SpanState& s, const TriangleSetup& t, Texel
 
 TriangleShader triangleShader(const SpanState& state, TexelFilter filter, bool simd) {
     if (!simd || !haveAvx2()) return shadeTrianglePortable;
+    if (simdLevel() == SimdLevel::Avx512)
+        if (TriangleShader widest = avx512TriangleShader(state, filter)) return widest;
     if (TriangleShader fast = avx2TriangleShader(state, filter)) return fast;
     return shadeTrianglePortable;
 }

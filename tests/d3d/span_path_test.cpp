@@ -14,6 +14,7 @@
 
 #include "platform/d3d/memory_surface.h"
 #include "platform/d3d/raster_options.h"
+#include "platform/d3d/span_shader.h"
 #include "platform/d3d/span_state.h"
 #include "platform/d3d/surface_lock.h"
 #include "platform/d3d/standard_formats.h"
@@ -23,11 +24,13 @@ using namespace platform::d3d;
 
 namespace {
 
-// Restores the automatic path and the thread count when a test ends.
+// Restores the automatic path, the SIMD level and the thread count when a test ends.
 struct PathGuard {
     int threads = rasterThreads();
+    SimdLevel simd = simdLevel();
     ~PathGuard() {
         setRasterPath(RasterPath::Automatic);
+        setSimdLevel(simd);
         setRasterThreads(threads);
     }
 };
@@ -102,6 +105,7 @@ int differingPixels(const Result& a, const Result& b, int width, int height) {
 
 struct Variant {
     RasterPath path;
+    SimdLevel simd;
     int threads;
     const char* name;
 };
@@ -123,12 +127,16 @@ unsigned long long expectSameAsReference(const Formats& f, int width, int height
     unsigned long long before = spanPathTriangles();
     Result want = render(f, width, height, scene);
     EXPECT_EQ(spanPathTriangles(), before) << "the reference path drew through the span path";
-    const Variant variants[] = {{RasterPath::Portable, 1, "portable"},
-                                {RasterPath::Automatic, 1, "simd, 1 thread"},
-                                {RasterPath::Automatic, 2, "simd, 2 threads"},
-                                {RasterPath::Automatic, 3, "simd, 3 threads"}};
+    // Without AVX-512 the avx512 variants take the AVX2 routines (WidestRoutineIsTakenWhereItRuns).
+    const Variant variants[] = {{RasterPath::Portable, SimdLevel::Avx2, 1, "portable"},
+                                {RasterPath::Automatic, SimdLevel::Avx2, 1, "avx2, 1 thread"},
+                                {RasterPath::Automatic, SimdLevel::Avx2, 3, "avx2, 3 threads"},
+                                {RasterPath::Automatic, SimdLevel::Avx512, 1, "avx512, 1 thread"},
+                                {RasterPath::Automatic, SimdLevel::Avx512, 2, "avx512, 2 threads"},
+                                {RasterPath::Automatic, SimdLevel::Avx512, 3, "avx512, 3 threads"}};
     for (const Variant& v : variants) {
         setRasterPath(v.path);
+        setSimdLevel(v.simd);
         setRasterThreads(v.threads);
         expectMatch(f, want, render(f, width, height, scene), width, height, v, what);
     }
@@ -490,6 +498,58 @@ TEST(SpanPath, LayersOnAndNextToWrittenDepthsPassAsInTheReference) {
     for (const Formats& f : {allFormats()[0], allFormats()[1]}) expectSameAsReference(f, 97, 61, scene, "layers");
 }
 
+// Long rows of textures at about one texel a pixel (a group's texels then span up to its width
+// plus one column, the most a row window holds) and around it, magnified and minified, every
+// row starting at another pixel, point and bilinear, in 32 and 16 bits.
+TEST(SpanPath, LongRowsNearOneTexelAPixelMatchTheReference) {
+    std::mt19937 rng(9);
+    const int width = 256, height = 100;
+    const float ratios[] = {0.55f, 0.93f, 0.99f, 1.0f, 1.01f, 1.04f, 1.07f, 1.5f};
+    MemorySurface* texture = randomTexture(rng, 256, 128, formatA8R8G8B8());
+    std::vector<D3DVERTEX> quads;
+    for (int i = 0; i < 8; ++i) {
+        // Screen pixels from x0 to x0 + span, rows 12 i + 1 to 12 i + 11.
+        const float x0 = 1.3f + float(i) * 3.1f, span = 200.0f + float(i), y0 = 1.25f + 12.0f * float(i);
+        const float u0 = float(i) / 7.0f, u1 = u0 + ratios[i] * span / 256.0f, v0 = float(i) / 16.0f;
+        const float v1 = v0 + ratios[7 - i] * 10.0f / 128.0f;
+        auto at = [&](float x, float y, float u, float v, float z) {
+            return D3DVERTEX{x / (width / 2.0f) - 1, 1 - y / (height / 2.0f), z, 0, 0, -1, u, v};
+        };
+        D3DVERTEX a = at(x0, y0, u0, v0, 0.2f), b = at(x0 + span, y0, u1, v0, 0.5f);
+        D3DVERTEX c = at(x0 + span, y0 + 10, u1, v1, 0.6f), d = at(x0, y0 + 10, u0, v1, 0.3f);
+        quads.insert(quads.end(), {a, b, c, a, c, d});
+    }
+    auto scene = [&](DWORD filter, bool zWrite) {
+        return [&quads, texture, filter, zWrite](IDirect3DDevice7* d) {
+            D3DMATRIX m4 = identity();
+            d->SetTransform(D3DTRANSFORMSTATE_WORLD, &m4);
+            d->SetTransform(D3DTRANSFORMSTATE_VIEW, &m4);
+            d->SetTransform(D3DTRANSFORMSTATE_PROJECTION, &m4);
+            D3DMATERIAL7 m{};
+            m.emissive = {0.7f, 0.5f, 0.9f, 1};
+            d->SetMaterial(&m);
+            d->SetTexture(0, texture);
+            d->SetTextureStageState(0, D3DTSS_MAGFILTER, filter == D3DTFN_LINEAR ? D3DTFG_LINEAR : D3DTFG_POINT);
+            d->SetTextureStageState(0, D3DTSS_MINFILTER, filter);
+            d->SetRenderState(D3DRENDERSTATE_CULLMODE, D3DCULL_NONE);
+            d->SetRenderState(D3DRENDERSTATE_DITHERENABLE, TRUE);
+            d->SetRenderState(D3DRENDERSTATE_ZWRITEENABLE, zWrite);
+            d->SetRenderState(D3DRENDERSTATE_ALPHABLENDENABLE, TRUE);
+            d->SetRenderState(D3DRENDERSTATE_SRCBLEND, D3DBLEND_ONE);
+            d->SetRenderState(D3DRENDERSTATE_DESTBLEND, D3DBLEND_ONE);
+            d->DrawPrimitive(D3DPT_TRIANGLELIST, D3DFVF_VERTEX, quads.data(), DWORD(quads.size()), 0);
+            d->SetTexture(0, nullptr);
+        };
+    };
+    for (const Formats& f : {allFormats()[0], allFormats()[2], allFormats()[3]})
+        for (DWORD filter : {DWORD(D3DTFN_LINEAR), DWORD(D3DTFN_POINT)})
+            for (bool zWrite : {false, true})
+                expectSameAsReference(f, width, height, scene(filter, zWrite),
+                                      std::string(filter == D3DTFN_LINEAR ? "bilinear" : "point") +
+                                          (zWrite ? ", z-write" : ""));
+    texture->Release();
+}
+
 // The benchmark's scenes, which the golden pictures show, in 32 and 16 bits.
 TEST(SpanPath, SyntheticScenesMatchTheReference) {
     for (const char* name : {"inside", "outside"})
@@ -526,6 +586,37 @@ TEST(SpanPath, StatesOutsideItsCoverageAreLeftToTheReference) {
             << "without a depth surface the depth function does not matter";
     }
     target->Release();
+}
+
+// The identity tests above run the AVX-512 routines only if the automatic path really takes them
+// where the processor has AVX-512, and the AVX2 ones when asked to keep to AVX2.
+TEST(SpanPath, WidestRoutineIsTakenWhereItRuns) {
+    PathGuard guard;
+    SpanState state;
+    state.depth = DepthFormat::Z16;
+    for (TexelFilter filter : {TexelFilter::None, TexelFilter::Point, TexelFilter::Bilinear}) {
+        TriangleShader avx2 = avx2TriangleShader(state, filter), avx512 = avx512TriangleShader(state, filter);
+        setSimdLevel(SimdLevel::Avx2);
+        if (haveAvx2()) {
+            EXPECT_EQ(triangleShader(state, filter, true), avx2);
+        }
+        setSimdLevel(SimdLevel::Avx512);
+        if (!haveAvx512()) {
+            EXPECT_EQ(avx512, nullptr);
+            continue;
+        }
+        ASSERT_NE(avx512, nullptr);
+        EXPECT_NE(avx512, avx2);
+        EXPECT_EQ(triangleShader(state, filter, true), avx512);
+        EXPECT_NE(triangleShader(state, filter, false), avx512) << "the portable path takes no SIMD routine";
+    }
+    SimdLevel level = SimdLevel::Avx2;
+    EXPECT_TRUE(parseSimdLevel("avx512", &level));
+    EXPECT_EQ(level, SimdLevel::Avx512);
+    EXPECT_TRUE(parseSimdLevel("avx2", &level));
+    EXPECT_EQ(level, SimdLevel::Avx2);
+    EXPECT_FALSE(parseSimdLevel("sse2", &level));
+    EXPECT_EQ(level, SimdLevel::Avx2);
 }
 
 }  // namespace

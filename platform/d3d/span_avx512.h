@@ -1,0 +1,241 @@
+// The building blocks of the AVX-512 span routines: sixteen pixels of one row at a time, lanes
+// x .. x + 15, with mask registers for the row's ends. Every value is the AVX2 routines'
+// (span_avx2.h) lane for lane: the exact weights float(double(edge) x invArea), the reference's
+// double depth, wrapped texel coordinates and the texels they fetch.
+//
+// Internal to span_shader_avx512.cpp; include it only from files built for x86-64 with GCC or
+// Clang. Everything is inline and compiled for AVX-512 F/BW/DQ/VL (and AVX2, FMA) by function
+// attributes, so it runs only where the caller checked the processor and the OS (haveAvx512).
+// Loads and stores are masked: lanes outside the mask are neither read nor written.
+#pragma once
+
+#include <immintrin.h>
+
+#include <cstdint>
+
+#include "platform/d3d/span_avx2.h"
+#include "platform/d3d/span_state.h"
+#include "platform/d3d/triangle_setup.h"
+
+#define VOREL_AVX512 __attribute__((target("avx512f,avx512bw,avx512dq,avx512vl,avx2,fma")))
+#define VOREL_AVX512_INLINE \
+    __attribute__((target("avx512f,avx512bw,avx512dq,avx512vl,avx2,fma"), always_inline)) inline
+
+namespace platform::d3d::span_avx512 {
+
+using Lanes = __mmask16;
+
+VOREL_AVX512_INLINE __m512 join(__m256 lo, __m256 hi) { return _mm512_insertf32x8(_mm512_castps256_ps512(lo), hi, 1); }
+VOREL_AVX512_INLINE __m512i join(__m256i lo, __m256i hi) {
+    return _mm512_inserti64x4(_mm512_castsi256_si512(lo), hi, 1);
+}
+VOREL_AVX512_INLINE __m256 lowHalf(__m512 v) { return _mm512_castps512_ps256(v); }
+VOREL_AVX512_INLINE __m256 highHalf(__m512 v) { return _mm512_extractf32x8_ps(v, 1); }
+VOREL_AVX512_INLINE __m256i lowHalf(__m512i v) { return _mm512_castsi512_si256(v); }
+VOREL_AVX512_INLINE __m256i highHalf(__m512i v) { return _mm512_extracti64x4_epi64(v, 1); }
+
+// The first n lanes (n in 0..16).
+VOREL_AVX512_INLINE Lanes firstLanes(int n) { return Lanes(n >= 16 ? 0xFFFFu : (1u << n) - 1u); }
+
+// Sixteen 16-bit values from p where `lanes` is set (else 0), zero-extended.
+VOREL_AVX512_INLINE __m512i load16(const uint8_t* p, Lanes lanes) {
+    return _mm512_cvtepu16_epi32(_mm256_maskz_loadu_epi16(lanes, p));
+}
+// The low 16 bits of each lane to p where `lanes` is set.
+VOREL_AVX512_INLINE void store16(uint8_t* p, Lanes lanes, __m512i v) {
+    _mm256_mask_storeu_epi16(p, lanes, _mm512_cvtepi32_epi16(v));
+}
+VOREL_AVX512_INLINE __m512i load32(const uint8_t* p, Lanes lanes) { return _mm512_maskz_loadu_epi32(lanes, p); }
+VOREL_AVX512_INLINE void store32(uint8_t* p, Lanes lanes, __m512i v) { _mm512_mask_storeu_epi32(p, lanes, v); }
+
+// ---- the exact weights of a row's groups ---------------------------------------------------------
+
+// What stays the same for every row of one triangle: the edges' lane offsets and steps.
+struct EdgeConstants {
+    __m512d invArea, offset1lo, offset1hi, offset2lo, offset2hi, step1, step2;
+};
+
+VOREL_AVX512_INLINE EdgeConstants edgeConstants(const TriangleSetup& t) {
+    const __m512d lanesLo = _mm512_setr_pd(0, 1, 2, 3, 4, 5, 6, 7);
+    const __m512d lanesHi = _mm512_setr_pd(8, 9, 10, 11, 12, 13, 14, 15);
+    const __m512d a1 = _mm512_set1_pd(double(t.edge[1].a)), a2 = _mm512_set1_pd(double(t.edge[2].a));
+    EdgeConstants k;
+    k.invArea = _mm512_set1_pd(t.invArea);
+    k.offset1lo = _mm512_mul_pd(lanesLo, a1), k.offset1hi = _mm512_mul_pd(lanesHi, a1);
+    k.offset2lo = _mm512_mul_pd(lanesLo, a2), k.offset2hi = _mm512_mul_pd(lanesHi, a2);
+    k.step1 = _mm512_mul_pd(_mm512_set1_pd(16), a1), k.step2 = _mm512_mul_pd(_mm512_set1_pd(16), a2);
+    return k;
+}
+
+// float(double(edge) x invArea) of sixteen lanes.
+VOREL_AVX512_INLINE __m512 weights(__m512d lo, __m512d hi, __m512d invArea) {
+    return join(_mm512_cvtpd_ps(_mm512_mul_pd(lo, invArea)), _mm512_cvtpd_ps(_mm512_mul_pd(hi, invArea)));
+}
+
+// Edge functions 1 and 2 of a row's groups, stepped sixteen pixels at a time (integers below
+// 2^53: the sums are exact).
+struct EdgeSteps {
+    __m512d e1lo, e1hi, e2lo, e2hi;
+
+    VOREL_AVX512_INLINE EdgeSteps() : e1lo(_mm512_setzero_pd()), e1hi(e1lo), e2lo(e1lo), e2hi(e1lo) {}
+    VOREL_AVX512_INLINE EdgeSteps(const TriangleSetup& t, const EdgeConstants& k, int x, int y) {
+        const __m512d b1 = _mm512_set1_pd(double(edgeAt(t, 1, x, y))), b2 = _mm512_set1_pd(double(edgeAt(t, 2, x, y)));
+        e1lo = _mm512_add_pd(b1, k.offset1lo), e1hi = _mm512_add_pd(b1, k.offset1hi);
+        e2lo = _mm512_add_pd(b2, k.offset2lo), e2hi = _mm512_add_pd(b2, k.offset2hi);
+    }
+    VOREL_AVX512_INLINE void weightsNow(const EdgeConstants& k, __m512* l1, __m512* l2) const {
+        *l1 = weights(e1lo, e1hi, k.invArea), *l2 = weights(e2lo, e2hi, k.invArea);
+    }
+    VOREL_AVX512_INLINE void advance(const EdgeConstants& k) {
+        e1lo = _mm512_add_pd(e1lo, k.step1), e1hi = _mm512_add_pd(e1hi, k.step1);
+        e2lo = _mm512_add_pd(e2lo, k.step2), e2hi = _mm512_add_pd(e2hi, k.step2);
+    }
+};
+
+// ---- depth ---------------------------------------------------------------------------------------
+
+// clamp(z0 + l1 dz1 + l2 dz2, 0, 1) x zMax + 0.5, rounded down, for eight lanes.
+VOREL_AVX512_INLINE __m512d depthHalf(const TriangleSetup& t, __m256 l1, __m256 l2, double zMax) {
+    __m512d z = _mm512_add_pd(_mm512_set1_pd(t.z0), _mm512_mul_pd(_mm512_cvtps_pd(l1), _mm512_set1_pd(t.dz1)));
+    z = _mm512_add_pd(z, _mm512_mul_pd(_mm512_cvtps_pd(l2), _mm512_set1_pd(t.dz2)));
+    z = _mm512_min_pd(_mm512_max_pd(z, _mm512_setzero_pd()), _mm512_set1_pd(1.0));
+    z = _mm512_add_pd(_mm512_mul_pd(z, _mm512_set1_pd(zMax)), _mm512_set1_pd(0.5));
+    return _mm512_roundscale_pd(z, _MM_FROUND_TO_NEG_INF | _MM_FROUND_NO_EXC);
+}
+
+// The depth values in z-buffer units (at most 2^32 - 1, so the unsigned conversion is exact).
+template <DepthFormat D>
+VOREL_AVX512_INLINE __m512i depthValues(const TriangleSetup& t, __m512 l1, __m512 l2) {
+    constexpr double zMax = D == DepthFormat::Z16 ? 65535.0 : 4294967295.0;
+    const __m512d lo = depthHalf(t, lowHalf(l1), lowHalf(l2), zMax);
+    const __m512d hi = depthHalf(t, highHalf(l1), highHalf(l2), zMax);
+    return join(_mm512_cvttpd_epu32(lo), _mm512_cvttpd_epu32(hi));
+}
+
+// The less-or-equal depth test of `lanes` at z (the group's depth pixels) and, when on, the
+// depth write of those that pass; returns the lanes that pass.
+template <DepthFormat D>
+VOREL_AVX512_INLINE Lanes depthTest(const SpanState& s, const TriangleSetup& t, uint8_t* z, Lanes lanes, __m512 l1,
+                                    __m512 l2) {
+    const __m512i value = depthValues<D>(t, l1, l2);
+    const __m512i stored = D == DepthFormat::Z16 ? load16(z, lanes) : load32(z, lanes);
+    lanes = _mm512_mask_cmple_epu32_mask(lanes, value, stored);
+    if (s.zWrite && lanes) {
+        if constexpr (D == DepthFormat::Z16) store16(z, lanes, value);
+        else store32(z, lanes, value);
+    }
+    return lanes;
+}
+
+// ---- texels --------------------------------------------------------------------------------------
+
+// A texture as sixteen lanes see it (span_avx2.h's TextureView, widened).
+struct TextureView {
+    span_avx2::TextureView narrow;  // for groups read as two halves
+    const int* base;
+    __m512i width, height, widthMask, heightMask, alphaFill;
+    __m512 widthF, heightF;
+};
+
+VOREL_AVX512_INLINE TextureView textureView(const span_avx2::TextureView& tv) {
+    TextureView w;
+    w.narrow = tv;
+    w.base = tv.base;
+    w.width = _mm512_broadcast_i64x4(tv.width), w.height = _mm512_broadcast_i64x4(tv.height);
+    w.widthMask = _mm512_broadcast_i64x4(tv.widthMask), w.heightMask = _mm512_broadcast_i64x4(tv.heightMask);
+    w.alphaFill = _mm512_broadcast_i64x4(tv.alphaFill);
+    w.widthF = _mm512_broadcast_f32x8(tv.widthF), w.heightF = _mm512_broadcast_f32x8(tv.heightF);
+    return w;
+}
+
+// t - floor(t), 0 for infinities and NaN.
+VOREL_AVX512_INLINE __m512 wrapCoordinate(__m512 t) {
+    const Lanes finite = _mm512_cmp_ps_mask(_mm512_sub_ps(t, t), _mm512_setzero_ps(), _CMP_EQ_OQ);
+    return _mm512_maskz_sub_ps(finite, t, _mm512_roundscale_ps(t, _MM_FROUND_TO_NEG_INF | _MM_FROUND_NO_EXC));
+}
+
+VOREL_AVX512_INLINE __m512 floorOf(__m512 v) { return _mm512_roundscale_ps(v, _MM_FROUND_TO_NEG_INF | _MM_FROUND_NO_EXC); }
+
+// An index in [-1, size] brought into [0, size).
+VOREL_AVX512_INLINE __m512i wrapIndex(__m512i i, __m512i size) {
+    const Lanes below = _mm512_cmplt_epi32_mask(i, _mm512_setzero_si512());
+    const Lanes above = _mm512_cmpge_epi32_mask(i, size);
+    i = _mm512_mask_add_epi32(i, below, i, size);
+    return _mm512_mask_sub_epi32(i, above, i, size);
+}
+
+VOREL_AVX512_INLINE void wrapIndices(const TextureView& tv, __m512i* x, __m512i* y) {
+    if (tv.narrow.powerOfTwo) {
+        *x = _mm512_and_si512(*x, tv.widthMask), *y = _mm512_and_si512(*y, tv.heightMask);
+    } else {
+        *x = wrapIndex(*x, tv.width), *y = wrapIndex(*y, tv.height);
+    }
+}
+
+// The nearest texel of each lane's (u, v).
+VOREL_AVX512_INLINE __m512i pointTexel(const TextureView& tv, __m512 u, __m512 v) {
+    __m512i ix = _mm512_cvttps_epi32(floorOf(_mm512_mul_ps(wrapCoordinate(u), tv.widthF)));
+    __m512i iy = _mm512_cvttps_epi32(floorOf(_mm512_mul_ps(wrapCoordinate(v), tv.heightF)));
+    wrapIndices(tv, &ix, &iy);
+    if (tv.narrow.format == TexelFormat::Argb8888) {
+        const __m512i offset =
+            _mm512_add_epi32(_mm512_mullo_epi32(iy, _mm512_broadcast_i64x4(tv.narrow.pitch)), _mm512_slli_epi32(ix, 2));
+        return _mm512_or_si512(_mm512_i32gather_epi32(offset, tv.base, 1), tv.alphaFill);
+    }
+    return join(span_avx2::fetch(tv.narrow, lowHalf(ix), lowHalf(iy)),
+                span_avx2::fetch(tv.narrow, highHalf(ix), highHalf(iy)));
+}
+
+// The four texels around each lane's (u, v) and the position between them (fx, fy in [0, 1)):
+// c00 top left, c10 top right, c01 bottom left, c11 bottom right.
+struct BilinearTaps {
+    __m512i c00, c10, c01, c11;
+    __m512 fx, fy;
+};
+
+// The texels at `at` + column of each lane (columns 0 to 15).
+VOREL_AVX512_INLINE __m512i windowTexels(const TextureView& tv, const uint8_t* at, __m512i column) {
+    return _mm512_or_si512(_mm512_permutexvar_epi32(column, _mm512_loadu_si512(at)), tv.alphaFill);
+}
+
+// The taps of sixteen lanes of a 32-bit texture that all sample rows y0 and y1 and columns
+// within sixteen of the leftmost (a magnified texture's): four loads of seventeen texels' span
+// and a lane permute each. False (nothing read) for other groups.
+VOREL_AVX512_INLINE bool fetchWindow(const TextureView& tv, __m512i x0, __m512i y0, __m512i y1, BilinearTaps* taps) {
+    const int row = _mm_cvtsi128_si32(_mm512_castsi512_si128(y0));
+    const int left = _mm512_reduce_min_epi32(x0);
+    const __m512i column = _mm512_sub_epi32(x0, _mm512_set1_epi32(left));
+    const Lanes outside = _mm512_cmpgt_epi32_mask(column, _mm512_set1_epi32(15)) |
+                          _mm512_cmpneq_epi32_mask(y0, _mm512_set1_epi32(row));
+    if (left + 17 > tv.narrow.columns || outside != 0) return false;
+    const auto* base = reinterpret_cast<const uint8_t*>(tv.base) + ptrdiff_t(left) * 4;
+    const uint8_t* top = base + row * tv.narrow.rowBytes;
+    const uint8_t* bottom = base + _mm_cvtsi128_si32(_mm512_castsi512_si128(y1)) * tv.narrow.rowBytes;
+    taps->c00 = windowTexels(tv, top, column), taps->c10 = windowTexels(tv, top + 4, column);
+    taps->c01 = windowTexels(tv, bottom, column), taps->c11 = windowTexels(tv, bottom + 4, column);
+    return true;
+}
+
+VOREL_AVX512_INLINE BilinearTaps bilinearTaps(const TextureView& tv, __m512 u, __m512 v) {
+    const __m512 half = _mm512_set1_ps(0.5f);
+    const __m512 x = _mm512_sub_ps(_mm512_mul_ps(wrapCoordinate(u), tv.widthF), half);
+    const __m512 y = _mm512_sub_ps(_mm512_mul_ps(wrapCoordinate(v), tv.heightF), half);
+    const __m512 fx0 = floorOf(x), fy0 = floorOf(y);
+    BilinearTaps taps;
+    taps.fx = _mm512_sub_ps(x, fx0), taps.fy = _mm512_sub_ps(y, fy0);
+    __m512i x0 = _mm512_cvttps_epi32(fx0), y0 = _mm512_cvttps_epi32(fy0);
+    const __m512i one = _mm512_set1_epi32(1);
+    __m512i x1 = _mm512_add_epi32(x0, one), y1 = _mm512_add_epi32(y0, one);
+    wrapIndices(tv, &x0, &y0);
+    wrapIndices(tv, &x1, &y1);
+    if (tv.narrow.format == TexelFormat::Argb8888 && fetchWindow(tv, x0, y0, y1, &taps)) return taps;
+    // Otherwise as two groups of eight.
+    span_avx2::BilinearTaps lo, hi;
+    span_avx2::fetchTaps(tv.narrow, lowHalf(x0), lowHalf(y0), lowHalf(x1), lowHalf(y1), &lo);
+    span_avx2::fetchTaps(tv.narrow, highHalf(x0), highHalf(y0), highHalf(x1), highHalf(y1), &hi);
+    taps.c00 = join(lo.c00, hi.c00), taps.c10 = join(lo.c10, hi.c10);
+    taps.c01 = join(lo.c01, hi.c01), taps.c11 = join(lo.c11, hi.c11);
+    return taps;
+}
+
+}  // namespace platform::d3d::span_avx512

@@ -1,0 +1,338 @@
+// Span shading with AVX-512: the rows of wide triangles sixteen pixels at a time, the AVX2
+// routine's arithmetic (and so the reference pixel stage's) lane for lane, so the pictures are the
+// same bytes on every target format.
+//
+// Only the full-row walk is new: narrow triangles' groups and tiles, the per-triangle constants
+// and each row's plane starts are the AVX2 routine's (span_argb_avx2.h). The colour is the same
+// fixed point on 16-bit lanes in the same order, each 128-bit quarter holding what a half of the
+// AVX2 routine's registers holds; a row's ends are mask registers.
+
+#include "platform/d3d/span_shader.h"
+
+#include "platform/d3d/raster_options.h"
+
+#if defined(__x86_64__) && (defined(__GNUC__) || defined(__clang__))
+
+#include "platform/d3d/span_argb_avx2.h"
+#include "platform/d3d/span_avx512.h"
+
+// GCC 12 takes the AVX-512 intrinsics' deliberately undefined source registers for values used
+// uninitialized (a false warning, reported for the intrinsics' own headers).
+#if defined(__GNUC__) && !defined(__clang__)
+#pragma GCC diagnostic ignored "-Wmaybe-uninitialized"
+#pragma GCC diagnostic ignored "-Wuninitialized"
+#endif
+
+namespace platform::d3d {
+
+namespace {
+
+using span_avx2::ArgbConstants;
+using span_avx2::routineFor;
+using span_avx2::kDepth;
+using span_avx2::kInvW;
+using span_avx2::kPlanes;
+using namespace span_avx512;
+
+// What a triangle's rows share besides ArgbConstants.
+struct WideConstants {
+    EdgeConstants edges;
+    TextureView tv;
+    __m512i fogColor;
+};
+
+VOREL_AVX512_INLINE WideConstants wideConstants(const TriangleSetup& t, const ArgbConstants& k) {
+    return {edgeConstants(t), textureView(k.base.tv), _mm512_broadcast_i64x4(k.fogColor)};
+}
+
+// ---- attribute planes ----------------------------------------------------------------------------
+
+// The planes along row y from the group at x: the AVX2 routine's row starts, sixteen pixels
+// stepped at a time.
+struct RowPlanes {
+    span_avx2::RowPlanes row;
+    __m512 offset;  // x - minX of the current group's lanes
+
+    VOREL_AVX512_INLINE RowPlanes(const TriangleSetup& t, const ArgbConstants& k, int x, int y, bool depth)
+        : row(t, k, x, y, depth) {
+        const __m512 lanes = _mm512_setr_ps(0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15);
+        offset = _mm512_add_ps(lanes, _mm512_set1_ps(float(x - k.minX)));
+    }
+    VOREL_AVX512_INLINE __m512 operator()(int i) const {
+        return _mm512_fmadd_ps(offset, _mm512_set1_ps(row.slope[i]), _mm512_set1_ps(row.start[i]));
+    }
+    VOREL_AVX512_INLINE void next() { offset = _mm512_add_ps(offset, _mm512_set1_ps(16.0f)); }
+};
+
+// 1 / invW, 0 where invW is 0 (NaN stays NaN).
+VOREL_AVX512_INLINE __m512 reciprocal(__m512 invW) {
+    const Lanes nonZero = _mm512_cmp_ps_mask(invW, _mm512_setzero_ps(), _CMP_NEQ_UQ);
+    return _mm512_maskz_div_ps(nonZero, _mm512_set1_ps(1.0f), invW);
+}
+
+// ---- fixed-point colour --------------------------------------------------------------------------
+
+// Sixteen pixels' channels in 16-bit lanes: quarter q of lo holds pixels 4q and 4q + 1, of hi
+// 4q + 2 and 4q + 3 (the order of the byte-to-word unpacks), b, g, r, a each.
+struct Wide {
+    __m512i lo, hi;
+};
+
+constexpr __mmask32 kAlphaWords = 0x88888888u;  // the fourth word of each pixel
+
+VOREL_AVX512_INLINE Wide unpackTexels(__m512i argb) {
+    const __m512i zero = _mm512_setzero_si512();
+    return {_mm512_slli_epi16(_mm512_unpacklo_epi8(argb, zero), 7), _mm512_slli_epi16(_mm512_unpackhi_epi8(argb, zero), 7)};
+}
+
+// One 16-bit value per pixel (the low half of each 32-bit lane) repeated on its four channels.
+VOREL_AVX512_INLINE Wide spread(__m512i v) {
+    const __m512i both = _mm512_or_si512(v, _mm512_slli_epi32(v, 16));
+    return {_mm512_unpacklo_epi32(both, both), _mm512_unpackhi_epi32(both, both)};
+}
+
+// Four 32-bit channel lanes (values saturated to the signed 16-bit range) in the Wide order.
+VOREL_AVX512_INLINE Wide interleave(__m512i b, __m512i g, __m512i r, __m512i a) {
+    const __m512i bg = _mm512_packs_epi32(b, g), ra = _mm512_packs_epi32(r, a);
+    const __m512i brLo = _mm512_unpacklo_epi16(bg, ra), gaHi = _mm512_unpackhi_epi16(bg, ra);
+    return {_mm512_unpacklo_epi16(brLo, gaHi), _mm512_unpackhi_epi16(brLo, gaHi)};
+}
+
+// v clamped to [0, 1] (NaN gives 0).
+VOREL_AVX512_INLINE __m512 clampUnit(__m512 v) {
+    return _mm512_min_ps(_mm512_max_ps(v, _mm512_setzero_ps()), _mm512_set1_ps(1.0f));
+}
+
+// v x scale clamped to [0, 32767] (NaN gives 0), rounded: a 0.15 fraction in each 32-bit lane.
+VOREL_AVX512_INLINE __m512i fraction15(__m512 v, __m512 scale) {
+    const __m512 p = _mm512_max_ps(_mm512_mul_ps(v, scale), _mm512_setzero_ps());
+    return _mm512_cvtps_epi32(_mm512_min_ps(p, _mm512_set1_ps(float(fixed::kFraction))));
+}
+
+VOREL_AVX512_INLINE __m512i scale(__m512i v, __m512i f) { return _mm512_mulhrs_epi16(v, f); }
+VOREL_AVX512_INLINE __m512i mix(__m512i a, __m512i b, __m512i f) {
+    return _mm512_add_epi16(a, scale(_mm512_sub_epi16(b, a), f));
+}
+
+VOREL_AVX512_INLINE Wide filterBilinear(const BilinearTaps& taps) {
+    const __m512 one = _mm512_set1_ps(fixed::kWeightScale);
+    const Wide wx = spread(_mm512_cvttps_epi32(_mm512_mul_ps(taps.fx, one)));
+    const Wide wy = spread(_mm512_cvttps_epi32(_mm512_mul_ps(taps.fy, one)));
+    const Wide c00 = unpackTexels(taps.c00), c10 = unpackTexels(taps.c10);
+    const Wide c01 = unpackTexels(taps.c01), c11 = unpackTexels(taps.c11);
+    const __m512i topLo = mix(c00.lo, c10.lo, wx.lo), bottomLo = mix(c01.lo, c11.lo, wx.lo);
+    const __m512i topHi = mix(c00.hi, c10.hi, wx.hi), bottomHi = mix(c01.hi, c11.hi, wx.hi);
+    return {mix(topLo, bottomLo, wy.lo), mix(topHi, bottomHi, wy.hi)};
+}
+
+VOREL_AVX512_INLINE __m512i operand(StageOperand op, __m512i texel, __m512i diffuse) {
+    switch (op) {
+        case StageOperand::One: return _mm512_set1_epi16(int16_t(fixed::kFull));
+        case StageOperand::Texture: return texel;
+        case StageOperand::TextureTimesDiffuse: return scale(texel, diffuse);
+        default: return scale(diffuse, _mm512_set1_epi16(int16_t(fixed::kFull)));
+    }
+}
+
+VOREL_AVX512_INLINE Wide stage0(const SpanState& s, const Wide& texel, const Wide& diffuse) {
+    Wide c{operand(s.colorFrom, texel.lo, diffuse.lo), operand(s.colorFrom, texel.hi, diffuse.hi)};
+    if (s.targetAlpha && s.alphaFrom != s.colorFrom) {
+        c.lo = _mm512_mask_blend_epi16(kAlphaWords, c.lo, operand(s.alphaFrom, texel.lo, diffuse.lo));
+        c.hi = _mm512_mask_blend_epi16(kAlphaWords, c.hi, operand(s.alphaFrom, texel.hi, diffuse.hi));
+    }
+    return c;
+}
+
+// f c + (1 - f) fog colour on b, g, r, for f in [0, 1]; alpha kept.
+VOREL_AVX512_INLINE void applyFog(Wide* c, __m512 f, __m512i fogColor) {
+    const Wide w = spread(_mm512_cvtps_epi32(_mm512_mul_ps(f, _mm512_set1_ps(float(fixed::kFraction)))));
+    c->lo = _mm512_mask_blend_epi16(kAlphaWords, mix(fogColor, c->lo, w.lo), c->lo);
+    c->hi = _mm512_mask_blend_epi16(kAlphaWords, mix(fogColor, c->hi, w.hi), c->hi);
+}
+
+// Rounds the channels to bytes: sixteen 0xAARRGGBB pixels in order.
+VOREL_AVX512_INLINE __m512i packPixels(const Wide& c) {
+    const __m512i half = _mm512_set1_epi16(64);
+    const __m512i lo = _mm512_srai_epi16(_mm512_add_epi16(c.lo, half), 7);  // below 0 packs to 0
+    const __m512i hi = _mm512_srai_epi16(_mm512_add_epi16(c.hi, half), 7);
+    return _mm512_packus_epi16(lo, hi);
+}
+
+// Stage 0 and fog of sixteen pixels from their planes: sixteen 0xAARRGGBB pixels.
+template <TexelFilter T>
+VOREL_AVX512_INLINE __m512i shadeArgb(const SpanState& s, const ArgbConstants& k, const WideConstants& w16,
+                                      const RowPlanes& planes) {
+    Wide texel{};
+    const __m512 w = reciprocal(planes(kInvW));
+    if constexpr (T == TexelFilter::Point)
+        texel = unpackTexels(pointTexel(w16.tv, _mm512_mul_ps(planes(kU), w), _mm512_mul_ps(planes(kV), w)));
+    if constexpr (T == TexelFilter::Bilinear)
+        texel = filterBilinear(bilinearTaps(w16.tv, _mm512_mul_ps(planes(kU), w), _mm512_mul_ps(planes(kV), w)));
+    const __m512 w15 = _mm512_mul_ps(w, _mm512_set1_ps(fixed::kWeightScale));
+    __m512 colorW15 = w15;
+    if (k.fogScalesDiffuse) colorW15 = _mm512_mul_ps(w15, clampUnit(_mm512_mul_ps(planes(kFog), w)));
+    Wide diffuse{};
+    if (k.diffuse) {
+        const __m512i a = s.targetAlpha ? fraction15(planes(kAlpha), w15) : _mm512_setzero_si512();
+        diffuse = interleave(fraction15(planes(kBlue), colorW15), fraction15(planes(kGreen), colorW15),
+                             fraction15(planes(kRed), colorW15), a);
+    }
+    Wide c = stage0(s, texel, diffuse);
+    if (s.fog && !k.fogScalesDiffuse) applyFog(&c, clampUnit(_mm512_mul_ps(planes(kFog), w)), w16.fogColor);
+    return packPixels(c);
+}
+
+// ---- depth ---------------------------------------------------------------------------------------
+
+// The AVX2 routine's quick depth test on sixteen lanes: decides `*lanes` from the depth plane z
+// where every lane is further than the margin from its stored value (then keeps the passing
+// lanes and says true); false, *lanes untouched, when some lane needs the exact test.
+template <DepthFormat D>
+VOREL_AVX512_INLINE bool quickDepthTest(const ArgbConstants& k, const uint8_t* at, __m512 z, Lanes* lanes) {
+    __m512 stored;
+    if constexpr (D == DepthFormat::Z16) {
+        stored = _mm512_cvtepi32_ps(load16(at, *lanes));
+    } else {
+        const __m512i raw = _mm512_xor_si512(load32(at, *lanes), _mm512_set1_epi32(int(0x80000000u)));
+        stored = _mm512_add_ps(_mm512_cvtepi32_ps(raw), _mm512_set1_ps(2147483648.0f));
+    }
+    z = _mm512_min_ps(_mm512_max_ps(z, _mm512_setzero_ps()), _mm512_set1_ps(float(k.zMax)));
+    const __m512 margin = _mm512_set1_ps(k.depthMargin);
+    const Lanes pass = _mm512_mask_cmp_ps_mask(*lanes, _mm512_add_ps(z, margin), stored, _CMP_LT_OQ);
+    const Lanes fail = _mm512_mask_cmp_ps_mask(*lanes, _mm512_sub_ps(z, margin), stored, _CMP_GT_OQ);
+    if ((pass | fail) != *lanes) return false;
+    *lanes = pass;
+    return true;
+}
+
+// ---- target writes ------------------------------------------------------------------------------
+
+// A 565 or 555 target's pixels (zero-extended in 32-bit lanes) as 0x00RRGGBB, widened by bit
+// replication.
+template <TargetFormat F>
+VOREL_AVX512_INLINE __m512i widenTarget(__m512i old) {
+    constexpr bool k565 = F == TargetFormat::Rgb565;
+    __m512i rb = _mm512_or_si512(_mm512_and_si512(_mm512_slli_epi32(old, k565 ? 5 : 6), _mm512_set1_epi32(0x1F0000)),
+                                 _mm512_and_si512(old, _mm512_set1_epi32(0x1F)));
+    rb = _mm512_or_si512(_mm512_slli_epi16(rb, 3), _mm512_srli_epi16(rb, 2));
+    __m512i g = _mm512_and_si512(_mm512_srli_epi32(old, 5), _mm512_set1_epi32(k565 ? 0x3F : 0x1F));
+    g = k565 ? _mm512_or_si512(_mm512_slli_epi32(g, 2), _mm512_srli_epi32(g, 4))
+             : _mm512_or_si512(_mm512_slli_epi32(g, 3), _mm512_srli_epi32(g, 2));
+    return _mm512_or_si512(rb, _mm512_slli_epi32(g, 8));
+}
+
+// (v x top + threshold) / 255 on 16-bit lanes, the division as (x x 32897) >> 23.
+VOREL_AVX512_INLINE __m512i quantize(__m512i v, __m512i top, __m512i threshold) {
+    const __m512i x = _mm512_add_epi16(_mm512_mullo_epi16(v, top), threshold);
+    return _mm512_srli_epi16(_mm512_mulhi_epu16(x, _mm512_set1_epi16(int16_t(32897))), 7);
+}
+
+template <TargetFormat F>
+VOREL_AVX512_INLINE void write16(const SpanState& s, uint8_t* p, Lanes lanes, __m512i threshold, __m512i argb) {
+    constexpr bool k565 = F == TargetFormat::Rgb565;
+    if (s.additive) argb = _mm512_adds_epu8(argb, widenTarget<F>(load16(p, lanes)));
+    const __m512i rb = quantize(_mm512_and_si512(argb, _mm512_set1_epi32(0x00FF00FF)), _mm512_set1_epi16(31), threshold);
+    const __m512i g = quantize(_mm512_and_si512(_mm512_srli_epi32(argb, 8), _mm512_set1_epi32(0xFF)),
+                               _mm512_set1_epi16(k565 ? 63 : 31), threshold);
+    __m512i raw = _mm512_or_si512(_mm512_srli_epi32(rb, k565 ? 5 : 6), _mm512_and_si512(rb, _mm512_set1_epi32(0x1F)));
+    raw = _mm512_or_si512(raw, _mm512_slli_epi32(g, 5));
+    store16(p, lanes, raw);
+}
+
+VOREL_AVX512_INLINE void writeArgb(const SpanState& s, uint8_t* p, Lanes lanes, __m512i src) {
+    if (s.additive) {
+        const __m512i old = load32(p, lanes);
+        src = _mm512_adds_epu8(src, s.targetAlpha ? old : _mm512_or_si512(old, _mm512_set1_epi32(int(0xFF000000u))));
+    }
+    if (!s.targetAlpha) src = _mm512_and_si512(src, _mm512_set1_epi32(0x00FFFFFF));
+    store32(p, lanes, src);
+}
+
+template <TargetFormat F>
+VOREL_AVX512_INLINE void writePixels(const SpanState& s, uint8_t* p, Lanes lanes, __m512i threshold, __m512i argb) {
+    if constexpr (F == TargetFormat::Argb8888) writeArgb(s, p, lanes, argb);
+    else write16<F>(s, p, lanes, threshold, argb);
+}
+
+// ---- the walk ------------------------------------------------------------------------------------
+
+template <TargetFormat F, DepthFormat D, TexelFilter T>
+VOREL_AVX512_INLINE void shadeSpan(const SpanState& s, const TriangleSetup& t, const ArgbConstants& k,
+                                   const WideConstants& w16, int y, int x0, int x1) {
+    constexpr int bpp = F == TargetFormat::Argb8888 ? 4 : 2;
+    constexpr int zBytes = D == DepthFormat::Z16 ? 2 : 4;
+    RowPlanes planes(t, k, x0, y, D != DepthFormat::None && k.quickDepth);
+    // Groups start sixteen apart, so every group has the first one's dither phase.
+    const __m512i threshold = _mm512_broadcast_i64x4(span_avx2::rowThreshold<F>(s, x0, y));
+    EdgeSteps edges;
+    if constexpr (D != DepthFormat::None) edges = EdgeSteps(t, w16.edges, x0, y);
+    uint8_t* color = s.color + y * s.colorPitch + x0 * bpp;
+    uint8_t* z = D == DepthFormat::None ? nullptr : s.z + y * s.zPitch + x0 * zBytes;
+    for (int x = x0; x <= x1; x += 16, planes.next(), color += 16 * bpp) {
+        Lanes lanes = firstLanes(x1 - x + 1);
+        if constexpr (D != DepthFormat::None) {
+            const bool decided = k.quickDepth && quickDepthTest<D>(k, z, planes(kDepth), &lanes);
+            if (!decided) {
+                __m512 l1, l2;
+                edges.weightsNow(w16.edges, &l1, &l2);
+                lanes = depthTest<D>(s, t, z, lanes, l1, l2);
+            }
+            edges.advance(w16.edges);
+            z += 16 * zBytes;
+        }
+        if (lanes == 0) continue;
+        writePixels<F>(s, color, lanes, threshold, shadeArgb<T>(s, k, w16, planes));
+    }
+}
+
+template <TargetFormat F, DepthFormat D, TexelFilter T>
+VOREL_AVX512 uint64_t shadeTriangle(const SpanState& s, const TriangleSetup& t, TexelFilter, int part, int parts) {
+    struct Routine {
+        const SpanState& s;
+        const TriangleSetup& t;
+        const ArgbConstants k;
+        const WideConstants w16;
+        VOREL_AVX512 void span(int y, int x0, int x1) const {
+            // Local copies for long spans, as in the AVX2 routine: stores could alias the caller's
+            // state, which would make every group reload it.
+            if (x1 - x0 < 64) {
+                shadeSpan<F, D, T>(s, t, k, w16, y, x0, x1);
+            } else {
+                const SpanState state = s;
+                const ArgbConstants constants = k;
+                const WideConstants wide = w16;
+                shadeSpan<F, D, T>(state, t, constants, wide, y, x0, x1);
+            }
+        }
+        VOREL_AVX512 int narrowGroup(int x, int y) const { return span_avx2::shadeTestedGroup<F, D, T>(s, t, k, x, y); }
+        VOREL_AVX512 int tile(int y, int rows, int columns) const {
+            return columns == 4 ? span_avx2::shadeTile<F, D, T, 4>(s, t, k, y, rows)
+                                : span_avx2::shadeTile<F, D, T, 2>(s, t, k, y, rows);
+        }
+    };
+    constexpr double zMax = D == DepthFormat::Z16 ? 65535.0 : 4294967295.0;
+    const ArgbConstants k = span_avx2::argbConstants(s, t, zMax);
+    return walkRows(t, part, parts, Routine{s, t, k, wideConstants(t, k)});
+}
+
+template <TargetFormat F, DepthFormat D, TexelFilter T>
+struct Routines {
+    static constexpr TriangleShader shade = shadeTriangle<F, D, T>;
+};
+
+}  // namespace
+
+TriangleShader avx512TriangleShader(const SpanState& s, TexelFilter f) {
+    if (!haveAvx512()) return nullptr;
+    return routineFor<Routines>(s, f);
+}
+
+}  // namespace platform::d3d
+
+#else
+
+namespace platform::d3d {
+TriangleShader avx512TriangleShader(const SpanState&, TexelFilter) { return nullptr; }
+}  // namespace platform::d3d
+
+#endif
