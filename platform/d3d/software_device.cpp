@@ -293,6 +293,9 @@ HRESULT SoftwareDevice::Clear(DWORD count, D3DRECT* rects, DWORD flags, D3DCOLOR
     if ((flags & D3DCLEAR_TARGET) && !target.ok()) return target.hr();
     std::optional<SurfaceLock> depth;
     const bool wasFar = farDepth_.isFar(zbuffer.p);
+    // A z-buffer holding only the far value already has every byte a clear to the far value
+    // writes: left alone, it also stays known far.
+    if (wasFar && !(flags & D3DCLEAR_STENCIL) && !(z < 1.0f)) flags &= ~DWORD(D3DCLEAR_ZBUFFER);
     if (flags & (D3DCLEAR_ZBUFFER | D3DCLEAR_STENCIL)) {
         depth.emplace(zbuffer.p, SurfaceLock::Kind::Depth);
         if (!depth->ok()) return depth->hr();

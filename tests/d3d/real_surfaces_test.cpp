@@ -11,6 +11,7 @@
 #include "platform/d3d/raster_options.h"
 #include "platform/d3d/standard_formats.h"
 #include "platform/ddraw/frame_trace.h"
+#include "platform/ddraw/surface.h"
 #include "tests/ddraw/ddraw_fixture.h"
 
 namespace {
@@ -255,6 +256,29 @@ TEST_F(DeviceOnDirectDraw, NearerDepthsFromDrawsLocksClearsAndLossesStillHide) {
     EXPECT_EQ(at(320, 240), 0u);
 }
 
+// A clear to the far value of a z-buffer known far writes nothing (its stamp stays, its bytes are
+// the far value); after depth was written, by a draw or by the program, it clears again.
+TEST_F(DeviceOnDirectDraw, ClearingAFarZBufferToFarWritesNothingButNearerDepthsAreCleared) {
+    makeDevice(32);
+    const platform::ddraw::Surface* z = platform::ddraw::asSurface(zbuffer);
+    ASSERT_NE(z, nullptr);
+    clear(1.0f);
+    const uint64_t stamp = z->writeStamp();
+    clear(1.0f);
+    ASSERT_EQ(device->Clear(0, nullptr, D3DCLEAR_ZBUFFER, 0, 2.0f, 0), D3D_OK);  // stored as 1.0
+    EXPECT_EQ(z->writeStamp(), stamp);
+    const std::vector<uint8_t> far = bytesOf(zbuffer);
+    ASSERT_EQ(far.size(), size_t(640 * 480 * 4));
+    EXPECT_TRUE(std::all_of(far.begin(), far.end(), [](uint8_t b) { return b == 0xFF; }));
+
+    drawSquare(0.4f, 0, 1, 0, false, true);  // writes depth 0.4
+    clear(1.0f);
+    drawSquare(0.6f, 1, 0, 0, true, false);  // nothing in front any more
+    EXPECT_EQ(at(320, 240), 0xFF0000u);
+    writeDepthRows(0, 10, 0);
+    clear(1.0f);
+    EXPECT_EQ(bytesOf(zbuffer), far);
+}
 
 // 16-bit textures are read from widened 32-bit copies on the span path: the picture must be the
 // reference's byte for byte, also after the texture was written again (the copy is made anew).
