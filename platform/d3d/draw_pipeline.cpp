@@ -3,6 +3,7 @@
 
 #include <algorithm>
 #include <array>
+#include <bit>
 #include <chrono>
 #include <cmath>
 #include <memory>
@@ -104,7 +105,6 @@ struct TriangleContext {
 struct TriangleSink {
     const TriangleContext& c;
     DrawFigures* figures;
-    const uint8_t* culled = nullptr;  // list triangles already known to face away
     // Vertices projected ahead (span path): projected[i] is vertex i's projectVertex result
     // where projectedOk[i]; i counts from base.
     const ClipVertex* base = nullptr;
@@ -223,9 +223,7 @@ void drawTriangles(const TriangleSink& sink, D3DPRIMITIVETYPE type, const ClipVe
                    uint32_t end) {
     for (uint32_t i = begin; i < end; ++i) {
         switch (type) {
-            case D3DPT_TRIANGLELIST:
-                if (!sink.culled || !sink.culled[i]) drawIndexed(sink, v, 3 * i, 3 * i + 1, 3 * i + 2);
-                break;
+            case D3DPT_TRIANGLELIST: drawIndexed(sink, v, 3 * i, 3 * i + 1, 3 * i + 2); break;
             case D3DPT_TRIANGLEFAN: drawIndexed(sink, v, 0, i + 1, i + 2); break;
             default:  // strip: every second triangle is listed the other way round
                 if (i % 2 == 0) drawIndexed(sink, v, i, i + 1, i + 2);
@@ -237,23 +235,24 @@ void drawTriangles(const TriangleSink& sink, D3DPRIMITIVETYPE type, const ClipVe
 
 // The vertices of `triangles` list triangles (at most kListChunkTriangles): positions first,
 // then, for the triangles that set-up would not drop unclipped (facing away; with simd also
-// without area or pixels), lighting and fog. culled[i] says which were dropped; their vertices keep no attributes. projection: with
-// simd, where the vertices are projected ahead.
-void processTriangleList(const VertexContext& vc, const TriangleContext& c, const D3DVERTEX* in, ClipVertex* out,
-                         uint8_t* culled, uint32_t triangles, const ProjectionTarget* projection) {
-    if (vc.simd) {
-        processTriangleListAvx2(vc, in, out, triangles, *projection, {c.cull, c.scissor, c.flat}, culled);
-        return;
-    }
+// without area or pixels), lighting and fog. Returns the dropped ones (bit i: triangle i); their
+// vertices keep no attributes. projection: with simd, where the vertices are projected ahead.
+uint64_t processTriangleList(const VertexContext& vc, const TriangleContext& c, const D3DVERTEX* in, ClipVertex* out,
+                             uint32_t triangles, const ProjectionTarget* projection) {
+    if (vc.simd) return processTriangleListAvx2(vc, in, out, triangles, *projection, {c.cull, c.scissor, c.flat});
+    uint64_t culled = 0;
     for (uint32_t i = 0; i < triangles; ++i) {
         ClipVertex* o = out + 3 * i;
         const D3DVERTEX* v = in + 3 * i;
         for (int k = 0; k < 3; ++k) transformVertex(vc, v[k], o[k]);
         bool inside = (outcode(o[0], c.planes) | outcode(o[1], c.planes) | outcode(o[2], c.planes)) == 0;
-        culled[i] = inside && culledByWinding(o[0], o[1], o[2], c.map, c.cull);
-        if (culled[i]) continue;
+        if (inside && culledByWinding(o[0], o[1], o[2], c.map, c.cull)) {
+            culled |= uint64_t(1) << i;
+            continue;
+        }
         for (int k = 0; k < 3; ++k) shadeVertex(vc, v[k], o[k]);
     }
+    return culled;
 }
 
 // List triangles [first, last) of `in`, a few dozen at a time, so that their vertices are still
@@ -263,7 +262,7 @@ Clock::duration drawListRange(const VertexContext& vc, const TriangleContext& c,
     constexpr uint32_t kChunk = kListChunkTriangles;
     ClipVertex v[3 * kChunk];
     ScreenVertex projected[3 * kChunk];
-    uint8_t ok[3 * kChunk], culled[kChunk];
+    uint8_t ok[3 * kChunk];
     // With the eight-wide vertex stage the vertices are also projected ahead, four at a time.
     ProjectionTarget target{c.map, c.perspective, projected, ok, c.planes};
     const ProjectionTarget* ahead = vc.simd ? &target : nullptr;
@@ -271,10 +270,17 @@ Clock::duration drawListRange(const VertexContext& vc, const TriangleContext& c,
     for (uint32_t at = first; at < last; at += kChunk) {
         uint32_t n = std::min(kChunk, last - at);
         auto begin = Clock::now();
-        processTriangleList(vc, c, in + 3 * size_t(at), v, culled, n, ahead);
+        const uint64_t culled = processTriangleList(vc, c, in + 3 * size_t(at), v, n, ahead);
         vertexTime += Clock::now() - begin;
-        TriangleSink sink{c, figures, culled, v, ahead ? projected : nullptr, ahead ? ok : nullptr};
-        drawTriangles(sink, D3DPT_TRIANGLELIST, v, 0, n);
+        const TriangleSink sink{c, figures, v, ahead ? projected : nullptr, ahead ? ok : nullptr};
+        // The kept triangles one set bit at a time (a test per triangle would be mispredicted
+        // whenever facing flips).
+        static_assert(kChunk <= 64, "a bit a triangle");
+        const uint64_t all = n == 64 ? ~uint64_t(0) : (uint64_t(1) << n) - 1;
+        for (uint64_t kept = all & ~culled; kept; kept &= kept - 1) {
+            const uint32_t i = uint32_t(std::countr_zero(kept));
+            drawIndexed(sink, v, 3 * i, 3 * i + 1, 3 * i + 2);
+        }
     }
     return vertexTime;
 }
@@ -325,7 +331,7 @@ void drawPrimitives(const DeviceState& state, const DrawTargets& targets, D3DPRI
         }
         processVertices(vc, vertices, v, 0, count, vc.simd ? &ahead : nullptr);
         transformed = Clock::now();
-        drawTriangles({c, figures, nullptr, v, ahead.out, ahead.ok}, type, v, 0, triangles);
+        drawTriangles({c, figures, v, ahead.out, ahead.ok}, type, v, 0, triangles);
         setUp = Clock::now();
     }
     const unsigned long long drained = rasterTimes().rasterNs - rasterBefore;

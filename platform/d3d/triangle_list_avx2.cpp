@@ -4,8 +4,6 @@
 
 #if defined(__x86_64__) && (defined(__GNUC__) || defined(__clang__))
 
-#include <array>
-#include <cstring>
 
 #include "platform/d3d/triangle_drop_avx2.h"
 #include "platform/d3d/vertex_avx2.h"
@@ -100,14 +98,6 @@ VOREL_AVX2_INLINE void storeKept(const GroupScreen& screen, const ProjectionTarg
     }
 }
 
-// Eight flag bytes (0 or 1, little-endian) for every eight bits.
-constexpr std::array<uint64_t, 256> kByteFlags = [] {
-    std::array<uint64_t, 256> flags{};
-    for (uint32_t bits = 0; bits < 256; ++bits)
-        for (uint32_t b = 0; b < 8; ++b) flags[bits] |= uint64_t((bits >> b) & 1) << (8 * b);
-    return flags;
-}();
-
 // What stays the same over a chunk of list triangles.
 struct ListChunk {
     const VertexStage& stage;
@@ -144,8 +134,8 @@ VOREL_AVX2_INLINE uint32_t cullGroup(const ListChunk& c, uint32_t first, uint32_
     return culled;
 }
 
-VOREL_AVX2 void listBlocks(const VertexStage& s, const D3DVERTEX* in, ClipVertex* out, uint32_t triangles,
-                           const ProjectionTarget& p, const TriangleDrop& drop, uint8_t* culled) {
+VOREL_AVX2 uint64_t listBlocks(const VertexStage& s, const D3DVERTEX* in, ClipVertex* out, uint32_t triangles,
+                               const ProjectionTarget& p, const TriangleDrop& drop) {
     constexpr uint32_t kMax = 3 * kListChunkTriangles;
     const uint32_t n = 3 * std::min(triangles, kListChunkTriangles);
     alignas(32) float q[kMax + 8];
@@ -153,14 +143,10 @@ VOREL_AVX2 void listBlocks(const VertexStage& s, const D3DVERTEX* in, ClipVertex
     KeptVertices kept;
     const ListChunk chunk{s, in, p, drop, guardBandBounded(p), splat(1.0f + 2.0f / p.map.halfWidth),
                           splat(1.0f + 2.0f / p.map.halfHeight)};
+    uint64_t culled = 0;
     for (uint32_t group = 0; group < n; group += 24) {
         const uint32_t count = std::min<uint32_t>(24, n - group);
-        const uint32_t dropped = cullGroup(chunk, group, count, q, kept);
-        if (count == 24) {
-            std::memcpy(culled + group / 3, &kByteFlags[dropped], 8);
-        } else {
-            for (uint32_t t = 0; t < count / 3; ++t) culled[group / 3 + t] = uint8_t((dropped >> t) & 1);
-        }
+        culled |= uint64_t(cullGroup(chunk, group, count, q, kept)) << (group / 3);
     }
     // Everything else of the kept vertices.
     for (uint32_t j = 0; j < kept.count; j += 8) {
@@ -178,13 +164,14 @@ VOREL_AVX2 void listBlocks(const VertexStage& s, const D3DVERTEX* in, ClipVertex
         for (int v = 0; v < count; ++v) qs[v] = q[cornerIndex(idx[v])];
         storeScreenAttributes(b, _mm256_load_ps(qs), p, idx, count);
     }
+    return culled;
 }
 
 }  // namespace
 
-void processTriangleListAvx2(const VertexStage& s, const D3DVERTEX* in, ClipVertex* out, uint32_t triangles,
-                             const ProjectionTarget& projection, const TriangleDrop& drop, uint8_t* culled) {
-    listBlocks(s, in, out, triangles, projection, drop, culled);
+uint64_t processTriangleListAvx2(const VertexStage& s, const D3DVERTEX* in, ClipVertex* out, uint32_t triangles,
+                                 const ProjectionTarget& projection, const TriangleDrop& drop) {
+    return listBlocks(s, in, out, triangles, projection, drop);
 }
 
 }  // namespace platform::d3d
@@ -192,8 +179,10 @@ void processTriangleListAvx2(const VertexStage& s, const D3DVERTEX* in, ClipVert
 #else
 
 namespace platform::d3d {
-void processTriangleListAvx2(const VertexStage&, const D3DVERTEX*, ClipVertex*, uint32_t, const ProjectionTarget&,
-                             const TriangleDrop&, uint8_t*) {}
+uint64_t processTriangleListAvx2(const VertexStage&, const D3DVERTEX*, ClipVertex*, uint32_t, const ProjectionTarget&,
+                                 const TriangleDrop&) {
+    return 0;
+}
 }  // namespace platform::d3d
 
 #endif

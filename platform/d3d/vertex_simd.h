@@ -45,7 +45,7 @@ struct ProjectionTarget {
 void processVerticesAvx2(const VertexStage& stage, const D3DVERTEX* in, ClipVertex* out, uint32_t begin,
                          uint32_t end, const ProjectionTarget* projection);
 
-// The most triangles processTriangleListAvx2 takes at once.
+// The most triangles processTriangleListAvx2 takes at once (one bit each of its answer).
 constexpr uint32_t kListChunkTriangles = 64;
 
 // What set-up drops triangles for: culling and the scissor; flat: every triangle is drawn from
@@ -57,15 +57,15 @@ struct TriangleDrop {
 };
 
 // The 3 x `triangles` vertices of list triangles (at most kListChunkTriangles) from `in` into
-// `out` and projection.out / ok (same indices). Positions come first; culled[t] = 1 for a
-// triangle wholly beyond the near or far plane or well past one edge of the viewport, and for one
-// whose three vertices are all projected ahead and that set-up would drop (setupTriangle) or that
-// covers no pixel centre of a bounding box of at most 2 x 2 centres: none of them could put a
-// pixel on the screen, and their vertices are undefined. Every other triangle's vertices get ok
-// and, where ok, their projection, as processVerticesAvx2 makes them; their clip vertices in
-// `out` only when not all three are projected ahead, or when drop.flat (else `out` is undefined
-// there). Only when vertexStageCovered.
-void processTriangleListAvx2(const VertexStage& stage, const D3DVERTEX* in, ClipVertex* out, uint32_t triangles,
-                             const ProjectionTarget& projection, const TriangleDrop& drop, uint8_t* culled);
+// `out` and projection.out / ok (same indices). Positions come first. Returns the culled
+// triangles, bit t for triangle t: one wholly beyond the near or far plane or well past one edge
+// of the viewport, or one whose three vertices are all projected ahead and that set-up would drop
+// (setupTriangle) or that covers no pixel centre of a bounding box of at most 2 x 2 centres: none
+// of them could put a pixel on the screen, and their vertices are undefined. Every other
+// triangle's vertices get ok and, where ok, their projection, as processVerticesAvx2 makes them;
+// their clip vertices in `out` only when not all three are projected ahead, or when drop.flat
+// (else `out` is undefined there). Only when vertexStageCovered.
+uint64_t processTriangleListAvx2(const VertexStage& stage, const D3DVERTEX* in, ClipVertex* out, uint32_t triangles,
+                                 const ProjectionTarget& projection, const TriangleDrop& drop);
 
 }  // namespace platform::d3d

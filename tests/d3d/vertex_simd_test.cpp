@@ -265,7 +265,12 @@ void checkList(const VertexStage& s, const std::vector<D3DVERTEX>& in, const Tri
     std::vector<uint8_t> ok(in.size()), culled(triangles);
     ProjectionTarget target = plain.target;
     target.out = projected.data(), target.ok = ok.data();
-    processTriangleListAvx2(s, in.data(), out.data(), triangles, target, drop, culled.data());
+    ASSERT_LE(triangles, kListChunkTriangles);
+    const uint64_t culledBits = processTriangleListAvx2(s, in.data(), out.data(), triangles, target, drop);
+    if (triangles < 64) {
+        ASSERT_EQ(culledBits >> triangles, 0u) << what << ": bits past the last triangle";
+    }
+    for (uint32_t t = 0; t < triangles; ++t) culled[t] = uint8_t((culledBits >> t) & 1);
     for (uint32_t t = 0; t < triangles; ++t) {
         const uint32_t v = 3 * t;
         const ScreenVertex* sv = &plain.projected[v];
