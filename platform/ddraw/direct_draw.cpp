@@ -208,10 +208,7 @@ void DirectDraw::present(Surface* front) {
     if (front->layout().bytesPerPixel != 4) {
         const int w = front->width(), h = front->height();
         presentPixels_.resize(static_cast<size_t>(w) * h);
-        const uint32_t* table = widening_.forLayout(front->layout());
-        for (int y = 0; y < h; ++y)
-            WideningTable::widenRow(table, front->memory() + static_cast<size_t>(y) * front->pitch(), w,
-                                    presentPixels_.data() + static_cast<size_t>(y) * w);
+        widening_.widenPicture(front->layout(), front->memory(), front->pitch(), w, h, presentPixels_.data());
         pixels = presentPixels_.data();
         pitch = w * 4;
     }

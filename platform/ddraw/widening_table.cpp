@@ -1,6 +1,12 @@
 #include "platform/ddraw/widening_table.h"
 
+#include <cstddef>
 #include <cstring>
+
+#if defined(__x86_64__) && (defined(__GNUC__) || defined(__clang__))
+#include <immintrin.h>
+#define VOREL_WIDEN_AVX2 1
+#endif
 
 namespace platform::ddraw {
 
@@ -14,6 +20,48 @@ bool sameLayout(const PixelLayout& a, const PixelLayout& b) {
     return a.bytesPerPixel == b.bytesPerPixel && sameChannel(a.red, b.red) && sameChannel(a.green, b.green) &&
            sameChannel(a.blue, b.blue) && sameChannel(a.alpha, b.alpha);
 }
+
+// A channel of 4 to 8 bits within 16 widens to 8 as (v << (8 - w)) | (v >> (2w - 8)): its bits
+// once from the top and its top bits again below them, which is what repeating them gives.
+bool shiftable(const ChannelLayout& c) {
+    return c.width >= 4 && c.width <= 8 && c.shift + c.width <= 16 && c.mask == ((1u << c.width) - 1) << c.shift;
+}
+
+#ifdef VOREL_WIDEN_AVX2
+struct ChannelShifts {
+    __m128i down, up, repeat;  // to bit 0, to the top of the byte, the repeat's shift down
+    __m256i mask;
+};
+
+__attribute__((target("avx2"))) inline ChannelShifts shiftsOf(const ChannelLayout& c) {
+    return {_mm_cvtsi32_si128(c.shift), _mm_cvtsi32_si128(8 - c.width), _mm_cvtsi32_si128(2 * c.width - 8),
+            _mm256_set1_epi32((1 << c.width) - 1)};
+}
+
+__attribute__((target("avx2"))) inline __m256i widenChannel(__m256i raw, const ChannelShifts& s) {
+    const __m256i v = _mm256_and_si256(_mm256_srl_epi32(raw, s.down), s.mask);
+    return _mm256_or_si256(_mm256_sll_epi32(v, s.up), _mm256_srl_epi32(v, s.repeat));
+}
+
+__attribute__((target("avx2"))) void widenByShifts(const PixelLayout& layout, const uint8_t* row, int width,
+                                                   uint32_t* out) {
+    const ChannelShifts r = shiftsOf(layout.red), g = shiftsOf(layout.green), b = shiftsOf(layout.blue);
+    int x = 0;
+    for (; x + 8 <= width; x += 8) {
+        const __m256i raw =
+            _mm256_cvtepu16_epi32(_mm_loadu_si128(reinterpret_cast<const __m128i*>(row + 2 * ptrdiff_t(x))));
+        const __m256i rgb = _mm256_or_si256(
+            _mm256_or_si256(_mm256_slli_epi32(widenChannel(raw, r), 16), _mm256_slli_epi32(widenChannel(raw, g), 8)),
+            widenChannel(raw, b));
+        _mm256_storeu_si256(reinterpret_cast<__m256i*>(out + x), rgb);
+    }
+    for (; x < width; ++x) {
+        uint16_t raw;
+        std::memcpy(&raw, row + 2 * ptrdiff_t(x), 2);
+        out[x] = rawToArgb(layout, raw) & 0x00FFFFFFu;
+    }
+}
+#endif
 
 }  // namespace
 
@@ -32,6 +80,32 @@ void WideningTable::widenRow(const uint32_t* table, const uint8_t* row, int widt
         std::memcpy(&raw, row + 2 * x, 2);
         out[x] = table[raw];
     }
+}
+
+bool WideningTable::widenRowByShifts(const PixelLayout& layout, const uint8_t* row, int width, uint32_t* out) {
+#ifdef VOREL_WIDEN_AVX2
+    static const bool avx2 = __builtin_cpu_supports("avx2");
+    if (!avx2 || layout.bytesPerPixel != 2 || !shiftable(layout.red) || !shiftable(layout.green) ||
+        !shiftable(layout.blue))
+        return false;
+    widenByShifts(layout, row, width, out);
+    return true;
+#else
+    (void)layout, (void)row, (void)width, (void)out;
+    return false;
+#endif
+}
+
+void WideningTable::widenPicture(const PixelLayout& layout, const uint8_t* pixels, int pitch, int width, int height,
+                                 uint32_t* out) {
+    if (width <= 0 || height <= 0) return;
+    if (widenRowByShifts(layout, pixels, width, out)) {
+        for (int y = 1; y < height; ++y)
+            widenRowByShifts(layout, pixels + ptrdiff_t(y) * pitch, width, out + ptrdiff_t(y) * width);
+        return;
+    }
+    const uint32_t* table = forLayout(layout);
+    for (int y = 0; y < height; ++y) widenRow(table, pixels + ptrdiff_t(y) * pitch, width, out + ptrdiff_t(y) * width);
 }
 
 }  // namespace platform::ddraw

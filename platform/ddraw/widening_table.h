@@ -1,7 +1,10 @@
-// 16-bit pixels widened to 0x00RRGGBB by table: one entry for each of the 65536 raw values of a
-// layout, made the first time that layout is asked for (256 KiB) and kept while it stays the same.
-// The entries are rawToArgb's colours without alpha, so a frame widened by table is the frame
-// widened pixel by pixel. Used to present 16-bit screens.
+// 16-bit pixels widened to 0x00RRGGBB, used to present 16-bit screens. The values are rawToArgb's
+// colours without alpha, so a frame widened here is the frame widened pixel by pixel.
+//
+// By table: one entry for each of the 65536 raw values of a layout, made the first time that
+// layout is asked for (256 KiB) and kept while it stays the same. By arithmetic: when the
+// processor has AVX2 and each colour channel is 4 to 8 bits wide (565, 555, 4444 and the like),
+// eight pixels at a time by shifts that repeat a channel's bits as rawToArgb does; no table.
 #pragma once
 
 #include <cstdint>
@@ -17,6 +20,13 @@ public:
     const uint32_t* forLayout(const PixelLayout& layout);
     // Widens `width` pixels of a 16-bit row into out.
     static void widenRow(const uint32_t* table, const uint8_t* row, int width, uint32_t* out);
+
+    // Widens a picture of `layout` (16 bits per pixel; rows `pitch` bytes apart, any alignment)
+    // into out (width * height pixels, rows packed), by arithmetic where it can, else by table.
+    void widenPicture(const PixelLayout& layout, const uint8_t* pixels, int pitch, int width, int height,
+                      uint32_t* out);
+    // The arithmetic alone: false (nothing written) when the layout or the processor does not allow it.
+    static bool widenRowByShifts(const PixelLayout& layout, const uint8_t* row, int width, uint32_t* out);
 
 private:
     std::vector<uint32_t> entries_;

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstring>
 #include <vector>
 
 namespace {
@@ -30,6 +31,53 @@ TEST(WideningTable, RowsWidenFromUnalignedMemory) {
     std::vector<uint32_t> out(3);
     WideningTable::widenRow(table.forLayout(layout), bytes + 1, 3, out.data());
     EXPECT_EQ(out, (std::vector<uint32_t>{0xFF0000u, 0x00FF00u, 0x0000FFu}));
+}
+
+// The shifts give the table's value for every raw value of 565, 555 and 4444, at every row length
+// around the eight-pixel groups and from unaligned memory.
+TEST(WideningTable, ShiftsGiveTheTablesValuesForEveryRawValueAndRowLength) {
+    WideningTable table;
+    std::vector<uint8_t> bytes(2 * 65536 + 1);
+    for (uint32_t raw = 0; raw < 65536; ++raw) {
+        const uint16_t v = uint16_t(raw * 40503u);  // every value once, neighbours far apart
+        std::memcpy(&bytes[1 + 2 * raw], &v, 2);
+    }
+    for (const DDPIXELFORMAT& format : {formatR5G6B5(), rgbFormat(16, 0x7C00, 0x03E0, 0x001F, 0), formatA4R4G4B4()}) {
+        PixelLayout layout;
+        ASSERT_TRUE(describeLayout(format, &layout));
+        const uint32_t* entries = table.forLayout(layout);
+        for (int width : {65536, 17, 8, 7, 1}) {
+            std::vector<uint32_t> shifted(size_t(width) + 1, 0xDEADBEEFu), byTable(size_t(width) + 1, 0xDEADBEEFu);
+            ASSERT_TRUE(WideningTable::widenRowByShifts(layout, bytes.data() + 1, width, shifted.data()));
+            WideningTable::widenRow(entries, bytes.data() + 1, width, byTable.data());
+            EXPECT_EQ(shifted, byTable) << format.dwRBitMask << " width " << width;  // the one past stays
+        }
+    }
+}
+
+// Pictures widen row by row into packed rows, whatever the pitch; layouts the shifts cannot take
+// (a channel of two bits) go by table with the same values.
+TEST(WideningTable, PicturesWidenIntoPackedRowsByShiftsOrByTable) {
+    PixelLayout layouts[2];
+    ASSERT_TRUE(describeLayout(formatR5G6B5(), &layouts[0]));
+    layouts[1] = layouts[0];
+    layouts[1].blue = {0x0003, 0, 2};
+    layouts[1].green = {0x07FC, 2, 9};
+    EXPECT_FALSE(WideningTable::widenRowByShifts(layouts[1], nullptr, 0, nullptr));
+    const int width = 11, height = 3, pitch = 2 * width + 6;
+    std::vector<uint8_t> pixels(size_t(pitch) * height);
+    for (size_t i = 0; i < pixels.size(); ++i) pixels[i] = uint8_t(i * 37 + 5);
+    for (const PixelLayout& layout : layouts) {
+        WideningTable table;
+        std::vector<uint32_t> out(size_t(width) * height);
+        table.widenPicture(layout, pixels.data(), pitch, width, height, out.data());
+        for (int y = 0; y < height; ++y)
+            for (int x = 0; x < width; ++x) {
+                uint16_t raw;
+                std::memcpy(&raw, &pixels[size_t(y) * pitch + 2 * size_t(x)], 2);
+                EXPECT_EQ(out[size_t(y) * width + x], rawToArgb(layout, raw) & 0x00FFFFFFu) << x << "," << y;
+            }
+    }
 }
 
 }  // namespace
