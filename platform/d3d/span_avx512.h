@@ -11,6 +11,7 @@
 
 #include <immintrin.h>
 
+#include <algorithm>
 #include <cstdint>
 
 #include "platform/d3d/span_avx2.h"
@@ -203,9 +204,13 @@ VOREL_AVX512_INLINE __m512i windowTexels(const TextureView& tv, const uint8_t* a
 // and a lane permute each. False (nothing read) for other groups.
 VOREL_AVX512_INLINE bool fetchWindow(const TextureView& tv, __m512i x0, __m512i y0, __m512i y1, BilinearTaps* taps) {
     const int row = _mm_cvtsi128_si32(_mm512_castsi512_si128(y0));
-    const int left = _mm512_reduce_min_epi32(x0);
+    // Along a row the columns run one way, so the leftmost is at one end; a lane left of it (a
+    // wrap) comes out as a huge unsigned column and fails the test like one too far right.
+    const int first = _mm_cvtsi128_si32(_mm512_castsi512_si128(x0));
+    const int last = _mm_extract_epi32(_mm512_extracti32x4_epi32(x0, 3), 3);
+    const int left = std::min(first, last);
     const __m512i column = _mm512_sub_epi32(x0, _mm512_set1_epi32(left));
-    const Lanes outside = _mm512_cmpgt_epi32_mask(column, _mm512_set1_epi32(15)) |
+    const Lanes outside = _mm512_cmpgt_epu32_mask(column, _mm512_set1_epi32(15)) |
                           _mm512_cmpneq_epi32_mask(y0, _mm512_set1_epi32(row));
     if (left + 17 > tv.narrow.columns || outside != 0) return false;
     const auto* base = reinterpret_cast<const uint8_t*>(tv.base) + ptrdiff_t(left) * 4;
