@@ -316,6 +316,36 @@ VOREL_FMA_INLINE void writePixels(const SpanState& s, const GroupAt& at, __m256i
     else write16<F>(s, at.color, at.n, mask, threshold, argb);
 }
 
+// ---- rows, groups and tiles ---------------------------------------------------------------------
+
+// The covered run x0..x1 of row y, eight pixels at a time.
+template <TargetFormat F, DepthFormat D, TexelFilter T>
+VOREL_FMA_INLINE void shadeSpan(const SpanState& s, const TriangleSetup& t, const ArgbConstants& k, int y, int x0,
+                                int x1) {
+    RowPlanes planes(t, k, x0, y, D != DepthFormat::None && k.quickDepth);
+    const __m256i threshold = rowThreshold<F>(s, x0, y);
+    // The exact weights for the exact depth test, stepped along with the groups.
+    EdgeSteps edges;
+    if constexpr (D != DepthFormat::None) edges = EdgeSteps(t, k.base, x0, y);
+    for (int x = x0; x <= x1; x += 8, planes.next()) {
+        const int count = std::min(8, x1 - x + 1);
+        const GroupAt at = groupAt<F, D>(s, x, y, count);
+        const __m256i live = liveLanes(at.n);
+        __m256i mask = liveLanes(count);
+        if constexpr (D != DepthFormat::None) {
+            const bool decided = k.quickDepth && quickDepthTest<D>(k, at, live, planes(kDepth), &mask);
+            if (!decided) {
+                __m256 l1, l2;
+                edges.weightsNow(k.base, &l1, &l2);
+                mask = depthTest<D>(s, t, at, live, mask, l1, l2);
+            }
+            edges.advance(k.base);
+        }
+        if (_mm256_testz_si256(mask, mask)) continue;
+        writePixels<F>(s, at, live, mask, threshold, shadeArgb<T>(s, k, planes));
+    }
+}
+
 // The group from x of a row of a narrow triangle, coverage tested per lane. Returns the number of
 // covered centres.
 template <TargetFormat F, DepthFormat D, TexelFilter T>

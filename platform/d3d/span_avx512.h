@@ -38,16 +38,37 @@ VOREL_AVX512_INLINE __m256i highHalf(__m512i v) { return _mm512_extracti64x4_epi
 // The first n lanes (n in 0..16).
 VOREL_AVX512_INLINE Lanes firstLanes(int n) { return Lanes(n >= 16 ? 0xFFFFu : (1u << n) - 1u); }
 
-// Sixteen 16-bit values from p where `lanes` is set (else 0), zero-extended.
-VOREL_AVX512_INLINE __m512i load16(const uint8_t* p, Lanes lanes) {
-    return _mm512_cvtepu16_epi32(_mm256_maskz_loadu_epi16(lanes, p));
+// The pixels of a group that a load or store may touch: `lanes` are the ones that count; when
+// the row holds all sixteen (`whole`) every pixel is read and the others are written back
+// unchanged, with plain loads and stores (a later load of the same pixels, the next triangle's,
+// takes its bytes from a plain store in flight, never from a masked one).
+struct Group {
+    Lanes lanes;
+    bool whole;
+    Group with(Lanes only) const { return {only, whole}; }
+};
+
+// Sixteen 16-bit values from p, zero-extended (0 outside the lanes unless whole).
+VOREL_AVX512_INLINE __m512i load16(const uint8_t* p, Group g) {
+    return _mm512_cvtepu16_epi32(g.whole ? _mm256_loadu_si256(reinterpret_cast<const __m256i*>(p))
+                                         : _mm256_maskz_loadu_epi16(g.lanes, p));
 }
-// The low 16 bits of each lane to p where `lanes` is set.
-VOREL_AVX512_INLINE void store16(uint8_t* p, Lanes lanes, __m512i v) {
-    _mm256_mask_storeu_epi16(p, lanes, _mm512_cvtepi32_epi16(v));
+// The low 16 bits of the group's lanes to p.
+VOREL_AVX512_INLINE void store16(uint8_t* p, Group g, __m512i v) {
+    __m256i packed = _mm512_cvtepi32_epi16(v);
+    if (!g.whole) return _mm256_mask_storeu_epi16(p, g.lanes, packed);
+    auto* at = reinterpret_cast<__m256i*>(p);
+    if (g.lanes != 0xFFFF) packed = _mm256_mask_blend_epi16(g.lanes, _mm256_loadu_si256(at), packed);
+    _mm256_storeu_si256(at, packed);
 }
-VOREL_AVX512_INLINE __m512i load32(const uint8_t* p, Lanes lanes) { return _mm512_maskz_loadu_epi32(lanes, p); }
-VOREL_AVX512_INLINE void store32(uint8_t* p, Lanes lanes, __m512i v) { _mm512_mask_storeu_epi32(p, lanes, v); }
+VOREL_AVX512_INLINE __m512i load32(const uint8_t* p, Group g) {
+    return g.whole ? _mm512_loadu_si512(p) : _mm512_maskz_loadu_epi32(g.lanes, p);
+}
+VOREL_AVX512_INLINE void store32(uint8_t* p, Group g, __m512i v) {
+    if (!g.whole) return _mm512_mask_storeu_epi32(p, g.lanes, v);
+    if (g.lanes != 0xFFFF) v = _mm512_mask_blend_epi32(g.lanes, _mm512_loadu_si512(p), v);
+    _mm512_storeu_si512(p, v);
+}
 
 // ---- the exact weights of a row's groups ---------------------------------------------------------
 
@@ -113,19 +134,19 @@ VOREL_AVX512_INLINE __m512i depthValues(const TriangleSetup& t, __m512 l1, __m51
     return join(_mm512_cvttpd_epu32(lo), _mm512_cvttpd_epu32(hi));
 }
 
-// The less-or-equal depth test of `lanes` at z (the group's depth pixels) and, when on, the
+// The less-or-equal depth test of the group's lanes at z (its depth pixels) and, when on, the
 // depth write of those that pass; returns the lanes that pass.
 template <DepthFormat D>
-VOREL_AVX512_INLINE Lanes depthTest(const SpanState& s, const TriangleSetup& t, uint8_t* z, Lanes lanes, __m512 l1,
+VOREL_AVX512_INLINE Lanes depthTest(const SpanState& s, const TriangleSetup& t, uint8_t* z, Group g, __m512 l1,
                                     __m512 l2) {
     const __m512i value = depthValues<D>(t, l1, l2);
-    const __m512i stored = D == DepthFormat::Z16 ? load16(z, lanes) : load32(z, lanes);
-    lanes = _mm512_mask_cmple_epu32_mask(lanes, value, stored);
-    if (s.zWrite && lanes) {
-        if constexpr (D == DepthFormat::Z16) store16(z, lanes, value);
-        else store32(z, lanes, value);
+    const __m512i stored = D == DepthFormat::Z16 ? load16(z, g) : load32(z, g);
+    const Lanes pass = _mm512_mask_cmple_epu32_mask(g.lanes, value, stored);
+    if (s.zWrite && pass) {
+        if constexpr (D == DepthFormat::Z16) store16(z, g.with(pass), value);
+        else store32(z, g.with(pass), value);
     }
-    return lanes;
+    return pass;
 }
 
 // ---- texels --------------------------------------------------------------------------------------

@@ -186,22 +186,22 @@ VOREL_AVX512_INLINE __m512i shadeArgb(const SpanState& s, const ArgbConstants& k
 
 // The AVX2 routine's quick depth test on sixteen lanes: decides `*lanes` from the depth plane z
 // where every lane is further than the margin from its stored value (then keeps the passing
-// lanes and says true); false, *lanes untouched, when some lane needs the exact test.
+// lanes and says true); false, the lanes untouched, when some lane needs the exact test.
 template <DepthFormat D>
-VOREL_AVX512_INLINE bool quickDepthTest(const ArgbConstants& k, const uint8_t* at, __m512 z, Lanes* lanes) {
+VOREL_AVX512_INLINE bool quickDepthTest(const ArgbConstants& k, const uint8_t* at, __m512 z, Group* g) {
     __m512 stored;
     if constexpr (D == DepthFormat::Z16) {
-        stored = _mm512_cvtepi32_ps(load16(at, *lanes));
+        stored = _mm512_cvtepi32_ps(load16(at, *g));
     } else {
-        const __m512i raw = _mm512_xor_si512(load32(at, *lanes), _mm512_set1_epi32(int(0x80000000u)));
+        const __m512i raw = _mm512_xor_si512(load32(at, *g), _mm512_set1_epi32(int(0x80000000u)));
         stored = _mm512_add_ps(_mm512_cvtepi32_ps(raw), _mm512_set1_ps(2147483648.0f));
     }
     z = _mm512_min_ps(_mm512_max_ps(z, _mm512_setzero_ps()), _mm512_set1_ps(float(k.zMax)));
     const __m512 margin = _mm512_set1_ps(k.depthMargin);
-    const Lanes pass = _mm512_mask_cmp_ps_mask(*lanes, _mm512_add_ps(z, margin), stored, _CMP_LT_OQ);
-    const Lanes fail = _mm512_mask_cmp_ps_mask(*lanes, _mm512_sub_ps(z, margin), stored, _CMP_GT_OQ);
-    if ((pass | fail) != *lanes) return false;
-    *lanes = pass;
+    const Lanes pass = _mm512_mask_cmp_ps_mask(g->lanes, _mm512_add_ps(z, margin), stored, _CMP_LT_OQ);
+    const Lanes fail = _mm512_mask_cmp_ps_mask(g->lanes, _mm512_sub_ps(z, margin), stored, _CMP_GT_OQ);
+    if ((pass | fail) != g->lanes) return false;
+    g->lanes = pass;
     return true;
 }
 
@@ -228,30 +228,30 @@ VOREL_AVX512_INLINE __m512i quantize(__m512i v, __m512i top, __m512i threshold) 
 }
 
 template <TargetFormat F>
-VOREL_AVX512_INLINE void write16(const SpanState& s, uint8_t* p, Lanes lanes, __m512i threshold, __m512i argb) {
+VOREL_AVX512_INLINE void write16(const SpanState& s, uint8_t* p, Group at, __m512i threshold, __m512i argb) {
     constexpr bool k565 = F == TargetFormat::Rgb565;
-    if (s.additive) argb = _mm512_adds_epu8(argb, widenTarget<F>(load16(p, lanes)));
+    if (s.additive) argb = _mm512_adds_epu8(argb, widenTarget<F>(load16(p, at)));
     const __m512i rb = quantize(_mm512_and_si512(argb, _mm512_set1_epi32(0x00FF00FF)), _mm512_set1_epi16(31), threshold);
     const __m512i g = quantize(_mm512_and_si512(_mm512_srli_epi32(argb, 8), _mm512_set1_epi32(0xFF)),
                                _mm512_set1_epi16(k565 ? 63 : 31), threshold);
     __m512i raw = _mm512_or_si512(_mm512_srli_epi32(rb, k565 ? 5 : 6), _mm512_and_si512(rb, _mm512_set1_epi32(0x1F)));
     raw = _mm512_or_si512(raw, _mm512_slli_epi32(g, 5));
-    store16(p, lanes, raw);
+    store16(p, at, raw);
 }
 
-VOREL_AVX512_INLINE void writeArgb(const SpanState& s, uint8_t* p, Lanes lanes, __m512i src) {
+VOREL_AVX512_INLINE void writeArgb(const SpanState& s, uint8_t* p, Group g, __m512i src) {
     if (s.additive) {
-        const __m512i old = load32(p, lanes);
+        const __m512i old = load32(p, g);
         src = _mm512_adds_epu8(src, s.targetAlpha ? old : _mm512_or_si512(old, _mm512_set1_epi32(int(0xFF000000u))));
     }
     if (!s.targetAlpha) src = _mm512_and_si512(src, _mm512_set1_epi32(0x00FFFFFF));
-    store32(p, lanes, src);
+    store32(p, g, src);
 }
 
 template <TargetFormat F>
-VOREL_AVX512_INLINE void writePixels(const SpanState& s, uint8_t* p, Lanes lanes, __m512i threshold, __m512i argb) {
-    if constexpr (F == TargetFormat::Argb8888) writeArgb(s, p, lanes, argb);
-    else write16<F>(s, p, lanes, threshold, argb);
+VOREL_AVX512_INLINE void writePixels(const SpanState& s, uint8_t* p, Group g, __m512i threshold, __m512i argb) {
+    if constexpr (F == TargetFormat::Argb8888) writeArgb(s, p, g, argb);
+    else write16<F>(s, p, g, threshold, argb);
 }
 
 // ---- the walk ------------------------------------------------------------------------------------
@@ -269,19 +269,19 @@ VOREL_AVX512_INLINE void shadeSpan(const SpanState& s, const TriangleSetup& t, c
     uint8_t* color = s.color + y * s.colorPitch + x0 * bpp;
     uint8_t* z = D == DepthFormat::None ? nullptr : s.z + y * s.zPitch + x0 * zBytes;
     for (int x = x0; x <= x1; x += 16, planes.next(), color += 16 * bpp) {
-        Lanes lanes = firstLanes(x1 - x + 1);
+        Group g{firstLanes(x1 - x + 1), x + 16 <= s.width};
         if constexpr (D != DepthFormat::None) {
-            const bool decided = k.quickDepth && quickDepthTest<D>(k, z, planes(kDepth), &lanes);
+            const bool decided = k.quickDepth && quickDepthTest<D>(k, z, planes(kDepth), &g);
             if (!decided) {
                 __m512 l1, l2;
                 edges.weightsNow(w16.edges, &l1, &l2);
-                lanes = depthTest<D>(s, t, z, lanes, l1, l2);
+                g.lanes = depthTest<D>(s, t, z, g, l1, l2);
             }
             edges.advance(w16.edges);
             z += 16 * zBytes;
         }
-        if (lanes == 0) continue;
-        writePixels<F>(s, color, lanes, threshold, shadeArgb<T>(s, k, w16, planes));
+        if (g.lanes == 0) continue;
+        writePixels<F>(s, color, g, threshold, shadeArgb<T>(s, k, w16, planes));
     }
 }
 
@@ -295,7 +295,11 @@ VOREL_AVX512 uint64_t shadeTriangle(const SpanState& s, const TriangleSetup& t, 
         VOREL_AVX512 void span(int y, int x0, int x1) const {
             // Local copies for long spans, as in the AVX2 routine: stores could alias the caller's
             // state, which would make every group reload it.
-            if (x1 - x0 < 64) {
+            // A run of at most eight pixels is one group of the AVX2 routine (half the lanes to
+            // work on, and no texel reads made in two halves).
+            if (x1 - x0 < 8) {
+                span_avx2::shadeSpan<F, D, T>(s, t, k, y, x0, x1);
+            } else if (x1 - x0 < 64) {
                 shadeSpan<F, D, T>(s, t, k, w16, y, x0, x1);
             } else {
                 const SpanState state = s;
