@@ -24,6 +24,10 @@ constexpr uint32_t kPublishEvery = 64;
 // thread a system call and the helper a few microseconds before it runs).
 constexpr auto kHelperSpin = std::chrono::microseconds(30);
 constexpr uint32_t kWakeTriangles = 32;
+// Without helpers the queue draws its triangles this many at a time as they come (and at the end
+// of every call), while set-up's records of them are still in the processor's caches; a whole
+// scene's records would not fit there.
+constexpr uint32_t kDrawEvery = 64;
 // At most this many triangles are drawn per hold of a band, so that a thread taken off the
 // processor while it holds one keeps the others waiting for little work.
 constexpr uint32_t kClaimTriangles = 16;
@@ -76,6 +80,10 @@ void SpanQueue::keep(bool minifying) {
         }
     }
     ++next_;
+    if (!helping_) {
+        if (next_ - drawnUpTo_ >= kDrawEvery) covered_ += drainItems(false);
+        return;
+    }
     if (++sincePublish_ >= kPublishEvery) publish();
     // Every slot holds a triangle not drawn yet: draw them (the helpers go on).
     if (next_ - drawnUpTo_ == kCapacity) covered_ += drainItems(false);
@@ -86,7 +94,13 @@ void SpanQueue::add(const TriangleSetup& t, bool minifying) {
     keep(minifying);
 }
 
-void SpanQueue::endCall() { publish(); }
+void SpanQueue::endCall() {
+    if (!helping_) {
+        if (next_ != drawnUpTo_) covered_ += drainItems(false);
+        return;
+    }
+    publish();
+}
 
 void SpanQueue::publish() {
     sincePublish_ = 0;

@@ -6,7 +6,9 @@
 // a time, so every pixel sees the same sequence of writes as on one thread, and the picture
 // depends neither on the thread count nor on when, or by which thread, a band is drawn. With more
 // than one thread, helpers draw bands while the caller is still adding triangles (the device's
-// geometry and the pixels of earlier draws overlap); draw() finishes everything.
+// geometry and the pixels of earlier draws overlap); draw() finishes everything. On one thread the
+// triangles are drawn a few dozen at a time as they come and at the end of each call, in the
+// same order, while set-up's records are still in the caches.
 //
 // A call: beginCall, then room/keep or add, then endCall, all on one thread. The queue borrows
 // the pixels its states point to: whoever fills it keeps those surfaces alive and their pixels
