@@ -21,7 +21,7 @@ bool HelperPacing::sceneStarted(int64_t wallNs, int64_t cpuNs) {
         return helping_;
     }
     if (wall < kWindowNs) return helping_;
-    helping_ = double(cpu) >= kBusyShare * double(wall);
+    helping_ = double(cpu) >= (helping_ ? kHelpedShare : kBusyShare) * double(wall);
     windowWall_ = wallNs;
     windowCpu_ = cpuNs;
     return helping_;

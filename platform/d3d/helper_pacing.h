@@ -9,12 +9,13 @@
 //
 // Every scene start reports the real time and the process's processor time (all threads), both
 // in nanoseconds from any fixed origin. Over windows of at least kWindowNs of real time the
-// process's share of one core is measured; at each window's end helpers are taken while that
-// share is at least kBusyShare and left out while it is below. Two threads never use less
-// processor time than one for the same scenes, so a share that brings helpers in keeps them in
-// and one that leaves them out stays below: the choice does not flap. Until the first window
-// ends helpers are used (as a program that draws back to back needs). Clocks that went backwards
-// start a new window and count as busy. Pictures never depend on the choice (the
+// process's share of one core is measured, and at each window's end the choice is made for the
+// next: helpers come in when a window without them used at least kBusyShare of a core, and leave
+// when a window with them used less than kHelpedShare. Two threads take from a third more to
+// twice the processor time of one for the same scenes, so a window helped below one core would
+// have stayed below three quarters on one thread (and would not bring the helpers back). Until
+// the first window ends helpers are used, as a program that draws back to back needs. Clocks that
+// went backwards start a new window and count as busy. Pictures never depend on the choice (the
 // span queue draws the same bytes on any number of threads); only processor time does.
 #pragma once
 
@@ -26,6 +27,7 @@ class HelperPacing {
 public:
     static constexpr int64_t kWindowNs = 200'000'000;
     static constexpr double kBusyShare = 0.75;
+    static constexpr double kHelpedShare = 1.0;
 
     // A scene starts now; true when helpers should draw it.
     bool sceneStarted(int64_t wallNs, int64_t cpuNs);
