@@ -304,17 +304,22 @@ VOREL_AVX2_INLINE int lowestLane(__m256i v) {
     return _mm_cvtsi128_si32(_mm_min_epi32(m, _mm_shuffle_epi32(m, _MM_SHUFFLE(2, 3, 0, 1))));
 }
 
+// Where a row window of `span` texels (wanted from column `left` on) starts so that it stays in
+// rows of `columns` texels: at left, or as far right as the row allows.
+inline int windowStart(int left, int span, int columns) { return std::min(left, columns - span); }
+
 // Texels (x, y) and (x + 1, y) for rows y0 and y1 of eight pixels that all sample rows y0 and y1
-// and columns within eight of the leftmost (as a magnified texture does): four plain loads of
-// nine texels' span and a lane permute each. False (nothing read) for other groups.
+// and columns x within a window of nine texels, none the last of its row (as a magnified
+// texture's do): four plain loads of the window and a lane permute each. False (nothing read)
+// for other groups and textures narrower than the window.
 VOREL_AVX2_INLINE bool fetchWindow(const TextureView& tv, __m256i x0, __m256i y0, __m256i y1, __m256i* c00,
                                    __m256i* c10, __m256i* c01, __m256i* c11) {
-    const int row = _mm256_cvtsi256_si32(y0), left = lowestLane(x0);
+    const int row = _mm256_cvtsi256_si32(y0), left = windowStart(lowestLane(x0), 9, tv.columns);
     __m256i column = _mm256_sub_epi32(x0, _mm256_set1_epi32(left));
     __m256i outside = _mm256_or_si256(_mm256_cmpgt_epi32(column, _mm256_set1_epi32(7)),
                                       _mm256_xor_si256(_mm256_cmpeq_epi32(y0, _mm256_set1_epi32(row)),
                                                        _mm256_set1_epi32(-1)));
-    if (left + 9 > tv.columns || !_mm256_testz_si256(outside, outside)) return false;
+    if (left < 0 || !_mm256_testz_si256(outside, outside)) return false;
     const auto* base = reinterpret_cast<const uint8_t*>(tv.base) + ptrdiff_t(left) * 4;
     const uint8_t* top = base + row * tv.rowBytes;
     const uint8_t* bottom = base + _mm256_cvtsi256_si32(y1) * tv.rowBytes;

@@ -220,25 +220,39 @@ VOREL_AVX512_INLINE __m512i windowTexels(const TextureView& tv, const uint8_t* a
     return _mm512_or_si512(_mm512_permutexvar_epi32(column, _mm512_loadu_si512(at)), tv.alphaFill);
 }
 
-// The taps of sixteen lanes of a 32-bit texture that all sample rows y0 and y1 and columns
-// within sixteen of the leftmost (a magnified texture's): four loads of seventeen texels' span
-// and a lane permute each. False (nothing read) for other groups.
+VOREL_AVX512_INLINE int firstLane(__m512i v) { return _mm_cvtsi128_si32(_mm512_castsi512_si128(v)); }
+VOREL_AVX512_INLINE int lastLane(__m512i v) { return _mm_extract_epi32(_mm512_extracti32x4_epi32(v, 3), 3); }
+
+// The taps of sixteen lanes of a 32-bit texture that sample columns x within a window of
+// seventeen texels, none the last of its row, and rows y0 (and y1) of the first or the last lane
+// (a magnified texture's): four loads of the window and a lane permute each, twice where the
+// group crosses from one texel row to the next. False (nothing read) for other groups.
 VOREL_AVX512_INLINE bool fetchWindow(const TextureView& tv, __m512i x0, __m512i y0, __m512i y1, BilinearTaps* taps) {
-    const int row = _mm_cvtsi128_si32(_mm512_castsi512_si128(y0));
     // Along a row the columns run one way, so the leftmost is at one end; a lane left of it (a
     // wrap) comes out as a huge unsigned column and fails the test like one too far right.
-    const int first = _mm_cvtsi128_si32(_mm512_castsi512_si128(x0));
-    const int last = _mm_extract_epi32(_mm512_extracti32x4_epi32(x0, 3), 3);
-    const int left = std::min(first, last);
+    const int left = span_avx2::windowStart(std::min(firstLane(x0), lastLane(x0)), 17, tv.narrow.columns);
     const __m512i column = _mm512_sub_epi32(x0, _mm512_set1_epi32(left));
-    const Lanes outside = _mm512_cmpgt_epu32_mask(column, _mm512_set1_epi32(15)) |
-                          _mm512_cmpneq_epi32_mask(y0, _mm512_set1_epi32(row));
-    if (left + 17 > tv.narrow.columns || outside != 0) return false;
+    const int rowA = firstLane(y0), rowB = lastLane(y0);
+    const Lanes inA = _mm512_cmpeq_epi32_mask(y0, _mm512_set1_epi32(rowA));
+    const Lanes inB = _mm512_cmpeq_epi32_mask(y0, _mm512_set1_epi32(rowB));
+    if (left < 0 || Lanes(inA | inB) != 0xFFFF || _mm512_cmpgt_epu32_mask(column, _mm512_set1_epi32(15)) != 0)
+        return false;
+    // y1 follows from y0, so lanes of one y0 share their y1 too.
     const auto* base = reinterpret_cast<const uint8_t*>(tv.base) + ptrdiff_t(left) * 4;
-    const uint8_t* top = base + row * tv.narrow.rowBytes;
-    const uint8_t* bottom = base + _mm_cvtsi128_si32(_mm512_castsi512_si128(y1)) * tv.narrow.rowBytes;
+    const ptrdiff_t pitch = tv.narrow.rowBytes;
+    const uint8_t* top = base + rowA * pitch;
+    const uint8_t* bottom = base + firstLane(y1) * pitch;
     taps->c00 = windowTexels(tv, top, column), taps->c10 = windowTexels(tv, top + 4, column);
     taps->c01 = windowTexels(tv, bottom, column), taps->c11 = windowTexels(tv, bottom + 4, column);
+    if (rowA != rowB) {
+        const uint8_t* topB = base + rowB * pitch;
+        const uint8_t* bottomB = base + lastLane(y1) * pitch;
+        const Lanes b = Lanes(~inA);
+        taps->c00 = _mm512_mask_blend_epi32(b, taps->c00, windowTexels(tv, topB, column));
+        taps->c10 = _mm512_mask_blend_epi32(b, taps->c10, windowTexels(tv, topB + 4, column));
+        taps->c01 = _mm512_mask_blend_epi32(b, taps->c01, windowTexels(tv, bottomB, column));
+        taps->c11 = _mm512_mask_blend_epi32(b, taps->c11, windowTexels(tv, bottomB + 4, column));
+    }
     return true;
 }
 

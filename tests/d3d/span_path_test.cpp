@@ -500,7 +500,8 @@ TEST(SpanPath, LayersOnAndNextToWrittenDepthsPassAsInTheReference) {
 
 // Long rows of textures at about one texel a pixel (a group's texels then span up to its width
 // plus one column, the most a row window holds) and around it, magnified and minified, every
-// row starting at another pixel, point and bilinear, in 32 and 16 bits.
+// row starting at another pixel and crossing texel rows and the texture's right edge, point and
+// bilinear, in 32 and 16 bits.
 TEST(SpanPath, LongRowsNearOneTexelAPixelMatchTheReference) {
     std::mt19937 rng(9);
     const int width = 256, height = 100;
@@ -515,8 +516,10 @@ TEST(SpanPath, LongRowsNearOneTexelAPixelMatchTheReference) {
         auto at = [&](float x, float y, float u, float v, float z) {
             return D3DVERTEX{x / (width / 2.0f) - 1, 1 - y / (height / 2.0f), z, 0, 0, -1, u, v};
         };
-        D3DVERTEX a = at(x0, y0, u0, v0, 0.2f), b = at(x0 + span, y0, u1, v0, 0.5f);
-        D3DVERTEX c = at(x0 + span, y0 + 10, u1, v1, 0.6f), d = at(x0, y0 + 10, u0, v1, 0.3f);
+        // Rows climb a few texel rows from end to end, so some groups straddle two of them.
+        const float climb = 0.01f * float(i + 1);
+        D3DVERTEX a = at(x0, y0, u0, v0, 0.2f), b = at(x0 + span, y0, u1, v0 + climb, 0.5f);
+        D3DVERTEX c = at(x0 + span, y0 + 10, u1, v1 + climb, 0.6f), d = at(x0, y0 + 10, u0, v1, 0.3f);
         quads.insert(quads.end(), {a, b, c, a, c, d});
     }
     auto scene = [&](DWORD filter, bool zWrite) {
