@@ -308,23 +308,35 @@ VOREL_AVX2_INLINE int lowestLane(__m256i v) {
 // rows of `columns` texels: at left, or as far right as the row allows.
 inline int windowStart(int left, int span, int columns) { return std::min(left, columns - span); }
 
-// Texels (x, y) and (x + 1, y) for rows y0 and y1 of eight pixels that all sample rows y0 and y1
-// and columns x within a window of nine texels, none the last of its row (as a magnified
-// texture's do): four plain loads of the window and a lane permute each. False (nothing read)
-// for other groups and textures narrower than the window.
+// Texels (x, y) and (x + 1, y) for rows y0 and y1 of eight pixels that sample columns x within a
+// window of nine texels, none the last of its row, and rows y0 (and y1) of the first or the last
+// lane (as a magnified texture's do): four plain loads of the window and a lane permute each,
+// twice where the group crosses from one texel row to the next. False (nothing read) for other
+// groups and textures narrower than the window.
 VOREL_AVX2_INLINE bool fetchWindow(const TextureView& tv, __m256i x0, __m256i y0, __m256i y1, __m256i* c00,
                                    __m256i* c10, __m256i* c01, __m256i* c11) {
-    const int row = _mm256_cvtsi256_si32(y0), left = windowStart(lowestLane(x0), 9, tv.columns);
-    __m256i column = _mm256_sub_epi32(x0, _mm256_set1_epi32(left));
-    __m256i outside = _mm256_or_si256(_mm256_cmpgt_epi32(column, _mm256_set1_epi32(7)),
-                                      _mm256_xor_si256(_mm256_cmpeq_epi32(y0, _mm256_set1_epi32(row)),
-                                                       _mm256_set1_epi32(-1)));
+    const int left = windowStart(lowestLane(x0), 9, tv.columns);
+    const __m256i column = _mm256_sub_epi32(x0, _mm256_set1_epi32(left));
+    const int rowA = _mm256_cvtsi256_si32(y0), rowB = _mm256_extract_epi32(y0, 7);
+    const __m256i inA = _mm256_cmpeq_epi32(y0, _mm256_set1_epi32(rowA));
+    const __m256i inB = _mm256_cmpeq_epi32(y0, _mm256_set1_epi32(rowB));
+    const __m256i outside = _mm256_or_si256(_mm256_cmpgt_epi32(column, _mm256_set1_epi32(7)),
+                                            _mm256_xor_si256(_mm256_or_si256(inA, inB), _mm256_set1_epi32(-1)));
     if (left < 0 || !_mm256_testz_si256(outside, outside)) return false;
+    // y1 follows from y0, so lanes of one y0 share their y1 too.
     const auto* base = reinterpret_cast<const uint8_t*>(tv.base) + ptrdiff_t(left) * 4;
-    const uint8_t* top = base + row * tv.rowBytes;
+    const uint8_t* top = base + rowA * tv.rowBytes;
     const uint8_t* bottom = base + _mm256_cvtsi256_si32(y1) * tv.rowBytes;
     *c00 = windowTexels(tv, top, column), *c10 = windowTexels(tv, top + 4, column);
     *c01 = windowTexels(tv, bottom, column), *c11 = windowTexels(tv, bottom + 4, column);
+    if (rowA != rowB) {
+        const uint8_t* topB = base + rowB * tv.rowBytes;
+        const uint8_t* bottomB = base + _mm256_extract_epi32(y1, 7) * tv.rowBytes;
+        *c00 = _mm256_blendv_epi8(windowTexels(tv, topB, column), *c00, inA);
+        *c10 = _mm256_blendv_epi8(windowTexels(tv, topB + 4, column), *c10, inA);
+        *c01 = _mm256_blendv_epi8(windowTexels(tv, bottomB, column), *c01, inA);
+        *c11 = _mm256_blendv_epi8(windowTexels(tv, bottomB + 4, column), *c11, inA);
+    }
     return true;
 }
 
