@@ -5,9 +5,12 @@
 // rest; Portable does the same without SIMD; Reference always takes the reference pipeline.
 // The environment sets the starting values, read once: VOREL_DEVICE=reference|portable|auto,
 // VOREL_SIMD=avx512|avx2 (the widest instructions the automatic path may use; default avx512,
-// which falls back to AVX2 where the processor or the OS lacks AVX-512) and VOREL_THREADS=N (1..16; default: the processor count, at most 16). The setters override them for the
-// whole process (tests and the benchmark compare paths in one run); they are not meant to be
-// called while a device is drawing.
+// which falls back to AVX2 where the processor or the OS lacks AVX-512) and VOREL_THREADS=N
+// (1..16; default: the processor count, at most 16). The setters override them for the whole
+// process (tests and the benchmark compare paths in one run); they are not meant to be called
+// while a device is drawing. The environment's or default thread count is paced: a device leaves
+// its helpers out of scenes while the process keeps little of a core busy (helper_pacing.h). A
+// count given to setRasterThreads is used for every scene unless `paced`.
 #pragma once
 
 namespace platform::d3d {
