@@ -61,6 +61,11 @@ struct RowPlanes {
     VOREL_AVX512_INLINE __m512 operator()(int i) const {
         return _mm512_fmadd_ps(offset, _mm512_set1_ps(row.slope[i]), _mm512_set1_ps(row.start[i]));
     }
+    // Plane i at the next group.
+    VOREL_AVX512_INLINE __m512 ahead(int i) const {
+        const __m512 next = _mm512_add_ps(offset, _mm512_set1_ps(16.0f));
+        return _mm512_fmadd_ps(next, _mm512_set1_ps(row.slope[i]), _mm512_set1_ps(row.start[i]));
+    }
     VOREL_AVX512_INLINE void next() { offset = _mm512_add_ps(offset, _mm512_set1_ps(16.0f)); }
 };
 
@@ -158,12 +163,12 @@ VOREL_AVX512_INLINE __m512i packPixels(const Wide& c) {
     return _mm512_packus_epi16(lo, hi);
 }
 
-// Stage 0 and fog of sixteen pixels from their planes: sixteen 0xAARRGGBB pixels.
+// Stage 0 and fog of sixteen pixels from their planes and w = 1 / invW: sixteen 0xAARRGGBB
+// pixels.
 template <TexelFilter T>
 VOREL_AVX512_INLINE __m512i shadeArgb(const SpanState& s, const ArgbConstants& k, const WideConstants& w16,
-                                      const RowPlanes& planes) {
+                                      const RowPlanes& planes, __m512 w) {
     Wide texel{};
-    const __m512 w = reciprocal(planes(kInvW));
     if constexpr (T == TexelFilter::Point)
         texel = unpackTexels(pointTexel(w16.tv, _mm512_mul_ps(planes(kU), w), _mm512_mul_ps(planes(kV), w)));
     if constexpr (T == TexelFilter::Bilinear)
@@ -268,7 +273,11 @@ VOREL_AVX512_INLINE void shadeSpan(const SpanState& s, const TriangleSetup& t, c
     if constexpr (D != DepthFormat::None) edges = EdgeSteps(t, w16.edges, x0, y);
     uint8_t* color = s.color + y * s.colorPitch + x0 * bpp;
     uint8_t* z = D == DepthFormat::None ? nullptr : s.z + y * s.zPitch + x0 * zBytes;
+    // Each group's division starts a group early: the texel reads wait on it.
+    __m512 w = reciprocal(planes(kInvW));
     for (int x = x0; x <= x1; x += 16, planes.next(), color += 16 * bpp) {
+        const __m512 wHere = w;
+        if (x + 16 <= x1) w = reciprocal(planes.ahead(kInvW));
         Group g{firstLanes(x1 - x + 1), x + 16 <= s.width};
         if constexpr (D != DepthFormat::None) {
             const bool decided = k.quickDepth && quickDepthTest<D>(k, z, planes(kDepth), &g);
@@ -281,7 +290,7 @@ VOREL_AVX512_INLINE void shadeSpan(const SpanState& s, const TriangleSetup& t, c
             z += 16 * zBytes;
         }
         if (g.lanes == 0) continue;
-        writePixels<F>(s, color, g, threshold, shadeArgb<T>(s, k, w16, planes));
+        writePixels<F>(s, color, g, threshold, shadeArgb<T>(s, k, w16, planes, wHere));
     }
 }
 
