@@ -93,6 +93,11 @@ struct RowPlanes {
     VOREL_FMA_INLINE __m256 operator()(int i) const {
         return _mm256_fmadd_ps(offset, _mm256_set1_ps(slope[i]), _mm256_set1_ps(start[i]));
     }
+    // Plane i at the next group.
+    VOREL_FMA_INLINE __m256 ahead(int i) const {
+        const __m256 next = _mm256_add_ps(offset, _mm256_set1_ps(8.0f));
+        return _mm256_fmadd_ps(next, _mm256_set1_ps(slope[i]), _mm256_set1_ps(start[i]));
+    }
     VOREL_FMA_INLINE void next() { offset = _mm256_add_ps(offset, _mm256_set1_ps(8.0f)); }
 };
 
@@ -208,11 +213,10 @@ VOREL_FMA_INLINE __m256i packPixels(const Wide& c) {
     return _mm256_packus_epi16(lo, hi);
 }
 
-// Stage 0 and fog of eight pixels from their planes: eight 0xAARRGGBB pixels.
+// Stage 0 and fog of eight pixels from their planes and w = 1 / invW: eight 0xAARRGGBB pixels.
 template <TexelFilter T, class Planes>
-VOREL_FMA_INLINE __m256i shadeArgb(const SpanState& s, const ArgbConstants& k, const Planes& planes) {
+VOREL_FMA_INLINE __m256i shadeArgb(const SpanState& s, const ArgbConstants& k, const Planes& planes, __m256 w) {
     Wide texel{};
-    const __m256 w = reciprocal(planes(kInvW));
     if constexpr (T == TexelFilter::Point)
         texel = unpackTexels(pointTexel(k.base.tv, _mm256_mul_ps(planes(kU), w), _mm256_mul_ps(planes(kV), w)));
     if constexpr (T == TexelFilter::Bilinear)
@@ -230,6 +234,11 @@ VOREL_FMA_INLINE __m256i shadeArgb(const SpanState& s, const ArgbConstants& k, c
     Wide c = stage0(s, texel, diffuse);
     if (s.fog && !k.fogScalesDiffuse) applyFog(&c, clampUnit(_mm256_mul_ps(planes(kFog), w)), k.fogColor);
     return packPixels(c);
+}
+
+template <TexelFilter T, class Planes>
+VOREL_FMA_INLINE __m256i shadeArgb(const SpanState& s, const ArgbConstants& k, const Planes& planes) {
+    return shadeArgb<T>(s, k, planes, reciprocal(planes(kInvW)));
 }
 
 // ---- depth ---------------------------------------------------------------------------------------
@@ -327,7 +336,11 @@ VOREL_FMA_INLINE void shadeSpan(const SpanState& s, const TriangleSetup& t, cons
     // The exact weights for the exact depth test, stepped along with the groups.
     EdgeSteps edges;
     if constexpr (D != DepthFormat::None) edges = EdgeSteps(t, k.base, x0, y);
+    // Each group's division starts a group early: the texel reads wait on it.
+    __m256 w = reciprocal(planes(kInvW));
     for (int x = x0; x <= x1; x += 8, planes.next()) {
+        const __m256 wHere = w;
+        if (x + 8 <= x1) w = reciprocal(planes.ahead(kInvW));
         const int count = std::min(8, x1 - x + 1);
         const GroupAt at = groupAt<F, D>(s, x, y, count);
         const __m256i live = liveLanes(at.n);
@@ -342,7 +355,7 @@ VOREL_FMA_INLINE void shadeSpan(const SpanState& s, const TriangleSetup& t, cons
             edges.advance(k.base);
         }
         if (_mm256_testz_si256(mask, mask)) continue;
-        writePixels<F>(s, at, live, mask, threshold, shadeArgb<T>(s, k, planes));
+        writePixels<F>(s, at, live, mask, threshold, shadeArgb<T>(s, k, planes, wHere));
     }
 }
 
