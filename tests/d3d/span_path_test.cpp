@@ -498,59 +498,81 @@ TEST(SpanPath, LayersOnAndNextToWrittenDepthsPassAsInTheReference) {
     for (const Formats& f : {allFormats()[0], allFormats()[1]}) expectSameAsReference(f, 97, 61, scene, "layers");
 }
 
-// Long rows of textures at about one texel a pixel (a group's texels then span up to its width
-// plus one column, the most a row window holds) and around it, magnified and minified, every
-// row starting at another pixel and crossing texel rows and the texture's right edge, point and
-// bilinear, in 32 and 16 bits.
-TEST(SpanPath, LongRowsNearOneTexelAPixelMatchTheReference) {
-    std::mt19937 rng(9);
-    const int width = 256, height = 100;
+// Eight quads of rows about 200 pixels long on a 256 x 100 target (rows 12 i + 1 to 12 i + 11),
+// at 0.55 to 1.5 texels a pixel of a texture of the given size: every row starts at another
+// pixel and climbs a few texel rows from end to end (some groups straddle two of them), and the
+// rows run across the texture's right edge.
+std::vector<D3DVERTEX> longRowQuads(int texWidth, int texHeight) {
+    const float width = 256, height = 100;
     const float ratios[] = {0.55f, 0.93f, 0.99f, 1.0f, 1.01f, 1.04f, 1.07f, 1.5f};
-    MemorySurface* texture = randomTexture(rng, 256, 128, formatA8R8G8B8());
     std::vector<D3DVERTEX> quads;
     for (int i = 0; i < 8; ++i) {
-        // Screen pixels from x0 to x0 + span, rows 12 i + 1 to 12 i + 11.
         const float x0 = 1.3f + float(i) * 3.1f, span = 200.0f + float(i), y0 = 1.25f + 12.0f * float(i);
-        const float u0 = float(i) / 7.0f, u1 = u0 + ratios[i] * span / 256.0f, v0 = float(i) / 16.0f;
-        const float v1 = v0 + ratios[7 - i] * 10.0f / 128.0f;
+        const float u0 = float(i) / 7.0f, u1 = u0 + ratios[i] * span / float(texWidth), v0 = float(i) / 16.0f;
+        const float v1 = v0 + ratios[7 - i] * 10.0f / float(texHeight);
         auto at = [&](float x, float y, float u, float v, float z) {
             return D3DVERTEX{x / (width / 2.0f) - 1, 1 - y / (height / 2.0f), z, 0, 0, -1, u, v};
         };
-        // Rows climb a few texel rows from end to end, so some groups straddle two of them.
-        const float climb = 0.01f * float(i + 1);
+        const float climb = 1.28f * float(i + 1) / float(texHeight);
         D3DVERTEX a = at(x0, y0, u0, v0, 0.2f), b = at(x0 + span, y0, u1, v0 + climb, 0.5f);
         D3DVERTEX c = at(x0 + span, y0 + 10, u1, v1 + climb, 0.6f), d = at(x0, y0 + 10, u0, v1, 0.3f);
         quads.insert(quads.end(), {a, b, c, a, c, d});
     }
-    auto scene = [&](DWORD filter, bool zWrite) {
-        return [&quads, texture, filter, zWrite](IDirect3DDevice7* d) {
-            D3DMATRIX m4 = identity();
-            d->SetTransform(D3DTRANSFORMSTATE_WORLD, &m4);
-            d->SetTransform(D3DTRANSFORMSTATE_VIEW, &m4);
-            d->SetTransform(D3DTRANSFORMSTATE_PROJECTION, &m4);
-            D3DMATERIAL7 m{};
-            m.emissive = {0.7f, 0.5f, 0.9f, 1};
-            d->SetMaterial(&m);
-            d->SetTexture(0, texture);
-            d->SetTextureStageState(0, D3DTSS_MAGFILTER, filter == D3DTFN_LINEAR ? D3DTFG_LINEAR : D3DTFG_POINT);
-            d->SetTextureStageState(0, D3DTSS_MINFILTER, filter);
-            d->SetRenderState(D3DRENDERSTATE_CULLMODE, D3DCULL_NONE);
-            d->SetRenderState(D3DRENDERSTATE_DITHERENABLE, TRUE);
-            d->SetRenderState(D3DRENDERSTATE_ZWRITEENABLE, zWrite);
-            d->SetRenderState(D3DRENDERSTATE_ALPHABLENDENABLE, TRUE);
-            d->SetRenderState(D3DRENDERSTATE_SRCBLEND, D3DBLEND_ONE);
-            d->SetRenderState(D3DRENDERSTATE_DESTBLEND, D3DBLEND_ONE);
-            d->DrawPrimitive(D3DPT_TRIANGLELIST, D3DFVF_VERTEX, quads.data(), DWORD(quads.size()), 0);
-            d->SetTexture(0, nullptr);
-        };
+    return quads;
+}
+
+// The quads textured, dithered and added to the target (ONE/ONE), screen-space transforms.
+Scene longRowScene(std::vector<D3DVERTEX>& quads, MemorySurface* texture, DWORD filter, bool zWrite) {
+    return [&quads, texture, filter, zWrite](IDirect3DDevice7* d) {
+        D3DMATRIX m4 = identity();
+        d->SetTransform(D3DTRANSFORMSTATE_WORLD, &m4);
+        d->SetTransform(D3DTRANSFORMSTATE_VIEW, &m4);
+        d->SetTransform(D3DTRANSFORMSTATE_PROJECTION, &m4);
+        D3DMATERIAL7 m{};
+        m.emissive = {0.7f, 0.5f, 0.9f, 1};
+        d->SetMaterial(&m);
+        d->SetTexture(0, texture);
+        d->SetTextureStageState(0, D3DTSS_MAGFILTER, filter == D3DTFN_LINEAR ? D3DTFG_LINEAR : D3DTFG_POINT);
+        d->SetTextureStageState(0, D3DTSS_MINFILTER, filter);
+        d->SetRenderState(D3DRENDERSTATE_CULLMODE, D3DCULL_NONE);
+        d->SetRenderState(D3DRENDERSTATE_DITHERENABLE, TRUE);
+        d->SetRenderState(D3DRENDERSTATE_ZWRITEENABLE, zWrite);
+        d->SetRenderState(D3DRENDERSTATE_ALPHABLENDENABLE, TRUE);
+        d->SetRenderState(D3DRENDERSTATE_SRCBLEND, D3DBLEND_ONE);
+        d->SetRenderState(D3DRENDERSTATE_DESTBLEND, D3DBLEND_ONE);
+        d->DrawPrimitive(D3DPT_TRIANGLELIST, D3DFVF_VERTEX, quads.data(), DWORD(quads.size()), 0);
+        d->SetTexture(0, nullptr);
     };
+}
+
+// Long rows at about one texel a pixel (a group's texels then span up to its width plus one
+// column, the most a row window holds) and around it, point and bilinear, in 32 and 16 bits.
+TEST(SpanPath, LongRowsNearOneTexelAPixelMatchTheReference) {
+    std::mt19937 rng(9);
+    MemorySurface* texture = randomTexture(rng, 256, 128, formatA8R8G8B8());
+    std::vector<D3DVERTEX> quads = longRowQuads(256, 128);
     for (const Formats& f : {allFormats()[0], allFormats()[2], allFormats()[3]})
         for (DWORD filter : {DWORD(D3DTFN_LINEAR), DWORD(D3DTFN_POINT)})
             for (bool zWrite : {false, true})
-                expectSameAsReference(f, width, height, scene(filter, zWrite),
+                expectSameAsReference(f, 256, 100, longRowScene(quads, texture, filter, zWrite),
                                       std::string(filter == D3DTFN_LINEAR ? "bilinear" : "point") +
                                           (zWrite ? ", z-write" : ""));
     texture->Release();
+}
+
+// Textures about as wide as a row window (nine texels for eight pixels, seventeen for sixteen),
+// narrower and a little wider: windows that just fit a texture row, and textures too narrow for
+// one.
+TEST(SpanPath, TexturesAsWideAsARowWindowMatchTheReference) {
+    std::mt19937 rng(10);
+    for (int texWidth : {8, 9, 10, 16, 17, 18}) {
+        MemorySurface* texture = randomTexture(rng, texWidth, 16, formatA8R8G8B8());
+        std::vector<D3DVERTEX> quads = longRowQuads(texWidth, 16);
+        for (const Formats& f : {allFormats()[0], allFormats()[2]})
+            expectSameAsReference(f, 256, 100, longRowScene(quads, texture, D3DTFN_LINEAR, false),
+                                  "texture " + std::to_string(texWidth) + " wide");
+        texture->Release();
+    }
 }
 
 // The benchmark's scenes, which the golden pictures show, in 32 and 16 bits.
