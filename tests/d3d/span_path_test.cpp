@@ -575,6 +575,50 @@ TEST(SpanPath, TexturesAsWideAsARowWindowMatchTheReference) {
     }
 }
 
+// Small textures (one texel to a little over a row window wide, pitch equal to the width, 32 and
+// 16 bits) at about one texel a pixel over a target no larger than the quads, which start on the
+// texture's last columns and rows: the groups at the end of each texel row and of the texture's
+// last row, and the target's last group, are read and written right at the end of their memory.
+TEST(SpanPath, SmallTexturesOnATargetTheSizeOfTheQuadMatchTheReference) {
+    auto quadsFor = [](int width, int height, int texWidth, int texHeight) {
+        const float ratios[] = {0.9f, 1.0f, 1.02f};
+        std::vector<D3DVERTEX> quads;
+        for (int i = 0; i < 6; ++i) {
+            const float u0 = 1.0f - (float(i) + 0.3f) / float(texWidth), v0 = 1.0f - 0.6f / float(texHeight);
+            const float du = ratios[i % 3] * float(width) / float(texWidth);
+            const float dv = ratios[(i + 1) % 3] * float(height) / float(texHeight) * (i < 3 ? 1.0f : 0.05f);
+            auto at = [&](float x, float y, float u, float v) {
+                return D3DVERTEX{x / (float(width) / 2) - 1, 1 - y / (float(height) / 2), 0.5f, 0, 0, -1, u, v};
+            };
+            const D3DVERTEX a = at(0, 0, u0, v0), b = at(float(width), 0, u0 + du, v0 + 0.01f * float(i));
+            const D3DVERTEX c = at(float(width), float(height), u0 + du, v0 + dv);
+            const D3DVERTEX d = at(0, float(height), u0, v0 + dv);
+            quads.insert(quads.end(), {a, b, c, a, c, d});
+        }
+        return quads;
+    };
+    std::mt19937 rng(17);
+    const int sizes[][2] = {{1, 1}, {2, 3}, {9, 2}, {16, 1}, {17, 3}, {18, 17}, {33, 2}, {35, 9}};
+    unsigned long long spans = 0;
+    for (const DDPIXELFORMAT& texFormat : {formatA8R8G8B8(), formatR5G6B5()})
+        for (const auto& size : sizes) {
+            MemorySurface* texture = randomTexture(rng, size[0], size[1], texFormat);
+            for (const auto& [width, height] : {std::pair{35, 9}, std::pair{31, 5}}) {
+                std::vector<D3DVERTEX> quads = quadsFor(width, height, size[0], size[1]);
+                for (const Formats& f : {allFormats()[0], allFormats()[2], allFormats()[5]})
+                    for (DWORD filter : {DWORD(D3DTFN_LINEAR), DWORD(D3DTFN_POINT)})
+                        for (bool zWrite : {false, true})
+                            spans += expectSameAsReference(
+                                f, width, height, longRowScene(quads, texture, filter, zWrite),
+                                std::to_string(size[0]) + "x" + std::to_string(size[1]) + " on " +
+                                    std::to_string(width) + (filter == D3DTFN_LINEAR ? " bilinear" : " point") +
+                                    (zWrite ? ", z-write" : ""));
+            }
+            texture->Release();
+        }
+    EXPECT_GT(spans, 0u) << "the span path was not taken";
+}
+
 // The benchmark's scenes, which the golden pictures show, in 32 and 16 bits.
 TEST(SpanPath, SyntheticScenesMatchTheReference) {
     for (const char* name : {"inside", "outside"})
