@@ -9,7 +9,10 @@
 #include "platform/d3d/memory_surface.h"
 #include "platform/d3d/raster_options.h"
 #include "platform/d3d/scene_figures.h"
+#include "platform/d3d/span_queue.h"
+#include "platform/d3d/span_state.h"
 #include "platform/d3d/standard_formats.h"
+#include "platform/d3d/triangle_setup.h"
 
 using namespace platform;
 
@@ -80,6 +83,74 @@ TEST(SpanQueue, OneThreadDrawingAsTrianglesComeMatchesBandsOnSeveralThreads) {
             EXPECT_EQ(several.covered, one.covered) << count << " triangles, " << threads << " threads";
             EXPECT_TRUE(several.picture == one.picture) << count << " triangles, " << threads << " threads";
         }
+    }
+    d3d::setRasterThreads(threadsBefore, pacedBefore);
+}
+
+// A 64x64 32-bit target's pixels, added to (ONE/ONE) by a dim grey.
+struct Target {
+    static constexpr int kSize = 64;
+    std::vector<uint8_t> pixels = std::vector<uint8_t>(size_t(kSize) * kSize * 4, 0);
+    d3d::SpanState state() {
+        d3d::SpanState s;
+        s.color = pixels.data();
+        s.colorPitch = kSize * 4;
+        s.width = kSize;
+        s.additive = true;
+        return s;
+    }
+};
+
+// One filling of `calls` calls of `perCall` small triangles scattered from `seed` (set-up drops
+// some); returns the covered count draw() reports.
+uint64_t fillAndDraw(d3d::SpanQueue& queue, Target& target, int calls, int perCall, uint32_t seed) {
+    const d3d::Scissor scissor{0, 0, Target::kSize - 1, Target::kSize - 1};
+    auto next = [&](int range) {
+        seed = seed * 1664525u + 1013904223u;
+        return int32_t((seed >> 8) % uint32_t(range));
+    };
+    for (int call = 0; call < calls; ++call) {
+        queue.beginCall(target.state(), false, Target::kSize, nullptr);
+        for (int i = 0; i < perCall; ++i) {
+            d3d::ScreenVertex v[3] = {};
+            const int32_t x = next(Target::kSize * 16), y = next(Target::kSize * 16);
+            for (d3d::ScreenVertex& c : v) {
+                c.x = x + next(200) - 100, c.y = y + next(320) - 160, c.z = 0.5, c.invW = 1.0f;
+                c.attr[d3d::kRed] = c.attr[d3d::kGreen] = c.attr[d3d::kBlue] = 0.01f;
+            }
+            d3d::TriangleSetup t;
+            if (d3d::setupTriangle(v[0], v[1], v[2], D3DCULL_NONE, scissor, &t)) queue.add(t, false);
+        }
+        queue.endCall();
+    }
+    return queue.draw();
+}
+
+// One queue whose helpers come and go from one filling to the next (as the device's pacing lets
+// them, scene by scene), fillings small and past the queue's capacity: each filling draws every
+// triangle once, giving the picture and the count of the same filling drawn by one thread alone.
+TEST(SpanQueue, HelpersComingAndGoingBetweenFillingsDrawEveryTriangleOnce) {
+    const int threadsBefore = d3d::rasterThreads();
+    const bool pacedBefore = d3d::rasterThreadsPaced();
+    d3d::setRasterThreads(3);
+    struct Filling {
+        bool helpers;
+        int calls, perCall;
+    };
+    const Filling fillings[] = {{true, 2, 50},  {false, 3, 70},  {false, 1, 5},   {true, 2, 9000},
+                                {false, 2, 9000}, {true, 1, 1},  {true, 3, 100},  {false, 1, 64}};
+    d3d::SpanQueue switching, alone;
+    alone.allowHelpers(false);
+    Target a, b;
+    uint32_t seed = 99;
+    for (const Filling& f : fillings) {
+        switching.allowHelpers(f.helpers);
+        const uint64_t got = fillAndDraw(switching, a, f.calls, f.perCall, seed);
+        const uint64_t want = fillAndDraw(alone, b, f.calls, f.perCall, seed);
+        EXPECT_GT(want, 0u);
+        EXPECT_EQ(got, want) << f.calls << " x " << f.perCall << (f.helpers ? " with helpers" : " alone");
+        EXPECT_TRUE(a.pixels == b.pixels) << f.calls << " x " << f.perCall << (f.helpers ? " with helpers" : " alone");
+        seed = seed * 7 + 1;
     }
     d3d::setRasterThreads(threadsBefore, pacedBefore);
 }
