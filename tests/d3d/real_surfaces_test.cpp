@@ -280,6 +280,29 @@ TEST_F(DeviceOnDirectDraw, ClearingAFarZBufferToFarWritesNothingButNearerDepthsA
     EXPECT_EQ(bytesOf(zbuffer), far);
 }
 
+// Two devices drawing into one back buffer share its z-buffer: depth one of them writes makes the
+// other's knowledge that the z-buffer holds only the far value stale, so its next clear to the
+// far value writes again and a square behind the other's depth shows.
+TEST_F(DeviceOnDirectDraw, DepthWrittenByAnotherDeviceIsClearedByTheFirstsClearToFar) {
+    makeDevice(32);
+    IDirect3DDevice7* other = nullptr;
+    ASSERT_EQ(d3d->CreateDevice(IID_IDirect3DRGBDevice, back, &other), D3D_OK);
+    D3DVIEWPORT7 vp{0, 0, 640, 480, 0, 1};
+    ASSERT_EQ(other->SetViewport(&vp), D3D_OK);
+    clear(1.0f);
+    clear(1.0f);  // known far now
+    std::swap(device, other);
+    drawSquare(0.4f, 0, 1, 0, false, true);  // the other device writes depth 0.4
+    std::swap(device, other);
+    clear(1.0f);
+    const std::vector<uint8_t> depth = bytesOf(zbuffer);
+    ASSERT_EQ(depth.size(), size_t(640 * 480 * 4));
+    EXPECT_TRUE(std::all_of(depth.begin(), depth.end(), [](uint8_t b) { return b == 0xFF; }));
+    drawSquare(0.6f, 1, 0, 0, false, false);
+    EXPECT_EQ(at(320, 240), 0xFF0000u);
+    other->Release();
+}
+
 // 16-bit textures are read from widened 32-bit copies on the span path: the picture must be the
 // reference's byte for byte, also after the texture was written again (the copy is made anew).
 TEST_F(DeviceOnDirectDraw, SixteenBitTexturesGiveTheReferencePictureAlsoAfterTheyAreRewritten) {
