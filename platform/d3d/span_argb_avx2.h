@@ -443,4 +443,34 @@ TriangleShader routineFor(const SpanState& s, TexelFilter f) {
     }
 }
 
+// A triangle's rows eight pixels at a time (narrow triangles as groups and tiles): the AVX2
+// routine, and the AVX-512 routine's for triangles under eight pixels wide, which never have a
+// row for sixteen lanes.
+template <TargetFormat F, DepthFormat D, TexelFilter T>
+inline VOREL_FMA uint64_t shadeTriangle(const SpanState& s, const TriangleSetup& t, TexelFilter, int part, int parts) {
+    struct Routine {
+        const SpanState& s;
+        const TriangleSetup& t;
+        const ArgbConstants k;
+        VOREL_FMA void span(int y, int x0, int x1) const {
+            // Local copies: the pixel stores could alias the caller's state, which would make every
+            // group reload its flags and texture view. Copying costs more than the reloads on
+            // short spans (measured), so only long spans have them copied.
+            if (x1 - x0 < 64) {
+                shadeSpan<F, D, T>(s, t, k, y, x0, x1);
+            } else {
+                const SpanState state = s;
+                const ArgbConstants constants = k;
+                shadeSpan<F, D, T>(state, t, constants, y, x0, x1);
+            }
+        }
+        VOREL_FMA int narrowGroup(int x, int y) const { return shadeTestedGroup<F, D, T>(s, t, k, x, y); }
+        VOREL_FMA int tile(int y, int rows, int columns) const {
+            return columns == 4 ? shadeTile<F, D, T, 4>(s, t, k, y, rows) : shadeTile<F, D, T, 2>(s, t, k, y, rows);
+        }
+    };
+    constexpr double zMax = D == DepthFormat::Z16 ? 65535.0 : 4294967295.0;
+    return walkRows(t, part, parts, Routine{s, t, argbConstants(s, t, zMax)});
+}
+
 }  // namespace platform::d3d::span_avx2

@@ -295,12 +295,19 @@ VOREL_AVX512_INLINE void shadeSpan(const SpanState& s, const TriangleSetup& t, c
 }
 
 template <TargetFormat F, DepthFormat D, TexelFilter T>
-VOREL_AVX512 uint64_t shadeTriangle(const SpanState& s, const TriangleSetup& t, TexelFilter, int part, int parts) {
+VOREL_AVX512 uint64_t shadeTriangle(const SpanState& s, const TriangleSetup& t, TexelFilter f, int part, int parts) {
+    // Under eight pixels wide a triangle is drawn as groups and tiles of eight, never as rows
+    // for sixteen lanes: the AVX2 routine, without making the sixteen-lane constants.
+    if (t.maxX - t.minX < 8) return span_avx2::shadeTriangle<F, D, T>(s, t, f, part, parts);
+    constexpr double zMax = D == DepthFormat::Z16 ? 65535.0 : 4294967295.0;
     struct Routine {
         const SpanState& s;
         const TriangleSetup& t;
         const ArgbConstants k;
         const WideConstants w16;
+        // The constants are made in place (w16 from k, declared before it).
+        VOREL_AVX512 Routine(const SpanState& s_, const TriangleSetup& t_)
+            : s(s_), t(t_), k(span_avx2::argbConstants(s_, t_, zMax)), w16(wideConstants(t_, k)) {}
         VOREL_AVX512 void span(int y, int x0, int x1) const {
             // Local copies for long spans, as in the AVX2 routine: stores could alias the caller's
             // state, which would make every group reload it.
@@ -317,15 +324,8 @@ VOREL_AVX512 uint64_t shadeTriangle(const SpanState& s, const TriangleSetup& t, 
                 shadeSpan<F, D, T>(state, t, constants, wide, y, x0, x1);
             }
         }
-        VOREL_AVX512 int narrowGroup(int x, int y) const { return span_avx2::shadeTestedGroup<F, D, T>(s, t, k, x, y); }
-        VOREL_AVX512 int tile(int y, int rows, int columns) const {
-            return columns == 4 ? span_avx2::shadeTile<F, D, T, 4>(s, t, k, y, rows)
-                                : span_avx2::shadeTile<F, D, T, 2>(s, t, k, y, rows);
-        }
     };
-    constexpr double zMax = D == DepthFormat::Z16 ? 65535.0 : 4294967295.0;
-    const ArgbConstants k = span_avx2::argbConstants(s, t, zMax);
-    return walkRows(t, part, parts, Routine{s, t, k, wideConstants(t, k)});
+    return walkRows(t, part, parts, Routine(s, t));
 }
 
 template <TargetFormat F, DepthFormat D, TexelFilter T>
@@ -336,7 +336,9 @@ struct Routines {
 }  // namespace
 
 TriangleShader avx512TriangleShader(const SpanState& s, TexelFilter f) {
-    if (!haveAvx512()) return nullptr;
+    // The routines also run the AVX2 and FMA code of the eight-lane parts.
+    static const bool fma = __builtin_cpu_supports("fma");
+    if (!haveAvx512() || !fma) return nullptr;
     return routineFor<Routines>(s, f);
 }
 
