@@ -91,11 +91,6 @@ uint32_t quantizeChannel(uint32_t value8, int bits, uint32_t threshold) {
     return (value8 * top + threshold) / 255u;
 }
 
-uint32_t ditherThreshold(int x, int y) {
-    static constexpr uint8_t kBayer[4][4] = {{0, 8, 2, 10}, {12, 4, 14, 6}, {3, 11, 1, 9}, {15, 7, 13, 5}};
-    return (static_cast<uint32_t>(kBayer[y & 3][x & 3]) * 255u + 127u) / 16u;
-}
-
 uint32_t encodeArgb(const PixelLayout& l, uint32_t argb) { return encodeWith(l, argb, 127); }
 
 uint32_t encodeArgbDithered(const PixelLayout& l, uint32_t argb, int x, int y) {

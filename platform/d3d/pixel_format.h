@@ -57,6 +57,9 @@ uint32_t encodeArgbDithered(const PixelLayout& layout, uint32_t argb, int x, int
 // One 8-bit channel value reduced to `bits` bits with a threshold in [0, 255).
 uint32_t quantizeChannel(uint32_t value8, int bits, uint32_t threshold);
 // The 4x4 ordered-dither threshold of a pixel, in [0, 255).
-uint32_t ditherThreshold(int x, int y);
+constexpr uint32_t ditherThreshold(int x, int y) {
+    constexpr uint8_t kBayer[4][4] = {{0, 8, 2, 10}, {12, 4, 14, 6}, {3, 11, 1, 9}, {15, 7, 13, 5}};
+    return (static_cast<uint32_t>(kBayer[y & 3][x & 3]) * 255u + 127u) / 16u;
+}
 
 }  // namespace platform::d3d

@@ -307,8 +307,8 @@ VOREL_FMA_INLINE void write16(const SpanState& s, uint8_t* p, int n, __m256i mas
 }
 
 // The dither thresholds of eight pixels of one row (a tile of one row of eight), made when the
-// program starts, so reading it needs no check that it was made.
-const TileDitherTable<8> kDitherTable;
+// program is compiled, so reading it needs no check that it was made.
+inline constexpr TileDitherTable<8> kDitherTable;
 
 // The thresholds of the groups of a row from x0 (groups start 8 apart, so they share a phase).
 template <TargetFormat F>
@@ -377,8 +377,8 @@ VOREL_FMA_INLINE int shadeTestedGroup(const SpanState& s, const TriangleSetup& t
     return __builtin_popcount(unsigned(bits));
 }
 
-const TileDitherTable<4> kTileDither4;
-const TileDitherTable<2> kTileDither2;
+inline constexpr TileDitherTable<4> kTileDither4;
+inline constexpr TileDitherTable<2> kTileDither2;
 
 template <TargetFormat F, int C>
 VOREL_FMA_INLINE __m256i tileThreshold(const SpanState& s, int x, int y) {

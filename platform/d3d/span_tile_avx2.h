@@ -85,11 +85,11 @@ private:
 };
 
 // The dither thresholds of a tile's lanes for every row (y & 3) and phase (x & 3) of its first
-// pixel, made once; each in both 16-bit halves of its lane.
+// pixel, made when the program is compiled; each in both 16-bit halves of its lane.
 template <int C>
 struct TileDitherTable {
-    alignas(32) int32_t v[4][4][8];
-    TileDitherTable() {
+    alignas(32) int32_t v[4][4][8]{};
+    constexpr TileDitherTable() {
         for (int y = 0; y < 4; ++y)
             for (int phase = 0; phase < 4; ++phase)
                 for (int i = 0; i < 8; ++i) v[y][phase][i] = int32_t(ditherThreshold(phase + i % C, y + i / C) * 0x10001u);
