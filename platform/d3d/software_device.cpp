@@ -236,6 +236,9 @@ private:
         held.swap(queuedSurfaces_);
         ddraw::withdrawQueuedDrawing(this);
         for (IDirectDrawSurface7* s : held) s->Release();
+        // The list's room is kept for the next scene (a release that drew again left it empty).
+        held.clear();
+        if (queuedSurfaces_.empty()) queuedSurfaces_.swap(held);
     }
     // Keeps `s` alive while draws against it are queued.
     void holdForQueue(IDirectDrawSurface7* s) {
