@@ -218,12 +218,11 @@ namespace {
         drawTriangle(sink, v[i0], v[i1], v[i2]);
 }
 
-// Triangles [begin, end) of the call.
+// Triangles [begin, end) of a fan or strip (lists go through drawListRange).
 void drawTriangles(const TriangleSink& sink, D3DPRIMITIVETYPE type, const ClipVertex* v, uint32_t begin,
                    uint32_t end) {
     for (uint32_t i = begin; i < end; ++i) {
         switch (type) {
-            case D3DPT_TRIANGLELIST: drawIndexed(sink, v, 3 * i, 3 * i + 1, 3 * i + 2); break;
             case D3DPT_TRIANGLEFAN: drawIndexed(sink, v, 0, i + 1, i + 2); break;
             default:  // strip: every second triangle is listed the other way round
                 if (i % 2 == 0) drawIndexed(sink, v, i, i + 1, i + 2);
@@ -294,7 +293,7 @@ void drawPrimitives(const DeviceState& state, const DrawTargets& targets, D3DPRI
     if (triangles == 0 || !targets.color) return;
     auto started = Clock::now();
     // A full span queue is drawn during the call: that time is the pixels', not set-up's.
-    const unsigned long long rasterBefore = rasterTimes().rasterNs;
+    const uint64_t drawnBefore = queue->drawnNs();
     TriangleContext c = makeContext(state, targets);
     RasterPath path = rasterPath();
     SpanState spanState;
@@ -334,7 +333,7 @@ void drawPrimitives(const DeviceState& state, const DrawTargets& targets, D3DPRI
         drawTriangles({c, figures, v, ahead.out, ahead.ok}, type, v, 0, triangles);
         setUp = Clock::now();
     }
-    const unsigned long long drained = rasterTimes().rasterNs - rasterBefore;
+    const unsigned long long drained = queue->drawnNs() - drawnBefore;
     const unsigned long long triangleNs = nanoseconds(setUp - transformed);
     addRasterTimes({nanoseconds(transformed - started), triangleNs - std::min(triangleNs, drained), 0});
     if (!useSpans) return;

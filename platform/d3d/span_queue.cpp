@@ -241,6 +241,7 @@ uint64_t SpanQueue::drainItems(bool last) {
     // in the caches, instead of going round all of them.
     if (alone) next_ = drawnUpTo_ = 0;
     const auto ns = std::chrono::duration_cast<std::chrono::nanoseconds>(Clock::now() - started).count();
+    drawnNs_ += uint64_t(ns);
     addRasterTimes({0, 0, static_cast<unsigned long long>(ns)});
     return covered;
 }

@@ -63,6 +63,8 @@ public:
     void allowHelpers(bool allowed) { helpersAllowed_ = allowed; }
     // The threads drawing the current filling (while not empty).
     int threads() const { return threads_; }
+    // Real time this queue has spent drawing on the filling thread, in ns (it runs on).
+    uint64_t drawnNs() const { return drawnNs_; }
 
     // Draws everything queued and empties the queue (not inside a call); returns the number of
     // pixel centres covered.
@@ -105,6 +107,7 @@ private:
     // Triangles are numbered from the start of a filling; triangle n lives in slot n % kCapacity.
     uint32_t next_ = 0;       // the number the next triangle gets
     uint32_t drawnUpTo_ = 0;  // every triangle before it is drawn
+    uint64_t drawnNs_ = 0;
     std::unique_ptr<Band[]> bands_;
     std::unique_ptr<std::atomic<uint32_t>[]> published_;  // per band: filed and visible to helpers
     std::unique_ptr<Progress[]> progress_;
