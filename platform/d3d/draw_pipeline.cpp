@@ -9,6 +9,7 @@
 #include <memory>
 #include <vector>
 
+#include "platform/d3d/call_bounds.h"
 #include "platform/d3d/clipping.h"
 #include "platform/d3d/fog.h"
 #include "platform/d3d/lighting.h"
@@ -164,6 +165,13 @@ void drawTriangle(const TriangleSink& sink, const ClipVertex& a, const ClipVerte
     }
 }
 
+// Whether every vertex of the call lies beyond one plane of the view volume (call_bounds.h), with
+// the matrix and viewport map the vertex stage would use: then no triangle of it draws a pixel.
+bool callBeyondView(const DeviceState& state, const D3DVERTEX* vertices, uint32_t count) {
+    const D3DMATRIX m = multiply(multiply(state.world, state.view), state.projection);  // as makeTransformSet
+    return callBeyondView(m, makeViewportMap(state.viewport), vertices, count);
+}
+
 TriangleContext makeContext(const DeviceState& state, const DrawTargets& targets) {
     TriangleContext c;
     const D3DVIEWPORT7& vp = state.viewport;
@@ -291,6 +299,10 @@ void drawPrimitives(const DeviceState& state, const DrawTargets& targets, D3DPRI
     uint32_t triangles = triangleCount(type, count);
     figures->triangles += triangles;
     if (triangles == 0 || !targets.color) return;
+    if (callBeyondView(state, vertices, count)) {
+        countSkippedCall(triangles);
+        return;
+    }
     auto started = Clock::now();
     // A full span queue is drawn during the call: that time is the pixels', not set-up's.
     const uint64_t drawnBefore = queue->drawnNs();

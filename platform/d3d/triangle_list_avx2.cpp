@@ -5,6 +5,7 @@
 #if defined(__x86_64__) && (defined(__GNUC__) || defined(__clang__))
 
 
+#include "platform/d3d/call_bounds.h"
 #include "platform/d3d/triangle_drop_avx2.h"
 #include "platform/d3d/vertex_avx2.h"
 
@@ -16,7 +17,7 @@ using namespace avx2;
 
 // Lanes beyond each plane that leaves a triangle wholly beyond it invisible: near and far
 // (outcode's tests), and, where w > 0, two pixels or more past an edge of the viewport (x > kx w,
-// x < -kx w, y > ky w, y < -ky w with k = 1 + 2 / half the size; clipping and projection keep such
+// x < -kx w, y > ky w, y < -ky w with k = beyondFactor of half the size; clipping and projection keep such
 // a triangle off the viewport, so set-up would find no pixel of it).
 VOREL_AVX2_INLINE void beyondMasks(const Block& b, __m256 kx, __m256 ky, __m256 beyond[6]) {
     const __m256 zero = _mm256_setzero_ps();
@@ -141,8 +142,8 @@ VOREL_AVX2 uint64_t listBlocks(const VertexStage& s, const D3DVERTEX* in, ClipVe
     alignas(32) float q[kMax + 8];
     // Positions of every vertex, projections of those that may be drawn, and the cull.
     KeptVertices kept;
-    const ListChunk chunk{s, in, p, drop, guardBandBounded(p), splat(1.0f + 2.0f / p.map.halfWidth),
-                          splat(1.0f + 2.0f / p.map.halfHeight)};
+    const ListChunk chunk{s, in, p, drop, guardBandBounded(p), splat(beyondFactor(p.map.halfWidth)),
+                          splat(beyondFactor(p.map.halfHeight))};
     uint64_t culled = 0;
     for (uint32_t group = 0; group < n; group += 24) {
         const uint32_t count = std::min<uint32_t>(24, n - group);

@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <chrono>
 
+#include "platform/d3d/call_bounds.h"
 #include "platform/d3d/memory_surface.h"
 #include "platform/d3d/pixel_format.h"
 #include "platform/d3d/raster_options.h"
@@ -71,8 +72,9 @@ void timeFrames(IDirect3DDevice7* device, int frames, const std::function<void(i
                 const std::function<void(int)>& afterFrame, RunResult* r) {
     using namespace platform::d3d;
     RasterTimes before{};
+    SkippedCalls skippedBefore{};
     for (int f = 0; f < frames + 2; ++f) {
-        if (f == 2) before = rasterTimes();
+        if (f == 2) before = rasterTimes(), skippedBefore = skippedCalls();
         auto start = std::chrono::steady_clock::now();
         device->Clear(0, nullptr, D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER, 0, 1.0f, 0);
         if (device->BeginScene() == D3D_OK) {
@@ -92,6 +94,9 @@ void timeFrames(IDirect3DDevice7* device, int frames, const std::function<void(i
     r->vertexMs = double(after.vertexNs - before.vertexNs) * 1e-6 / frames;
     r->setupMs = double(after.setupNs - before.setupNs) * 1e-6 / frames;
     r->rasterMs = double(after.rasterNs - before.rasterNs) * 1e-6 / frames;
+    const SkippedCalls skipped = skippedCalls();
+    r->skippedCalls = double(skipped.calls - skippedBefore.calls) / frames;
+    r->skippedTriangles = double(skipped.triangles - skippedBefore.triangles) / frames;
 }
 
 bool runOurs(const std::string& name, int width, int height, int threads, int frames, RunResult* r) {

@@ -23,6 +23,7 @@ struct RunResult {
     std::vector<double> frameMs;
     uint64_t pixels = 0, triangles = 0;                // over the counted frames
     double vertexMs = 0, setupMs = 0, rasterMs = 0;    // per frame
+    double skippedCalls = 0, skippedTriangles = 0;     // per frame: calls left out whole (beyond the view)
     std::vector<uint8_t> rgb;                          // last picture, top row first
 
     double medianMs() const;

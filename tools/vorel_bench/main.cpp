@@ -113,22 +113,23 @@ void printRuns(const std::vector<bench::RunResult>& results, bool json) {
             const bench::RunResult& r = results[i];
             std::printf("  {\"scene\": \"%s\", \"resolution\": \"%dx%d\", \"threads\": %d, \"frames\": %zu, "
                         "\"ms_per_frame\": %.3f, \"p95_ms\": %.3f, \"mpix_per_s\": %.2f, \"tris_per_s\": %.0f, "
-                        "\"vertex_ms\": %.3f, \"setup_ms\": %.3f, \"raster_ms\": %.3f}%s\n",
+                        "\"vertex_ms\": %.3f, \"setup_ms\": %.3f, \"raster_ms\": %.3f, \"skipped_calls\": %.1f, "
+                        "\"skipped_tris\": %.0f}%s\n",
                         r.scene.c_str(), r.width, r.height, r.threads, r.frameMs.size(), r.medianMs(),
                         r.percentileMs(95), r.mpixPerSecond(), r.trianglesPerSecond(), r.vertexMs, r.setupMs,
-                        r.rasterMs, i + 1 < results.size() ? "," : "");
+                        r.rasterMs, r.skippedCalls, r.skippedTriangles, i + 1 < results.size() ? "," : "");
         }
         std::printf("]\n");
         return;
     }
-    std::printf("%-13s %-10s %3s %9s %9s %10s %12s %9s %9s %9s\n", "scene", "resolution", "thr", "ms/frame", "p95 ms",
-                "Mpix/s", "tris/s", "vertex", "setup", "raster");
+    std::printf("%-13s %-10s %3s %9s %9s %10s %12s %9s %9s %9s %9s\n", "scene", "resolution", "thr", "ms/frame",
+                "p95 ms", "Mpix/s", "tris/s", "vertex", "setup", "raster", "skipped");
     for (const bench::RunResult& r : results) {
         char res[32];
         std::snprintf(res, sizeof res, "%dx%d", r.width, r.height);
-        std::printf("%-13s %-10s %3d %9.2f %9.2f %10.1f %12.0f %9.2f %9.2f %9.2f\n", r.scene.c_str(), res, r.threads,
-                    r.medianMs(), r.percentileMs(95), r.mpixPerSecond(), r.trianglesPerSecond(), r.vertexMs,
-                    r.setupMs, r.rasterMs);
+        std::printf("%-13s %-10s %3d %9.2f %9.2f %10.1f %12.0f %9.2f %9.2f %9.2f %9.0f\n", r.scene.c_str(), res,
+                    r.threads, r.medianMs(), r.percentileMs(95), r.mpixPerSecond(), r.trianglesPerSecond(), r.vertexMs,
+                    r.setupMs, r.rasterMs, r.skippedTriangles);
     }
 }
 
