@@ -7,7 +7,15 @@
 
 #include "platform/d3d/call_bounds.h"
 #include "platform/d3d/triangle_drop_avx2.h"
-#include "platform/d3d/vertex_avx2.h"
+#include "platform/d3d/raster_options.h"
+#include "platform/d3d/vertex_avx512.h"
+
+// GCC 12 takes the AVX-512 intrinsics' deliberately undefined source registers for values used
+// uninitialized (a false warning, reported for the intrinsics' own headers).
+#if defined(__GNUC__) && !defined(__clang__)
+#pragma GCC diagnostic ignored "-Wmaybe-uninitialized"
+#pragma GCC diagnostic ignored "-Wuninitialized"
+#endif
 
 namespace platform::d3d {
 
@@ -71,6 +79,22 @@ VOREL_AVX2_INLINE void projectCorner(const Block& b, const ProjectionTarget& p, 
     screen.ok[k] = uint32_t(projected.lo.ok | projected.hi.ok << 4);
 }
 
+// projectCorner with AVX-512 where the guard band is bounded (the same bits).
+VOREL_AVX512_VERTEX_INLINE void projectCornerWide(const Block& b, const ProjectionTarget& p, bool bounded, uint32_t k,
+                                                  GroupScreen& screen, float* q, __m256i* x, __m256i* y) {
+    if (!bounded) {
+        projectCorner(b, p, bounded, k, screen, q, x, y);
+        return;
+    }
+    const avx512::Projected8Wide projected = avx512::project8Bounded(b, p);
+    *x = projected.x, *y = projected.y;
+    _mm256_store_si256(reinterpret_cast<__m256i*>(screen.x + 8 * k), *x);
+    _mm256_store_si256(reinterpret_cast<__m256i*>(screen.y + 8 * k), *y);
+    _mm512_storeu_pd(screen.z + 8 * k, projected.z);
+    _mm256_store_ps(q, projected.q);
+    screen.ok[k] = projected.ok;
+}
+
 // Vertices of kept triangles, in order, and whether each needs its clip vertex.
 struct KeptVertices {
     uint32_t count = 0;
@@ -109,70 +133,33 @@ struct ListChunk {
     __m256 kx, ky;  // 1 + 2 / half the viewport's size, see beyondMasks
 };
 
-// Positions of the vertices of triangles [first / 3, first / 3 + count / 3) (count <= 24: eight
-// whole triangles at most), corner by corner (lane t of block k: corner k of triangle t): the
-// triangles wholly beyond one plane of the view volume, then, unless that is all of them, the
-// projections of every corner and the triangles whose corners are all projected and that cannot
-// draw a pixel (triangle_drop_avx2.h). The kept triangles' vertices get target.ok and their
-// projected positions and go onto `kept` (needing clip vertices when not all projected ahead, or
-// when drop.flat); q gets the 1/w of projected corners (at cornerIndex). Returns the culled
-// triangles (bit t: triangle t).
-VOREL_AVX2_INLINE uint32_t cullGroup(const ListChunk& c, uint32_t first, uint32_t count, float* q,
-                                     KeptVertices& kept) {
-    const uint32_t triangles = (1u << (count / 3)) - 1;
-    Block blocks[3];  // corner k of the group's triangles
-    for (uint32_t k = 0; k < 3; ++k)
-        positions(c.stage, loadPositions(c.in, first + k, int(count / 3), 3), blocks[k]);
-    const uint32_t beyond = beyondTriangles(blocks, c.kx, c.ky) & triangles;
-    if (beyond == triangles) return triangles;  // nothing of the group is drawn
-    GroupScreen screen;
-    __m256i x[3], y[3];
-    for (uint32_t k = 0; k < 3; ++k) projectCorner(blocks[k], c.target, c.bounded, k, screen, q + first + 8 * k, &x[k], &y[k]);
-    const uint32_t ahead = screen.ok[0] & screen.ok[1] & screen.ok[2];
-    const TriangleDrop& drop = c.drop;
-    const uint32_t culled = (beyond | (ahead & drop8::dropped(x, y, drop.cull, drop.scissor))) & triangles;
-    storeKept(screen, c.target, first, triangles & ~culled, drop.flat ? 0xFFu : ~ahead, kept);
-    return culled;
-}
+// cullGroup and listBlocks, once for AVX2 and once with AVX-512's projection.
+namespace narrow {
+#define VOREL_LIST_INLINE VOREL_AVX2_INLINE
+#define VOREL_LIST VOREL_AVX2
+#define VOREL_LIST_PROJECT_CORNER projectCorner
+#include "platform/d3d/triangle_list_body.h"
+#undef VOREL_LIST_INLINE
+#undef VOREL_LIST
+#undef VOREL_LIST_PROJECT_CORNER
+}  // namespace narrow
 
-VOREL_AVX2 uint64_t listBlocks(const VertexStage& s, const D3DVERTEX* in, ClipVertex* out, uint32_t triangles,
-                               const ProjectionTarget& p, const TriangleDrop& drop) {
-    constexpr uint32_t kMax = 3 * kListChunkTriangles;
-    const uint32_t n = 3 * std::min(triangles, kListChunkTriangles);
-    alignas(32) float q[kMax + 8];
-    // Positions of every vertex, projections of those that may be drawn, and the cull.
-    KeptVertices kept;
-    const ListChunk chunk{s, in, p, drop, guardBandBounded(p), splat(beyondFactor(p.map.halfWidth)),
-                          splat(beyondFactor(p.map.halfHeight))};
-    uint64_t culled = 0;
-    for (uint32_t group = 0; group < n; group += 24) {
-        const uint32_t count = std::min<uint32_t>(24, n - group);
-        culled |= uint64_t(cullGroup(chunk, group, count, q, kept)) << (group / 3);
-    }
-    // Everything else of the kept vertices.
-    for (uint32_t j = 0; j < kept.count; j += 8) {
-        int count = int(std::min<uint32_t>(8, kept.count - j));
-        const uint32_t* idx = kept.vertex + j;
-        __m256 soa[8];
-        loadFields(in, idx, count, soa);
-        Block b;
-        attributes(s, soa, b);
-        if (std::any_of(kept.clip + j, kept.clip + j + count, [](bool c) { return c; })) {
-            positions(s, soa, b);
-            storeClip(b, out, idx, count);
-        }
-        alignas(32) float qs[8] = {};
-        for (int v = 0; v < count; ++v) qs[v] = q[cornerIndex(idx[v])];
-        storeScreenAttributes(b, _mm256_load_ps(qs), p, idx, count);
-    }
-    return culled;
-}
+namespace wide {
+#define VOREL_LIST_INLINE VOREL_AVX512_VERTEX_INLINE
+#define VOREL_LIST VOREL_AVX512_VERTEX
+#define VOREL_LIST_PROJECT_CORNER projectCornerWide
+#include "platform/d3d/triangle_list_body.h"
+#undef VOREL_LIST_INLINE
+#undef VOREL_LIST
+#undef VOREL_LIST_PROJECT_CORNER
+}  // namespace wide
 
 }  // namespace
 
 uint64_t processTriangleListAvx2(const VertexStage& s, const D3DVERTEX* in, ClipVertex* out, uint32_t triangles,
                                  const ProjectionTarget& projection, const TriangleDrop& drop) {
-    return listBlocks(s, in, out, triangles, projection, drop);
+    if (simdLevel() == SimdLevel::Avx512 && haveAvx512()) return wide::listBlocks(s, in, out, triangles, projection, drop);
+    return narrow::listBlocks(s, in, out, triangles, projection, drop);
 }
 
 }  // namespace platform::d3d

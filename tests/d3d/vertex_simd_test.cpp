@@ -301,8 +301,28 @@ void checkList(const VertexStage& s, const std::vector<D3DVERTEX>& in, const Tri
     }
 }
 
+void checkRandomLists();
+void checkTinyTriangles();
+
+// Runs `check` with the list path's AVX2 projection and, where the processor has it, the AVX-512 one.
+template <typename Check>
+void atEveryLevel(Check check) {
+    const SimdLevel saved = simdLevel();
+    for (SimdLevel level : {SimdLevel::Avx2, SimdLevel::Avx512}) {
+        if (level == SimdLevel::Avx512 && !haveAvx512()) continue;
+        setSimdLevel(level);
+        SCOPED_TRACE(level == SimdLevel::Avx512 ? "AVX-512" : "AVX2");
+        check();
+    }
+    setSimdLevel(saved);
+}
+
 TEST(VertexStageAvx2, ListTrianglesAreCulledAheadAsSetUpWouldDropThem) {
     if (!haveAvx2()) GTEST_SKIP() << "no AVX2 on this processor";
+    atEveryLevel(checkRandomLists);
+}
+
+void checkRandomLists() {
     std::mt19937 rng(11);
     ListCounts counts[3];
     const D3DCULL modes[] = {D3DCULL_NONE, D3DCULL_CW, D3DCULL_CCW};
@@ -345,6 +365,10 @@ D3DVERTEX atPixel(double sx, double sy) {
 // culled, every other stays.
 TEST(VertexStageAvx2, TinyTrianglesBetweenPixelCentresAreCulled) {
     if (!haveAvx2()) GTEST_SKIP() << "no AVX2 on this processor";
+    atEveryLevel(checkTinyTriangles);
+}
+
+void checkTinyTriangles() {
     const VertexStage s = unlitIdentityStage();
     std::mt19937 rng(5);
     const Scissor scissor{10, 20, 700, 500};
@@ -392,6 +416,28 @@ TEST(VertexStageAvx2, HalfwayPositionsRoundAsTheScalarStage) {
         negative += want.x < 0;
     }
     EXPECT_GT(negative, 100);
+}
+
+// List triangles whose corners all fall halfway between two 1/16 pixel steps (x = odd / 512,
+// y = (4 + 8 m) / 512 with w = 1 on an 800x600 viewport, see above), on both sides of the
+// viewport's corner: the list path rounds them as the plain stage does.
+TEST(VertexStageAvx2, HalfwayPositionsRoundAsTheScalarStageInLists) {
+    if (!haveAvx2()) GTEST_SKIP() << "no AVX2 on this processor";
+    atEveryLevel([] {
+        const VertexStage s = unlitIdentityStage();
+        ListCounts counts;
+        for (int j0 = -901; j0 <= 901; j0 += 2 * 64) {
+            std::vector<D3DVERTEX> list;
+            for (int t = 0; t < int(kListChunkTriangles); ++t) {
+                const int j = j0 + 2 * t, k = 4 + 8 * (t % 9 - 4);
+                list.push_back({j / 512.0f, k / 512.0f, 0.5f, 0, 0, -1, 0, 0});
+                list.push_back({(j + 2) / 512.0f, k / 512.0f, 0.5f, 0, 0, -1, 0, 0});
+                list.push_back({j / 512.0f, (k + 8) / 512.0f, 0.5f, 0, 0, -1, 0, 0});
+            }
+            checkList(s, list, {D3DCULL_NONE, {0, 0, 799, 599}, false}, "halfway", counts);
+        }
+        EXPECT_GT(counts.kept, 300);
+    });
 }
 
 TEST(VertexStageAvx2, SpotLightsAndRenormalisedNormalsAreLeftToTheScalarStage) {
