@@ -313,9 +313,13 @@ HRESULT SoftwareDevice::Clear(DWORD count, D3DRECT* rects, DWORD flags, D3DCOLOR
         if (target.ok()) c.right = std::min(c.right, target.width()), c.bottom = std::min(c.bottom, target.height());
         if (depth) c.right = std::min(c.right, depth->width()), c.bottom = std::min(c.bottom, depth->height());
         if (c.left >= c.right || c.top >= c.bottom) continue;
-        if (flags & D3DCLEAR_TARGET) clearColor(target, c, color);
-        if (depth)
-            clearDepthStencil(*depth, c, flags & D3DCLEAR_ZBUFFER, z, flags & D3DCLEAR_STENCIL, stencil);
+        // Each band cleared by the thread that draws there next.
+        queue_.clearRows(c.top, c.bottom, [&](int top, int bottom) {
+            const ClearRect rows{c.left, top, c.right, bottom};
+            if (flags & D3DCLEAR_TARGET) clearColor(target, rows, color);
+            if (depth)
+                clearDepthStencil(*depth, rows, flags & D3DCLEAR_ZBUFFER, z, flags & D3DCLEAR_STENCIL, stencil);
+        });
         if (depth) wholeDepth = wholeDepth || (c.left == 0 && c.top == 0 && c.right == depth->width() &&
                                                c.bottom == depth->height());
     }

@@ -31,8 +31,29 @@ constexpr uint32_t kDrawEvery = 64;
 // At most this many triangles are drawn per hold of a band, so that a thread taken off the
 // processor while it holds one keeps the others waiting for little work.
 constexpr uint32_t kClaimTriangles = 16;
+// A helper asks for a band's records this many triangles ahead of drawing them (they come from
+// the other core's caches).
+constexpr uint32_t kPrefetchAhead = 2;
+
+int64_t nowNs() {
+    return std::chrono::duration_cast<std::chrono::nanoseconds>(Clock::now().time_since_epoch()).count();
+}
+
+void prefetchLines(const void* p, size_t bytes, int write) {
+    const char* c = static_cast<const char*>(p);
+    for (size_t at = 0; at < bytes; at += 64) {
+        if (write) __builtin_prefetch(c + at, 1);
+        else __builtin_prefetch(c + at, 0);
+    }
+}
 
 }  // namespace
+
+uint64_t SpanQueue::drawItem(const Item& item, int part, int parts) {
+    const Call& call = *item.call;
+    const TriangleShader shader = item.minifying ? call.minifying : call.magnifying;
+    return shader(call.state, item.triangle, call.state.filter(item.minifying), part, parts);
+}
 
 SpanQueue::SpanQueue() = default;
 
@@ -47,6 +68,8 @@ void SpanQueue::beginCall(const SpanState& state, bool simd, int rows, std::shar
     if (empty()) {
         joinHelpers();
         threads_ = helpersAllowed_ ? rasterThreads() : 1;
+        ownEvery_ = threads_ > 1 ? share_.every() : 0;
+
         bandCount_ = bands;
         if (bandCount_ > bandRoom_) {
             bands_ = std::make_unique<Band[]>(size_t(bandCount_));
@@ -62,31 +85,47 @@ void SpanQueue::beginCall(const SpanState& state, bool simd, int rows, std::shar
     if (threads_ > 1 && !helping_) startHelpers();
 }
 
+void SpanQueue::clearRows(int top, int bottom, const std::function<void(int, int)>& clear) {
+    // A few rows are not worth a hand-over.
+    if (!empty() || !helpersAllowed_ || rasterThreads() < 2 || bottom - top < (4 << kBandShift)) {
+        clear(top, bottom);
+        return;
+    }
+    joinHelpers();  // the workers are free for the job below
+    const int every = share_.every();
+    runParts(2, [&](int part, int) {
+        for (int from = std::max(top, 0); from < bottom; from = nextBand(from)) {
+            const int band = from >> kBandShift;
+            if ((every > 0 && band % every == 0) == (part == 0)) clear(from, std::min(bottom, nextBand(from)));
+        }
+    });
+}
+
 TriangleSetup* SpanQueue::room() { return &items_[next_ % kCapacity].triangle; }
 
 void SpanQueue::keep(bool minifying) {
     const uint32_t slot = next_ % kCapacity;
     Item& item = items_[slot];
-    const Call& call = calls_.back();
-    item.shader = minifying ? call.minifying : call.magnifying;
-    item.state = &call.state;
-    item.filter = call.state.filter(minifying);
-    if (threads_ > 1) {
-        const int first = std::max(item.triangle.minY, 0) >> kBandShift;
-        const int last = std::min(item.triangle.maxY >> kBandShift, bandCount_ - 1);
-        for (int b = first; b <= last; ++b) {
-            Band& band = bands_[size_t(b)];
-            band.items[band.filed++ % kCapacity] = slot;
-        }
-    }
+    item.call = &calls_.back();
+    item.minifying = minifying;
     ++next_;
     if (!helping_) {
-        if (next_ - drawnUpTo_ >= kDrawEvery) covered_ += drainItems(false);
+        if (next_ - drawnUpTo_ >= kDrawEvery) covered_ += drainItems();
         return;
     }
+    const int first = std::max(item.triangle.minY, 0) >> kBandShift;
+    const int last = std::min(item.triangle.maxY >> kBandShift, bandCount_ - 1);
+    for (int b = first; b <= last; ++b) {
+        if (ownBand(b)) continue;
+        Band& band = bands_[size_t(b)];
+        band.items[band.filed++ % kCapacity] = next_ - 1;
+    }
+    // The slot after next is written soon: its lines are asked for now (a helper may have read
+    // them last).
+    prefetchLines(&items_[(next_ + 1) % kCapacity], sizeof(Item), 1);
+    if (next_ - drawnUpTo_ >= kDrawEvery) drawOwn();
     if (++sincePublish_ >= kPublishEvery) publish();
-    // Every slot holds a triangle not drawn yet: draw them (the helpers go on).
-    if (next_ - drawnUpTo_ == kCapacity) covered_ += drainItems(false);
+    if (next_ - freeFrom_ == kCapacity) makeRoom();
 }
 
 void SpanQueue::add(const TriangleSetup& t, bool minifying) {
@@ -96,10 +135,52 @@ void SpanQueue::add(const TriangleSetup& t, bool minifying) {
 
 void SpanQueue::endCall() {
     if (!helping_) {
-        if (next_ != drawnUpTo_) covered_ += drainItems(false);
+        if (next_ != drawnUpTo_) covered_ += drainItems();
         return;
     }
     publish();
+    drawOwn();
+}
+
+// The filling thread's own bands of the triangles since the last time, as they come.
+void SpanQueue::drawOwn() {
+    if (ownEvery_ <= 0 || drawnUpTo_ == next_) {
+        drawnUpTo_ = next_;
+        return;
+    }
+    const auto started = Clock::now();
+    uint64_t covered = 0;
+    for (uint32_t i = drawnUpTo_; i < next_; ++i) {
+        const Item& item = items_[i % kCapacity];
+        const int first = std::max(item.triangle.minY, 0) >> kBandShift;
+        const int last = std::min(item.triangle.maxY >> kBandShift, bandCount_ - 1);
+        if (last / ownEvery_ * ownEvery_ >= first) covered += drawItem(item, 0, ownEvery_);
+    }
+    covered_ += covered;
+    drawnUpTo_ = next_;
+    spent(started);
+}
+
+// Every slot holds a triangle some band has not drawn: finds how far the bands have come and,
+// while the oldest slot is still needed, draws the helpers' bands beside them.
+void SpanQueue::makeRoom() {
+    drawOwn();
+    publish();
+    const auto started = Clock::now();
+    for (;;) {
+        uint32_t oldest = drawnUpTo_;
+        int oldestBand = 0;
+        for (int b = 0; b < bandCount_; ++b) {
+            const uint32_t drawn = progress_[size_t(b)].drawn.load(std::memory_order_acquire);
+            if (drawn == bands_[size_t(b)].filed) continue;
+            const uint32_t n = bands_[size_t(b)].items[drawn % kCapacity];
+            if (n - freeFrom_ < oldest - freeFrom_) oldest = n, oldestBand = b;
+        }
+        freeFrom_ = oldest;
+        if (next_ - freeFrom_ < kCapacity) break;
+        if (!drawAvailable(oldestBand)) spinPause();
+    }
+    fillerOverNs_ += spent(started);
 }
 
 void SpanQueue::publish() {
@@ -133,13 +214,16 @@ void SpanQueue::joinHelpers() {
         published_[size_t(b)].store(0, std::memory_order_relaxed);
         progress_[size_t(b)].drawn.store(0, std::memory_order_relaxed);
     }
-    next_ = drawnUpTo_ = wokenAt_ = 0;
+    next_ = drawnUpTo_ = freeFrom_ = wokenAt_ = 0;
 }
 
 void SpanQueue::startHelpers() {
     joinHelpers();
     helping_ = true;
     closing_.store(false);
+    fillingStarted_ = nowNs();
+    fillerOverNs_ = 0;
+    helperIdleNs_.store(0);
     helperJob_ = [this](int part, int) {
         if (part > 0) helperLoop(part);
     };
@@ -160,9 +244,12 @@ bool SpanQueue::drawAvailable(int start) {
         const uint32_t to = std::min(published.load(std::memory_order_acquire), from + kClaimTriangles);
         const Band& band = bands_[size_t(b)];
         uint64_t covered = 0;
+        for (uint32_t i = from; i < std::min(to, from + kPrefetchAhead); ++i)
+            prefetchLines(&items_[band.items[i % kCapacity] % kCapacity], sizeof(Item), 0);
         for (uint32_t i = from; i < to; ++i) {
-            const Item& item = items_[band.items[i % kCapacity]];
-            covered += item.shader(*item.state, item.triangle, item.filter, b, bandCount_);
+            if (i + kPrefetchAhead < to)
+                prefetchLines(&items_[band.items[(i + kPrefetchAhead) % kCapacity] % kCapacity], sizeof(Item), 0);
+            covered += drawItem(items_[band.items[i % kCapacity] % kCapacity], b, bandCount_);
         }
         bandCovered_.fetch_add(covered, std::memory_order_relaxed);
         p.drawn.store(to, std::memory_order_release);  // the band's pixels and count before it
@@ -180,18 +267,24 @@ void SpanQueue::helperLoop(int part) {
         if (closing) break;
         const uint32_t seen = publications_.load();
         auto news = [&] { return publications_.load() != seen || closing_.load(); };
-        const auto until = Clock::now() + kHelperSpin;
+        const auto idle = Clock::now();
+        const auto until = idle + kHelperSpin;
         bool found = false;
         for (int i = 0; !found; ++i) {
             found = news();
             spinPause();
             if ((i & 63) == 63 && Clock::now() > until) break;
         }
-        if (found) continue;
-        std::unique_lock<std::mutex> lock(sleepMutex_);
-        sleeping_.fetch_add(1);
-        sleep_.wait(lock, news);
-        sleeping_.fetch_sub(1);
+        if (!found) {
+            std::unique_lock<std::mutex> lock(sleepMutex_);
+            sleeping_.fetch_add(1);
+            sleep_.wait(lock, news);
+            sleeping_.fetch_sub(1);
+        }
+        // Idle time counts while more work was to come, not after the filling's end.
+        if (!closing_.load())
+            helperIdleNs_.fetch_add(
+                std::chrono::duration_cast<std::chrono::nanoseconds>(Clock::now() - idle).count());
     }
 }
 
@@ -204,51 +297,60 @@ bool SpanQueue::allDrawn() const {
     return true;
 }
 
-uint64_t SpanQueue::drainItems(bool last) {
+// With helpers: everything published; the calling thread draws its own bands and then what is
+// left of the helpers' beside them. Then they are told to leave (they are joined at the next
+// filling: by now they only look for work) and the next filling's share is chosen.
+void SpanQueue::finishHelped() {
+    drawOwn();
+    publish();
     const auto started = Clock::now();
-    const bool alone = !helping_;
-    uint64_t covered = 0;
-    if (helping_) {
-        // Everything published; the calling thread draws what is left beside the helpers. At the
-        // end of a filling they are told to leave and joined at the next one: by now they only
-        // look for work.
-        publish();
-        for (int idle = 0; !allDrawn();) {
-            if (drawAvailable(0)) {
-                idle = 0;
-            } else if (++idle < 64) {
-                for (int i = 0; i < 16; ++i) spinPause();
-            } else {
-                std::this_thread::yield();
-            }
-        }
-        covered = bandCovered_.exchange(0);
-        if (last) {
-            closing_.store(true);
-            wakeHelpers();
-            helping_ = false;
-            joinPending_ = true;
-        }
-    } else {
-        for (uint32_t i = drawnUpTo_; i < next_; ++i) {
-            const Item& item = items_[i % kCapacity];
-            covered += item.shader(*item.state, item.triangle, item.filter, 0, 1);
+    for (int idle = 0; !allDrawn();) {
+        if (drawAvailable(0)) {
+            idle = 0;
+        } else if (++idle < 64) {
+            for (int i = 0; i < 16; ++i) spinPause();
+        } else {
+            std::this_thread::yield();
         }
     }
+    fillerOverNs_ += spent(started);
+    covered_ += bandCovered_.exchange(0);
+    countSpanPathTriangles(next_);
+    drawnUpTo_ = freeFrom_ = next_;
+    closing_.store(true);
+    wakeHelpers();
+    share_.fillingEnded(fillerOverNs_, helperIdleNs_.load(), nowNs() - fillingStarted_);
+    helping_ = false;
+    joinPending_ = true;
+}
+
+// On one thread: the triangles not drawn yet, in order. Nothing refers to their numbers after:
+// the next triangles reuse the first slots, still in the caches, instead of going round all of
+// them.
+uint64_t SpanQueue::drainItems() {
+    const auto started = Clock::now();
+    uint64_t covered = 0;
+    for (uint32_t i = drawnUpTo_; i < next_; ++i) covered += drawItem(items_[i % kCapacity], 0, 1);
     countSpanPathTriangles(next_ - drawnUpTo_);
-    drawnUpTo_ = next_;
-    // On one thread nothing refers to the numbers: the next triangles reuse the first slots, still
-    // in the caches, instead of going round all of them.
-    if (alone) next_ = drawnUpTo_ = 0;
-    const auto ns = std::chrono::duration_cast<std::chrono::nanoseconds>(Clock::now() - started).count();
+    next_ = drawnUpTo_ = 0;
+    spent(started);
+    return covered;
+}
+
+// Drawing time on the filling thread since `started`, added to the queue's and the raster's
+// clocks; returns it in ns.
+int64_t SpanQueue::spent(std::chrono::steady_clock::time_point started) {
+    const int64_t ns = std::chrono::duration_cast<std::chrono::nanoseconds>(Clock::now() - started).count();
     drawnNs_ += uint64_t(ns);
     addRasterTimes({0, 0, static_cast<unsigned long long>(ns)});
-    return covered;
+    return ns;
 }
 
 uint64_t SpanQueue::draw() {
     if (empty()) return 0;
-    uint64_t covered = drainItems(true) + covered_;
+    if (helping_) finishHelped();
+    else covered_ += drainItems();
+    uint64_t covered = covered_;
     covered_ = 0;
     calls_.clear();
     return covered;

@@ -1,23 +1,37 @@
 // The span path's queue of set-up triangles: draw calls add their triangles, each with the render
 // state it needs, and the queue draws them, split by rows over the device's threads.
 //
-// The target's rows are cut into bands (span_walk.h). A triangle is filed, when it is added,
-// under every band it touches; a band's triangles are drawn in submission order by one thread at
-// a time, so every pixel sees the same sequence of writes as on one thread, and the picture
-// depends neither on the thread count nor on when, or by which thread, a band is drawn. With more
-// than one thread, helpers draw bands while the caller is still adding triangles (the device's
-// geometry and the pixels of earlier draws overlap); draw() finishes everything. On one thread the
-// triangles are drawn a few dozen at a time as they come and at the end of each call, in the
-// same order, while set-up's records are still in the caches.
+// The target's rows are cut into bands (span_walk.h). A band's triangles are drawn in submission
+// order by one thread at a time, so every pixel sees the same sequence of writes as on one thread,
+// and the picture depends neither on the thread count nor on when, or by which thread, a band is
+// drawn. On one thread the triangles are drawn a few dozen at a time as they come and at the end of
+// each call, while set-up's records are still in the caches. With more than one thread the filling
+// thread keeps a share of the bands (band_share.h) and draws them the same way; every other band
+// has a list of the triangles that touch it, which helpers draw while the caller is still adding
+// triangles (the device's geometry and the pixels of earlier draws overlap). When every slot
+// holds a triangle some band has not drawn, the filling thread draws the oldest bands' work
+// itself; draw() finishes everything, the filling thread drawing helpers' bands beside them.
+//
+// Shared between threads while helpers run (everything else belongs to the filling thread):
+// - items_: a slot is written by the filling thread only while no band's list holds it undrawn,
+//   and read by helpers only up to their band's published count;
+// - the band lists: written by the filling thread beyond the published count, read below it;
+// - published_[b]: stored by the filling thread (release) after the list and the records it
+//   covers; loaded by helpers (acquire) before reading them;
+// - progress_[b]: `held` taken (acquire) and given back (release) by whichever thread draws band
+//   b, `drawn` stored by that thread (release) after the band's pixels; the filling thread loads
+//   it (acquire) before reusing slots or ending the filling;
+// - bandCovered_, helperIdleNs_, publications_, sleeping_, closing_: counters and flags, atomic.
 //
 // A call: beginCall, then room/keep or add, then endCall, all on one thread. The queue borrows
 // the pixels its states point to: whoever fills it keeps those surfaces alive and their pixels
 // untouched by anything else until draw() (ddraw/queued_drawing.h); it keeps `keep` (the owner of
-// widened texels) itself. At most kCapacity triangles wait; when that many do, they are drawn
-// then and there. Storage is made once and kept.
+// widened texels) itself. At most kCapacity triangles wait; when that many do, the oldest are
+// drawn then and there. Storage is made once and kept.
 #pragma once
 
 #include <atomic>
+#include <chrono>
 #include <condition_variable>
 #include <cstdint>
 #include <deque>
@@ -26,6 +40,7 @@
 #include <mutex>
 #include <vector>
 
+#include "platform/d3d/band_share.h"
 #include "platform/d3d/span_shader.h"
 #include "platform/d3d/span_state.h"
 #include "platform/d3d/triangle_setup.h"
@@ -65,6 +80,15 @@ public:
     int threads() const { return threads_; }
     // Real time this queue has spent drawing on the filling thread, in ns (it runs on).
     uint64_t drawnNs() const { return drawnNs_; }
+    // The filling thread's share of the bands with helpers, fixed from the next filling on (see
+    // BandShare::fix); by default it is chosen filling by filling.
+    void fixBandShare(int every) { share_.fix(every); }
+
+    // Calls clear(top, bottom) for the rows [top, bottom) (top >= 0), cut at band edges, each
+    // band on the thread that will draw it in the next filling when helpers draw with it, so that
+    // the cleared lines are in that thread's caches; else once, on this thread. Only while empty.
+    // The parts run at the same time and must touch only their rows.
+    void clearRows(int top, int bottom, const std::function<void(int top, int bottom)>& clear);
 
     // Draws everything queued and empties the queue (not inside a call); returns the number of
     // pixel centres covered.
@@ -76,15 +100,16 @@ private:
         TriangleShader magnifying, minifying;
         std::shared_ptr<const void> keep;
     };
-    struct Item {
+    // Four cache lines of their own: a helper reading one never shares a line the filling thread
+    // is writing.
+    struct alignas(64) Item {
         TriangleSetup triangle;
-        TriangleShader shader;
-        const SpanState* state;
-        TexelFilter filter;
+        const Call* call;
+        bool minifying;
     };
-    // A band's triangles: its k-th is at items[k % kCapacity] (a slot of items_); counts run on
-    // for the whole filling. `filed` belongs to the filling thread; what the threads share lies in
-    // packed arrays (published_, progress_), so a look over every band reads a few cache lines.
+    // A band's triangles: its k-th is triangle items[k % kCapacity]; counts run on for the whole
+    // filling. `filed` belongs to the filling thread; what the threads share lies in packed arrays
+    // (published_, progress_), so a look over every band reads a few cache lines.
     struct Band {
         std::unique_ptr<uint32_t[]> items;
         uint32_t filed = 0;
@@ -94,19 +119,26 @@ private:
         std::atomic<bool> held{false};
     };
 
+    static uint64_t drawItem(const Item& item, int part, int parts);
+    bool ownBand(int band) const { return ownEvery_ > 0 && band % ownEvery_ == 0; }
     void publish();
     void startHelpers();
     void helperLoop(int part);
     bool drawAvailable(int start);
     void joinHelpers();
     bool allDrawn() const;
-    uint64_t drainItems(bool last);
+    void drawOwn();
+    void makeRoom();
+    void finishHelped();
+    uint64_t drainItems();
+    int64_t spent(std::chrono::steady_clock::time_point started);
     void wakeHelpers();
 
     std::vector<Item> items_;
     // Triangles are numbered from the start of a filling; triangle n lives in slot n % kCapacity.
     uint32_t next_ = 0;       // the number the next triangle gets
-    uint32_t drawnUpTo_ = 0;  // every triangle before it is drawn
+    uint32_t drawnUpTo_ = 0;  // every triangle before it is drawn (with helpers: in the own bands)
+    uint32_t freeFrom_ = 0;   // with helpers: every triangle before it is drawn in every band
     uint64_t drawnNs_ = 0;
     std::unique_ptr<Band[]> bands_;
     std::unique_ptr<std::atomic<uint32_t>[]> published_;  // per band: filed and visible to helpers
@@ -119,6 +151,11 @@ private:
 
     // Helpers: running while the queue is filled, told to finish by `closing_`.
     int threads_ = 1;
+    BandShare share_;
+    int ownEvery_ = 0;             // this filling's share (BandShare::every)
+    int64_t fillingStarted_ = 0;   // ns, steady clock
+    int64_t fillerOverNs_ = 0;     // this filling: the filling thread drawing helpers' bands or waiting
+    std::atomic<int64_t> helperIdleNs_{0};  // this filling: helpers without work while more was to come
     bool helpersAllowed_ = true;
     bool helping_ = false;
     bool joinPending_ = false;  // helpers of an earlier filling not joined yet

@@ -1,9 +1,12 @@
-// The span queue on one thread draws triangles in groups as they come; by bands on several. Either
-// way every triangle is drawn once, in order, and counted once: the same picture and the same
-// covered pixel count for calls below, at and above the group size and above the queue's capacity.
+// The span queue on one thread draws triangles in groups as they come; by bands on several, the
+// filling thread keeping any share of them. Either way every triangle is drawn once, in order, and
+// counted once: the same picture and the same covered pixel count for calls below, at and above
+// the group size and above the queue's capacity. Clears cut by bands cover every row once.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdint>
+#include <mutex>
 #include <vector>
 
 #include "platform/d3d/memory_surface.h"
@@ -11,6 +14,7 @@
 #include "platform/d3d/scene_figures.h"
 #include "platform/d3d/span_queue.h"
 #include "platform/d3d/span_state.h"
+#include "platform/d3d/span_walk.h"
 #include "platform/d3d/standard_formats.h"
 #include "platform/d3d/triangle_setup.h"
 
@@ -151,6 +155,66 @@ TEST(SpanQueue, HelpersComingAndGoingBetweenFillingsDrawEveryTriangleOnce) {
         EXPECT_EQ(got, want) << f.calls << " x " << f.perCall << (f.helpers ? " with helpers" : " alone");
         EXPECT_TRUE(a.pixels == b.pixels) << f.calls << " x " << f.perCall << (f.helpers ? " with helpers" : " alone");
         seed = seed * 7 + 1;
+    }
+    d3d::setRasterThreads(threadsBefore, pacedBefore);
+}
+
+// Every share of the bands the filling thread may keep (none, all, every second, third, fifth, one
+// band of the target) on two and three threads, with fillings past the queue's capacity (the
+// filling thread then draws helpers' bands to free the oldest slots): the picture and the count of
+// one thread alone (additive drawing shows a triangle drawn twice or left out).
+TEST(SpanQueue, EveryShareOfTheBandsDrawsTheSamePictureAsOneThread) {
+    const int threadsBefore = d3d::rasterThreads();
+    const bool pacedBefore = d3d::rasterThreadsPaced();
+    d3d::SpanQueue alone;
+    alone.allowHelpers(false);
+    for (int threads : {2, 3}) {
+        d3d::setRasterThreads(threads);
+        for (int every : {0, 1, 2, 3, 5, 64}) {
+            d3d::SpanQueue queue;
+            queue.fixBandShare(every);
+            uint32_t seed = uint32_t(7 * every + threads);
+            for (int perCall : {3, 200, 9000}) {
+                Target a, b;
+                const uint64_t got = fillAndDraw(queue, a, 3, perCall, seed);
+                EXPECT_EQ(queue.threads(), threads);
+                const uint64_t want = fillAndDraw(alone, b, 3, perCall, seed);
+                EXPECT_GT(want, 0u);
+                EXPECT_EQ(got, want) << threads << " threads, every " << every << ", " << perCall;
+                EXPECT_TRUE(a.pixels == b.pixels) << threads << " threads, every " << every << ", " << perCall;
+                seed = seed * 5 + 3;
+            }
+        }
+    }
+    d3d::setRasterThreads(threadsBefore, pacedBefore);
+}
+
+// Rows handed out for clearing, by whichever threads: each row of the range once, no part crossing
+// a band edge when cut, for ranges of a few rows and of many, aligned and not.
+TEST(SpanQueue, ClearRowsCoversEveryRowOnceWithinBands) {
+    const int threadsBefore = d3d::rasterThreads();
+    const bool pacedBefore = d3d::rasterThreadsPaced();
+    for (int threads : {1, 2, 3}) {
+        d3d::setRasterThreads(threads);
+        d3d::SpanQueue queue;
+        for (int every : {0, 2, 3}) {
+            queue.fixBandShare(every);
+            for (auto [top, bottom] : {std::pair{0, 600}, std::pair{5, 21}, std::pair{7, 333}, std::pair{16, 32}}) {
+                std::vector<int> times(size_t(bottom) + 16, 0);
+                std::vector<std::pair<int, int>> parts;
+                std::mutex mutex;
+                queue.clearRows(top, bottom, [&](int from, int to) {
+                    std::lock_guard<std::mutex> lock(mutex);
+                    parts.push_back({from, to});
+                    for (int y = from; y < to; ++y) ++times[size_t(y)];
+                });
+                for (int y = 0; y < int(times.size()); ++y)
+                    EXPECT_EQ(times[size_t(y)], y >= top && y < bottom ? 1 : 0) << top << ".." << bottom << " row " << y;
+                if (parts.size() > 1) {
+                    for (auto [from, to] : parts) EXPECT_EQ(from >> d3d::kBandShift, (to - 1) >> d3d::kBandShift);
+                }
+            }
+        }
     }
     d3d::setRasterThreads(threadsBefore, pacedBefore);
 }
