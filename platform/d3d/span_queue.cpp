@@ -31,6 +31,9 @@ constexpr uint32_t kDrawEvery = 64;
 // At most this many triangles are drawn per hold of a band, so that a thread taken off the
 // processor while it holds one keeps the others waiting for little work.
 constexpr uint32_t kClaimTriangles = 16;
+// A full queue is drawn until this many slots are free (one look over the bands per slot would
+// cost more than the drawing).
+constexpr uint32_t kRoomTriangles = SpanQueue::kCapacity / 4;
 // A helper asks for a band's records this many triangles ahead of drawing them (they come from
 // the other core's caches).
 constexpr uint32_t kPrefetchAhead = 2;
@@ -86,6 +89,7 @@ void SpanQueue::beginCall(const SpanState& state, bool simd, int rows, std::shar
 }
 
 void SpanQueue::clearRows(int top, int bottom, const std::function<void(int, int)>& clear) {
+    top = std::max(top, 0);
     // A few rows are not worth a hand-over.
     if (!empty() || !helpersAllowed_ || rasterThreads() < 2 || bottom - top < (4 << kBandShift)) {
         clear(top, bottom);
@@ -93,11 +97,21 @@ void SpanQueue::clearRows(int top, int bottom, const std::function<void(int, int
     }
     joinHelpers();  // the workers are free for the job below
     const int every = share_.every();
+    const int first = top >> kBandShift, bands = ((bottom - 1) >> kBandShift) - first + 1;
+    if (int(clearClaims_.size()) < bands) clearClaims_ = std::vector<std::atomic<bool>>(size_t(bands));
+    for (int i = 0; i < bands; ++i) clearClaims_[size_t(i)].store(false, std::memory_order_relaxed);
+    auto clearBand = [&](int band) {
+        if (clearClaims_[size_t(band - first)].exchange(true)) return;
+        clear(std::max(top, band << kBandShift), std::min(bottom, (band + 1) << kBandShift));
+    };
+    // Each band is claimed once: the helper's bands by the helper, unless this thread, done with
+    // its own, finds them unclaimed (a helper late to start then costs no waiting for its work).
     runParts(2, [&](int part, int) {
-        for (int from = std::max(top, 0); from < bottom; from = nextBand(from)) {
-            const int band = from >> kBandShift;
-            if ((every > 0 && band % every == 0) == (part == 0)) clear(from, std::min(bottom, nextBand(from)));
-        }
+        const bool helper = part > 0;
+        for (int band = first; band < first + bands; ++band)
+            if ((every > 0 && band % every == 0) != helper) clearBand(band);
+        if (!helper)
+            for (int band = first + bands - 1; band >= first; --band) clearBand(band);
     });
 }
 
@@ -162,7 +176,8 @@ void SpanQueue::drawOwn() {
 }
 
 // Every slot holds a triangle some band has not drawn: finds how far the bands have come and,
-// while the oldest slot is still needed, draws the helpers' bands beside them.
+// while fewer than kRoomTriangles slots are free, draws the helpers' bands beside them, the band
+// of the oldest triangle first.
 void SpanQueue::makeRoom() {
     drawOwn();
     publish();
@@ -177,7 +192,7 @@ void SpanQueue::makeRoom() {
             if (n - freeFrom_ < oldest - freeFrom_) oldest = n, oldestBand = b;
         }
         freeFrom_ = oldest;
-        if (next_ - freeFrom_ < kCapacity) break;
+        if (next_ - freeFrom_ <= kCapacity - kRoomTriangles) break;
         if (!drawAvailable(oldestBand)) spinPause();
     }
     fillerOverNs_ += spent(started);

@@ -84,10 +84,11 @@ public:
     // BandShare::fix); by default it is chosen filling by filling.
     void fixBandShare(int every) { share_.fix(every); }
 
-    // Calls clear(top, bottom) for the rows [top, bottom) (top >= 0), cut at band edges, each
-    // band on the thread that will draw it in the next filling when helpers draw with it, so that
-    // the cleared lines are in that thread's caches; else once, on this thread. Only while empty.
-    // The parts run at the same time and must touch only their rows.
+    // Calls clear(top, bottom) for the rows [top, bottom) (rows above 0 left out), cut at band
+    // edges, each band on the thread that will draw it in the next filling when helpers draw with
+    // it (so that the cleared lines are in that thread's caches; this thread takes over the bands
+    // of a helper that has not started yet); else once, on this thread. Only while empty. The parts
+    // run at the same time and must touch only their rows.
     void clearRows(int top, int bottom, const std::function<void(int top, int bottom)>& clear);
 
     // Draws everything queued and empties the queue (not inside a call); returns the number of
@@ -156,6 +157,7 @@ private:
     int64_t fillingStarted_ = 0;   // ns, steady clock
     int64_t fillerOverNs_ = 0;     // this filling: the filling thread drawing helpers' bands or waiting
     std::atomic<int64_t> helperIdleNs_{0};  // this filling: helpers without work while more was to come
+    std::vector<std::atomic<bool>> clearClaims_;  // clearRows: a band's rows taken by a thread
     bool helpersAllowed_ = true;
     bool helping_ = false;
     bool joinPending_ = false;  // helpers of an earlier filling not joined yet
