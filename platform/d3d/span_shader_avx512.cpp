@@ -2,10 +2,12 @@
 // routine's arithmetic (and so the reference pixel stage's) lane for lane, so the pictures are the
 // same bytes on every target format.
 //
-// Only the full-row walk is new: narrow triangles' groups and tiles, the per-triangle constants
-// and each row's plane starts are the AVX2 routine's (span_argb_avx2.h). The colour is the same
-// fixed point on 16-bit lanes in the same order, each 128-bit quarter holding what a half of the
-// AVX2 routine's registers holds; a row's ends are mask registers.
+// Triangles at most sixteen pixels wide have their covered pixels packed sixteen to a group
+// (span_packed_avx512.h), each lane's planes evaluated at its own pixel, the pixels gathered and
+// scattered. Wider triangles go row by row, with the AVX2 routine's per-triangle constants and
+// row starts (span_argb_avx2.h). The colour is the same fixed point on 16-bit lanes in the same
+// order, each 128-bit quarter holding what a half of the AVX2 routine's registers holds; a row's
+// ends are mask registers.
 
 #include "platform/d3d/span_shader.h"
 
@@ -15,6 +17,7 @@
 
 #include "platform/d3d/span_argb_avx2.h"
 #include "platform/d3d/span_avx512.h"
+#include "platform/d3d/span_packed_avx512.h"
 
 // GCC 12 takes the AVX-512 intrinsics' deliberately undefined source registers for values used
 // uninitialized (a false warning, reported for the intrinsics' own headers).
@@ -165,14 +168,15 @@ VOREL_AVX512_INLINE __m512i packPixels(const Wide& c) {
 
 // Stage 0 and fog of sixteen pixels from their planes and w = 1 / invW: sixteen 0xAARRGGBB
 // pixels.
-template <TexelFilter T>
-VOREL_AVX512_INLINE __m512i shadeArgb(const SpanState& s, const ArgbConstants& k, const WideConstants& w16,
-                                      const RowPlanes& planes, __m512 w) {
+// (k: ArgbConstants or SmallConstants, for its diffuse and fogScalesDiffuse.)
+template <TexelFilter T, class Planes, class Constants>
+VOREL_AVX512_INLINE __m512i shadeArgb(const SpanState& s, const Constants& k, const TextureView& tv,
+                                      __m512i fogColor, const Planes& planes, __m512 w) {
     Wide texel{};
     if constexpr (T == TexelFilter::Point)
-        texel = unpackTexels(pointTexel(w16.tv, _mm512_mul_ps(planes(kU), w), _mm512_mul_ps(planes(kV), w)));
+        texel = unpackTexels(pointTexel(tv, _mm512_mul_ps(planes(kU), w), _mm512_mul_ps(planes(kV), w)));
     if constexpr (T == TexelFilter::Bilinear)
-        texel = filterBilinear(bilinearTaps(w16.tv, _mm512_mul_ps(planes(kU), w), _mm512_mul_ps(planes(kV), w)));
+        texel = filterBilinear(bilinearTaps(tv, _mm512_mul_ps(planes(kU), w), _mm512_mul_ps(planes(kV), w)));
     const __m512 w15 = _mm512_mul_ps(w, _mm512_set1_ps(fixed::kWeightScale));
     __m512 colorW15 = w15;
     if (k.fogScalesDiffuse) colorW15 = _mm512_mul_ps(w15, clampUnit(_mm512_mul_ps(planes(kFog), w)));
@@ -183,7 +187,7 @@ VOREL_AVX512_INLINE __m512i shadeArgb(const SpanState& s, const ArgbConstants& k
                              fraction15(planes(kRed), colorW15), a);
     }
     Wide c = stage0(s, texel, diffuse);
-    if (s.fog && !k.fogScalesDiffuse) applyFog(&c, clampUnit(_mm512_mul_ps(planes(kFog), w)), w16.fogColor);
+    if (s.fog && !k.fogScalesDiffuse) applyFog(&c, clampUnit(_mm512_mul_ps(planes(kFog), w)), fogColor);
     return packPixels(c);
 }
 
@@ -232,25 +236,34 @@ VOREL_AVX512_INLINE __m512i quantize(__m512i v, __m512i top, __m512i threshold) 
     return _mm512_srli_epi16(_mm512_mulhi_epu16(x, _mm512_set1_epi16(int16_t(32897))), 7);
 }
 
+// 0xAARRGGBB pixels as the target's 16-bit values (in 32-bit lanes), dithered with the threshold.
 template <TargetFormat F>
-VOREL_AVX512_INLINE void write16(const SpanState& s, uint8_t* p, Group at, __m512i threshold, __m512i argb) {
+VOREL_AVX512_INLINE __m512i encode16(__m512i threshold, __m512i argb) {
     constexpr bool k565 = F == TargetFormat::Rgb565;
-    if (s.additive) argb = _mm512_adds_epu8(argb, widenTarget<F>(load16(p, at)));
     const __m512i rb = quantize(_mm512_and_si512(argb, _mm512_set1_epi32(0x00FF00FF)), _mm512_set1_epi16(31), threshold);
     const __m512i g = quantize(_mm512_and_si512(_mm512_srli_epi32(argb, 8), _mm512_set1_epi32(0xFF)),
                                _mm512_set1_epi16(k565 ? 63 : 31), threshold);
     __m512i raw = _mm512_or_si512(_mm512_srli_epi32(rb, k565 ? 5 : 6), _mm512_and_si512(rb, _mm512_set1_epi32(0x1F)));
-    raw = _mm512_or_si512(raw, _mm512_slli_epi32(g, 5));
-    store16(p, at, raw);
+    return _mm512_or_si512(raw, _mm512_slli_epi32(g, 5));
+}
+
+template <TargetFormat F>
+VOREL_AVX512_INLINE void write16(const SpanState& s, uint8_t* p, Group at, __m512i threshold, __m512i argb) {
+    if (s.additive) argb = _mm512_adds_epu8(argb, widenTarget<F>(load16(p, at)));
+    store16(p, at, encode16<F>(threshold, argb));
+}
+
+// ONE/ONE on a 32-bit target: src added to the old pixels with saturation (alpha 255 where the
+// target has none); the alpha byte cleared on targets without alpha.
+VOREL_AVX512_INLINE __m512i blendArgb(const SpanState& s, __m512i src, __m512i old) {
+    if (s.additive)
+        src = _mm512_adds_epu8(src, s.targetAlpha ? old : _mm512_or_si512(old, _mm512_set1_epi32(int(0xFF000000u))));
+    if (!s.targetAlpha) src = _mm512_and_si512(src, _mm512_set1_epi32(0x00FFFFFF));
+    return src;
 }
 
 VOREL_AVX512_INLINE void writeArgb(const SpanState& s, uint8_t* p, Group g, __m512i src) {
-    if (s.additive) {
-        const __m512i old = load32(p, g);
-        src = _mm512_adds_epu8(src, s.targetAlpha ? old : _mm512_or_si512(old, _mm512_set1_epi32(int(0xFF000000u))));
-    }
-    if (!s.targetAlpha) src = _mm512_and_si512(src, _mm512_set1_epi32(0x00FFFFFF));
-    store32(p, g, src);
+    store32(p, g, blendArgb(s, src, s.additive ? load32(p, g) : _mm512_setzero_si512()));
 }
 
 template <TargetFormat F>
@@ -290,14 +303,150 @@ VOREL_AVX512_INLINE void shadeSpan(const SpanState& s, const TriangleSetup& t, c
             z += 16 * zBytes;
         }
         if (g.lanes == 0) continue;
-        writePixels<F>(s, color, g, threshold, shadeArgb<T>(s, k, w16, planes, wHere));
+        writePixels<F>(s, color, g, threshold, shadeArgb<T>(s, k, w16.tv, w16.fogColor, planes, wHere));
     }
+}
+
+// ---- small triangles, their pixels packed -------------------------------------------------------
+
+// What the packed groups of one small triangle share, made without ArgbConstants' row and
+// quick-depth constants: the planes of attribute_planes.h (kInvW last), the texture, the fog and,
+// with depth, edges 1 and 2 at the corner (minX, minY) and their change per column and per row
+// (exact integers in double).
+struct SmallConstants {
+    alignas(32) float corner[kPlaneCount], down[kPlaneCount], right[kPlaneCount];
+    int minX, minY;
+    bool diffuse, fogScalesDiffuse;
+    TextureView tv;
+    __m512i fogColor;
+    __m512d edgeCorner[2], edgeRight[2], edgeDown[2], invArea;
+};
+
+// float(double(d1) x r1 + double(d2) x r2) on eight lanes.
+VOREL_AVX512_INLINE __m256 planeSlopes(__m256 d1, __m256 d2, double r1, double r2) {
+    const __m512d sum = _mm512_add_pd(_mm512_mul_pd(_mm512_cvtps_pd(d1), _mm512_set1_pd(r1)),
+                                      _mm512_mul_pd(_mm512_cvtps_pd(d2), _mm512_set1_pd(r2)));
+    return _mm512_cvtpd_ps(sum);
+}
+
+// trianglePlanes on eight lanes at once: the same operations, so the same floats.
+VOREL_AVX512_INLINE void smallPlanes(const TriangleSetup& t, SmallConstants* c) {
+    static_assert(kPlaneCount == 8 && kInvWPlane == 7, "the attributes, then 1/w, one a lane");
+    const __m256 a0 = _mm256_mask_loadu_ps(_mm256_set1_ps(t.w0), 0x7F, t.a0);
+    const __m256 da1 = _mm256_mask_loadu_ps(_mm256_set1_ps(t.dw1), 0x7F, t.da1);
+    const __m256 da2 = _mm256_mask_loadu_ps(_mm256_set1_ps(t.dw2), 0x7F, t.da2);
+    float l1, l2;
+    centreWeights(t, t.minX, t.minY, &l1, &l2);
+    const __m256 corner = _mm256_add_ps(_mm256_add_ps(a0, _mm256_mul_ps(_mm256_set1_ps(l1), da1)),
+                                        _mm256_mul_ps(_mm256_set1_ps(l2), da2));
+    _mm256_store_ps(c->corner, corner);
+    _mm256_store_ps(c->right, planeSlopes(da1, da2, double(t.edge[1].a) * t.invArea, double(t.edge[2].a) * t.invArea));
+    _mm256_store_ps(c->down, planeSlopes(da1, da2, double(t.edge[1].b) * t.invArea, double(t.edge[2].b) * t.invArea));
+}
+
+template <DepthFormat D>
+VOREL_AVX512_INLINE void smallConstants(const SpanState& s, const TriangleSetup& t, SmallConstants* c) {
+    smallPlanes(t, c);
+    c->minX = t.minX, c->minY = t.minY;
+    c->tv = textureView(span_avx2::textureView(s));
+    const int64_t r = fixed::fogChannel(s.fogColor[0]), g = fixed::fogChannel(s.fogColor[1]);
+    const int64_t b = fixed::fogChannel(s.fogColor[2]);
+    c->fogColor = _mm512_set1_epi64((r << 32) | (g << 16) | b);
+    c->diffuse = readsDiffuse(s.colorFrom) || (s.targetAlpha && readsDiffuse(s.alphaFrom));
+    c->fogScalesDiffuse = s.fog && readsDiffuse(s.colorFrom) && r == 0 && g == 0 && b == 0;
+    if constexpr (D != DepthFormat::None) {
+        for (int i = 0; i < 2; ++i) {
+            c->edgeCorner[i] = _mm512_set1_pd(double(edgeAt(t, i + 1, t.minX, t.minY)));
+            c->edgeRight[i] = _mm512_set1_pd(double(t.edge[i + 1].a));
+            c->edgeDown[i] = _mm512_set1_pd(double(t.edge[i + 1].b));
+        }
+        c->invArea = _mm512_set1_pd(t.invArea);
+    }
+}
+
+// The planes at sixteen pixels anywhere in the triangle: each lane's row start, then its own
+// pixel, one fused multiply-add each as along a row.
+struct PackedPlanes {
+    const SmallConstants& k;
+    __m512 rows, columns;  // y - minY and x - minX of each lane
+
+    VOREL_AVX512_INLINE __m512 operator()(int i) const {
+        const __m512 start = _mm512_fmadd_ps(rows, _mm512_set1_ps(k.down[i]), _mm512_set1_ps(k.corner[i]));
+        return _mm512_fmadd_ps(columns, _mm512_set1_ps(k.right[i]), start);
+    }
+};
+
+// Edge 1 + i at eight pixels dx, dy from the corner.
+VOREL_AVX512_INLINE __m512d packedEdge(const SmallConstants& k, int i, __m256i dx, __m256i dy) {
+    const __m512d step = _mm512_add_pd(_mm512_mul_pd(_mm512_cvtepi32_pd(dx), k.edgeRight[i]),
+                                       _mm512_mul_pd(_mm512_cvtepi32_pd(dy), k.edgeDown[i]));
+    return _mm512_add_pd(k.edgeCorner[i], step);
+}
+
+// The reference's weight of edge 1 + i at sixteen pixels dx, dy from the corner.
+VOREL_AVX512_INLINE __m512 packedWeight(const SmallConstants& k, int i, __m512i dx, __m512i dy) {
+    return weights(packedEdge(k, i, lowHalf(dx), lowHalf(dy)), packedEdge(k, i, highHalf(dx), highHalf(dy)), k.invArea);
+}
+
+// One packed group: the depth test and the pixel work of its lanes.
+template <TargetFormat F, DepthFormat D, TexelFilter T>
+VOREL_AVX512 void shadePacked(const SpanState& s, const TriangleSetup& t, const SmallConstants& k, __m512i positions,
+                              Lanes lanes) {
+    const __m512i x = packedX(positions), y = packedY(positions);
+    const __m512i dx = _mm512_sub_epi32(x, _mm512_set1_epi32(k.minX));
+    const __m512i dy = _mm512_sub_epi32(y, _mm512_set1_epi32(k.minY));
+    if constexpr (D != DepthFormat::None) {
+        const __m512i value = depthValues<D>(t, packedWeight(k, 0, dx, dy), packedWeight(k, 1, dx, dy));
+        const __m512i at = pixelOffsets(x, y, s.zPitch, D == DepthFormat::Z16 ? 2 : 4);
+        const __m512i stored = D == DepthFormat::Z16 ? gather16(s.z, at, lanes) : gather32(s.z, at, lanes);
+        lanes = _mm512_mask_cmple_epu32_mask(lanes, value, stored);
+        if (lanes == 0) return;
+        if (s.zWrite) {
+            if constexpr (D == DepthFormat::Z16) scatter16(s.z, at, lanes, value);
+            else scatter32(s.z, at, lanes, value);
+        }
+    }
+    const PackedPlanes planes{k, _mm512_cvtepi32_ps(dy), _mm512_cvtepi32_ps(dx)};
+    const __m512i argb = shadeArgb<T>(s, k, k.tv, k.fogColor, planes, reciprocal(planes(kInvW)));
+    if constexpr (F == TargetFormat::Argb8888) {
+        const __m512i at = pixelOffsets(x, y, s.colorPitch, 4);
+        scatter32(s.color, at, lanes, blendArgb(s, argb, s.additive ? gather32(s.color, at, lanes) : _mm512_setzero_si512()));
+    } else {
+        const __m512i at = pixelOffsets(x, y, s.colorPitch, 2);
+        __m512i src = argb;
+        if (s.additive) src = _mm512_adds_epu8(src, widenTarget<F>(gather16(s.color, at, lanes)));
+        const __m512i threshold = s.dither ? kDitherSquare.at(x, y) : _mm512_set1_epi16(127);
+        scatter16(s.color, at, lanes, encode16<F>(threshold, src));
+    }
+}
+
+// A triangle at most sixteen pixels wide, its covered pixels packed sixteen to a group.
+template <TargetFormat F, DepthFormat D, TexelFilter T>
+VOREL_AVX512 uint64_t shadeSmallTriangle(const SpanState& s, const TriangleSetup& t, int part, int parts) {
+    struct Routine {
+        const SpanState& s;
+        const TriangleSetup& t;
+        SmallConstants k;  // made in place, every field written once
+        VOREL_AVX512 Routine(const SpanState& s_, const TriangleSetup& t_) : s(s_), t(t_) { smallConstants<D>(s, t, &k); }
+        VOREL_AVX512 void operator()(__m512i positions, Lanes lanes) const { shadePacked<F, D, T>(s, t, k, positions, lanes); }
+    };
+    return packTriangle(t, part, parts, Routine(s, t));
+}
+
+// Whether 16-bit pixels of the state's surfaces can be gathered as aligned words.
+template <TargetFormat F, DepthFormat D>
+bool packable(const SpanState& s) {
+    if (F != TargetFormat::Argb8888 && !alignedFor16(s.color, s.colorPitch)) return false;
+    return D != DepthFormat::Z16 || alignedFor16(s.z, s.zPitch);
 }
 
 template <TargetFormat F, DepthFormat D, TexelFilter T>
 VOREL_AVX512 uint64_t shadeTriangle(const SpanState& s, const TriangleSetup& t, TexelFilter f, int part, int parts) {
-    // Under eight pixels wide a triangle is drawn as groups and tiles of eight, never as rows
-    // for sixteen lanes: the AVX2 routine, without making the sixteen-lane constants.
+    // Up to sixteen pixels wide a triangle's covered pixels are packed sixteen to a group (the
+    // story's small triangles are mostly slivers: a pixel or none on most of their rows); wider
+    // ones go row by row. Where 16-bit pixels cannot be gathered as aligned words, triangles
+    // under eight pixels wide are drawn as the AVX2 routine's groups and tiles of eight.
+    if (t.maxX - t.minX < 16 && packable<F, D>(s)) return shadeSmallTriangle<F, D, T>(s, t, part, parts);
     if (t.maxX - t.minX < 8) return span_avx2::shadeTriangle<F, D, T>(s, t, f, part, parts);
     constexpr double zMax = D == DepthFormat::Z16 ? 65535.0 : 4294967295.0;
     struct Routine {

@@ -184,6 +184,7 @@ struct RandomSceneOptions {
     D3DPRIMITIVETYPE primitive = D3DPT_TRIANGLELIST;  // strips and fans share their vertices
     bool blackFog = false;   // fog colour black (else random)
     bool narrow = false;     // every triangle a few pixels wide (one to about twelve rows high)
+    bool small = false;      // boxes up to about twenty pixels wide and forty high, many of them slivers
 };
 
 // Triangles of every kind: ordinary, huge (far past the screen edges), tiny (under a pixel) and
@@ -280,6 +281,10 @@ private:
         std::vector<D3DVERTEX> out;
         int count = 1 + int(rng() % 24) + options_.moreTriangles;
         for (int i = 0; i < count; ++i) {
+            if (options_.small) {
+                smallTriangle(rng, &out);
+                continue;
+            }
             int kind = int(rng() % 8);
             float cz = in(rng, 2, 90), cx = in(rng, -0.7f, 0.7f) * cz, cy = in(rng, -0.6f, 0.6f) * cz;
             float spread = kind == 0 ? 40 * cz : kind == 1 ? 0.004f * cz : 0.3f * cz;
@@ -291,6 +296,25 @@ private:
             }
         }
         return out;
+    }
+
+    // A triangle in a box of about one to twenty pixels by one to forty (at 97x61, a pixel is
+    // about 0.012 z): a blob, or a sliver whose third corner lies close to the line through the
+    // other two (a pixel or none on most rows), steep or flat.
+    void smallTriangle(std::mt19937& rng, std::vector<D3DVERTEX>* out) {
+        const float cz = in(rng, 2, 90), cx = in(rng, -0.7f, 0.7f) * cz, cy = in(rng, -0.6f, 0.6f) * cz;
+        const float dx = in(rng, -0.12f, 0.12f) * cz, dy = in(rng, -0.3f, 0.3f) * cz;
+        const bool flat = rng() % 4 == 0;
+        const float x1 = cx + (flat ? dy : dx), y1 = cy + (flat ? dx : dy);
+        float x2 = cx + in(rng, -0.05f, 0.05f) * cz, y2 = cy + in(rng, -0.1f, 0.1f) * cz;
+        if (rng() % 3 != 0) {
+            const float along = in(rng, 0.1f, 0.9f), off = 0.012f * cz;
+            x2 = cx + along * (x1 - cx) + in(rng, -off, off), y2 = cy + along * (y1 - cy) + in(rng, -off, off);
+        }
+        const float z = cz + in(rng, -0.1f, 0.1f) * cz;
+        out->push_back(vertex(rng, cx, cy, z));
+        out->push_back(vertex(rng, x1, y1, cz));
+        out->push_back(vertex(rng, x2, y2, cz + in(rng, -0.1f, 0.1f) * cz));
     }
 
     // A strip's or fan's vertices: a random walk in small steps, so that most triangles are
@@ -322,19 +346,33 @@ TEST(SpanPath, RandomTrianglesMatchTheReferenceInEveryFormat) {
     EXPECT_GT(spans, 1000u) << "the span path was hardly used";
 }
 
-// Triangles one to a few pixels wide, many of them on every call (the routines shade these
-// several rows at a time); dithering depends on each pixel's own row and column.
-TEST(SpanPath, NarrowAndTinyTrianglesMatchTheReferenceInEveryFormat) {
+// Four scenes of many triangles a call (150 more than usual) of the kind `o` asks for, in every
+// format; returns how many triangles the span path drew.
+unsigned long long manyTrianglesInEveryFormat(RandomSceneOptions o, uint32_t firstSeed) {
+    o.moreTriangles = 150;
     unsigned long long spans = 0;
     for (const Formats& f : allFormats())
-        for (uint32_t seed = 31; seed <= 34; ++seed) {
-            RandomSceneOptions o;
-            o.narrow = true;
-            o.moreTriangles = 150;
+        for (uint32_t seed = firstSeed; seed < firstSeed + 4; ++seed) {
             RandomScene scene(seed, o);
             spans += expectSameAsReference(f, 97, 61, std::ref(scene), "seed " + std::to_string(seed));
         }
-    EXPECT_GT(spans, 20000u) << "the span path was hardly used";
+    return spans;
+}
+
+// Triangles one to a few pixels wide (the routines shade these several rows at a time);
+// dithering depends on each pixel's own row and column.
+TEST(SpanPath, NarrowAndTinyTrianglesMatchTheReferenceInEveryFormat) {
+    RandomSceneOptions o;
+    o.narrow = true;
+    EXPECT_GT(manyTrianglesInEveryFormat(o, 31), 20000u) << "the span path was hardly used";
+}
+
+// Small triangles and slivers (boxes of one to about twenty pixels by one to forty, across the
+// bands of sixteen rows): the AVX-512 routine packs their covered pixels sixteen to a group.
+TEST(SpanPath, SmallTrianglesAndSliversMatchTheReferenceInEveryFormat) {
+    RandomSceneOptions o;
+    o.small = true;
+    EXPECT_GT(manyTrianglesInEveryFormat(o, 41), 20000u) << "the span path was hardly used";
 }
 
 TEST(SpanPath, DirectionallyLitRandomTrianglesMatchTheReference) {

@@ -4,32 +4,21 @@
 #include <random>
 
 #include "platform/d3d/span_walk.h"
+#include "tests/d3d/random_edges.h"
 
 using namespace platform::d3d;
 
 namespace {
 
-// Edges with random coefficients (zero among them) over a random box: the intersection of the
-// three half-planes along a row is one run, possibly empty.
+// Random edges over a random box: the intersection of the three half-planes along a row is one
+// run, possibly empty.
 TriangleSetup randomEdges(std::mt19937& rng) {
     TriangleSetup t{};
-    std::uniform_int_distribution<int64_t> small(-40, 40), large(-5000000, 5000000);
-    for (Edge& e : t.edge) {
-        const bool big = rng() % 2;
-        e.a = rng() % 6 == 0 ? 0 : big ? large(rng) : small(rng);
-        e.b = rng() % 6 == 0 ? 0 : big ? large(rng) : small(rng);
-        e.c = big ? large(rng) * 64 : small(rng) * 16;
-        e.bias = rng() % 2;
-    }
-    t.minX = int(small(rng)), t.maxX = t.minX + int(rng() % 70);
-    t.minY = int(small(rng)), t.maxY = t.minY + int(rng() % 70);
+    vorel_test::randomEdges(rng, &t);
+    std::uniform_int_distribution<int> corner(-40, 40);
+    t.minX = corner(rng), t.maxX = t.minX + int(rng() % 70);
+    t.minY = corner(rng), t.maxY = t.minY + int(rng() % 70);
     return t;
-}
-
-bool inside(const TriangleSetup& t, int x, int y) {
-    for (const Edge& e : t.edge)
-        if (e.a * x + e.b * y + e.c + e.bias <= 0) return false;
-    return true;
 }
 
 TEST(RowSpans, SpansHoldExactlyTheCentresInside) {
@@ -41,7 +30,7 @@ TEST(RowSpans, SpansHoldExactlyTheCentresInside) {
             int x0 = 0, x1 = -1;
             const bool solved = rowSpan(t, y, &x0, &x1);
             for (int x = t.minX; x <= t.maxX; ++x)
-                ASSERT_EQ(inside(t, x, y), solved && x >= x0 && x <= x1) << "triangle " << n << " (" << x << ", " << y << ")";
+                ASSERT_EQ(vorel_test::insideEdges(t, x, y), solved && x >= x0 && x <= x1) << "triangle " << n << " (" << x << ", " << y << ")";
             covered += solved ? x1 - x0 + 1 : 0;
         }
     }

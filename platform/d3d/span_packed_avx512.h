@@ -1,0 +1,177 @@
+// Small triangles' covered pixels packed sixteen to a group: the box of a triangle at most
+// sixteen pixels wide is tested in blocks of sixteen centres (C columns by 16 / C rows), and the
+// covered centres of successive blocks are packed into one group of sixteen lanes, so a triangle
+// of a few pixels spread over many rows takes one or two passes of the pixel work instead of one
+// per row.
+//
+// Positions are packed as (y << 16) | x in 32-bit lanes (surfaces are under 65536 pixels a side).
+// Coverage is the reference's edge test of each centre: E + bias > 0 with the exact integer edge
+// values in double (below 2^53, so every sum is exact). Internal to span_shader_avx512.cpp, like
+// span_avx512.h (AVX-512 by function attributes only). Pixels of a packed group lie anywhere in
+// the triangle's box, so they are read and written with gathers and scatters (16-bit pixels, which
+// have no scatter, one at a time); every lane is a different pixel.
+#pragma once
+
+#include <bit>
+#include <cstring>
+
+#include "platform/d3d/pixel_format.h"
+#include "platform/d3d/span_avx512.h"
+
+namespace platform::d3d::span_avx512 {
+
+VOREL_AVX512_INLINE __m512i packedX(__m512i positions) { return _mm512_and_si512(positions, _mm512_set1_epi32(0xFFFF)); }
+VOREL_AVX512_INLINE __m512i packedY(__m512i positions) { return _mm512_srli_epi32(positions, 16); }
+
+// The blocks a triangle's box is tested in: lane i of the block at row y is centre
+// (minX + i % C, y + i / C), C = 2, 4, 8 or 16, the narrowest that holds the box's width.
+struct CoverageBlocks {
+    __m512d offsetLo[3], offsetHi[3];  // edge i's change from the block's first centre to each lane
+    __m512d limit[3];                  // -bias: a lane is inside where its edge value is above it
+    __m512i lanePositions;             // (i / C) << 16 | i % C
+    Lanes columns;                     // lanes whose column lies within the box
+    int shift;                         // log2 C
+};
+
+VOREL_AVX512_INLINE CoverageBlocks coverageBlocks(const TriangleSetup& t) {
+    const int width = t.maxX - t.minX + 1;
+    CoverageBlocks b;
+    b.shift = width <= 2 ? 1 : width <= 4 ? 2 : width <= 8 ? 3 : 4;
+    const __m512i lane = _mm512_setr_epi32(0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15);
+    const __m512i column = _mm512_and_si512(lane, _mm512_set1_epi32((1 << b.shift) - 1));
+    const __m512i row = _mm512_srl_epi32(lane, _mm_cvtsi32_si128(b.shift));
+    b.lanePositions = _mm512_or_si512(_mm512_slli_epi32(row, 16), column);
+    b.columns = _mm512_cmplt_epi32_mask(column, _mm512_set1_epi32(width));
+    const __m512d columnLo = _mm512_cvtepi32_pd(lowHalf(column)), columnHi = _mm512_cvtepi32_pd(highHalf(column));
+    const __m512d rowLo = _mm512_cvtepi32_pd(lowHalf(row)), rowHi = _mm512_cvtepi32_pd(highHalf(row));
+    for (int i = 0; i < 3; ++i) {
+        const __m512d a = _mm512_set1_pd(double(t.edge[i].a)), down = _mm512_set1_pd(double(t.edge[i].b));
+        b.offsetLo[i] = _mm512_add_pd(_mm512_mul_pd(columnLo, a), _mm512_mul_pd(rowLo, down));
+        b.offsetHi[i] = _mm512_add_pd(_mm512_mul_pd(columnHi, a), _mm512_mul_pd(rowHi, down));
+        b.limit[i] = _mm512_set1_pd(-double(t.edge[i].bias));
+    }
+    return b;
+}
+
+// The covered lanes of the block whose first row is y, `rows` rows of it counting.
+VOREL_AVX512_INLINE Lanes coveredLanes(const TriangleSetup& t, const CoverageBlocks& b, int y, int rows) {
+    Lanes inside = b.columns & firstLanes(rows << b.shift);
+    for (int i = 0; i < 3; ++i) {
+        const __m512d base = _mm512_set1_pd(double(edgeAt(t, i, t.minX, y)));
+        const unsigned lo = _mm512_cmp_pd_mask(_mm512_add_pd(base, b.offsetLo[i]), b.limit[i], _CMP_GT_OQ);
+        const unsigned hi = _mm512_cmp_pd_mask(_mm512_add_pd(base, b.offsetHi[i]), b.limit[i], _CMP_GT_OQ);
+        inside &= Lanes(lo | hi << 8);
+    }
+    return inside;
+}
+
+// Positions gathered into groups of sixteen: `shade(positions, lanes)` is called with each full
+// group as it fills and, from finish(), with what is left.
+struct PixelPack {
+    __m512i pending;
+    int count = 0;
+
+    VOREL_AVX512_INLINE PixelPack() : pending(_mm512_setzero_si512()) {}
+
+    template <class Shade>
+    VOREL_AVX512_INLINE void add(__m512i positions, Lanes lanes, const Shade& shade) {
+        const __m512i packed = _mm512_maskz_compress_epi32(lanes, positions);
+        const int n = std::popcount(unsigned(lanes));
+        pending = _mm512_mask_expand_epi32(pending, Lanes(~firstLanes(count)), packed);
+        if (count + n < 16) {
+            count += n;
+            return;
+        }
+        shade(pending, Lanes(0xFFFF));
+        pending = _mm512_maskz_compress_epi32(Lanes(~firstLanes(16 - count)), packed);
+        count += n - 16;
+    }
+    template <class Shade>
+    VOREL_AVX512_INLINE void finish(const Shade& shade) {
+        if (count != 0) shade(pending, firstLanes(count));
+    }
+};
+
+// The rows of part `part` of `parts` of a triangle at most sixteen pixels wide (as walkRows
+// deals them out), their covered centres packed: shade(positions, lanes) for each group. Returns
+// the number of covered centres.
+template <class Shade>
+VOREL_AVX512_INLINE uint64_t packTriangle(const TriangleSetup& t, int part, int parts, const Shade& shade) {
+    const CoverageBlocks b = coverageBlocks(t);
+    const int blockRows = 16 >> b.shift;
+    PixelPack pack;
+    uint64_t covered = 0;
+    for (int y = t.minY; y <= t.maxY;) {
+        if (!ownsRow(y, part, parts)) {
+            y = nextBand(y);
+            continue;
+        }
+        int rows = std::min(blockRows, t.maxY - y + 1);
+        if (parts > 1) rows = std::min(rows, nextBand(y) - y);
+        const Lanes lanes = coveredLanes(t, b, y, rows);
+        if (lanes != 0) {
+            covered += uint64_t(std::popcount(unsigned(lanes)));
+            pack.add(_mm512_add_epi32(b.lanePositions, _mm512_set1_epi32((y << 16) | t.minX)), lanes, shade);
+        }
+        y += rows;
+    }
+    pack.finish(shade);
+    return covered;
+}
+
+// ---- pixels anywhere ----------------------------------------------------------------------------
+
+// Byte offsets of the lanes' pixels in a surface of `bytes` bytes a pixel.
+VOREL_AVX512_INLINE __m512i pixelOffsets(__m512i x, __m512i y, ptrdiff_t pitch, int bytes) {
+    return _mm512_add_epi32(_mm512_mullo_epi32(y, _mm512_set1_epi32(int(pitch))), _mm512_mullo_epi32(x, _mm512_set1_epi32(bytes)));
+}
+
+// 32-bit pixels at the lanes' offsets (0 in other lanes).
+VOREL_AVX512_INLINE __m512i gather32(const uint8_t* base, __m512i offsets, Lanes lanes) {
+    return _mm512_mask_i32gather_epi32(_mm512_setzero_si512(), lanes, offsets, base, 1);
+}
+
+// 16-bit pixels at the lanes' (even) offsets, zero-extended: each read from the aligned 32-bit
+// word that holds it, which lies in the same row when the surface and its pitch are 4-byte
+// aligned (alignedFor16 checks).
+VOREL_AVX512_INLINE __m512i gather16(const uint8_t* base, __m512i offsets, Lanes lanes) {
+    const __m512i word = gather32(base, _mm512_andnot_si512(_mm512_set1_epi32(3), offsets), lanes);
+    const __m512i shift = _mm512_slli_epi32(_mm512_and_si512(offsets, _mm512_set1_epi32(2)), 3);
+    return _mm512_and_si512(_mm512_srlv_epi32(word, shift), _mm512_set1_epi32(0xFFFF));
+}
+
+inline bool alignedFor16(const uint8_t* base, ptrdiff_t pitch) {
+    return ((reinterpret_cast<uintptr_t>(base) | uintptr_t(pitch)) & 3) == 0;
+}
+
+// The low 16 bits of the lanes' values to their offsets, one at a time.
+VOREL_AVX512_INLINE void scatter16(uint8_t* base, __m512i offsets, Lanes lanes, __m512i values) {
+    alignas(64) uint32_t at[16], v[16];
+    _mm512_store_si512(at, offsets);
+    _mm512_store_si512(v, values);
+    for (unsigned m = lanes; m != 0; m &= m - 1) {
+        const int i = std::countr_zero(m);
+        const uint16_t pixel = uint16_t(v[i]);
+        std::memcpy(base + at[i], &pixel, sizeof pixel);
+    }
+}
+
+VOREL_AVX512_INLINE void scatter32(uint8_t* base, __m512i offsets, Lanes lanes, __m512i values) {
+    _mm512_mask_i32scatter_epi32(base, lanes, offsets, values, 1);
+}
+
+// The 4x4 dither thresholds by ((y & 3) << 2) | (x & 3), each in both 16-bit halves.
+struct DitherSquare {
+    alignas(64) int32_t v[16]{};
+    constexpr DitherSquare() {
+        for (int i = 0; i < 16; ++i) v[i] = int32_t(ditherThreshold(i & 3, i >> 2) * 0x10001u);
+    }
+    VOREL_AVX512_INLINE __m512i at(__m512i x, __m512i y) const {
+        const __m512i three = _mm512_set1_epi32(3);
+        const __m512i index = _mm512_or_si512(_mm512_slli_epi32(_mm512_and_si512(y, three), 2), _mm512_and_si512(x, three));
+        return _mm512_permutexvar_epi32(index, _mm512_load_si512(v));
+    }
+};
+inline constexpr DitherSquare kDitherSquare;
+
+}  // namespace platform::d3d::span_avx512
