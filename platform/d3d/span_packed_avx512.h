@@ -28,6 +28,7 @@ VOREL_AVX512_INLINE __m512i packedY(__m512i positions) { return _mm512_srli_epi3
 struct CoverageBlocks {
     __m512d offsetLo[3], offsetHi[3];  // edge i's change from the block's first centre to each lane
     __m512d limit[3];                  // -bias: a lane is inside where its edge value is above it
+    __m512d step[3];                   // edge i's change from a block to the next (16 / C rows down)
     __m512i lanePositions;             // (i / C) << 16 | i % C
     Lanes columns;                     // lanes whose column lies within the box
     int shift;                         // log2 C
@@ -49,21 +50,37 @@ VOREL_AVX512_INLINE CoverageBlocks coverageBlocks(const TriangleSetup& t) {
         b.offsetLo[i] = _mm512_add_pd(_mm512_mul_pd(columnLo, a), _mm512_mul_pd(rowLo, down));
         b.offsetHi[i] = _mm512_add_pd(_mm512_mul_pd(columnHi, a), _mm512_mul_pd(rowHi, down));
         b.limit[i] = _mm512_set1_pd(-double(t.edge[i].bias));
+        b.step[i] = _mm512_set1_pd(double(t.edge[i].b * (16 >> b.shift)));
     }
     return b;
 }
 
-// The covered lanes of the block whose first row is y, `rows` rows of it counting.
-VOREL_AVX512_INLINE Lanes coveredLanes(const TriangleSetup& t, const CoverageBlocks& b, int y, int rows) {
-    Lanes inside = b.columns & firstLanes(rows << b.shift);
-    for (int i = 0; i < 3; ++i) {
-        const __m512d base = _mm512_set1_pd(double(edgeAt(t, i, t.minX, y)));
-        const unsigned lo = _mm512_cmp_pd_mask(_mm512_add_pd(base, b.offsetLo[i]), b.limit[i], _CMP_GT_OQ);
-        const unsigned hi = _mm512_cmp_pd_mask(_mm512_add_pd(base, b.offsetHi[i]), b.limit[i], _CMP_GT_OQ);
-        inside &= Lanes(lo | hi << 8);
+// The edge values of a block's lanes, moved from block to block down the box (exact integers
+// in double: every sum is exact).
+struct BlockEdges {
+    __m512d lo[3], hi[3];
+
+    // The block whose first row is y.
+    VOREL_AVX512_INLINE void at(const TriangleSetup& t, const CoverageBlocks& b, int y) {
+        for (int i = 0; i < 3; ++i) {
+            const __m512d base = _mm512_set1_pd(double(edgeAt(t, i, t.minX, y)));
+            lo[i] = _mm512_add_pd(base, b.offsetLo[i]), hi[i] = _mm512_add_pd(base, b.offsetHi[i]);
+        }
     }
-    return inside;
-}
+    VOREL_AVX512_INLINE void next(const CoverageBlocks& b) {
+        for (int i = 0; i < 3; ++i) lo[i] = _mm512_add_pd(lo[i], b.step[i]), hi[i] = _mm512_add_pd(hi[i], b.step[i]);
+    }
+    // The covered lanes, `rows` rows of the block counting.
+    VOREL_AVX512_INLINE Lanes covered(const CoverageBlocks& b, int rows) const {
+        __mmask8 inLo = __mmask8(b.columns & firstLanes(rows << b.shift));
+        __mmask8 inHi = __mmask8((b.columns & firstLanes(rows << b.shift)) >> 8);
+        for (int i = 0; i < 3; ++i) {
+            inLo = _mm512_mask_cmp_pd_mask(inLo, lo[i], b.limit[i], _CMP_GT_OQ);
+            inHi = _mm512_mask_cmp_pd_mask(inHi, hi[i], b.limit[i], _CMP_GT_OQ);
+        }
+        return Lanes(unsigned(inLo) | unsigned(inHi) << 8);
+    }
+};
 
 // Positions gathered into groups of sixteen: `shade(positions, lanes)` is called with each full
 // group as it fills and, from finish(), with what is left.
@@ -73,18 +90,16 @@ struct PixelPack {
 
     VOREL_AVX512_INLINE PixelPack() : pending(_mm512_setzero_si512()) {}
 
+    // No branch on the lanes (an empty block adds nothing), only on a full group.
     template <class Shade>
-    VOREL_AVX512_INLINE void add(__m512i positions, Lanes lanes, const Shade& shade) {
+    VOREL_AVX512_INLINE void add(__m512i positions, Lanes lanes, int n, const Shade& shade) {
         const __m512i packed = _mm512_maskz_compress_epi32(lanes, positions);
-        const int n = std::popcount(unsigned(lanes));
         pending = _mm512_mask_expand_epi32(pending, Lanes(~firstLanes(count)), packed);
-        if (count + n < 16) {
-            count += n;
-            return;
-        }
+        count += n;
+        if (count < 16) return;
         shade(pending, Lanes(0xFFFF));
-        pending = _mm512_maskz_compress_epi32(Lanes(~firstLanes(16 - count)), packed);
-        count += n - 16;
+        count -= 16;
+        pending = _mm512_maskz_compress_epi32(Lanes(~firstLanes(n - count)), packed);
     }
     template <class Shade>
     VOREL_AVX512_INLINE void finish(const Shade& shade) {
@@ -99,21 +114,26 @@ template <class Shade>
 VOREL_AVX512_INLINE uint64_t packTriangle(const TriangleSetup& t, int part, int parts, const Shade& shade) {
     const CoverageBlocks b = coverageBlocks(t);
     const int blockRows = 16 >> b.shift;
+    BlockEdges edges;
+    edges.at(t, b, t.minY);
     PixelPack pack;
     uint64_t covered = 0;
     for (int y = t.minY; y <= t.maxY;) {
         if (!ownsRow(y, part, parts)) {
             y = nextBand(y);
+            if (y <= t.maxY) edges.at(t, b, y);
             continue;
         }
         int rows = std::min(blockRows, t.maxY - y + 1);
         if (parts > 1) rows = std::min(rows, nextBand(y) - y);
-        const Lanes lanes = coveredLanes(t, b, y, rows);
-        if (lanes != 0) {
-            covered += uint64_t(std::popcount(unsigned(lanes)));
-            pack.add(_mm512_add_epi32(b.lanePositions, _mm512_set1_epi32((y << 16) | t.minX)), lanes, shade);
-        }
+        const Lanes lanes = edges.covered(b, rows);
+        const int n = std::popcount(unsigned(lanes));
+        covered += uint64_t(n);
+        pack.add(_mm512_add_epi32(b.lanePositions, _mm512_set1_epi32((y << 16) | t.minX)), lanes, n, shade);
         y += rows;
+        // A block cut short by its band's end is followed by the next band's first row.
+        if (rows == blockRows) edges.next(b);
+        else if (y <= t.maxY) edges.at(t, b, y);
     }
     pack.finish(shade);
     return covered;

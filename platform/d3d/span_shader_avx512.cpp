@@ -392,31 +392,37 @@ VOREL_AVX512_INLINE __m512 packedWeight(const SmallConstants& k, int i, __m512i 
 template <TargetFormat F, DepthFormat D, TexelFilter T>
 VOREL_AVX512 void shadePacked(const SpanState& s, const TriangleSetup& t, const SmallConstants& k, __m512i positions,
                               Lanes lanes) {
+    constexpr int bpp = F == TargetFormat::Argb8888 ? 4 : 2;
     const __m512i x = packedX(positions), y = packedY(positions);
     const __m512i dx = _mm512_sub_epi32(x, _mm512_set1_epi32(k.minX));
     const __m512i dy = _mm512_sub_epi32(y, _mm512_set1_epi32(k.minY));
+    // The target's pixels for ONE/ONE are read first: the gather waits for earlier scatters,
+    // which the pixel work can hide.
+    const __m512i at = pixelOffsets(x, y, s.colorPitch, bpp);
+    __m512i old = _mm512_setzero_si512();
+    if constexpr (F == TargetFormat::Argb8888) {
+        if (s.additive) old = gather32(s.color, at, lanes);
+    } else {
+        if (s.additive) old = widenTarget<F>(gather16(s.color, at, lanes));
+    }
     if constexpr (D != DepthFormat::None) {
         const __m512i value = depthValues<D>(t, packedWeight(k, 0, dx, dy), packedWeight(k, 1, dx, dy));
-        const __m512i at = pixelOffsets(x, y, s.zPitch, D == DepthFormat::Z16 ? 2 : 4);
-        const __m512i stored = D == DepthFormat::Z16 ? gather16(s.z, at, lanes) : gather32(s.z, at, lanes);
+        const __m512i zAt = pixelOffsets(x, y, s.zPitch, D == DepthFormat::Z16 ? 2 : 4);
+        const __m512i stored = D == DepthFormat::Z16 ? gather16(s.z, zAt, lanes) : gather32(s.z, zAt, lanes);
         lanes = _mm512_mask_cmple_epu32_mask(lanes, value, stored);
         if (lanes == 0) return;
         if (s.zWrite) {
-            if constexpr (D == DepthFormat::Z16) scatter16(s.z, at, lanes, value);
-            else scatter32(s.z, at, lanes, value);
+            if constexpr (D == DepthFormat::Z16) scatter16(s.z, zAt, lanes, value);
+            else scatter32(s.z, zAt, lanes, value);
         }
     }
     const PackedPlanes planes{k, _mm512_cvtepi32_ps(dy), _mm512_cvtepi32_ps(dx)};
     const __m512i argb = shadeArgb<T>(s, k, k.tv, k.fogColor, planes, reciprocal(planes(kInvW)));
     if constexpr (F == TargetFormat::Argb8888) {
-        const __m512i at = pixelOffsets(x, y, s.colorPitch, 4);
-        scatter32(s.color, at, lanes, blendArgb(s, argb, s.additive ? gather32(s.color, at, lanes) : _mm512_setzero_si512()));
+        scatter32(s.color, at, lanes, blendArgb(s, argb, old));
     } else {
-        const __m512i at = pixelOffsets(x, y, s.colorPitch, 2);
-        __m512i src = argb;
-        if (s.additive) src = _mm512_adds_epu8(src, widenTarget<F>(gather16(s.color, at, lanes)));
         const __m512i threshold = s.dither ? kDitherSquare.at(x, y) : _mm512_set1_epi16(127);
-        scatter16(s.color, at, lanes, encode16<F>(threshold, src));
+        scatter16(s.color, at, lanes, encode16<F>(threshold, s.additive ? _mm512_adds_epu8(argb, old) : argb));
     }
 }
 
@@ -433,6 +439,13 @@ VOREL_AVX512 uint64_t shadeSmallTriangle(const SpanState& s, const TriangleSetup
     return packTriangle(t, part, parts, Routine(s, t));
 }
 
+// Triangles at most sixteen pixels wide are packed, unless one group of the row walk or a tile
+// holds them (one row, or two rows at most four pixels wide): their constants cost less.
+inline bool packed(const TriangleSetup& t) {
+    const int width = t.maxX - t.minX + 1, rows = t.maxY - t.minY + 1;
+    return width <= 16 && rows > (width <= 4 ? 2 : 1);
+}
+
 // Whether 16-bit pixels of the state's surfaces can be gathered as aligned words.
 template <TargetFormat F, DepthFormat D>
 bool packable(const SpanState& s) {
@@ -444,9 +457,9 @@ template <TargetFormat F, DepthFormat D, TexelFilter T>
 VOREL_AVX512 uint64_t shadeTriangle(const SpanState& s, const TriangleSetup& t, TexelFilter f, int part, int parts) {
     // Up to sixteen pixels wide a triangle's covered pixels are packed sixteen to a group (the
     // story's small triangles are mostly slivers: a pixel or none on most of their rows); wider
-    // ones go row by row. Where 16-bit pixels cannot be gathered as aligned words, triangles
-    // under eight pixels wide are drawn as the AVX2 routine's groups and tiles of eight.
-    if (t.maxX - t.minX < 16 && packable<F, D>(s)) return shadeSmallTriangle<F, D, T>(s, t, part, parts);
+    // ones go row by row. The others under eight pixels wide are drawn as the AVX2 routine's
+    // groups and tiles of eight.
+    if (packed(t) && packable<F, D>(s)) return shadeSmallTriangle<F, D, T>(s, t, part, parts);
     if (t.maxX - t.minX < 8) return span_avx2::shadeTriangle<F, D, T>(s, t, f, part, parts);
     constexpr double zMax = D == DepthFormat::Z16 ? 65535.0 : 4294967295.0;
     struct Routine {
