@@ -123,6 +123,46 @@ VOREL_AVX2_INLINE void storeKept(const GroupScreen& screen, const ProjectionTarg
     }
 }
 
+// Everything else of the kept vertices kept.vertex[j, j + count) (count <= 8): colour, fog and
+// texture coordinates, their clip vertices where one of them needs it, and their screen
+// attributes with the 1/w in q (at cornerIndex).
+VOREL_AVX2_INLINE void completeKept(const VertexStage& s, const D3DVERTEX* in, ClipVertex* out,
+                                    const ProjectionTarget& p, const float* q, const KeptVertices& kept, uint32_t j,
+                                    int count) {
+    const uint32_t* idx = kept.vertex + j;
+    __m256 soa[8];
+    loadFields(in, idx, count, soa);
+    Block b;
+    attributes(s, soa, b);
+    if (std::any_of(kept.clip + j, kept.clip + j + count, [](bool c) { return c; })) {
+        positions(s, soa, b);
+        storeClip(b, out, idx, count);
+    }
+    alignas(32) float qs[8] = {};
+    for (int v = 0; v < count; ++v) qs[v] = q[cornerIndex(idx[v])];
+    storeScreenAttributes(b, _mm256_load_ps(qs), p, idx, count);
+}
+
+// completeKept for up to sixteen vertices with AVX-512 (those needing clip vertices, rare, eight
+// at a time as above).
+VOREL_AVX512_VERTEX_INLINE void completeKeptWide(const VertexStage& s, const D3DVERTEX* in, ClipVertex* out,
+                                                 const ProjectionTarget& p, const float* q, const KeptVertices& kept,
+                                                 uint32_t j, int count) {
+    if (std::any_of(kept.clip + j, kept.clip + j + count, [](bool c) { return c; })) {
+        completeKept(s, in, out, p, q, kept, j, std::min(count, 8));
+        if (count > 8) completeKept(s, in, out, p, q, kept, j + 8, count - 8);
+        return;
+    }
+    const uint32_t* idx = kept.vertex + j;
+    __m512 soa[8];
+    avx512::loadFields16(in, idx, count, soa);
+    __m512 attr[kAttributeCount];
+    avx512::attributes16(s, soa, attr);
+    alignas(64) float qs[16] = {};
+    for (int v = 0; v < count; ++v) qs[v] = q[cornerIndex(idx[v])];
+    avx512::storeScreenAttributes16(attr, _mm512_load_ps(qs), p, idx, count);
+}
+
 // What stays the same over a chunk of list triangles.
 struct ListChunk {
     const VertexStage& stage;
@@ -138,27 +178,36 @@ namespace narrow {
 #define VOREL_LIST_INLINE VOREL_AVX2_INLINE
 #define VOREL_LIST VOREL_AVX2
 #define VOREL_LIST_PROJECT_CORNER projectCorner
+#define VOREL_LIST_COMPLETE_KEPT completeKept
+#define VOREL_LIST_KEPT_STEP 8u
 #include "platform/d3d/triangle_list_body.h"
 #undef VOREL_LIST_INLINE
 #undef VOREL_LIST
 #undef VOREL_LIST_PROJECT_CORNER
+#undef VOREL_LIST_COMPLETE_KEPT
+#undef VOREL_LIST_KEPT_STEP
 }  // namespace narrow
 
 namespace wide {
 #define VOREL_LIST_INLINE VOREL_AVX512_VERTEX_INLINE
 #define VOREL_LIST VOREL_AVX512_VERTEX
 #define VOREL_LIST_PROJECT_CORNER projectCornerWide
+#define VOREL_LIST_COMPLETE_KEPT completeKeptWide
+#define VOREL_LIST_KEPT_STEP 16u
 #include "platform/d3d/triangle_list_body.h"
 #undef VOREL_LIST_INLINE
 #undef VOREL_LIST
 #undef VOREL_LIST_PROJECT_CORNER
+#undef VOREL_LIST_COMPLETE_KEPT
+#undef VOREL_LIST_KEPT_STEP
 }  // namespace wide
 
 }  // namespace
 
 uint64_t processTriangleListAvx2(const VertexStage& s, const D3DVERTEX* in, ClipVertex* out, uint32_t triangles,
                                  const ProjectionTarget& projection, const TriangleDrop& drop) {
-    if (simdLevel() == SimdLevel::Avx512 && haveAvx512()) return wide::listBlocks(s, in, out, triangles, projection, drop);
+    if (simdLevel() == SimdLevel::Avx512 && haveAvx512())
+        return wide::listBlocks(s, in, out, triangles, projection, drop);
     return narrow::listBlocks(s, in, out, triangles, projection, drop);
 }
 

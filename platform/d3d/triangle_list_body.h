@@ -1,6 +1,7 @@
 // The body of the list path's first pass (cullGroup, listBlocks), included by
 // triangle_list_avx2.cpp once for each instruction set: VOREL_LIST and VOREL_LIST_INLINE are the
-// function attributes, VOREL_LIST_PROJECT_CORNER the corner projection. No include guard: it is
+// function attributes, VOREL_LIST_PROJECT_CORNER the corner projection, VOREL_LIST_COMPLETE_KEPT
+// the kept vertices' attributes, VOREL_LIST_KEPT_STEP vertices at a time. No include guard: it is
 // meant to be included more than once, each time inside a namespace of its own.
 
 // Positions of the vertices of triangles [first / 3, first / 3 + count / 3) (count <= 24: eight
@@ -45,20 +46,9 @@ VOREL_LIST uint64_t listBlocks(const VertexStage& s, const D3DVERTEX* in, ClipVe
         culled |= uint64_t(cullGroup(chunk, group, count, q, kept)) << (group / 3);
     }
     // Everything else of the kept vertices.
-    for (uint32_t j = 0; j < kept.count; j += 8) {
-        int count = int(std::min<uint32_t>(8, kept.count - j));
-        const uint32_t* idx = kept.vertex + j;
-        __m256 soa[8];
-        loadFields(in, idx, count, soa);
-        Block b;
-        attributes(s, soa, b);
-        if (std::any_of(kept.clip + j, kept.clip + j + count, [](bool c) { return c; })) {
-            positions(s, soa, b);
-            storeClip(b, out, idx, count);
-        }
-        alignas(32) float qs[8] = {};
-        for (int v = 0; v < count; ++v) qs[v] = q[cornerIndex(idx[v])];
-        storeScreenAttributes(b, _mm256_load_ps(qs), p, idx, count);
+    for (uint32_t j = 0; j < kept.count; j += VOREL_LIST_KEPT_STEP) {
+        const int count = int(std::min<uint32_t>(VOREL_LIST_KEPT_STEP, kept.count - j));
+        VOREL_LIST_COMPLETE_KEPT(s, in, out, p, q, kept, j, count);
     }
     return culled;
 }
