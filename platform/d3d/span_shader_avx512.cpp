@@ -5,7 +5,7 @@
 // Triangles at most sixteen pixels wide have their covered pixels packed sixteen to a group
 // (span_packed_avx512.h), each lane's planes evaluated at its own pixel, the pixels gathered and
 // scattered. Wider triangles go row by row, with the AVX2 routine's per-triangle constants and
-// row starts (span_argb_avx2.h). The colour is the same fixed point on 16-bit lanes in the same
+// row starts (span_argb_avx2.h); their runs of at most eight pixels are packed as well. The colour is the same fixed point on 16-bit lanes in the same
 // order, each 128-bit quarter holding what a half of the AVX2 routine's registers holds; a row's
 // ends are mask registers.
 
@@ -462,20 +462,38 @@ VOREL_AVX512 uint64_t shadeTriangle(const SpanState& s, const TriangleSetup& t, 
     if (packed(t) && packable<F, D>(s)) return shadeSmallTriangle<F, D, T>(s, t, part, parts);
     if (t.maxX - t.minX < 8) return span_avx2::shadeTriangle<F, D, T>(s, t, f, part, parts);
     constexpr double zMax = D == DepthFormat::Z16 ? 65535.0 : 4294967295.0;
+    struct Shade {
+        const SpanState& s;
+        const TriangleSetup& t;
+        const SmallConstants& k;
+        VOREL_AVX512 void operator()(__m512i positions, Lanes lanes) const { shadePacked<F, D, T>(s, t, k, positions, lanes); }
+    };
     struct Routine {
         const SpanState& s;
         const TriangleSetup& t;
         const ArgbConstants k;
         const WideConstants w16;
+        const bool packRuns;
+        // Short runs are packed sixteen pixels to a group, with constants made at the first.
+        mutable PixelPack pack;
+        mutable bool packing = false;
+        mutable SmallConstants small;
         // The constants are made in place (w16 from k, declared before it).
         VOREL_AVX512 Routine(const SpanState& s_, const TriangleSetup& t_)
-            : s(s_), t(t_), k(span_avx2::argbConstants(s_, t_, zMax)), w16(wideConstants(t_, k)) {}
+            : s(s_), t(t_), k(span_avx2::argbConstants(s_, t_, zMax)), w16(wideConstants(t_, k)),
+              packRuns(packable<F, D>(s_)) {}
         VOREL_AVX512 void span(int y, int x0, int x1) const {
             // Local copies for long spans, as in the AVX2 routine: stores could alias the caller's
             // state, which would make every group reload it.
-            // A run of at most eight pixels is one group of the AVX2 routine (half the lanes to
-            // work on, and no texel reads made in two halves).
-            if (x1 - x0 < 8) {
+            // A run of at most eight pixels is packed with the triangle's other short runs, or
+            // is one group of the AVX2 routine (half the lanes to work on, and no texel reads
+            // made in two halves).
+            if (x1 - x0 < 8 && packRuns) {
+                if (!packing) smallConstants<D>(s, t, &small), packing = true;
+                const __m512i lanes = _mm512_setr_epi32(0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15);
+                pack.add(_mm512_add_epi32(lanes, _mm512_set1_epi32((y << 16) | x0)), firstLanes(x1 - x0 + 1), x1 - x0 + 1,
+                         Shade{s, t, small});
+            } else if (x1 - x0 < 8) {
                 span_avx2::shadeSpan<F, D, T>(s, t, k, y, x0, x1);
             } else if (x1 - x0 < 64) {
                 shadeSpan<F, D, T>(s, t, k, w16, y, x0, x1);
@@ -487,7 +505,10 @@ VOREL_AVX512 uint64_t shadeTriangle(const SpanState& s, const TriangleSetup& t, 
             }
         }
     };
-    return walkRows(t, part, parts, Routine(s, t));
+    const Routine r(s, t);
+    const uint64_t covered = walkRows(t, part, parts, r);
+    if (r.packing) r.pack.finish(Shade{s, t, r.small});
+    return covered;
 }
 
 template <TargetFormat F, DepthFormat D, TexelFilter T>
