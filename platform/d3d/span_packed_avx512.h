@@ -6,7 +6,8 @@
 //
 // Positions are packed as (y << 16) | x in 32-bit lanes (surfaces are under 65536 pixels a side).
 // Coverage is the reference's edge test of each centre: E + bias > 0 with the exact integer edge
-// values in double (below 2^53, so every sum is exact). Internal to span_shader_avx512.cpp, like
+// values on 32-bit lanes where the box's values fit, else in double (below 2^53, so every sum is
+// exact). Internal to span_shader_avx512.cpp, like
 // span_avx512.h (AVX-512 by function attributes only). Pixels of a packed group lie anywhere in
 // the triangle's box, so they are read and written with gathers and scatters (16-bit pixels, which
 // have no scatter, one at a time); every lane is a different pixel.
@@ -26,59 +27,101 @@ VOREL_AVX512_INLINE __m512i packedY(__m512i positions) { return _mm512_srli_epi3
 // The blocks a triangle's box is tested in: lane i of the block at row y is centre
 // (minX + i % C, y + i / C), C = 2, 4, 8 or 16, the narrowest that holds the box's width.
 struct CoverageBlocks {
-    __m512d offsetLo[3], offsetHi[3];  // edge i's change from the block's first centre to each lane
-    __m512d limit[3];                  // -bias: a lane is inside where its edge value is above it
-    __m512d step[3];                   // edge i's change from a block to the next (16 / C rows down)
-    __m512i lanePositions;             // (i / C) << 16 | i % C
-    Lanes columns;                     // lanes whose column lies within the box
-    int shift;                         // log2 C
+    __m512i column, row;     // i % C and i / C
+    __m512i lanePositions;   // (i / C) << 16 | i % C
+    Lanes columns;           // lanes whose column lies within the box
+    int shift;               // log2 C
+    int rows;                // 16 / C
 };
 
 VOREL_AVX512_INLINE CoverageBlocks coverageBlocks(const TriangleSetup& t) {
     const int width = t.maxX - t.minX + 1;
     CoverageBlocks b;
     b.shift = width <= 2 ? 1 : width <= 4 ? 2 : width <= 8 ? 3 : 4;
+    b.rows = 16 >> b.shift;
     const __m512i lane = _mm512_setr_epi32(0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15);
-    const __m512i column = _mm512_and_si512(lane, _mm512_set1_epi32((1 << b.shift) - 1));
-    const __m512i row = _mm512_srl_epi32(lane, _mm_cvtsi32_si128(b.shift));
-    b.lanePositions = _mm512_or_si512(_mm512_slli_epi32(row, 16), column);
-    b.columns = _mm512_cmplt_epi32_mask(column, _mm512_set1_epi32(width));
-    const __m512d columnLo = _mm512_cvtepi32_pd(lowHalf(column)), columnHi = _mm512_cvtepi32_pd(highHalf(column));
-    const __m512d rowLo = _mm512_cvtepi32_pd(lowHalf(row)), rowHi = _mm512_cvtepi32_pd(highHalf(row));
-    for (int i = 0; i < 3; ++i) {
-        const __m512d a = _mm512_set1_pd(double(t.edge[i].a)), down = _mm512_set1_pd(double(t.edge[i].b));
-        b.offsetLo[i] = _mm512_add_pd(_mm512_mul_pd(columnLo, a), _mm512_mul_pd(rowLo, down));
-        b.offsetHi[i] = _mm512_add_pd(_mm512_mul_pd(columnHi, a), _mm512_mul_pd(rowHi, down));
-        b.limit[i] = _mm512_set1_pd(-double(t.edge[i].bias));
-        b.step[i] = _mm512_set1_pd(double(t.edge[i].b * (16 >> b.shift)));
-    }
+    b.column = _mm512_and_si512(lane, _mm512_set1_epi32((1 << b.shift) - 1));
+    b.row = _mm512_srl_epi32(lane, _mm_cvtsi32_si128(b.shift));
+    b.lanePositions = _mm512_or_si512(_mm512_slli_epi32(b.row, 16), b.column);
+    b.columns = _mm512_cmplt_epi32_mask(b.column, _mm512_set1_epi32(width));
     return b;
 }
 
-// The edge values of a block's lanes, moved from block to block down the box (exact integers
-// in double: every sum is exact).
+// The edge values of a block's lanes, moved from block to block down the box: exact integers in
+// double (every sum is exact below 2^53).
 struct BlockEdges {
     __m512d lo[3], hi[3];
+    __m512d offsetLo[3], offsetHi[3];  // edge i's change from the block's first centre to each lane
+    __m512d limit[3];                  // -bias: a lane is inside where its edge value is above it
+    __m512d step[3];                   // edge i's change from a block to the next
 
+    VOREL_AVX512_INLINE BlockEdges(const TriangleSetup& t, const CoverageBlocks& b) {
+        const __m512d columnLo = _mm512_cvtepi32_pd(lowHalf(b.column)), columnHi = _mm512_cvtepi32_pd(highHalf(b.column));
+        const __m512d rowLo = _mm512_cvtepi32_pd(lowHalf(b.row)), rowHi = _mm512_cvtepi32_pd(highHalf(b.row));
+        for (int i = 0; i < 3; ++i) {
+            const __m512d a = _mm512_set1_pd(double(t.edge[i].a)), down = _mm512_set1_pd(double(t.edge[i].b));
+            offsetLo[i] = _mm512_add_pd(_mm512_mul_pd(columnLo, a), _mm512_mul_pd(rowLo, down));
+            offsetHi[i] = _mm512_add_pd(_mm512_mul_pd(columnHi, a), _mm512_mul_pd(rowHi, down));
+            limit[i] = _mm512_set1_pd(-double(t.edge[i].bias));
+            step[i] = _mm512_set1_pd(double(t.edge[i].b * b.rows));
+        }
+    }
     // The block whose first row is y.
-    VOREL_AVX512_INLINE void at(const TriangleSetup& t, const CoverageBlocks& b, int y) {
+    VOREL_AVX512_INLINE void at(const TriangleSetup& t, int y) {
         for (int i = 0; i < 3; ++i) {
             const __m512d base = _mm512_set1_pd(double(edgeAt(t, i, t.minX, y)));
-            lo[i] = _mm512_add_pd(base, b.offsetLo[i]), hi[i] = _mm512_add_pd(base, b.offsetHi[i]);
+            lo[i] = _mm512_add_pd(base, offsetLo[i]), hi[i] = _mm512_add_pd(base, offsetHi[i]);
         }
     }
-    VOREL_AVX512_INLINE void next(const CoverageBlocks& b) {
-        for (int i = 0; i < 3; ++i) lo[i] = _mm512_add_pd(lo[i], b.step[i]), hi[i] = _mm512_add_pd(hi[i], b.step[i]);
+    VOREL_AVX512_INLINE void next() {
+        for (int i = 0; i < 3; ++i) lo[i] = _mm512_add_pd(lo[i], step[i]), hi[i] = _mm512_add_pd(hi[i], step[i]);
     }
-    // The covered lanes, `rows` rows of the block counting.
-    VOREL_AVX512_INLINE Lanes covered(const CoverageBlocks& b, int rows) const {
-        __mmask8 inLo = __mmask8(b.columns & firstLanes(rows << b.shift));
-        __mmask8 inHi = __mmask8((b.columns & firstLanes(rows << b.shift)) >> 8);
+    // The covered lanes among `lanes`.
+    VOREL_AVX512_INLINE Lanes covered(Lanes lanes) const {
+        __mmask8 inLo = __mmask8(lanes), inHi = __mmask8(lanes >> 8);
         for (int i = 0; i < 3; ++i) {
-            inLo = _mm512_mask_cmp_pd_mask(inLo, lo[i], b.limit[i], _CMP_GT_OQ);
-            inHi = _mm512_mask_cmp_pd_mask(inHi, hi[i], b.limit[i], _CMP_GT_OQ);
+            inLo = _mm512_mask_cmp_pd_mask(inLo, lo[i], limit[i], _CMP_GT_OQ);
+            inHi = _mm512_mask_cmp_pd_mask(inHi, hi[i], limit[i], _CMP_GT_OQ);
         }
         return Lanes(unsigned(inLo) | unsigned(inHi) << 8);
+    }
+};
+
+// Whether every edge value a block of the box (and the rows a last block reaches past it) can
+// hold lies below 2^30 in magnitude, so that BlockEdges32's 32-bit sums are exact.
+inline bool fitsIn32Bits(const TriangleSetup& t) {
+    const int64_t rows = t.maxY - t.minY + 16;
+    for (int i = 0; i < 3; ++i) {
+        const Edge& e = t.edge[i];
+        const int64_t corner = edgeAt(t, i, t.minX, t.minY);
+        const int64_t bound = (corner < 0 ? -corner : corner) + (e.a < 0 ? -e.a : e.a) * 15 + (e.b < 0 ? -e.b : e.b) * rows;
+        if (bound >= (int64_t(1) << 30)) return false;
+    }
+    return true;
+}
+
+// BlockEdges on 32-bit lanes, sixteen to an instruction, for boxes fitsIn32Bits passes.
+struct BlockEdges32 {
+    __m512i value[3], offset[3], limit[3], step[3];
+
+    VOREL_AVX512_INLINE BlockEdges32(const TriangleSetup& t, const CoverageBlocks& b) {
+        for (int i = 0; i < 3; ++i) {
+            const Edge& e = t.edge[i];
+            offset[i] = _mm512_add_epi32(_mm512_mullo_epi32(b.column, _mm512_set1_epi32(int32_t(e.a))),
+                                         _mm512_mullo_epi32(b.row, _mm512_set1_epi32(int32_t(e.b))));
+            limit[i] = _mm512_set1_epi32(-int32_t(e.bias));
+            step[i] = _mm512_set1_epi32(int32_t(e.b * b.rows));
+        }
+    }
+    VOREL_AVX512_INLINE void at(const TriangleSetup& t, int y) {
+        for (int i = 0; i < 3; ++i) value[i] = _mm512_add_epi32(_mm512_set1_epi32(int32_t(edgeAt(t, i, t.minX, y))), offset[i]);
+    }
+    VOREL_AVX512_INLINE void next() {
+        for (int i = 0; i < 3; ++i) value[i] = _mm512_add_epi32(value[i], step[i]);
+    }
+    VOREL_AVX512_INLINE Lanes covered(Lanes lanes) const {
+        for (int i = 0; i < 3; ++i) lanes = _mm512_mask_cmpgt_epi32_mask(lanes, value[i], limit[i]);
+        return lanes;
     }
 };
 
@@ -107,36 +150,44 @@ struct PixelPack {
     }
 };
 
-// The rows of part `part` of `parts` of a triangle at most sixteen pixels wide (as walkRows
-// deals them out), their covered centres packed: shade(positions, lanes) for each group. Returns
-// the number of covered centres.
-template <class Shade>
-VOREL_AVX512_INLINE uint64_t packTriangle(const TriangleSetup& t, int part, int parts, const Shade& shade) {
-    const CoverageBlocks b = coverageBlocks(t);
-    const int blockRows = 16 >> b.shift;
-    BlockEdges edges;
-    edges.at(t, b, t.minY);
+// The blocks of part `part` of `parts` of a box (rows dealt out as walkRows deals them), their
+// covered centres packed: shade(positions, lanes) for each group. Returns the number of covered
+// centres.
+template <class Edges, class Shade>
+VOREL_AVX512_INLINE uint64_t packBlocks(const TriangleSetup& t, int part, int parts, const CoverageBlocks& b,
+                                        const Shade& shade) {
+    Edges edges(t, b);
+    edges.at(t, t.minY);
     PixelPack pack;
     uint64_t covered = 0;
     for (int y = t.minY; y <= t.maxY;) {
         if (!ownsRow(y, part, parts)) {
             y = nextBand(y);
-            if (y <= t.maxY) edges.at(t, b, y);
+            if (y <= t.maxY) edges.at(t, y);
             continue;
         }
-        int rows = std::min(blockRows, t.maxY - y + 1);
+        int rows = std::min(b.rows, t.maxY - y + 1);
         if (parts > 1) rows = std::min(rows, nextBand(y) - y);
-        const Lanes lanes = edges.covered(b, rows);
+        const Lanes lanes = edges.covered(b.columns & firstLanes(rows << b.shift));
         const int n = std::popcount(unsigned(lanes));
         covered += uint64_t(n);
         pack.add(_mm512_add_epi32(b.lanePositions, _mm512_set1_epi32((y << 16) | t.minX)), lanes, n, shade);
         y += rows;
         // A block cut short by its band's end is followed by the next band's first row.
-        if (rows == blockRows) edges.next(b);
-        else if (y <= t.maxY) edges.at(t, b, y);
+        if (rows == b.rows) edges.next();
+        else if (y <= t.maxY) edges.at(t, y);
     }
     pack.finish(shade);
     return covered;
+}
+
+// The rows of part `part` of `parts` of a triangle at most sixteen pixels wide, their covered
+// centres packed: shade(positions, lanes) for each group. Returns the number of covered centres.
+template <class Shade>
+VOREL_AVX512_INLINE uint64_t packTriangle(const TriangleSetup& t, int part, int parts, const Shade& shade) {
+    const CoverageBlocks b = coverageBlocks(t);
+    if (fitsIn32Bits(t)) return packBlocks<BlockEdges32>(t, part, parts, b, shade);
+    return packBlocks<BlockEdges>(t, part, parts, b, shade);
 }
 
 // ---- pixels anywhere ----------------------------------------------------------------------------

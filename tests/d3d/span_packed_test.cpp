@@ -1,7 +1,7 @@
 // Small triangles' covered centres packed sixteen to a group (span_packed_avx512.h) against the
 // edge test made at every centre: each covered centre of a part's rows exactly once and nothing
-// else, for boxes one to sixteen pixels wide (every block shape), edges of every sign and size, and
-// rows dealt to one, two, three or one part per band.
+// else, for boxes one to sixteen pixels wide (every block shape), edges of every sign and size (in
+// and beyond 32 bits), and rows dealt to one, two, three or one part per band.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -56,7 +56,13 @@ TriangleSetup randomSmallBox(std::mt19937& rng) {
     t.minX = int(rng() % 200), t.maxX = t.minX + int(rng() % 16);
     t.minY = int(rng() % 200), t.maxY = t.minY + int(rng() % 70);
     const int64_t midX = (t.minX + t.maxX) / 2, midY = (t.minY + t.maxY) / 2;
-    for (Edge& e : t.edge) e.c -= e.a * midX + e.b * midY - int64_t(rng() % 30);
+    // A third of the boxes have edge values beyond 32 bits (a triangle reaching far past the
+    // screen), tested in double.
+    const int64_t scale = rng() % 3 == 0 ? 4096 : 1;
+    for (Edge& e : t.edge) {
+        e.c -= e.a * midX + e.b * midY - int64_t(rng() % 30);
+        e.a *= scale, e.b *= scale, e.c *= scale;
+    }
     return t;
 }
 
