@@ -24,7 +24,9 @@ constexpr uint32_t kPublishEvery = 64;
 // wait before a sleeping helper is woken. A wake-up costs the filling thread a system call, 10-35
 // us on the virtual machine measured (a helper that slept after 30 us made 60-220 of them a frame,
 // 1-3 ms), so a helper looks on through the gaps between a scene's calls and sleeps only when the
-// program stops drawing in the middle of a scene.
+// program stops drawing in the middle of a scene. A paced device (a timer-driven run, where
+// processor time counts more than a frame's latency) sleeps after the spin instead: looking on
+// would bill a helper for the whole scene, and pacing would read that as work.
 constexpr auto kHelperSpin = std::chrono::microseconds(30);
 constexpr auto kHelperLook = std::chrono::milliseconds(2);
 constexpr uint32_t kWakeTriangles = 32;
@@ -38,6 +40,16 @@ constexpr uint32_t kClaimTriangles = 16;
 // The filling thread asks for the lines of the slot this many triangles ahead before it writes
 // there.
 constexpr uint32_t kWriteAhead = 4;
+
+// One step of the filling thread's wait for a helper: a short spin at first, then the processor is
+// given away, so that a helper taken off it (while it holds a band the filler waits for) can run.
+void waitStep(int* idle) {
+    if (++*idle < 64) {
+        for (int i = 0; i < 16; ++i) spinPause();
+    } else {
+        std::this_thread::yield();
+    }
+}
 // A full queue is drawn until this many slots are free (one look over the bands per slot would
 // cost more than the drawing).
 constexpr uint32_t kRoomTriangles = SpanQueue::kCapacity / 4;
@@ -190,7 +202,7 @@ void SpanQueue::makeRoom() {
     drawOwn();
     publish();
     const auto started = Clock::now();
-    for (;;) {
+    for (int idle = 0;;) {
         uint32_t oldest = drawnUpTo_;
         int oldestBand = 0;
         for (int b = 0; b < bandCount_; ++b) {
@@ -201,7 +213,10 @@ void SpanQueue::makeRoom() {
         }
         freeFrom_ = oldest;
         if (next_ - freeFrom_ <= kCapacity - kRoomTriangles) break;
-        if (!drawAvailable(oldestBand)) spinPause();
+        if (drawAvailable(oldestBand))
+            idle = 0;
+        else
+            waitStep(&idle);
     }
     fillerOverNs_ += spent(started);
 }
@@ -291,7 +306,8 @@ void SpanQueue::helperLoop(int part) {
         const uint32_t seen = publications_.load();
         auto news = [&] { return publications_.load() != seen || closing_.load(); };
         const auto idle = Clock::now();
-        const auto yieldFrom = idle + kHelperSpin, until = idle + kHelperLook;
+        const auto yieldFrom = idle + kHelperSpin;
+        const auto until = idle + (rasterThreadsPaced() ? kHelperSpin : kHelperLook);
         bool found = false;
         for (int i = 0; !found; ++i) {
             found = news();
@@ -307,8 +323,9 @@ void SpanQueue::helperLoop(int part) {
             sleep_.wait(lock, news);
             sleeping_.fetch_sub(1);
         }
-        // Idle time counts while more work was to come, not after the filling's end.
-        if (!closing_.load())
+        // Idle time counts while more work was to come, not after the filling's end, nor while
+        // the program itself paused (the helper slept): no share of bands could have used that.
+        if (found && !closing_.load())
             helperIdleNs_.fetch_add(
                 std::chrono::duration_cast<std::chrono::nanoseconds>(Clock::now() - idle).count());
     }
@@ -331,13 +348,10 @@ void SpanQueue::finishHelped() {
     publish();
     const auto started = Clock::now();
     for (int idle = 0; !allDrawn();) {
-        if (drawAvailable(0)) {
+        if (drawAvailable(0))
             idle = 0;
-        } else if (++idle < 64) {
-            for (int i = 0; i < 16; ++i) spinPause();
-        } else {
-            std::this_thread::yield();
-        }
+        else
+            waitStep(&idle);
     }
     fillerOverNs_ += spent(started);
     covered_ += bandCovered_.exchange(0);
@@ -345,7 +359,7 @@ void SpanQueue::finishHelped() {
     drawnUpTo_ = freeFrom_ = next_;
     closing_.store(true);
     wakeHelpers();
-    share_.fillingEnded(fillerOverNs_, helperIdleNs_.load(), nowNs() - fillingStarted_);
+    share_.fillingEnded(fillerOverNs_, helperIdleNs_.load() / uint64_t(threads_ - 1), nowNs() - fillingStarted_);
     helping_ = false;
     joinPending_ = true;
 }
