@@ -217,7 +217,8 @@ inline bool alignedFor16(const uint8_t* base, ptrdiff_t pitch) {
 
 // The low 16 bits of the lanes' values to their offsets, one at a time.
 VOREL_AVX512_INLINE void scatter16(uint8_t* base, __m512i offsets, Lanes lanes, __m512i values) {
-    alignas(64) uint32_t at[16], v[16];
+    alignas(64) int32_t at[16];  // signed, as the 32-bit gathers and scatters take them
+    alignas(64) uint32_t v[16];
     _mm512_store_si512(at, offsets);
     _mm512_store_si512(v, values);
     for (unsigned m = lanes; m != 0; m &= m - 1) {

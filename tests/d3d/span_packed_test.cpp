@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstdlib>
 #include <random>
 #include <vector>
 
@@ -100,6 +101,47 @@ TEST(PackedPixels, EveryCoveredCentreOfAPartsRowsComesOnceInFullGroups) {
     }
     EXPECT_GT(covered, 50000u) << "the random boxes hardly covered anything";
     EXPECT_LT(groups * 8, covered) << "groups were not filled";
+}
+
+// The largest |E| over the centres a box's blocks reach: sixteen columns from its left and down to
+// fifteen rows past its last (a last block's rows).
+int64_t largestEdgeValue(const TriangleSetup& t) {
+    int64_t largest = 0;
+    for (int i = 0; i < 3; ++i)
+        for (int y : {t.minY, t.maxY + 15})
+            for (int x : {t.minX, t.minX + 15}) largest = std::max(largest, std::abs(edgeAt(t, i, x, y)));
+    return largest;  // E is linear in x and y, so the box's corners hold its extremes
+}
+
+// Boxes scaled so that their edge values come just under and just over what 32-bit lanes hold:
+// where the 32-bit test is taken, every value a block reaches fits in 32 bits, and packing stays
+// exact on both sides of the bound.
+TEST(PackedPixels, BoxesAtTheThirtyTwoBitBoundPackExactly) {
+    if (!haveAvx512()) GTEST_SKIP() << "no AVX-512";
+    std::mt19937 rng(29);
+    int in32 = 0, beyond32 = 0;
+    for (int n = 0; n < 1500; ++n) {
+        TriangleSetup t{};
+        vorel_test::randomEdges(rng, &t);
+        t.minX = int(rng() % 200), t.maxX = t.minX + int(rng() % 16);
+        t.minY = int(rng() % 200), t.maxY = t.minY + int(rng() % 40);
+        const int64_t largest = std::max<int64_t>(largestEdgeValue(t), 1);
+        // A factor that puts the largest value between 2^29 and 2^32.
+        const int64_t scale = std::max<int64_t>(1, (int64_t(1) << (29 + rng() % 4)) / largest);
+        for (Edge& e : t.edge) e.a *= scale, e.b *= scale, e.c *= scale;
+        if (fitsIn32Bits(t)) {
+            ++in32;
+            ASSERT_LT(largestEdgeValue(t), int64_t(1) << 31) << "triangle " << n;
+        } else {
+            ++beyond32;
+        }
+        Packed got;
+        pack(t, 0, 1, &got);
+        std::sort(got.positions.begin(), got.positions.end());
+        ASSERT_EQ(got.positions, coveredCentres(t, 0, 1)) << "triangle " << n;
+    }
+    EXPECT_GT(in32, 100) << "too few boxes took the 32-bit test";
+    EXPECT_GT(beyond32, 100) << "too few boxes took the double test";
 }
 
 }  // namespace
