@@ -14,6 +14,7 @@
 #include "platform/d3d/fixed_color.h"
 #include "platform/d3d/pixel_format.h"
 #include "platform/d3d/span_avx2.h"
+#include "platform/d3d/span_colour_flags.h"
 #include "platform/d3d/span_shader.h"
 #include "platform/d3d/span_tile_avx2.h"
 #include "platform/d3d/stage_combine.h"
@@ -62,11 +63,9 @@ VOREL_FMA_INLINE ArgbConstants argbConstants(const SpanState& s, const TriangleS
     // terms; float conversions of 32-bit values lose up to 512 units, and rounding adds one.
     const double slack = zMax > 65535.0 ? 1024.0 : 2.0;
     k.depthMargin = float(4e-6 * (1.0 + std::abs(t.z0) + std::abs(t.dz1) + std::abs(t.dz2)) * zMax + slack);
-    const int64_t r = fixed::fogChannel(s.fogColor[0]), g = fixed::fogChannel(s.fogColor[1]);
-    const int64_t b = fixed::fogChannel(s.fogColor[2]);
-    k.fogColor = _mm256_set1_epi64x((r << 32) | (g << 16) | b);
-    k.diffuse = readsDiffuse(s.colorFrom) || (s.targetAlpha && readsDiffuse(s.alphaFrom));
-    k.fogScalesDiffuse = s.fog && readsDiffuse(s.colorFrom) && r == 0 && g == 0 && b == 0;
+    k.fogColor = _mm256_set1_epi64x(packedFogColour(s));
+    k.diffuse = readsDiffuseColour(s);
+    k.fogScalesDiffuse = fogScalesDiffuse(s);
     return k;
 }
 

@@ -349,11 +349,9 @@ VOREL_AVX512_INLINE void smallConstants(const SpanState& s, const TriangleSetup&
     smallPlanes(t, c);
     c->minX = t.minX, c->minY = t.minY;
     c->tv = textureView(span_avx2::textureView(s));
-    const int64_t r = fixed::fogChannel(s.fogColor[0]), g = fixed::fogChannel(s.fogColor[1]);
-    const int64_t b = fixed::fogChannel(s.fogColor[2]);
-    c->fogColor = _mm512_set1_epi64((r << 32) | (g << 16) | b);
-    c->diffuse = readsDiffuse(s.colorFrom) || (s.targetAlpha && readsDiffuse(s.alphaFrom));
-    c->fogScalesDiffuse = s.fog && readsDiffuse(s.colorFrom) && r == 0 && g == 0 && b == 0;
+    c->fogColor = _mm512_set1_epi64(packedFogColour(s));
+    c->diffuse = readsDiffuseColour(s);
+    c->fogScalesDiffuse = fogScalesDiffuse(s);
     if constexpr (D != DepthFormat::None) {
         for (int i = 0; i < 2; ++i) {
             c->edgeCorner[i] = _mm512_set1_pd(double(edgeAt(t, i + 1, t.minX, t.minY)));

@@ -8,6 +8,7 @@
 #include "platform/d3d/pixel_format.h"
 #include "platform/d3d/raster_options.h"
 #include "platform/d3d/attribute_planes.h"
+#include "platform/d3d/span_colour_flags.h"
 #include "platform/d3d/span_shader.h"
 #include "platform/d3d/span_walk.h"
 
@@ -78,13 +79,6 @@ Channels sample(const SpanState& s, TexelFilter f, float u, float v) {
     Channels out;
     for (int i = 0; i < 4; ++i) out.c[i] = fixed::bilinear(c00.c[i], c10.c[i], c01.c[i], c11.c[i], fx, fy);
     return out;
-}
-
-// Fog towards black on a colour that reads the diffuse colour scales that colour (as the
-// reference does).
-bool fogScalesDiffuse(const SpanState& s) {
-    return s.fog && readsDiffuse(s.colorFrom) && fixed::fogChannel(s.fogColor[0]) == 0 &&
-           fixed::fogChannel(s.fogColor[1]) == 0 && fixed::fogChannel(s.fogColor[2]) == 0;
 }
 
 // The stage-0 colour and fog of one pixel from its planes, as 0xAARRGGBB.
