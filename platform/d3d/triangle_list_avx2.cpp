@@ -79,22 +79,6 @@ VOREL_AVX2_INLINE void projectCorner(const Block& b, const ProjectionTarget& p, 
     screen.ok[k] = uint32_t(projected.lo.ok | projected.hi.ok << 4);
 }
 
-// projectCorner with AVX-512 where the guard band is bounded (the same bits).
-VOREL_AVX512_VERTEX_INLINE void projectCornerWide(const Block& b, const ProjectionTarget& p, bool bounded, uint32_t k,
-                                                  GroupScreen& screen, float* q, __m256i* x, __m256i* y) {
-    if (!bounded) {
-        projectCorner(b, p, bounded, k, screen, q, x, y);
-        return;
-    }
-    const avx512::Projected8Wide projected = avx512::project8Bounded(b, p);
-    *x = projected.x, *y = projected.y;
-    _mm256_store_si256(reinterpret_cast<__m256i*>(screen.x + 8 * k), *x);
-    _mm256_store_si256(reinterpret_cast<__m256i*>(screen.y + 8 * k), *y);
-    _mm512_storeu_pd(screen.z + 8 * k, projected.z);
-    _mm256_store_ps(q, projected.q);
-    screen.ok[k] = projected.ok;
-}
-
 // Vertices of kept triangles, in order, and whether each needs its clip vertex.
 struct KeptVertices {
     uint32_t count = 0;
@@ -143,26 +127,6 @@ VOREL_AVX2_INLINE void completeKept(const VertexStage& s, const D3DVERTEX* in, C
     storeScreenAttributes(b, _mm256_load_ps(qs), p, idx, count);
 }
 
-// completeKept for up to sixteen vertices with AVX-512 (those needing clip vertices, rare, eight
-// at a time as above).
-VOREL_AVX512_VERTEX_INLINE void completeKeptWide(const VertexStage& s, const D3DVERTEX* in, ClipVertex* out,
-                                                 const ProjectionTarget& p, const float* q, const KeptVertices& kept,
-                                                 uint32_t j, int count) {
-    if (std::any_of(kept.clip + j, kept.clip + j + count, [](bool c) { return c; })) {
-        completeKept(s, in, out, p, q, kept, j, std::min(count, 8));
-        if (count > 8) completeKept(s, in, out, p, q, kept, j + 8, count - 8);
-        return;
-    }
-    const uint32_t* idx = kept.vertex + j;
-    __m512 soa[8];
-    avx512::loadFields16(in, idx, count, soa);
-    __m512 attr[kAttributeCount];
-    avx512::attributes16(s, soa, attr);
-    alignas(64) float qs[16] = {};
-    for (int v = 0; v < count; ++v) qs[v] = q[cornerIndex(idx[v])];
-    avx512::storeScreenAttributes16(attr, _mm512_load_ps(qs), p, idx, count);
-}
-
 // What stays the same over a chunk of list triangles.
 struct ListChunk {
     const VertexStage& stage;
@@ -173,7 +137,13 @@ struct ListChunk {
     __m256 kx, ky;  // 1 + 2 / half the viewport's size, see beyondMasks
 };
 
-// cullGroup and listBlocks, once for AVX2 and once with AVX-512's projection.
+VOREL_AVX2_INLINE ListChunk listChunk(const VertexStage& s, const D3DVERTEX* in, const ProjectionTarget& p,
+                                      const TriangleDrop& drop) {
+    return {s, in, p, drop, guardBandBounded(p), splat(beyondFactor(p.map.halfWidth)),
+            splat(beyondFactor(p.map.halfHeight))};
+}
+
+// cullGroup and listBlocks, once for AVX2 and once for AVX-512 (triangle_list_avx512.h).
 namespace narrow {
 #define VOREL_LIST_INLINE VOREL_AVX2_INLINE
 #define VOREL_LIST VOREL_AVX2
@@ -191,22 +161,17 @@ namespace narrow {
 namespace wide {
 #define VOREL_LIST_INLINE VOREL_AVX512_VERTEX_INLINE
 #define VOREL_LIST VOREL_AVX512_VERTEX
-#define VOREL_LIST_PROJECT_CORNER projectCornerWide
-#define VOREL_LIST_COMPLETE_KEPT completeKeptWide
-#define VOREL_LIST_KEPT_STEP 16u
-#include "platform/d3d/triangle_list_body.h"
+#include "platform/d3d/triangle_list_avx512.h"
 #undef VOREL_LIST_INLINE
 #undef VOREL_LIST
-#undef VOREL_LIST_PROJECT_CORNER
-#undef VOREL_LIST_COMPLETE_KEPT
-#undef VOREL_LIST_KEPT_STEP
 }  // namespace wide
 
 }  // namespace
 
 uint64_t processTriangleListAvx2(const VertexStage& s, const D3DVERTEX* in, ClipVertex* out, uint32_t triangles,
                                  const ProjectionTarget& projection, const TriangleDrop& drop) {
-    if (simdLevel() == SimdLevel::Avx512 && haveAvx512())
+    static const bool bmi2 = __builtin_cpu_supports("bmi2");
+    if (simdLevel() == SimdLevel::Avx512 && haveAvx512() && bmi2)
         return wide::listBlocks(s, in, out, triangles, projection, drop);
     return narrow::listBlocks(s, in, out, triangles, projection, drop);
 }

@@ -1,8 +1,8 @@
-// The body of the list path's first pass (cullGroup, listBlocks), included by
-// triangle_list_avx2.cpp once for each instruction set: VOREL_LIST and VOREL_LIST_INLINE are the
+// The body of the list path's first pass with AVX2 (cullGroup, listBlocks), included by
+// triangle_list_avx2.cpp inside a namespace of its own: VOREL_LIST and VOREL_LIST_INLINE are the
 // function attributes, VOREL_LIST_PROJECT_CORNER the corner projection, VOREL_LIST_COMPLETE_KEPT
-// the kept vertices' attributes, VOREL_LIST_KEPT_STEP vertices at a time. No include guard: it is
-// meant to be included more than once, each time inside a namespace of its own.
+// the kept vertices' attributes, VOREL_LIST_KEPT_STEP vertices at a time. No include guard. The
+// AVX-512 pass (triangle_list_avx512.h) keeps a group's vertices in list order instead.
 
 // Positions of the vertices of triangles [first / 3, first / 3 + count / 3) (count <= 24: eight
 // whole triangles at most), corner by corner (lane t of block k: corner k of triangle t): the
@@ -38,8 +38,7 @@ VOREL_LIST uint64_t listBlocks(const VertexStage& s, const D3DVERTEX* in, ClipVe
     alignas(32) float q[kMax + 8];
     // Positions of every vertex, projections of those that may be drawn, and the cull.
     KeptVertices kept;
-    const ListChunk chunk{s, in, p, drop, guardBandBounded(p), splat(beyondFactor(p.map.halfWidth)),
-                          splat(beyondFactor(p.map.halfHeight))};
+    const ListChunk chunk = listChunk(s, in, p, drop);
     uint64_t culled = 0;
     for (uint32_t group = 0; group < n; group += 24) {
         const uint32_t count = std::min<uint32_t>(24, n - group);

@@ -1,8 +1,9 @@
-// The eight-wide vertex stage's parts with AVX-512: the projection with eight vertices' doubles in
-// one register instead of two halves of four, and the kept vertices' lighting, fog and attribute
-// stores sixteen at a time, with the same float and double operations lane for lane as
-// vertex_avx2.h (so the same bits). For the stage's own files only (x86-64 with GCC or Clang);
-// every function is inlined into a function compiled for AVX-512 F/DQ/VL, and such a file must be
+// The eight-wide vertex stage's parts with AVX-512: positions loaded sixteen vertices at a time,
+// the projection with eight vertices' doubles in one register instead of two halves of four, and
+// the kept vertices' lighting, fog and attribute stores sixteen at a time, with the same float
+// and double operations lane for lane as vertex_avx2.h (so the same bits). For the stage's own
+// files only (x86-64 with GCC or Clang); every function is inlined into a function compiled for
+// AVX-512 F/BW/DQ/VL with BMI2, and such a file must be
 // compiled with -ffp-contract=off (AVX-512 brings FMA, and a fused multiply-add rounds once).
 #pragma once
 
@@ -10,8 +11,10 @@
 
 #include "platform/d3d/vertex_avx2.h"
 
-#define VOREL_AVX512_VERTEX __attribute__((target("avx512f,avx512dq,avx512vl,avx2")))
-#define VOREL_AVX512_VERTEX_INLINE __attribute__((target("avx512f,avx512dq,avx512vl,avx2"), always_inline)) inline
+// BMI2 comes with every AVX-512 processor; the list path checks for it all the same.
+#define VOREL_AVX512_VERTEX __attribute__((target("avx512f,avx512dq,avx512vl,avx512bw,avx2,bmi2")))
+#define VOREL_AVX512_VERTEX_INLINE \
+    __attribute__((target("avx512f,avx512dq,avx512vl,avx512bw,avx2,bmi2"), always_inline)) inline
 
 namespace platform::d3d::avx512 {
 
@@ -30,12 +33,13 @@ VOREL_AVX512_VERTEX_INLINE __m256i roundHalfAway(__m512d v) {
     return _mm512_cvttpd_epi32(_mm512_add_pd(v, _mm512_or_pd(justBelowHalf, sign)));
 }
 
-// project8 for a target whose guard band is bounded (guardBandBounded): lanes not ok hold
-// undefined positions.
-VOREL_AVX512_VERTEX_INLINE Projected8Wide project8Bounded(const avx2::Block& b, const ProjectionTarget& target) {
+// project8 for a target whose guard band is bounded (guardBandBounded), of the eight vertices
+// whose clip positions are x, y, z, w: lanes not ok hold undefined positions.
+VOREL_AVX512_VERTEX_INLINE Projected8Wide project8Bounded(__m256 x, __m256 y, __m256 z, __m256 w,
+                                                          const ProjectionTarget& target) {
     const ViewportMap& map = target.map;
-    const __m512d xd = _mm512_cvtps_pd(b.x), yd = _mm512_cvtps_pd(b.y), zd = _mm512_cvtps_pd(b.z);
-    const __m512d invW = _mm512_div_pd(_mm512_set1_pd(1.0), _mm512_cvtps_pd(b.w));
+    const __m512d xd = _mm512_cvtps_pd(x), yd = _mm512_cvtps_pd(y), zd = _mm512_cvtps_pd(z);
+    const __m512d invW = _mm512_div_pd(_mm512_set1_pd(1.0), _mm512_cvtps_pd(w));
     const __m512d one = _mm512_set1_pd(1.0);
     const __m512d sx = _mm512_add_pd(_mm512_set1_pd(double(map.x)),
                                      _mm512_mul_pd(_mm512_set1_pd(double(map.halfWidth)),
@@ -50,10 +54,23 @@ VOREL_AVX512_VERTEX_INLINE Projected8Wide project8Bounded(const avx2::Block& b, 
     p.z = _mm512_add_pd(_mm512_set1_pd(double(map.minZ)),
                         _mm512_mul_pd(_mm512_mul_pd(zd, invW), _mm512_set1_pd(double(map.maxZ) - double(map.minZ))));
     p.q = target.perspective ? _mm512_cvtpd_ps(invW) : _mm256_set1_ps(1.0f);
-    const __m256 finitePositive = _mm256_and_ps(_mm256_cmp_ps(b.w, _mm256_setzero_ps(), _CMP_GT_OQ),
-                                                _mm256_cmp_ps(b.w, avx2::splat(INFINITY), _CMP_LT_OQ));
-    p.ok = uint32_t(avx2::insideBits(b.x, b.y, b.z, b.w, target.planes) & _mm256_movemask_ps(finitePositive));
+    const __m256 finitePositive = _mm256_and_ps(_mm256_cmp_ps(w, _mm256_setzero_ps(), _CMP_GT_OQ),
+                                                _mm256_cmp_ps(w, avx2::splat(INFINITY), _CMP_LT_OQ));
+    p.ok = uint32_t(avx2::insideBits(x, y, z, w, target.planes) & _mm256_movemask_ps(finitePositive));
     return p;
+}
+
+VOREL_AVX512_VERTEX_INLINE Projected8Wide project8Bounded(const avx2::Block& b, const ProjectionTarget& target) {
+    return project8Bounded(b.x, b.y, b.z, b.w, target);
+}
+
+// Sixteen floats of vertices in[v] and in[v + 1]; only the first `valid` of the two are read
+// (zeros for the others).
+VOREL_AVX512_VERTEX_INLINE __m512 loadVertexPair(const D3DVERTEX* in, uint32_t v, int valid) {
+    static_assert(sizeof(D3DVERTEX) == 8 * sizeof(float), "a vertex is eight floats");
+    if (valid >= 2) return _mm512_loadu_ps(&in[v].x);
+    if (valid == 1) return _mm512_zextps256_ps512(_mm256_loadu_ps(&in[v].x));
+    return _mm512_setzero_ps();
 }
 
 // Sixteen vertices a register: two blocks of eight (lanes 0-7: the first, 8-15: the second) in
@@ -64,6 +81,32 @@ VOREL_AVX512_VERTEX_INLINE __m512 splat16(float v) { return _mm512_set1_ps(v); }
 struct Vec3x16 {
     __m512 x, y, z;
 };
+
+// x, y and z of vertices in[first + i], i < count <= 16 (nothing past them is read): whole
+// registers of two vertices, sorted by two rounds of two-register permutes. Lanes past count hold
+// zeros, or with count <= 8 any values.
+VOREL_AVX512_VERTEX_INLINE Vec3x16 loadPositions16(const D3DVERTEX* in, uint32_t first, int count) {
+    // Four vertices a register, lane 4 f + i: field f of vertex i.
+    const __m512i fields = _mm512_setr_epi32(0, 8, 16, 24, 1, 9, 17, 25, 2, 10, 18, 26, 3, 11, 19, 27);
+    __m512 four[4];
+    for (int r = 0; r < 4; ++r) {
+        const int at = 4 * r;
+        four[r] = _mm512_permutex2var_ps(loadVertexPair(in, first + uint32_t(at), count - at), fields,
+                                         loadVertexPair(in, first + uint32_t(at) + 2, count - at - 2));
+    }
+    // Eight vertices a register: x in lanes 0-7 and y in 8-15, or z in 0-7.
+    const __m512i xy = _mm512_setr_epi32(0, 1, 2, 3, 16, 17, 18, 19, 4, 5, 6, 7, 20, 21, 22, 23);
+    const __m512i zs = _mm512_setr_epi32(8, 9, 10, 11, 24, 25, 26, 27, 12, 13, 14, 15, 28, 29, 30, 31);
+    const __m512 xy0 = _mm512_permutex2var_ps(four[0], xy, four[1]);
+    const __m512 z0 = _mm512_permutex2var_ps(four[0], zs, four[1]);
+    if (count <= 8) return {xy0, _mm512_shuffle_f32x4(xy0, xy0, _MM_SHUFFLE(3, 2, 3, 2)), z0};
+    const __m512 xy1 = _mm512_permutex2var_ps(four[2], xy, four[3]);
+    const __m512 z1 = _mm512_permutex2var_ps(four[2], zs, four[3]);
+    const __m512i low = _mm512_setr_epi32(0, 1, 2, 3, 4, 5, 6, 7, 16, 17, 18, 19, 20, 21, 22, 23);
+    const __m512i high = _mm512_setr_epi32(8, 9, 10, 11, 12, 13, 14, 15, 24, 25, 26, 27, 28, 29, 30, 31);
+    return {_mm512_permutex2var_ps(xy0, low, xy1), _mm512_permutex2var_ps(xy0, high, xy1),
+            _mm512_permutex2var_ps(z0, low, z1)};
+}
 
 // avx2::row, sixteen lanes.
 VOREL_AVX512_VERTEX_INLINE __m512 row16(const Vec3x16& p, const D3DMATRIX& m, int j) {

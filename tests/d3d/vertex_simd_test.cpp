@@ -257,9 +257,9 @@ struct ListCounts {
 // Kept triangles get ok and projections as the plain stage makes them, and clip vertices as it
 // makes them where they are not projected ahead (or all, flat).
 void checkList(const VertexStage& s, const std::vector<D3DVERTEX>& in, const TriangleDrop& drop, const char* what,
-               ListCounts& counts) {
+               ListCounts& counts, const D3DVIEWPORT7& viewport = {0, 0, 800, 600, 0, 1}) {
     const uint32_t triangles = uint32_t(in.size() / 3);
-    const PlainRun plain(s, in);
+    const PlainRun plain(s, in, viewport);
     std::vector<ClipVertex> out(in.size());
     std::vector<ScreenVertex> projected(in.size());
     std::vector<uint8_t> ok(in.size()), culled(triangles);
@@ -344,6 +344,34 @@ void checkRandomLists() {
     }
     EXPECT_GT(counts[0].beyond + counts[1].beyond + counts[2].beyond, 3 * 16)
         << "too few triangles beyond the view volume were culled";
+}
+
+// Lists on viewports so far off that part of the guard band lies beyond a million pixels (every
+// position's range tested), and on one near the origin with a small scissor: culled, kept and
+// projected as the plain stage and set-up decide, at every level.
+TEST(VertexStageAvx2, ListsOnFarOffViewportsAreCulledAsSetUpWouldDropThem) {
+    if (!haveAvx2()) GTEST_SKIP() << "no AVX2 on this processor";
+    atEveryLevel([] {
+        std::mt19937 rng(29);
+        ListCounts counts;
+        for (int round = 0; round < 9; ++round) {
+            const VertexStage s = stageWithLights(rng, round % 2 == 0);
+            const uint32_t triangles = kListChunkTriangles - uint32_t(3 * round);
+            std::vector<D3DVERTEX> list = randomVertices(rng, s, 3 * triangles);
+            if (round % 2 == 1) {
+                for (uint32_t v = 24; v < 72; ++v) list[v].z = -list[v].z;  // two whole groups behind the eye
+            }
+            const uint32_t x = round % 3 == 0 ? 999600u : 0u, y = round % 3 == 1 ? 999700u : 0u;
+            const D3DVIEWPORT7 viewport{x, y, 800, 600, 0, 1};
+            const int32_t left = int32_t(x) + (round % 3 == 2 ? 200 : 0), top = int32_t(y);
+            const TriangleDrop drop{D3DCULL_CCW, {left, top, left + 399, top + 299}, round == 8};
+            const std::string what = "far round " + std::to_string(round);
+            checkList(s, list, drop, what.c_str(), counts, viewport);
+        }
+        EXPECT_GT(counts.kept, 100);
+        EXPECT_GT(counts.culled, 100);
+        EXPECT_GT(counts.beyond, 40);
+    });
 }
 
 // Unlit, no fog, every transform the identity: clip space is the vertex's own position.

@@ -1,0 +1,224 @@
+// The list path's first pass with AVX-512 (cullGroup, listBlocks), included once by
+// triangle_list_avx2.cpp after ListChunk and the AVX2 parts, inside a namespace of its own.
+//
+// A group's 24 vertices stay in the order of the list: positions of sixteen vertices a register
+// (whole vertices loaded and sorted by permutes), the planes each lies beyond and whether it is
+// projected as bit masks (bit i: vertex i of the group, so triangle t owns bits 3t .. 3t + 2).
+// Only the drop test takes the screen positions corner by corner (three permutes a coordinate).
+// The kept vertices go onto lists with their 1/w by compression, in list order; their screen
+// positions wait in the chunk's own array, 16 bytes a vertex, until their attributes are stored.
+// Every per-vertex operation is the AVX2 stage's, lane for lane, so the results are its bits.
+
+// Kept vertices (chunk indices) and their 1/w, in the order found; room for a whole register past
+// the last.
+struct KeptList {
+    uint32_t count = 0;
+    alignas(64) uint32_t vertex[3 * kListChunkTriangles + 16];
+    alignas(64) float q[3 * kListChunkTriangles + 16];
+};
+
+// What the first pass leaves for the second: the kept vertices not needing clip vertices
+// (`plain`) and those needing them (`clip`), and every projected vertex's screen x, y (one
+// 64-bit word) and depth by chunk index, as ScreenVertex begins.
+struct ChunkKept {
+    KeptList plain, clip;
+    alignas(64) int64_t screen[2 * (3 * kListChunkTriangles + 8)];
+};
+
+static_assert(offsetof(ScreenVertex, y) == 4 && offsetof(ScreenVertex, z) == 8, "x, y, then the depth");
+
+// Bits 3t .. 3t + 2 for each bit t of a triangle mask.
+VOREL_LIST_INLINE uint32_t vertexBits(uint32_t triangles) { return _pdep_u32(triangles, 0x249249u) * 7u; }
+
+// Bit t where all of bits 3t .. 3t + 2 of a vertex mask are set.
+VOREL_LIST_INLINE uint32_t wholeTriangles(uint32_t vertices) {
+    return _pext_u32(vertices & (vertices >> 1) & (vertices >> 2), 0x249249u);
+}
+
+// Clip positions of sixteen vertices of the list from in[first] (count <= 16 of them).
+struct Clip16 {
+    __m512 x, y, z, w;
+};
+
+VOREL_LIST_INLINE Clip16 clip16(const VertexStage& s, const D3DVERTEX* in, uint32_t first, int count) {
+    const avx512::Vec3x16 p = avx512::loadPositions16(in, first, count);
+    const D3DMATRIX& m = s.transforms.worldViewProjection;
+    return {avx512::row16(p, m, 0), avx512::row16(p, m, 1), avx512::row16(p, m, 2), avx512::row16(p, m, 3)};
+}
+
+// The vertices beyond each plane (beyondMasks' tests and operations), OR-ed into `planes` after
+// shifting by `shift` bits.
+VOREL_LIST_INLINE void beyond16(const Clip16& b, __m512 kx, __m512 ky, uint32_t shift, uint32_t planes[6]) {
+    const __m512 zero = _mm512_setzero_ps();
+    const __mmask16 front = _mm512_cmp_ps_mask(b.w, zero, _CMP_GT_OQ);
+    const __m512 wx = _mm512_mul_ps(b.w, kx), wy = _mm512_mul_ps(b.w, ky);
+    const __mmask16 m[6] = {
+        _mm512_cmp_ps_mask(b.z, zero, _CMP_NGE_UQ),
+        _mm512_cmp_ps_mask(_mm512_sub_ps(b.w, b.z), zero, _CMP_NGE_UQ),
+        _mm512_mask_cmp_ps_mask(front, b.x, wx, _CMP_GT_OQ),
+        _mm512_mask_cmp_ps_mask(front, b.x, _mm512_sub_ps(zero, wx), _CMP_LT_OQ),
+        _mm512_mask_cmp_ps_mask(front, b.y, wy, _CMP_GT_OQ),
+        _mm512_mask_cmp_ps_mask(front, b.y, _mm512_sub_ps(zero, wy), _CMP_LT_OQ)};
+    for (int j = 0; j < 6; ++j) planes[j] |= uint32_t(m[j]) << shift;
+}
+
+// Triangles (bit t) whose three corners lie beyond one and the same plane.
+VOREL_LIST_INLINE uint32_t beyondTriangles(const uint32_t planes[6]) {
+    uint32_t any = 0;
+    for (int j = 0; j < 6; ++j) any |= planes[j] & (planes[j] >> 1) & (planes[j] >> 2);
+    return _pext_u32(any, 0x249249u);
+}
+
+// A group's projection in list order: block b holds vertices 8b .. 8b + 7.
+struct GroupProjection {
+    __m256i x[3], y[3];
+    __m512d z[3];
+    __m256 q[3];
+    uint32_t ok = 0;  // bit i: vertex i projected ahead
+};
+
+// Block b of the group from the clip positions x, y, z, w of its eight vertices.
+VOREL_LIST_INLINE void projectBlock(__m256 x, __m256 y, __m256 z, __m256 w, const ProjectionTarget& target,
+                                    bool bounded, int b, GroupProjection& g) {
+    if (bounded) {
+        const avx512::Projected8Wide p = avx512::project8Bounded(x, y, z, w, target);
+        g.x[b] = p.x, g.y[b] = p.y, g.z[b] = p.z, g.q[b] = p.q;
+        g.ok |= p.ok << (8 * b);
+        return;
+    }
+    Block block;
+    block.x = x, block.y = y, block.z = z, block.w = w;
+    const Projected8 p = project8(block, target, false);
+    g.x[b] = _mm256_set_m128i(p.hi.x, p.lo.x);
+    g.y[b] = _mm256_set_m128i(p.hi.y, p.lo.y);
+    g.z[b] = _mm512_insertf64x4(_mm512_castpd256_pd512(p.lo.z), p.hi.z, 1);
+    g.q[b] = qOf(p);
+    g.ok |= uint32_t(p.lo.ok | p.hi.ok << 4) << (8 * b);
+}
+
+VOREL_LIST_INLINE __m256 low8(__m512 v) { return _mm512_castps512_ps256(v); }
+VOREL_LIST_INLINE __m256 high8(__m512 v) { return _mm512_extractf32x8_ps(v, 1); }
+
+// Corner k of the group's triangles from values in list order (block b: vertices 8b .. 8b + 7):
+// lane t of out[k] is vertex 3t + k.
+VOREL_LIST_INLINE void cornerOrder(const __m256i v[3], __m256i out[3]) {
+    const __m512i first = _mm512_inserti64x4(_mm512_castsi256_si512(v[0]), v[1], 1);
+    const __m512i last = _mm512_castsi256_si512(v[2]);
+    for (int k = 0; k < 3; ++k) {
+        const __m512i idx = _mm512_add_epi32(_mm512_setr_epi32(0, 3, 6, 9, 12, 15, 18, 21, 0, 0, 0, 0, 0, 0, 0, 0),
+                                             _mm512_set1_epi32(k));
+        out[k] = _mm512_castsi512_si256(_mm512_permutex2var_epi32(first, idx, last));
+    }
+}
+
+// Screen x, y and depth of block b's eight vertices into screen[2 i], screen[2 i + 1] for vertex i.
+VOREL_LIST_INLINE void stashScreen(const GroupProjection& g, int b, int64_t* screen) {
+    const __m512i pairs = _mm512_permutex2var_epi32(
+        _mm512_castsi256_si512(g.x[b]), _mm512_setr_epi32(0, 16, 1, 17, 2, 18, 3, 19, 4, 20, 5, 21, 6, 22, 7, 23),
+        _mm512_castsi256_si512(g.y[b]));
+    const __m512i z = _mm512_castpd_si512(g.z[b]);
+    _mm512_storeu_si512(screen, _mm512_permutex2var_epi64(pairs, _mm512_setr_epi64(0, 8, 1, 9, 2, 10, 3, 11), z));
+    _mm512_storeu_si512(screen + 8, _mm512_permutex2var_epi64(pairs, _mm512_setr_epi64(4, 12, 5, 13, 6, 14, 7, 15), z));
+}
+
+// Vertices first + i for the set bits i of `vertices` (24 bits), and their 1/w, onto the list.
+VOREL_LIST_INLINE void appendKept(KeptList& list, uint32_t vertices, uint32_t first, const GroupProjection& g) {
+    const __m512i lane = _mm512_setr_epi32(0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15);
+    const __m512i idx = _mm512_add_epi32(lane, _mm512_set1_epi32(int(first)));
+    const __mmask16 low = __mmask16(vertices), high = __mmask16(vertices >> 16);
+    const __m512 q01 = _mm512_insertf32x8(_mm512_castps256_ps512(g.q[0]), g.q[1], 1);
+    _mm512_storeu_si512(list.vertex + list.count, _mm512_maskz_compress_epi32(low, idx));
+    _mm512_storeu_ps(list.q + list.count, _mm512_maskz_compress_ps(low, q01));
+    list.count += uint32_t(__builtin_popcount(low));
+    const __m256i idx2 = _mm256_add_epi32(_mm512_castsi512_si256(lane), _mm256_set1_epi32(int(first) + 16));
+    _mm256_storeu_si256(reinterpret_cast<__m256i*>(list.vertex + list.count), _mm256_maskz_compress_epi32(high, idx2));
+    _mm256_storeu_ps(list.q + list.count, _mm256_maskz_compress_ps(high, g.q[2]));
+    list.count += uint32_t(__builtin_popcount(high));
+}
+
+// The triangles of the group of `count` vertices from `first` (count <= 24: eight whole triangles
+// at most) culled as triangle_list_body.h's cullGroup culls them; the kept ones' vertices get
+// target.ok, wait in `kept` with their screen positions and 1/w, needing clip vertices when not
+// all projected ahead, or when drop.flat. Returns the culled triangles (bit t: triangle t).
+VOREL_LIST_INLINE uint32_t cullGroup(const ListChunk& c, uint32_t first, uint32_t count, ChunkKept& kept) {
+    const uint32_t triangles = (1u << (count / 3)) - 1;
+    const int n = int(count);
+    const Clip16 a = clip16(c.stage, c.in, first, std::min(n, 16)), b = clip16(c.stage, c.in, first + 16, n - 16);
+    const __m512 kx = _mm512_broadcast_f32x8(c.kx), ky = _mm512_broadcast_f32x8(c.ky);
+    uint32_t planes[6] = {};
+    beyond16(a, kx, ky, 0, planes);
+    beyond16(b, kx, ky, 16, planes);
+    const uint32_t beyond = beyondTriangles(planes) & triangles;
+    if (beyond == triangles) return triangles;  // nothing of the group is drawn
+    GroupProjection g;
+    projectBlock(low8(a.x), low8(a.y), low8(a.z), low8(a.w), c.target, c.bounded, 0, g);
+    projectBlock(high8(a.x), high8(a.y), high8(a.z), high8(a.w), c.target, c.bounded, 1, g);
+    projectBlock(low8(b.x), low8(b.y), low8(b.z), low8(b.w), c.target, c.bounded, 2, g);
+    const uint32_t ahead = wholeTriangles(g.ok);
+    __m256i x[3], y[3];
+    cornerOrder(g.x, x);
+    cornerOrder(g.y, y);
+    const TriangleDrop& drop = c.drop;
+    const uint32_t culled = (beyond | (ahead & drop8::dropped(x, y, drop.cull, drop.scissor))) & triangles;
+    const uint32_t keep = triangles & ~culled, clip = drop.flat ? keep : keep & ~ahead;
+    const __mmask32 group = __mmask32((1u << count) - 1);
+    _mm256_mask_storeu_epi8(c.target.ok + first, group, _mm256_maskz_mov_epi8(__mmask32(g.ok), _mm256_set1_epi8(1)));
+    for (int block = 0; block < 3; ++block) stashScreen(g, block, kept.screen + 2 * (first + 8 * uint32_t(block)));
+    appendKept(kept.plain, vertexBits(keep & ~clip), first, g);
+    if (clip) appendKept(kept.clip, vertexBits(clip), first, g);
+    return culled;
+}
+
+// Screen x, y and depth of the kept vertices idx[v] (v < count) from where cullGroup left them.
+VOREL_LIST_INLINE void storeScreenPositions(const ChunkKept& kept, const ProjectionTarget& p, const uint32_t* idx,
+                                            int count) {
+    for (int v = 0; v < count; ++v)
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(&p.out[idx[v]].x),
+                         _mm_load_si128(reinterpret_cast<const __m128i*>(kept.screen + 2 * idx[v])));
+}
+
+// Everything else of plain kept vertices j .. j + count - 1 (count <= 16).
+VOREL_LIST_INLINE void completePlain(const VertexStage& s, const D3DVERTEX* in, const ProjectionTarget& p,
+                                     const ChunkKept& kept, uint32_t j, int count) {
+    const uint32_t* idx = kept.plain.vertex + j;
+    __m512 soa[8];
+    avx512::loadFields16(in, idx, count, soa);
+    __m512 attr[kAttributeCount];
+    avx512::attributes16(s, soa, attr);
+    avx512::storeScreenAttributes16(attr, _mm512_loadu_ps(kept.plain.q + j), p, idx, count);
+    storeScreenPositions(kept, p, idx, count);
+}
+
+// Everything else of kept vertices j .. j + count - 1 (count <= 8) needing clip vertices.
+VOREL_LIST_INLINE void completeClipped(const VertexStage& s, const D3DVERTEX* in, ClipVertex* out,
+                                       const ProjectionTarget& p, const ChunkKept& kept, uint32_t j, int count) {
+    const uint32_t* idx = kept.clip.vertex + j;
+    __m256 soa[8];
+    loadFields(in, idx, count, soa);
+    Block b;
+    attributes(s, soa, b);
+    positions(s, soa, b);
+    storeClip(b, out, idx, count);
+    storeScreenAttributes(b, _mm256_loadu_ps(kept.clip.q + j), p, idx, count);
+    storeScreenPositions(kept, p, idx, count);
+}
+
+VOREL_LIST uint64_t listBlocks(const VertexStage& s, const D3DVERTEX* in, ClipVertex* out, uint32_t triangles,
+                               const ProjectionTarget& p, const TriangleDrop& drop) {
+    const uint32_t n = 3 * std::min(triangles, kListChunkTriangles);
+    ChunkKept kept;
+    const ListChunk chunk = listChunk(s, in, p, drop);
+    uint64_t culled = 0;
+    for (uint32_t group = 0; group < n; group += 24) {
+        const uint32_t count = std::min<uint32_t>(24, n - group);
+        culled |= uint64_t(cullGroup(chunk, group, count, kept)) << (group / 3);
+    }
+    // The lanes past the last kept vertex read defined values.
+    _mm512_storeu_ps(kept.plain.q + kept.plain.count, _mm512_setzero_ps());
+    _mm256_storeu_ps(kept.clip.q + kept.clip.count, _mm256_setzero_ps());
+    for (uint32_t j = 0; j < kept.plain.count; j += 16)
+        completePlain(s, in, p, kept, j, int(std::min<uint32_t>(16, kept.plain.count - j)));
+    for (uint32_t j = 0; j < kept.clip.count; j += 8)
+        completeClipped(s, in, out, p, kept, j, int(std::min<uint32_t>(8, kept.clip.count - j)));
+    return culled;
+}
