@@ -66,18 +66,31 @@ VOREL_DROP_INLINE __m256i ceilSixteenth(__m256i v) {
                             _mm256_srai_epi32(_mm256_sub_epi32(_mm256_setzero_si256(), v), kSubPixelBits));
 }
 
-VOREL_DROP_INLINE Box box(const __m256i x[3], const __m256i y[3], const Scissor& s) {
+// A box of pixel centres per lane: the first and last centre each way.
+struct Bounds {
+    __m256i minX, minY, maxX, maxY;
+};
+
+// The box before the scissor.
+VOREL_DROP_INLINE Bounds unclipped(const __m256i x[3], const __m256i y[3]) {
     static_assert(kSubPixel == 16, "the box divides by shifting");
-    const __m256i loX = ceilSixteenth(_mm256_min_epi32(_mm256_min_epi32(x[0], x[1]), x[2]));
-    const __m256i hiX = _mm256_srai_epi32(_mm256_max_epi32(_mm256_max_epi32(x[0], x[1]), x[2]), kSubPixelBits);
-    const __m256i loY = ceilSixteenth(_mm256_min_epi32(_mm256_min_epi32(y[0], y[1]), y[2]));
-    const __m256i hiY = _mm256_srai_epi32(_mm256_max_epi32(_mm256_max_epi32(y[0], y[1]), y[2]), kSubPixelBits);
+    return {ceilSixteenth(_mm256_min_epi32(_mm256_min_epi32(x[0], x[1]), x[2])),
+            ceilSixteenth(_mm256_min_epi32(_mm256_min_epi32(y[0], y[1]), y[2])),
+            _mm256_srai_epi32(_mm256_max_epi32(_mm256_max_epi32(x[0], x[1]), x[2]), kSubPixelBits),
+            _mm256_srai_epi32(_mm256_max_epi32(_mm256_max_epi32(y[0], y[1]), y[2]), kSubPixelBits)};
+}
+
+VOREL_DROP_INLINE Bounds within(const Bounds& b, const Scissor& s) {
+    return {_mm256_max_epi32(_mm256_set1_epi32(s.minX), b.minX), _mm256_max_epi32(_mm256_set1_epi32(s.minY), b.minY),
+            _mm256_min_epi32(_mm256_set1_epi32(s.maxX), b.maxX), _mm256_min_epi32(_mm256_set1_epi32(s.maxY), b.maxY)};
+}
+
+VOREL_DROP_INLINE Box box(const __m256i x[3], const __m256i y[3], const Scissor& s) {
+    const Bounds u = unclipped(x, y), c = within(u, s);
     const __m256i one = _mm256_set1_epi32(1);
-    const __m256i wide = _mm256_or_si256(_mm256_cmpgt_epi32(_mm256_sub_epi32(hiX, loX), one),
-                                         _mm256_cmpgt_epi32(_mm256_sub_epi32(hiY, loY), one));
-    return {_mm256_max_epi32(_mm256_set1_epi32(s.minX), loX), _mm256_max_epi32(_mm256_set1_epi32(s.minY), loY),
-            _mm256_min_epi32(_mm256_set1_epi32(s.maxX), hiX), _mm256_min_epi32(_mm256_set1_epi32(s.maxY), hiY),
-            ~bitsOf(wide) & 0xFFu};
+    const __m256i wide = _mm256_or_si256(_mm256_cmpgt_epi32(_mm256_sub_epi32(u.maxX, u.minX), one),
+                                         _mm256_cmpgt_epi32(_mm256_sub_epi32(u.maxY, u.minY), one));
+    return {c.minX, c.minY, c.maxX, c.maxY, ~bitsOf(wide) & 0xFFu};
 }
 
 // Lanes where edge a -> b of a clockwise triangle holds the centres (X, Y), (X + w, Y),

@@ -7,6 +7,7 @@
 
 #include "platform/d3d/call_bounds.h"
 #include "platform/d3d/triangle_drop_avx2.h"
+#include "platform/d3d/triangle_drop_avx512.h"
 #include "platform/d3d/raster_options.h"
 #include "platform/d3d/vertex_avx512.h"
 

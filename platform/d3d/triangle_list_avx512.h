@@ -80,10 +80,9 @@ struct GroupProjection {
 // Block b of the group from the clip positions x, y, z, w of its eight vertices.
 VOREL_LIST_INLINE void projectBlock(__m256 x, __m256 y, __m256 z, __m256 w, const ProjectionTarget& target,
                                     bool bounded, int b, GroupProjection& g) {
-    if (bounded) {
+    if (bounded) {  // g.ok from aheadBits16
         const avx512::Projected8Wide p = avx512::project8Bounded(x, y, z, w, target);
         g.x[b] = p.x, g.y[b] = p.y, g.z[b] = p.z, g.q[b] = p.q;
-        g.ok |= p.ok << (8 * b);
         return;
     }
     Block block;
@@ -151,6 +150,10 @@ VOREL_LIST_INLINE uint32_t cullGroup(const ListChunk& c, uint32_t first, uint32_
     const uint32_t beyond = beyondTriangles(planes) & triangles;
     if (beyond == triangles) return triangles;  // nothing of the group is drawn
     GroupProjection g;
+    if (c.bounded) {
+        const ClipPlanes& planes = c.target.planes;
+        g.ok = avx512::aheadBits16(a.x, a.y, a.z, a.w, planes) | avx512::aheadBits16(b.x, b.y, b.z, b.w, planes) << 16;
+    }
     projectBlock(low8(a.x), low8(a.y), low8(a.z), low8(a.w), c.target, c.bounded, 0, g);
     projectBlock(high8(a.x), high8(a.y), high8(a.z), high8(a.w), c.target, c.bounded, 1, g);
     projectBlock(low8(b.x), low8(b.y), low8(b.z), low8(b.w), c.target, c.bounded, 2, g);
@@ -159,7 +162,7 @@ VOREL_LIST_INLINE uint32_t cullGroup(const ListChunk& c, uint32_t first, uint32_
     cornerOrder(g.x, x);
     cornerOrder(g.y, y);
     const TriangleDrop& drop = c.drop;
-    const uint32_t culled = (beyond | (ahead & drop8::dropped(x, y, drop.cull, drop.scissor))) & triangles;
+    const uint32_t culled = (beyond | (ahead & drop8w::dropped(x, y, drop.cull, drop.scissor))) & triangles;
     const uint32_t keep = triangles & ~culled, clip = drop.flat ? keep : keep & ~ahead;
     const __mmask32 group = __mmask32((1u << count) - 1);
     _mm256_mask_storeu_epi8(c.target.ok + first, group, _mm256_maskz_mov_epi8(__mmask32(g.ok), _mm256_set1_epi8(1)));

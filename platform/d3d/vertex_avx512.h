@@ -23,7 +23,7 @@ struct Projected8Wide {
     __m256i x, y;  // 1/16 pixel
     __m512d z;     // viewport depth
     __m256 q;      // 1/w as float, or 1 without perspective
-    uint32_t ok;   // bit per lane: inside every clip plane with a finite positive w
+    uint32_t ok;   // bit per lane: inside every clip plane with a finite positive w (see aheadBits16)
 };
 
 // roundHalfAway of avx2, eight lanes.
@@ -33,8 +33,9 @@ VOREL_AVX512_VERTEX_INLINE __m256i roundHalfAway(__m512d v) {
     return _mm512_cvttpd_epi32(_mm512_add_pd(v, _mm512_or_pd(justBelowHalf, sign)));
 }
 
-// project8 for a target whose guard band is bounded (guardBandBounded), of the eight vertices
-// whose clip positions are x, y, z, w: lanes not ok hold undefined positions.
+// project8's positions, depth and 1/w for a target whose guard band is bounded
+// (guardBandBounded), of the eight vertices whose clip positions are x, y, z, w; ok is left to
+// aheadBits16. Lanes not ok hold undefined positions.
 VOREL_AVX512_VERTEX_INLINE Projected8Wide project8Bounded(__m256 x, __m256 y, __m256 z, __m256 w,
                                                           const ProjectionTarget& target) {
     const ViewportMap& map = target.map;
@@ -54,14 +55,23 @@ VOREL_AVX512_VERTEX_INLINE Projected8Wide project8Bounded(__m256 x, __m256 y, __
     p.z = _mm512_add_pd(_mm512_set1_pd(double(map.minZ)),
                         _mm512_mul_pd(_mm512_mul_pd(zd, invW), _mm512_set1_pd(double(map.maxZ) - double(map.minZ))));
     p.q = target.perspective ? _mm512_cvtpd_ps(invW) : _mm256_set1_ps(1.0f);
-    const __m256 finitePositive = _mm256_and_ps(_mm256_cmp_ps(w, _mm256_setzero_ps(), _CMP_GT_OQ),
-                                                _mm256_cmp_ps(w, avx2::splat(INFINITY), _CMP_LT_OQ));
-    p.ok = uint32_t(avx2::insideBits(x, y, z, w, target.planes) & _mm256_movemask_ps(finitePositive));
+    p.ok = 0;
     return p;
 }
 
-VOREL_AVX512_VERTEX_INLINE Projected8Wide project8Bounded(const avx2::Block& b, const ProjectionTarget& target) {
-    return project8Bounded(b.x, b.y, b.z, b.w, target);
+// Lanes (bit i) inside every clip plane (avx2::insideBits' operations) with a finite positive w:
+// where the guard band is bounded, those project8Bounded projects.
+VOREL_AVX512_VERTEX_INLINE uint32_t aheadBits16(__m512 x, __m512 y, __m512 z, __m512 w, const ClipPlanes& planes) {
+    const __m512 zero = _mm512_setzero_ps();
+    const __m512 gx = _mm512_mul_ps(_mm512_set1_ps(planes.guardX), w), gy = _mm512_mul_ps(_mm512_set1_ps(planes.guardY), w);
+    __mmask16 in = _mm512_cmp_ps_mask(w, zero, _CMP_GT_OQ);
+    in = _mm512_mask_cmp_ps_mask(in, w, _mm512_set1_ps(INFINITY), _CMP_LT_OQ);
+    in = _mm512_mask_cmp_ps_mask(in, z, zero, _CMP_GE_OQ);
+    in = _mm512_mask_cmp_ps_mask(in, _mm512_sub_ps(w, z), zero, _CMP_GE_OQ);
+    in = _mm512_mask_cmp_ps_mask(in, _mm512_sub_ps(gx, x), zero, _CMP_GE_OQ);
+    in = _mm512_mask_cmp_ps_mask(in, _mm512_add_ps(gx, x), zero, _CMP_GE_OQ);
+    in = _mm512_mask_cmp_ps_mask(in, _mm512_sub_ps(gy, y), zero, _CMP_GE_OQ);
+    return _mm512_mask_cmp_ps_mask(in, _mm512_add_ps(gy, y), zero, _CMP_GE_OQ);
 }
 
 // Sixteen floats of vertices in[v] and in[v + 1]; only the first `valid` of the two are read
