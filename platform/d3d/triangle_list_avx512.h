@@ -1,12 +1,15 @@
-// The list path's first pass with AVX-512 (cullGroup, listBlocks), included once by
+// The list path's first pass with AVX-512 (projectGroup, judgeGroup, listBlocks), included once by
 // triangle_list_avx2.cpp after ListChunk and the AVX2 parts, inside a namespace of its own.
 //
 // A group's 24 vertices stay in the order of the list: positions of sixteen vertices a register
 // (whole vertices loaded and sorted by permutes), the planes each lies beyond and whether it is
 // projected as bit masks (bit i: vertex i of the group, so triangle t owns bits 3t .. 3t + 2).
 // Only the drop test takes the screen positions corner by corner (three permutes a coordinate).
-// The kept vertices go onto lists with their 1/w by compression, in list order; their screen
-// positions wait in the chunk's own array, 16 bytes a vertex, until their attributes are stored.
+// The pass goes over a chunk twice: every group projected (projectGroup), then every group's
+// triangles judged (judgeGroup), so that the long chain of one group's work overlaps the next
+// group's. The kept vertices go onto lists with their 1/w by compression, in list order; their
+// screen positions wait in the chunk's own array, 16 bytes a vertex, until their attributes are
+// stored.
 // Every per-vertex operation is the AVX2 stage's, lane for lane, so the results are its bits.
 
 // Kept vertices (chunk indices) and their 1/w, in the order found; room for a whole register past
@@ -19,10 +22,15 @@ struct KeptList {
 
 // What the first pass leaves for the second: the kept vertices not needing clip vertices
 // (`plain`) and those needing them (`clip`), and every projected vertex's screen x, y (one
-// 64-bit word) and depth by chunk index, as ScreenVertex begins.
+// 64-bit word) and depth by chunk index, as ScreenVertex begins. Between projectGroup and
+// judgeGroup: the screen x, y and 1/w by chunk index, and for group g the triangles beyond a
+// plane and the vertices projected (bit i: vertex 24 g + i).
 struct ChunkKept {
     KeptList plain, clip;
     alignas(64) int64_t screen[2 * (3 * kListChunkTriangles + 8)];
+    alignas(64) int32_t x[3 * kListChunkTriangles + 8], y[3 * kListChunkTriangles + 8];
+    alignas(64) float q[3 * kListChunkTriangles + 8];
+    uint32_t beyond[kListChunkTriangles / 8], ok[kListChunkTriangles / 8];
 };
 
 static_assert(offsetof(ScreenVertex, y) == 4 && offsetof(ScreenVertex, z) == 8, "x, y, then the depth");
@@ -120,59 +128,81 @@ VOREL_LIST_INLINE void stashScreen(const GroupProjection& g, int b, int64_t* scr
     _mm512_storeu_si512(screen + 8, _mm512_permutex2var_epi64(pairs, _mm512_setr_epi64(4, 12, 5, 13, 6, 14, 7, 15), z));
 }
 
-// Vertices first + i for the set bits i of `vertices` (24 bits), and their 1/w, onto the list.
-VOREL_LIST_INLINE void appendKept(KeptList& list, uint32_t vertices, uint32_t first, const GroupProjection& g) {
+// Vertices first + i for the set bits i of `vertices` (24 bits), and their 1/w (from q[first]),
+// onto the list.
+VOREL_LIST_INLINE void appendKept(KeptList& list, uint32_t vertices, uint32_t first, const float* q) {
     const __m512i lane = _mm512_setr_epi32(0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15);
     const __m512i idx = _mm512_add_epi32(lane, _mm512_set1_epi32(int(first)));
     const __mmask16 low = __mmask16(vertices), high = __mmask16(vertices >> 16);
-    const __m512 q01 = _mm512_insertf32x8(_mm512_castps256_ps512(g.q[0]), g.q[1], 1);
+    const __m512 q01 = _mm512_loadu_ps(q + first);
     _mm512_storeu_si512(list.vertex + list.count, _mm512_maskz_compress_epi32(low, idx));
     _mm512_storeu_ps(list.q + list.count, _mm512_maskz_compress_ps(low, q01));
     list.count += uint32_t(__builtin_popcount(low));
     const __m256i idx2 = _mm256_add_epi32(_mm512_castsi512_si256(lane), _mm256_set1_epi32(int(first) + 16));
     _mm256_storeu_si256(reinterpret_cast<__m256i*>(list.vertex + list.count), _mm256_maskz_compress_epi32(high, idx2));
-    _mm256_storeu_ps(list.q + list.count, _mm256_maskz_compress_ps(high, g.q[2]));
+    _mm256_storeu_ps(list.q + list.count, _mm256_maskz_compress_ps(high, _mm256_loadu_ps(q + first + 16)));
     list.count += uint32_t(__builtin_popcount(high));
 }
 
-// The triangles of the group of `count` vertices from `first` (count <= 24: eight whole triangles
-// at most) culled as triangle_list_body.h's cullGroup culls them; the kept ones' vertices get
-// target.ok, wait in `kept` with their screen positions and 1/w, needing clip vertices when not
-// all projected ahead, or when drop.flat. Returns the culled triangles (bit t: triangle t).
-VOREL_LIST_INLINE uint32_t cullGroup(const ListChunk& c, uint32_t first, uint32_t count, ChunkKept& kept) {
-    const uint32_t triangles = (1u << (count / 3)) - 1;
+// The group of `count` vertices from `first` (count <= 24: eight whole triangles at most), group
+// number g of the chunk: the triangles wholly beyond a plane of the view volume (as
+// triangle_list_body.h's cullGroup finds them) and, unless that is all of them, every vertex's
+// projection and whether it is projected ahead, into `kept`.
+VOREL_LIST_INLINE void projectGroup(const ListChunk& c, uint32_t first, uint32_t count, ChunkKept& kept) {
+    const uint32_t triangles = (1u << (count / 3)) - 1, g = first / 24;
     const int n = int(count);
     const Clip16 a = clip16(c.stage, c.in, first, std::min(n, 16)), b = clip16(c.stage, c.in, first + 16, n - 16);
     const __m512 kx = _mm512_broadcast_f32x8(c.kx), ky = _mm512_broadcast_f32x8(c.ky);
     uint32_t planes[6] = {};
     beyond16(a, kx, ky, 0, planes);
     beyond16(b, kx, ky, 16, planes);
-    const uint32_t beyond = beyondTriangles(planes) & triangles;
-    if (beyond == triangles) return triangles;  // nothing of the group is drawn
-    GroupProjection g;
+    kept.beyond[g] = beyondTriangles(planes) & triangles;
+    if (kept.beyond[g] == triangles) return;  // nothing of the group is drawn
+    GroupProjection p;
     if (c.bounded) {
         const ClipPlanes& planes = c.target.planes;
-        g.ok = avx512::aheadBits16(a.x, a.y, a.z, a.w, planes) | avx512::aheadBits16(b.x, b.y, b.z, b.w, planes) << 16;
+        p.ok = avx512::aheadBits16(a.x, a.y, a.z, a.w, planes) | avx512::aheadBits16(b.x, b.y, b.z, b.w, planes) << 16;
     }
-    projectBlock(low8(a.x), low8(a.y), low8(a.z), low8(a.w), c.target, c.bounded, 0, g);
-    projectBlock(high8(a.x), high8(a.y), high8(a.z), high8(a.w), c.target, c.bounded, 1, g);
-    projectBlock(low8(b.x), low8(b.y), low8(b.z), low8(b.w), c.target, c.bounded, 2, g);
-    const uint32_t ahead = wholeTriangles(g.ok);
-    __m256i x[3], y[3];
-    cornerOrder(g.x, x);
-    cornerOrder(g.y, y);
+    projectBlock(low8(a.x), low8(a.y), low8(a.z), low8(a.w), c.target, c.bounded, 0, p);
+    projectBlock(high8(a.x), high8(a.y), high8(a.z), high8(a.w), c.target, c.bounded, 1, p);
+    projectBlock(low8(b.x), low8(b.y), low8(b.z), low8(b.w), c.target, c.bounded, 2, p);
+    kept.ok[g] = p.ok;
+    for (uint32_t block = 0; block < 3; ++block) {
+        const uint32_t at = first + 8 * block;
+        _mm256_store_si256(reinterpret_cast<__m256i*>(kept.x + at), p.x[block]);
+        _mm256_store_si256(reinterpret_cast<__m256i*>(kept.y + at), p.y[block]);
+        _mm256_store_ps(kept.q + at, p.q[block]);
+        stashScreen(p, int(block), kept.screen + 2 * at);
+    }
+}
+
+// The triangles of the group projectGroup left in `kept` culled as triangle_list_body.h's
+// cullGroup culls them; the kept ones' vertices get target.ok and go onto the kept lists, needing
+// clip vertices when not all projected ahead, or when drop.flat. Returns the culled triangles
+// (bit t: triangle t).
+VOREL_LIST_INLINE uint32_t judgeGroup(const ListChunk& c, uint32_t first, uint32_t count, ChunkKept& kept) {
+    const uint32_t triangles = (1u << (count / 3)) - 1, g = first / 24;
+    const uint32_t beyond = kept.beyond[g];
+    if (beyond == triangles) return triangles;
+    const uint32_t ok = kept.ok[g], ahead = wholeTriangles(ok);
+    __m256i xs[3], ys[3], x[3], y[3];
+    for (uint32_t block = 0; block < 3; ++block) {
+        xs[block] = _mm256_load_si256(reinterpret_cast<const __m256i*>(kept.x + first + 8 * block));
+        ys[block] = _mm256_load_si256(reinterpret_cast<const __m256i*>(kept.y + first + 8 * block));
+    }
+    cornerOrder(xs, x);
+    cornerOrder(ys, y);
     const TriangleDrop& drop = c.drop;
     const uint32_t culled = (beyond | (ahead & drop8w::dropped(x, y, drop.cull, drop.scissor))) & triangles;
     const uint32_t keep = triangles & ~culled, clip = drop.flat ? keep : keep & ~ahead;
     const __mmask32 group = __mmask32((1u << count) - 1);
-    _mm256_mask_storeu_epi8(c.target.ok + first, group, _mm256_maskz_mov_epi8(__mmask32(g.ok), _mm256_set1_epi8(1)));
-    for (int block = 0; block < 3; ++block) stashScreen(g, block, kept.screen + 2 * (first + 8 * uint32_t(block)));
-    appendKept(kept.plain, vertexBits(keep & ~clip), first, g);
-    if (clip) appendKept(kept.clip, vertexBits(clip), first, g);
+    _mm256_mask_storeu_epi8(c.target.ok + first, group, _mm256_maskz_mov_epi8(__mmask32(ok), _mm256_set1_epi8(1)));
+    appendKept(kept.plain, vertexBits(keep & ~clip), first, kept.q);
+    if (clip) appendKept(kept.clip, vertexBits(clip), first, kept.q);
     return culled;
 }
 
-// Screen x, y and depth of the kept vertices idx[v] (v < count) from where cullGroup left them.
+// Screen x, y and depth of the kept vertices idx[v] (v < count) from where projectGroup left them.
 VOREL_LIST_INLINE void storeScreenPositions(const ChunkKept& kept, const ProjectionTarget& p, const uint32_t* idx,
                                             int count) {
     for (int v = 0; v < count; ++v)
@@ -212,9 +242,10 @@ VOREL_LIST uint64_t listBlocks(const VertexStage& s, const D3DVERTEX* in, ClipVe
     ChunkKept kept;
     const ListChunk chunk = listChunk(s, in, p, drop);
     uint64_t culled = 0;
+    for (uint32_t group = 0; group < n; group += 24) projectGroup(chunk, group, std::min<uint32_t>(24, n - group), kept);
     for (uint32_t group = 0; group < n; group += 24) {
         const uint32_t count = std::min<uint32_t>(24, n - group);
-        culled |= uint64_t(cullGroup(chunk, group, count, kept)) << (group / 3);
+        culled |= uint64_t(judgeGroup(chunk, group, count, kept)) << (group / 3);
     }
     // The lanes past the last kept vertex read defined values.
     _mm512_storeu_ps(kept.plain.q + kept.plain.count, _mm512_setzero_ps());
