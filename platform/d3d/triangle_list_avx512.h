@@ -195,6 +195,7 @@ VOREL_LIST_INLINE uint32_t judgeGroup(const ListChunk& c, uint32_t first, uint32
     const TriangleDrop& drop = c.drop;
     const uint32_t culled = (beyond | (ahead & drop8w::dropped(x, y, drop.cull, drop.scissor))) & triangles;
     const uint32_t keep = triangles & ~culled, clip = drop.flat ? keep : keep & ~ahead;
+    if (!keep) return culled;
     const __mmask32 group = __mmask32((1u << count) - 1);
     _mm256_mask_storeu_epi8(c.target.ok + first, group, _mm256_maskz_mov_epi8(__mmask32(ok), _mm256_set1_epi8(1)));
     appendKept(kept.plain, vertexBits(keep & ~clip), first, kept.q);
