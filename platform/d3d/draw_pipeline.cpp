@@ -15,12 +15,14 @@
 
 #include "platform/d3d/call_bounds.h"
 #include "platform/d3d/clipping.h"
+#include "platform/d3d/draw_context.h"
 #include "platform/d3d/fog.h"
 #include "platform/d3d/lighting.h"
 #include "platform/d3d/pixel_stage.h"
 #include "platform/d3d/raster_options.h"
 #include "platform/d3d/raster_workers.h"
 #include "platform/d3d/span_queue.h"
+#include "platform/d3d/split_scene.h"
 #include "platform/d3d/transform.h"
 #include "platform/d3d/triangle_setup.h"
 #include "platform/d3d/triangle_setup_avx2.h"
@@ -54,12 +56,6 @@ inline uint64_t ticks() {
     return uint64_t(Clock::now().time_since_epoch().count());
 #endif
 }
-
-// Everything the vertex stage needs, worked out once per call; simd: the AVX2 stage covers it
-// and the span path may use it.
-struct VertexContext : VertexStage {
-    bool simd = false;
-};
 
 VertexContext makeVertexContext(const DeviceState& state) {
     VertexContext c;
@@ -103,19 +99,6 @@ void processVertices(const VertexContext& c, const D3DVERTEX* in, ClipVertex* ou
         shadeVertex(c, in[i], out[i]);
     }
 }
-
-// What stays the same for every triangle of one call.
-struct TriangleContext {
-    ClipPlanes planes;
-    ViewportMap map;
-    Scissor scissor;
-    D3DCULL cull;
-    bool perspective;
-    bool flat;
-    PixelPipeline pixels;
-    float textureWidth = 1, textureHeight = 1;
-    SpanQueue* spans = nullptr;  // set: triangles go to the span path's queue
-};
 
 // Where a set-up triangle goes: drawn by the reference pixel stage, or into the span queue.
 struct TriangleSink {
@@ -174,7 +157,7 @@ void drawTriangle(const TriangleSink& sink, const ClipVertex& a, const ClipVerte
     for (int i = 1; i + 1 < n; ++i) {
         TriangleSetup t;
         if (!setupTriangle(s[0], s[i], s[i + 1], c.cull, c.scissor, &t)) continue;
-        bool minify = c.pixels.texture && minifies(c, s[0], s[i], s[i + 1]);
+        bool minify = c.textured && minifies(c, s[0], s[i], s[i + 1]);
         if (c.spans) c.spans->add(t, minify);
         else sink.figures->pixels += platform::d3d::drawTriangle(c.pixels, t, minify);
     }
@@ -207,6 +190,7 @@ TriangleContext makeContext(const DeviceState& state, const DrawTargets& targets
     c.pixels.color = targets.color;
     c.pixels.depth = c.pixels.depthTest ? targets.depth : nullptr;
     c.pixels.texture = targets.texture;
+    c.textured = targets.texture != nullptr;
     c.pixels.colorKey = c.pixels.colorKey && targets.texture && targets.textureHasKey;
     c.pixels.key = targets.textureKey;
     if (targets.texture) {
@@ -227,7 +211,7 @@ namespace {
                                                   const ScreenVertex& d) {
     const TriangleContext& c = sink.c;
     if (!setupTriangleAvx2(a, b, d, c.cull, c.scissor, c.spans->room())) return;
-    c.spans->keep(c.pixels.texture && c.spans->filtersDiffer() && minifies(c, a, b, d));
+    c.spans->keep(c.textured && c.spans->filtersDiffer() && minifies(c, a, b, d));
 }
 
 // Triangle i0 i1 i2 of the call's vertices (inlined into the loop over triangles: it runs for every
@@ -314,10 +298,70 @@ ListTicks drawListRange(const VertexContext& vc, const TriangleContext& c, DrawF
     return spent;
 }
 
+// When the call's vertex work and set-up ended.
+struct GeometryTimes {
+    Clock::time_point transformed, setUp;
+};
+
+// The call's triangles from its vertices: through the vertex stage, assembled and set up, into the
+// span queue or drawn (c.spans). `started`: when the call began.
+GeometryTimes drawGeometry(const VertexContext& vc, const TriangleContext& c, DrawFigures* figures,
+                           D3DPRIMITIVETYPE type, const D3DVERTEX* vertices, uint32_t count, Clock::time_point started) {
+    const uint32_t triangles = triangleCount(type, count);
+    GeometryTimes times{started, started};
+    if (type == D3DPT_TRIANGLELIST) {
+        // A list's triangles own their vertices: transformed and set up a chunk at a time; the
+        // clock time of the chunks is shared out as their ticks were.
+        const auto listed = Clock::now();
+        const ListTicks spent = drawListRange(vc, c, figures, vertices, 0, triangles);
+        times.setUp = Clock::now();
+        const double vertexShare = spent.all ? std::min(1.0, double(spent.vertex) / double(spent.all)) : 0.0;
+        times.transformed =
+            started + std::chrono::duration_cast<Clock::duration>((times.setUp - listed) * vertexShare);
+        return times;
+    }
+    thread_local std::vector<ClipVertex> store;  // kept: large draws then fault in no fresh pages
+    store.resize(count);
+    ClipVertex* v = store.data();
+    // With the eight-wide vertex stage the vertices are also projected ahead, four at a time.
+    thread_local std::vector<ScreenVertex> projectedStore;
+    thread_local std::vector<uint8_t> projectedOkStore;
+    ProjectionTarget ahead{c.map, c.perspective, nullptr, nullptr, c.planes};
+    if (vc.simd) {
+        projectedStore.resize(count);
+        projectedOkStore.resize(count);
+        ahead.out = projectedStore.data(), ahead.ok = projectedOkStore.data();
+    }
+    processVertices(vc, vertices, v, 0, count, vc.simd ? &ahead : nullptr);
+    times.transformed = Clock::now();
+    drawTriangles({c, figures, v, ahead.out, ahead.ok}, type, v, 0, triangles);
+    times.setUp = Clock::now();
+    return times;
+}
+
+// The copy of a span-path call that helpers replay: no pointer into this call's surface locks.
+ReplayCall replayOf(const VertexContext& vc, const TriangleContext& c, const SpanState& span, bool simdShaders,
+                    int rows, const std::shared_ptr<const void>& texels, D3DPRIMITIVETYPE type, uint32_t count) {
+    ReplayCall r{vc, c, span, simdShaders, rows, texels, type, count};
+    r.triangles.pixels.color = r.triangles.pixels.depth = r.triangles.pixels.texture = nullptr;
+    r.triangles.spans = nullptr;
+    return r;
+}
+
 }  // namespace
 
+void replayCall(const ReplayCall& call, const D3DVERTEX* vertices, SpanQueue* queue) {
+    queue->beginCall(call.span, call.simdShaders, call.rows, call.texels);
+    TriangleContext c = call.triangles;
+    c.spans = queue;
+    DrawFigures figures;
+    drawGeometry(call.vertex, c, &figures, call.type, vertices, call.count, Clock::now());
+    queue->endCall();
+}
+
 void drawPrimitives(const DeviceState& state, const DrawTargets& targets, D3DPRIMITIVETYPE type,
-                    const D3DVERTEX* vertices, uint32_t count, DrawFigures* figures, SpanQueue* queue) {
+                    const D3DVERTEX* vertices, uint32_t count, DrawFigures* figures, SpanQueue* queue,
+                    SplitScene* split) {
     uint32_t triangles = triangleCount(type, count);
     figures->triangles += triangles;
     if (triangles == 0 || !targets.color) return;
@@ -333,47 +377,27 @@ void drawPrimitives(const DeviceState& state, const DrawTargets& targets, D3DPRI
     SpanState spanState;
     std::shared_ptr<const void> texelOwner;
     bool useSpans = path != RasterPath::Reference && makeSpanState(c.pixels, &spanState, &texelOwner);
+    const int rows = std::max(1, c.scissor.maxY + 1);
+    if (useSpans && split && !split->running()) split->start(rasterThreads(), queue);
+    const bool splitting = useSpans && split && split->running();
     // Geometry stays on the calling thread; the queue's helpers draw the pixels of earlier
-    // triangles meanwhile.
+    // triangles meanwhile (or, split, replay the call for their own bands).
     if (useSpans) {
-        queue->beginCall(spanState, path == RasterPath::Automatic, std::max(1, c.scissor.maxY + 1),
-                         std::move(texelOwner));
+        queue->beginCall(spanState, path == RasterPath::Automatic, rows, texelOwner);
         c.spans = queue;
     } else {
-        figures->pixels += queue->draw();  // what was queued comes first
+        // What was queued comes first.
+        figures->pixels += split && split->running() ? split->finish(queue) : queue->draw();
     }
     VertexContext vc = makeVertexContext(state);
     vc.simd = useSpans && path == RasterPath::Automatic && vertexStageCovered(vc);
-    auto transformed = started, setUp = started;
-    if (type == D3DPT_TRIANGLELIST) {
-        // A list's triangles own their vertices: transformed and set up a chunk at a time; the
-        // clock time of the chunks is shared out as their ticks were.
-        const auto listed = Clock::now();
-        const ListTicks spent = drawListRange(vc, c, figures, vertices, 0, triangles);
-        setUp = Clock::now();
-        const double vertexShare = spent.all ? std::min(1.0, double(spent.vertex) / double(spent.all)) : 0.0;
-        transformed = started + std::chrono::duration_cast<Clock::duration>((setUp - listed) * vertexShare);
-    } else {
-        thread_local std::vector<ClipVertex> store;  // kept: large draws then fault in no fresh pages
-        store.resize(count);
-        ClipVertex* v = store.data();
-        // With the eight-wide vertex stage the vertices are also projected ahead, four at a time.
-        thread_local std::vector<ScreenVertex> projectedStore;
-        thread_local std::vector<uint8_t> projectedOkStore;
-        ProjectionTarget ahead{c.map, c.perspective, nullptr, nullptr, c.planes};
-        if (vc.simd) {
-            projectedStore.resize(count);
-            projectedOkStore.resize(count);
-            ahead.out = projectedStore.data(), ahead.ok = projectedOkStore.data();
-        }
-        processVertices(vc, vertices, v, 0, count, vc.simd ? &ahead : nullptr);
-        transformed = Clock::now();
-        drawTriangles({c, figures, v, ahead.out, ahead.ok}, type, v, 0, triangles);
-        setUp = Clock::now();
-    }
+    if (splitting)
+        split->post(replayOf(vc, c, spanState, path == RasterPath::Automatic, rows, texelOwner, type, count), vertices);
+    const GeometryTimes times = drawGeometry(vc, c, figures, type, vertices, count, started);
+    if (splitting) split->returned();
     const unsigned long long drained = queue->drawnNs() - drawnBefore;
-    const unsigned long long triangleNs = nanoseconds(setUp - transformed);
-    addRasterTimes({nanoseconds(transformed - started), triangleNs - std::min(triangleNs, drained), 0});
+    const unsigned long long triangleNs = nanoseconds(times.setUp - times.transformed);
+    addRasterTimes({nanoseconds(times.transformed - started), triangleNs - std::min(triangleNs, drained), 0});
     if (!useSpans) return;
     queue->endCall();
 }

@@ -14,6 +14,8 @@
 
 namespace platform::d3d {
 
+class SplitScene;
+
 struct DrawTargets {
     const SurfaceLock* color = nullptr;    // required
     const SurfaceLock* depth = nullptr;    // optional
@@ -32,8 +34,13 @@ uint32_t triangleCount(D3DPRIMITIVETYPE type, uint32_t count);
 
 // The span path's triangles are added to `queue` (never null) and drawn by queue->draw() (their
 // pixels are counted there), and a call the span path does not cover draws the queue first; the
-// caller keeps the surfaces alive and their pixels unchanged until the queue is drawn.
+// caller keeps the surfaces alive and their pixels unchanged until the queue is drawn. With
+// `split` (may be null) the span path's calls are split by bands between this thread and helpers
+// that replay them (split_scene.h; started at the first such call, when it can be): `queue` then
+// draws this thread's bands, and the caller finishes with split->finish(queue) instead of
+// queue->draw() while split->running(). A call the span path does not cover finishes both first.
 void drawPrimitives(const DeviceState& state, const DrawTargets& targets, D3DPRIMITIVETYPE type,
-                    const D3DVERTEX* vertices, uint32_t count, DrawFigures* figures, SpanQueue* queue);
+                    const D3DVERTEX* vertices, uint32_t count, DrawFigures* figures, SpanQueue* queue,
+                    SplitScene* split = nullptr);
 
 }  // namespace platform::d3d

@@ -47,13 +47,13 @@ public:
 
     // Parts 1.. of `job` on the workers (or, when another job holds them, later on the caller in
     // finish()); returns at once.
-    void start(int parts, const std::function<void(int, int)>& job) {
+    bool start(int parts, const std::function<void(int, int)>& job) {
         std::unique_lock<std::mutex> busy(busy_, std::defer_lock);
         // This thread's own job in flight holds the workers too (and the mutex must not be tried
         // twice by one thread).
         if (parts <= 1 || !held_.empty() || !busy.try_lock()) {
             deferred_.push_back({&job, &job, parts});
-            return;
+            return false;
         }
         held_.push_back(std::move(busy));
         deferred_.push_back({&job, nullptr, parts});
@@ -69,6 +69,7 @@ public:
             generation_.fetch_add(1);
         }
         wake_.notify_all();
+        return true;
     }
 
     // Waits for the parts of `job` (or runs them here when they were deferred).
@@ -146,6 +147,14 @@ Pool& pool() {
 
 }  // namespace
 
+void waitStep(int* idle) {
+    if (++*idle < 64) {
+        for (int i = 0; i < 16; ++i) spinPause();
+    } else {
+        std::this_thread::yield();
+    }
+}
+
 void runParts(int parts, const std::function<void(int, int)>& job) {
     parts = std::clamp(parts, 1, kMaxParts);
     if (parts == 1) {
@@ -155,8 +164,8 @@ void runParts(int parts, const std::function<void(int, int)>& job) {
     pool().run(parts, job);
 }
 
-void startParts(int parts, const std::function<void(int, int)>& job) {
-    pool().start(std::clamp(parts, 1, kMaxParts), job);
+bool startParts(int parts, const std::function<void(int, int)>& job) {
+    return pool().start(std::clamp(parts, 1, kMaxParts), job);
 }
 
 void finishParts(const std::function<void(int, int)>& job) { pool().finish(job); }

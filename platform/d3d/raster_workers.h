@@ -26,7 +26,13 @@ inline void spinPause() {
 #endif
 }
 
-void startParts(int parts, const std::function<void(int part, int parts)>& job);
+// One step of a thread's wait for another that is drawing: a short spin for the first 64 steps
+// (idle counts them; the caller sets it to 0 whenever it found work), then the processor is given
+// away, so that a thread taken off it (holding what the waiter needs) can run.
+void waitStep(int* idle);
+
+// startParts says whether the workers took parts 1.. (false: they run on the caller in finishParts).
+bool startParts(int parts, const std::function<void(int part, int parts)>& job);
 void finishParts(const std::function<void(int part, int parts)>& job);
 
 }  // namespace platform::d3d

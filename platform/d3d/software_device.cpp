@@ -18,6 +18,7 @@
 #include "platform/d3d/raster_options.h"
 #include "platform/d3d/scene_figures.h"
 #include "platform/d3d/sphere_visibility.h"
+#include "platform/d3d/split_scene.h"
 #include "platform/d3d/standard_formats.h"
 #include "platform/d3d/transform.h"
 #include "platform/ddraw/frame_trace.h"
@@ -93,7 +94,10 @@ public:
         inScene_ = true;
         current_ = SceneFigures{};
         const bool helpers = !rasterThreadsPaced() || pacing_.sceneStarted(pacingWallNs(), pacingCpuNs());
-        queue_.allowHelpers(helpers);
+        // Split by bands, each thread runs every call's geometry for its own bands; else the
+        // helpers draw from the one queue this thread fills.
+        splitting_ = helpers && rasterThreads() > 1 && threadSplit() == ThreadSplit::Bands;
+        queue_.allowHelpers(helpers && !splitting_);
         return D3D_OK;
     }
     HRESULT EndScene() override {
@@ -226,7 +230,10 @@ private:
     // Draws what the span queue holds and lets go of the surfaces it needed.
     void finish() override { drawQueue(); }
     void drawQueue() {
-        if (!queue_.empty()) {
+        if (split_.running()) {
+            current_.threads = std::max(current_.threads, split_.parts());
+            current_.pixels += split_.finish(&queue_);
+        } else if (!queue_.empty()) {
             current_.threads = std::max(current_.threads, queue_.threads());
             current_.pixels += queue_.draw();
         }
@@ -282,6 +289,8 @@ private:
     FarDepth farDepth_;
     HelperPacing pacing_;
     SpanQueue queue_;
+    SplitScene split_;
+    bool splitting_ = false;  // this scene's span-path calls go through split_
     std::vector<IDirectDrawSurface7*> queuedSurfaces_;  // one reference each while queue_ holds draws
 };
 
@@ -303,6 +312,8 @@ HRESULT SoftwareDevice::Clear(DWORD count, D3DRECT* rects, DWORD flags, D3DCOLOR
         depth.emplace(zbuffer.p, SurfaceLock::Kind::Depth);
         if (!depth->ok()) return depth->hr();
     }
+    // A split scene's first thread draws the bands that are multiples of the thread count.
+    const int splitEvery = splitting_ ? rasterThreads() : -1;
     const D3DVIEWPORT7& vp = state_.viewport;
     D3DRECT whole{LONG(vp.dwX), LONG(vp.dwY), LONG(vp.dwX + vp.dwWidth), LONG(vp.dwY + vp.dwHeight)};
     bool wholeDepth = false;
@@ -314,7 +325,7 @@ HRESULT SoftwareDevice::Clear(DWORD count, D3DRECT* rects, DWORD flags, D3DCOLOR
         if (depth) c.right = std::min(c.right, depth->width()), c.bottom = std::min(c.bottom, depth->height());
         if (c.left >= c.right || c.top >= c.bottom) continue;
         // Each band cleared by the thread that draws there next.
-        queue_.clearRows(c.top, c.bottom, [&](int top, int bottom) {
+        queue_.clearRows(c.top, c.bottom, splitEvery, [&](int top, int bottom) {
             const ClearRect rows{c.left, top, c.right, bottom};
             if (flags & D3DCLEAR_TARGET) clearColor(target, rows, color);
             if (depth)
@@ -365,7 +376,7 @@ HRESULT SoftwareDevice::drawLocked(D3DPRIMITIVETYPE type, const D3DVERTEX* verti
     DrawFigures figures;
     IDirectDrawSurface7* z = depth ? zbuffer.p : nullptr;
     const bool queue = queueable(target_.p) && queueable(z) && queueable(textures_[0].p);
-    drawPrimitives(state_, targets, type, vertices, count, &figures, &queue_);
+    drawPrimitives(state_, targets, type, vertices, count, &figures, &queue_, splitting_ ? &split_ : nullptr);
     current_.triangles += figures.triangles;
     current_.pixels += figures.pixels;
     if (queue_.empty()) return D3D_OK;

@@ -41,15 +41,6 @@ constexpr uint32_t kClaimTriangles = 16;
 // there.
 constexpr uint32_t kWriteAhead = 4;
 
-// One step of the filling thread's wait for a helper: a short spin at first, then the processor is
-// given away, so that a helper taken off it (while it holds a band the filler waits for) can run.
-void waitStep(int* idle) {
-    if (++*idle < 64) {
-        for (int i = 0; i < 16; ++i) spinPause();
-    } else {
-        std::this_thread::yield();
-    }
-}
 // A full queue is drawn until this many slots are free (one look over the bands per slot would
 // cost more than the drawing).
 constexpr uint32_t kRoomTriangles = SpanQueue::kCapacity / 4;
@@ -77,7 +68,7 @@ uint64_t SpanQueue::drawItem(const Item& item, int part, int parts) {
     return shader(call.state, item.triangle, call.state.filter(item.minifying), part, parts);
 }
 
-SpanQueue::SpanQueue() = default;
+SpanQueue::SpanQueue(bool timed) : timed_(timed) {}
 
 SpanQueue::~SpanQueue() {
     if (!empty()) draw();
@@ -107,15 +98,16 @@ void SpanQueue::beginCall(const SpanState& state, bool simd, int rows, std::shar
     if (threads_ > 1 && !helping_) startHelpers();
 }
 
-void SpanQueue::clearRows(int top, int bottom, const std::function<void(int, int)>& clear) {
+void SpanQueue::clearRows(int top, int bottom, int every, const std::function<void(int, int)>& clear) {
     top = std::max(top, 0);
+    const bool split = every >= 1;
     // A few rows are not worth a hand-over.
-    if (!empty() || !helpersAllowed_ || rasterThreads() < 2 || bottom - top < (4 << kBandShift)) {
+    if (!empty() || (!helpersAllowed_ && !split) || rasterThreads() < 2 || bottom - top < (4 << kBandShift)) {
         clear(top, bottom);
         return;
     }
     joinHelpers();  // the workers are free for the job below
-    const int every = share_.every();
+    if (!split) every = share_.every();
     const int first = top >> kBandShift, bands = ((bottom - 1) >> kBandShift) - first + 1;
     if (int(clearClaims_.size()) < bands) clearClaims_ = std::vector<std::atomic<bool>>(size_t(bands));
     for (int i = 0; i < bands; ++i) clearClaims_[size_t(i)].store(false, std::memory_order_relaxed);
@@ -136,9 +128,20 @@ void SpanQueue::clearRows(int top, int bottom, const std::function<void(int, int
 
 TriangleSetup* SpanQueue::room() { return &items_[next_ % kCapacity].triangle; }
 
+void SpanQueue::setBandFilter(int part, int parts) {
+    filterParts_ = std::max(parts, 1);
+    filterPart_ = std::clamp(part, 0, filterParts_ - 1);
+}
+
 void SpanQueue::keep(bool minifying) {
     const uint32_t slot = next_ % kCapacity;
     Item& item = items_[slot];
+    if (filterParts_ > 1 && !helping_) {
+        // Left out when none of its bands is this queue's: the first of them at or after the top.
+        const int first = std::max(item.triangle.minY, 0) >> kBandShift;
+        const int mine = first + (filterPart_ - first % filterParts_ + filterParts_) % filterParts_;
+        if (mine > item.triangle.maxY >> kBandShift) return;
+    }
     item.call = &calls_.back();
     item.minifying = minifying;
     ++next_;
@@ -370,7 +373,8 @@ void SpanQueue::finishHelped() {
 uint64_t SpanQueue::drainItems() {
     const auto started = Clock::now();
     uint64_t covered = 0;
-    for (uint32_t i = drawnUpTo_; i < next_; ++i) covered += drawItem(items_[i % kCapacity], 0, 1);
+    for (uint32_t i = drawnUpTo_; i < next_; ++i)
+        covered += drawItem(items_[i % kCapacity], filterPart_, filterParts_);
     countSpanPathTriangles(next_ - drawnUpTo_);
     next_ = drawnUpTo_ = 0;
     spent(started);
@@ -382,7 +386,7 @@ uint64_t SpanQueue::drainItems() {
 int64_t SpanQueue::spent(std::chrono::steady_clock::time_point started) {
     const int64_t ns = std::chrono::duration_cast<std::chrono::nanoseconds>(Clock::now() - started).count();
     drawnNs_ += uint64_t(ns);
-    addRasterTimes({0, 0, static_cast<unsigned long long>(ns)});
+    if (timed_) addRasterTimes({0, 0, static_cast<unsigned long long>(ns)});
     return ns;
 }
 

@@ -51,7 +51,8 @@ class SpanQueue {
 public:
     static constexpr uint32_t kCapacity = 8192;
 
-    SpanQueue();
+    // timed: the queue's drawing time counts in the device's raster times (addRasterTimes).
+    explicit SpanQueue(bool timed = true);
     ~SpanQueue();  // draws what is left
     SpanQueue(const SpanQueue&) = delete;
     SpanQueue& operator=(const SpanQueue&) = delete;
@@ -88,8 +89,15 @@ public:
     // edges, each band on the thread that will draw it in the next filling when helpers draw with
     // it (so that the cleared lines are in that thread's caches; this thread takes over the bands
     // of a helper that has not started yet); else once, on this thread. Only while empty. The parts
-    // run at the same time and must touch only their rows.
-    void clearRows(int top, int bottom, const std::function<void(int top, int bottom)>& clear);
+    // run at the same time and must touch only their rows. every >= 1: this thread's bands are the
+    // multiples of `every` and a helper clears the rest, even where this queue draws on one thread
+    // (a split scene, split_scene.h); else the queue's own share decides.
+    void clearRows(int top, int bottom, int every, const std::function<void(int top, int bottom)>& clear);
+
+    // Without helpers: this queue draws only the rows of bands b with b % parts == part (ownsRow)
+    // and keeps no triangle that touches none of them; parts <= 1 draws every band. Only while
+    // empty; it stays until changed.
+    void setBandFilter(int part, int parts);
 
     // Draws everything queued and empties the queue (not inside a call); returns the number of
     // pixel centres covered.
@@ -159,6 +167,8 @@ private:
     std::atomic<int64_t> helperIdleNs_{0};  // this filling: helpers without work while more was to come
     std::vector<std::atomic<bool>> clearClaims_;  // clearRows: a band's rows taken by a thread
     bool helpersAllowed_ = true;
+    int filterPart_ = 0, filterParts_ = 1;  // setBandFilter
+    bool timed_ = true;
     bool helping_ = false;
     bool joinPending_ = false;  // helpers of an earlier filling not joined yet
     std::atomic<bool> closing_{false};

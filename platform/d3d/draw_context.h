@@ -1,0 +1,62 @@
+// What one draw call's triangles need from the device's state, worked out once per call: the
+// vertex stage's context and the per-triangle context (clip planes, viewport map, scissor, cull
+// mode, the pixel pipeline and where span-path triangles go), and a span-path call as a copy a
+// helper thread can replay on its own (split_scene.h).
+//
+// A TriangleContext's pixel pipeline points to the caller's surface locks, valid only during the
+// call; `textured` says whether the call samples a texture without them. A ReplayCall holds no
+// pointer to the caller's stack: its span state borrows surface pixels that the device keeps alive
+// and unchanged until the replay is drawn, and `texels` keeps widened texture copies alive.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+
+#include "platform/d3d/clipping.h"
+#include "platform/d3d/d3dtypes.h"
+#include "platform/d3d/pixel_stage.h"
+#include "platform/d3d/span_state.h"
+#include "platform/d3d/triangle_setup.h"
+#include "platform/d3d/vertex_simd.h"
+
+namespace platform::d3d {
+
+class SpanQueue;
+
+// The vertex stage's context; simd: the eight-wide stage covers it and the span path may use it.
+struct VertexContext : VertexStage {
+    bool simd = false;
+};
+
+// What stays the same for every triangle of one call.
+struct TriangleContext {
+    ClipPlanes planes;
+    ViewportMap map;
+    Scissor scissor;
+    D3DCULL cull;
+    bool perspective;
+    bool flat;
+    PixelPipeline pixels;
+    bool textured = false;  // pixels.texture is set
+    float textureWidth = 1, textureHeight = 1;
+    SpanQueue* spans = nullptr;  // set: triangles go to the span path's queue
+};
+
+// A span-path call with everything its geometry and its queue need but the vertices (the
+// pixel pipeline's lock pointers are cleared).
+struct ReplayCall {
+    VertexContext vertex;
+    TriangleContext triangles;
+    SpanState span;
+    bool simdShaders = false;  // SpanQueue::beginCall's simd
+    int rows = 1;              // SpanQueue::beginCall's rows
+    std::shared_ptr<const void> texels;
+    D3DPRIMITIVETYPE type = D3DPT_TRIANGLELIST;
+    uint32_t count = 0;  // vertices
+};
+
+// Draws `call` from `vertices` (call.count of them) into `queue` as the call itself did, for the
+// bands the queue's filter keeps (span_queue.h); counts no times and no figures.
+void replayCall(const ReplayCall& call, const D3DVERTEX* vertices, SpanQueue* queue);
+
+}  // namespace platform::d3d

@@ -1,0 +1,214 @@
+// A scene split by interleaved bands: the ring of calls, the helpers' replay loop and the finish.
+#include "platform/d3d/split_scene.h"
+
+#include <algorithm>
+#include <chrono>
+#include <cstdlib>
+#include <cstring>
+#include <thread>
+
+#include "platform/d3d/raster_options.h"
+#include "platform/d3d/raster_workers.h"
+
+namespace platform::d3d {
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+constexpr uint32_t kLargestCall = 0xFFFF;
+constexpr int kMaxParts = 16;
+// A helper without a call spins this long, then looks on (yielding) up to kLook before it sleeps
+// until the next call; a paced device's helper sleeps straight after the spin (looking on would
+// bill it for the whole scene).
+constexpr auto kSpin = std::chrono::microseconds(30);
+constexpr auto kLook = std::chrono::milliseconds(2);
+
+std::atomic<int>& splitSlot() {
+    static std::atomic<int> slot{[] {
+        const char* v = std::getenv("VOREL_SPLIT");
+        return v && std::strcmp(v, "queue") == 0 ? int(ThreadSplit::Queue) : int(ThreadSplit::Bands);
+    }()};
+    return slot;
+}
+
+}  // namespace
+
+ThreadSplit threadSplit() { return ThreadSplit(splitSlot().load(std::memory_order_relaxed)); }
+void setThreadSplit(ThreadSplit split) { splitSlot().store(int(split), std::memory_order_relaxed); }
+
+SplitScene::SplitScene(uint32_t vertexCapacity, uint32_t callCapacity)
+    : vertexCapacity_(std::max(vertexCapacity, kLargestCall)), callCapacity_(std::max(callCapacity, 2u)) {}
+
+SplitScene::~SplitScene() {
+    if (running_) stopHelpers();
+}
+
+bool SplitScene::start(int threads, SpanQueue* callerQueue) {
+    if (running_ || !callerQueue->empty()) return false;
+    parts_ = std::clamp(threads, 2, kMaxParts);
+    if (!vertices_) {
+        vertices_ = std::make_unique_for_overwrite<D3DVERTEX[]>(vertexCapacity_);
+        slots_ = std::make_unique<Slot[]>(callCapacity_);
+        progress_ = std::make_unique<PartCount[]>(size_t(kMaxParts));
+    }
+    while (int(queues_.size()) < parts_) queues_.push_back(std::make_unique<SpanQueue>(false));
+    for (int k = 1; k < parts_; ++k) {
+        queues_[size_t(k)]->allowHelpers(false);
+        queues_[size_t(k)]->setBandFilter(k, parts_);
+        progress_[k].claimed.store(0, std::memory_order_relaxed);
+        progress_[k].done.store(0, std::memory_order_relaxed);
+    }
+    posted_.store(0, std::memory_order_relaxed);
+    postedLocal_ = 0;
+    vertexHead_ = 0;
+    closing_.store(false);
+    job_ = [this](int part, int) {
+        if (part > 0) helperLoop(part);
+    };
+    running_ = true;
+    if (!startParts(parts_, job_)) {
+        stopHelpers();  // the workers serve another device: its parts ran here, finding nothing
+        return false;
+    }
+    callerQueue->allowHelpers(false);
+    callerQueue->setBandFilter(0, parts_);
+    return true;
+}
+
+// The part furthest behind and how many calls it has drawn (postedLocal_ when none lags).
+int SplitScene::slowestPart(uint32_t* done) const {
+    int slowest = 0;
+    *done = postedLocal_;
+    for (int k = 1; k < parts_; ++k) {
+        const uint32_t d = progress_[k].done.load(std::memory_order_acquire);
+        if (postedLocal_ - d > postedLocal_ - *done) *done = d, slowest = k;
+    }
+    return slowest;
+}
+
+void SplitScene::post(const ReplayCall& call, const D3DVERTEX* vertices) {
+    uint64_t at = vertexHead_;
+    if (at % vertexCapacity_ + call.count > vertexCapacity_) at += vertexCapacity_ - at % vertexCapacity_;
+    // Room: a free slot, and the vertex range clear of every call a part has still to draw. A part
+    // that far behind gets its oldest call replayed here.
+    for (int idle = 0;;) {
+        uint32_t done = 0;
+        const int slowest = slowestPart(&done);
+        const bool slotFree = postedLocal_ - done < callCapacity_;
+        const bool verticesFree =
+            done == postedLocal_ || at + call.count - slots_[done % callCapacity_].vertexAt <= vertexCapacity_;
+        if (slotFree && verticesFree) break;
+        if (replayNext(slowest)) idle = 0;
+        else waitStep(&idle);
+    }
+    Slot& slot = slots_[postedLocal_ % callCapacity_];
+    slot.call = call;
+    slot.vertexAt = at;
+    slot.original = vertices;
+    for (int k = 1; k < parts_; ++k) slot.source[k].store(Original, std::memory_order_relaxed);
+    vertexHead_ = at + call.count;
+    posted_.store(++postedLocal_);  // seq_cst: against a helper going to sleep (see wake)
+    if (sleeping_.load() > 0) wake();
+}
+
+void SplitScene::returned() {
+    const uint32_t call = postedLocal_ - 1;
+    Slot& slot = slots_[call % callCapacity_];
+    bool copied = false;
+    for (int k = 1; k < parts_; ++k) {
+        for (int idle = 0; postedLocal_ - progress_[k].done.load(std::memory_order_acquire) > 0;) {
+            if (slot.source[k].load(std::memory_order_acquire) != Reading) {
+                if (!copied) {
+                    std::memcpy(&vertices_[slot.vertexAt % vertexCapacity_], slot.original,
+                                sizeof(D3DVERTEX) * slot.call.count);
+                    copied = true;
+                }
+                uint8_t expected = Original;
+                if (slot.source[k].compare_exchange_strong(expected, Copied, std::memory_order_release) ||
+                    expected == Copied)
+                    break;
+            }
+            waitStep(&idle);  // part k reads the program's vertices: until it is done with them
+        }
+    }
+}
+
+// Replays the next call of `part` unless it has none or another thread is replaying one; true
+// when it did.
+bool SplitScene::replayNext(int part) {
+    PartCount& p = progress_[part];
+    uint32_t next = p.done.load(std::memory_order_acquire);
+    if (next == posted_.load()) return false;
+    if (!p.claimed.compare_exchange_strong(next, next + 1, std::memory_order_acquire)) return false;
+    Slot& slot = slots_[next % callCapacity_];
+    uint8_t source = Original;
+    const bool original = slot.source[part].compare_exchange_strong(source, Reading, std::memory_order_acquire);
+    replayCall(slot.call, original ? slot.original : &vertices_[slot.vertexAt % vertexCapacity_],
+               queues_[size_t(part)].get());
+    p.done.store(next + 1, std::memory_order_release);
+    return true;
+}
+
+void SplitScene::wake() {
+    { std::lock_guard<std::mutex> lock(sleepMutex_); }
+    sleep_.notify_all();
+}
+
+void SplitScene::waitForPost(uint32_t seen) {
+    auto news = [&] { return posted_.load() != seen || closing_.load(); };
+    const auto idle = Clock::now();
+    const auto until = idle + (rasterThreadsPaced() ? kSpin : kLook);
+    for (int i = 0;; ++i) {
+        if (news()) return;
+        spinPause();
+        if ((i & 63) != 63) continue;
+        const auto now = Clock::now();
+        if (now > until) break;
+        if (now > idle + kSpin) std::this_thread::yield();
+    }
+    std::unique_lock<std::mutex> lock(sleepMutex_);
+    sleeping_.fetch_add(1);  // seq_cst: the caller's post after this sees it, or news() sees the post
+    sleep_.wait(lock, news);
+    sleeping_.fetch_sub(1);
+}
+
+void SplitScene::helperLoop(int part) {
+    for (int idle = 0;;) {
+        const bool closing = closing_.load();  // read first: after it, nothing more is posted
+        if (replayNext(part)) {
+            idle = 0;
+            continue;
+        }
+        const uint32_t posted = posted_.load();
+        if (progress_[part].done.load(std::memory_order_acquire) != posted) {
+            waitStep(&idle);  // the calling thread is replaying one of this part's calls
+            continue;
+        }
+        if (closing) break;
+        waitForPost(posted);
+    }
+}
+
+void SplitScene::stopHelpers() {
+    closing_.store(true);
+    wake();
+    finishParts(job_);
+    running_ = false;
+}
+
+uint64_t SplitScene::finish(SpanQueue* callerQueue) {
+    uint64_t covered = callerQueue->draw();
+    // Whatever a helper has not started yet is drawn here beside it.
+    for (int k = 1; k < parts_; ++k)
+        for (int idle = 0; progress_[k].done.load(std::memory_order_acquire) != postedLocal_;) {
+            if (replayNext(k)) idle = 0;
+            else waitStep(&idle);
+        }
+    stopHelpers();
+    for (int k = 1; k < parts_; ++k) covered += queues_[size_t(k)]->draw();
+    callerQueue->setBandFilter(0, 1);
+    return covered;
+}
+
+}  // namespace platform::d3d

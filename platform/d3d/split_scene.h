@@ -1,0 +1,121 @@
+// A scene's span-path calls split between threads by interleaved bands: every thread runs the
+// whole geometry of every call and sets up and draws only the triangles of its own bands, straight
+// from records still in its own caches, so no triangle record crosses from one core to another.
+//
+// With n threads, band b (16 rows, span_walk.h) belongs to thread b % n: the calling thread (part
+// 0) draws its bands through its own span queue at the call; each helper (part k) gets a copy of
+// the call (ReplayCall: the prepared contexts, no pointers into the caller's stack) and of its
+// vertices (the program may change them once the call returns) through a ring of calls, and
+// replays it into a span queue of its own filtered to its bands. Each band is drawn by one thread
+// in call order, so the picture is the same bytes as on one thread, whatever the thread count and
+// timing. Everything that reads or changes pixels waits for finish() first.
+//
+// Threads: start, post and finish belong to one (the calling) thread. A part's calls are replayed
+// in order, one at a time, by its helper or, when that helper lags (a full ring, or at finish),
+// by the calling thread: whoever claims the part's next call. Shared:
+// - slots_ and vertices_: a slot (and the vertex range it names) is written by the caller only
+//   after every part's `done` has passed it, and read by a part's replayer only below posted_;
+// - a slot's source[k]: whether part k reads the program's vertices (Reading, set by its
+//   replayer from Original) or the ring's copy (Copied, set by the caller after copying, release);
+//   the caller returns only when every part is done with the call, Copied or done reading;
+// - posted_: stored by the caller (seq_cst) after the slot and its vertices, loaded by replayers;
+// - a part's `claimed` (== done while free, done + 1 while a call is replayed) is taken by
+//   compare-and-swap after `done` was loaded (acquire); `done` is stored (release) after the call
+//   is drawn, so the part's queue (queues_[k]) passes from one replayer to the next with it;
+// - closing_, sleeping_: flags. After finishParts every part's queue is the caller's again.
+// Helpers run as one job of the device's workers (raster_workers.h) from start() to finish().
+// When the workers are busy with another device's job, start() says false and nothing is split.
+#pragma once
+
+#include <atomic>
+#include <condition_variable>
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <mutex>
+#include <vector>
+
+#include "platform/d3d/d3dtypes.h"
+#include "platform/d3d/draw_context.h"
+#include "platform/d3d/span_queue.h"
+
+namespace platform::d3d {
+
+class SplitScene {
+public:
+    static constexpr uint32_t kVertexCapacity = 1u << 18;  // vertices in flight (8 MiB)
+    static constexpr uint32_t kCallCapacity = 256;         // calls in flight
+
+    // Capacities are rounded up to hold at least one largest call (65535 vertices) and 2 calls.
+    explicit SplitScene(uint32_t vertexCapacity = kVertexCapacity, uint32_t callCapacity = kCallCapacity);
+    ~SplitScene();  // lets running helpers finish (the caller's queue is its owner's to draw)
+    SplitScene(const SplitScene&) = delete;
+    SplitScene& operator=(const SplitScene&) = delete;
+
+    bool running() const { return running_; }
+    int parts() const { return parts_; }
+
+    // Starts helpers for `threads` threads (clamped to 2..16) and makes `callerQueue` draw part 0
+    // of them on this thread (its own helpers are left out from then on: allowHelpers(false));
+    // false (nothing changed) when callerQueue is not empty or no worker is free.
+    bool start(int threads, SpanQueue* callerQueue);
+
+    // Hands `call` and its vertices (call.count of them) to every helper; a helper that far behind
+    // has its oldest calls replayed here while the ring is full. Only while running. The vertices
+    // are read where they are by helpers that start the call at once, and copied by returned()
+    // for the rest.
+    void post(const ReplayCall& call, const D3DVERTEX* vertices);
+    // The posted call's caller returns (the program may change its vertices from now on): they
+    // are copied for every helper that has not started the call, and helpers reading them are
+    // waited for.
+    void returned();
+
+    // Draws `callerQueue`, waits until every helper has replayed and drawn everything, returns the
+    // pixel centres all of them covered and makes callerQueue draw every band again. Only while
+    // running (then not any more).
+    uint64_t finish(SpanQueue* callerQueue);
+
+private:
+    enum Source : uint8_t { Original, Reading, Copied };
+    struct Slot {
+        ReplayCall call;
+        uint64_t vertexAt = 0;                   // where its copy starts in the ring's running count
+        const D3DVERTEX* original = nullptr;     // the program's, valid until the call returns
+        std::atomic<uint8_t> source[16] = {};    // per part, a Source
+    };
+    struct alignas(64) PartCount {
+        std::atomic<uint32_t> claimed{0};
+        std::atomic<uint32_t> done{0};
+    };
+
+    bool replayNext(int part);
+    void helperLoop(int part);
+    void waitForPost(uint32_t seen);
+    int slowestPart(uint32_t* done) const;
+    void wake();
+    void stopHelpers();
+
+    uint32_t vertexCapacity_, callCapacity_;
+    std::unique_ptr<D3DVERTEX[]> vertices_;
+    std::unique_ptr<Slot[]> slots_;
+    std::vector<std::unique_ptr<SpanQueue>> queues_;  // [k]: helper k's; [0] unused
+    std::unique_ptr<PartCount[]> progress_;
+    uint64_t vertexHead_ = 0;  // the ring's running count where the next call's vertices go
+    uint32_t postedLocal_ = 0;
+    bool running_ = false;
+    int parts_ = 1;
+    alignas(64) std::atomic<uint32_t> posted_{0};
+    std::atomic<bool> closing_{false};
+    std::atomic<int> sleeping_{0};
+    std::function<void(int, int)> job_;
+    std::mutex sleepMutex_;
+    std::condition_variable sleep_;
+};
+
+// How two or more threads share a scene: Bands (this file's split) or Queue (one thread's
+// geometry feeding a shared queue, span_queue.h). From VOREL_SPLIT=bands|queue, default bands.
+enum class ThreadSplit { Bands, Queue };
+ThreadSplit threadSplit();
+void setThreadSplit(ThreadSplit split);
+
+}  // namespace platform::d3d
