@@ -40,6 +40,9 @@ struct TriangleContext {
     bool textured = false;  // pixels.texture is set
     float textureWidth = 1, textureHeight = 1;
     SpanQueue* spans = nullptr;  // set: triangles go to the span path's queue
+    // The spans queue draws only bands b with b % bandParts == bandPart (SpanQueue::setBandFilter):
+    // triangles clear of them are left out before set-up.
+    int bandPart = 0, bandParts = 1;
 };
 
 // A span-path call with everything its geometry and its queue need but the vertices (the

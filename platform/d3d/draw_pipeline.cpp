@@ -22,6 +22,7 @@
 #include "platform/d3d/raster_options.h"
 #include "platform/d3d/raster_workers.h"
 #include "platform/d3d/span_queue.h"
+#include "platform/d3d/span_walk.h"
 #include "platform/d3d/split_scene.h"
 #include "platform/d3d/transform.h"
 #include "platform/d3d/triangle_setup.h"
@@ -207,9 +208,19 @@ namespace {
 // A triangle of vertices projected ahead, each inside every clip plane: straight to set-up, as
 // drawTriangle would take it when neither cut nor flat (vertices are projected ahead only by the
 // eight-wide vertex stage, so the processor has AVX2).
+// Whether a triangle with corners at these rows (1/16 pixel) may cover a row of the bands its
+// queue draws: its rows taken a pixel wider than they are, cut at bands.
+[[gnu::always_inline]] inline bool mayCoverOwnBands(const TriangleContext& c, int32_t y0, int32_t y1, int32_t y2) {
+    if (c.bandParts <= 1) return true;
+    const int first = std::max((std::min({y0, y1, y2}) >> 4) - 1, 0) >> kBandShift;
+    const int last = ((std::max({y0, y1, y2}) >> 4) + 1) >> kBandShift;
+    return first + (c.bandPart - first % c.bandParts + c.bandParts) % c.bandParts <= last;
+}
+
 [[gnu::always_inline]] inline void setUpProjected(const TriangleSink& sink, const ScreenVertex& a, const ScreenVertex& b,
                                                   const ScreenVertex& d) {
     const TriangleContext& c = sink.c;
+    if (!mayCoverOwnBands(c, a.y, b.y, d.y)) return;
     if (!setupTriangleAvx2(a, b, d, c.cull, c.scissor, c.spans->room())) return;
     c.spans->keep(c.textured && c.spans->filtersDiffer() && minifies(c, a, b, d));
 }
@@ -345,6 +356,7 @@ ReplayCall replayOf(const VertexContext& vc, const TriangleContext& c, const Spa
     ReplayCall r{vc, c, span, simdShaders, rows, texels, type, count};
     r.triangles.pixels.color = r.triangles.pixels.depth = r.triangles.pixels.texture = nullptr;
     r.triangles.spans = nullptr;
+    r.triangles.bandPart = 0, r.triangles.bandParts = 1;
     return r;
 }
 
@@ -354,6 +366,7 @@ void replayCall(const ReplayCall& call, const D3DVERTEX* vertices, SpanQueue* qu
     queue->beginCall(call.span, call.simdShaders, call.rows, call.texels);
     TriangleContext c = call.triangles;
     c.spans = queue;
+    c.bandPart = queue->filterPart(), c.bandParts = queue->filterParts();
     DrawFigures figures;
     drawGeometry(call.vertex, c, &figures, call.type, vertices, call.count, Clock::now());
     queue->endCall();
@@ -385,6 +398,7 @@ void drawPrimitives(const DeviceState& state, const DrawTargets& targets, D3DPRI
     if (useSpans) {
         queue->beginCall(spanState, path == RasterPath::Automatic, rows, texelOwner);
         c.spans = queue;
+        c.bandPart = queue->filterPart(), c.bandParts = queue->filterParts();
     } else {
         // What was queued comes first.
         figures->pixels += split && split->running() ? split->finish(queue) : queue->draw();

@@ -98,6 +98,9 @@ public:
     // and keeps no triangle that touches none of them; parts <= 1 draws every band. Only while
     // empty; it stays until changed.
     void setBandFilter(int part, int parts);
+    // The filter this queue applies to the current filling's triangles (parts 1: none).
+    int filterPart() const { return helping_ ? 0 : filterPart_; }
+    int filterParts() const { return helping_ ? 1 : filterParts_; }
 
     // Draws everything queued and empties the queue (not inside a call); returns the number of
     // pixel centres covered.
