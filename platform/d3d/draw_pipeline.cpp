@@ -408,7 +408,6 @@ void drawPrimitives(const DeviceState& state, const DrawTargets& targets, D3DPRI
     if (splitting)
         split->post(replayOf(vc, c, spanState, path == RasterPath::Automatic, rows, texelOwner, type, count), vertices);
     const GeometryTimes times = drawGeometry(vc, c, figures, type, vertices, count, started);
-    if (splitting) split->returned();
     const unsigned long long drained = queue->drawnNs() - drawnBefore;
     const unsigned long long triangleNs = nanoseconds(times.setUp - times.transformed);
     addRasterTimes({nanoseconds(times.transformed - started), triangleNs - std::min(triangleNs, drained), 0});

@@ -105,33 +105,10 @@ void SplitScene::post(const ReplayCall& call, const D3DVERTEX* vertices) {
     Slot& slot = slots_[postedLocal_ % callCapacity_];
     slot.call = call;
     slot.vertexAt = at;
-    slot.original = vertices;
-    for (int k = 1; k < parts_; ++k) slot.source[k].store(Original, std::memory_order_relaxed);
+    std::memcpy(&vertices_[at % vertexCapacity_], vertices, sizeof(D3DVERTEX) * call.count);
     vertexHead_ = at + call.count;
     posted_.store(++postedLocal_);  // seq_cst: against a helper going to sleep (see wake)
     if (sleeping_.load() > 0) wake();
-}
-
-void SplitScene::returned() {
-    const uint32_t call = postedLocal_ - 1;
-    Slot& slot = slots_[call % callCapacity_];
-    bool copied = false;
-    for (int k = 1; k < parts_; ++k) {
-        for (int idle = 0; postedLocal_ - progress_[k].done.load(std::memory_order_acquire) > 0;) {
-            if (slot.source[k].load(std::memory_order_acquire) != Reading) {
-                if (!copied) {
-                    std::memcpy(&vertices_[slot.vertexAt % vertexCapacity_], slot.original,
-                                sizeof(D3DVERTEX) * slot.call.count);
-                    copied = true;
-                }
-                uint8_t expected = Original;
-                if (slot.source[k].compare_exchange_strong(expected, Copied, std::memory_order_release) ||
-                    expected == Copied)
-                    break;
-            }
-            waitStep(&idle);  // part k reads the program's vertices: until it is done with them
-        }
-    }
 }
 
 // Replays the next call of `part` unless it has none or another thread is replaying one; true
@@ -141,11 +118,8 @@ bool SplitScene::replayNext(int part) {
     uint32_t next = p.done.load(std::memory_order_acquire);
     if (next == posted_.load()) return false;
     if (!p.claimed.compare_exchange_strong(next, next + 1, std::memory_order_acquire)) return false;
-    Slot& slot = slots_[next % callCapacity_];
-    uint8_t source = Original;
-    const bool original = slot.source[part].compare_exchange_strong(source, Reading, std::memory_order_acquire);
-    replayCall(slot.call, original ? slot.original : &vertices_[slot.vertexAt % vertexCapacity_],
-               queues_[size_t(part)].get());
+    const Slot& slot = slots_[next % callCapacity_];
+    replayCall(slot.call, &vertices_[slot.vertexAt % vertexCapacity_], queues_[size_t(part)].get());
     p.done.store(next + 1, std::memory_order_release);
     return true;
 }

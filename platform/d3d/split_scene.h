@@ -15,9 +15,6 @@
 // by the calling thread: whoever claims the part's next call. Shared:
 // - slots_ and vertices_: a slot (and the vertex range it names) is written by the caller only
 //   after every part's `done` has passed it, and read by a part's replayer only below posted_;
-// - a slot's source[k]: whether part k reads the program's vertices (Reading, set by its
-//   replayer from Original) or the ring's copy (Copied, set by the caller after copying, release);
-//   the caller returns only when every part is done with the call, Copied or done reading;
 // - posted_: stored by the caller (seq_cst) after the slot and its vertices, loaded by replayers;
 // - a part's `claimed` (== done while free, done + 1 while a call is replayed) is taken by
 //   compare-and-swap after `done` was loaded (acquire); `done` is stored (release) after the call
@@ -60,15 +57,11 @@ public:
     // false (nothing changed) when callerQueue is not empty or no worker is free.
     bool start(int threads, SpanQueue* callerQueue);
 
-    // Hands `call` and its vertices (call.count of them) to every helper; a helper that far behind
-    // has its oldest calls replayed here while the ring is full. Only while running. The vertices
-    // are read where they are by helpers that start the call at once, and copied by returned()
-    // for the rest.
+    // Hands `call` and a copy of its vertices (call.count of them: the program may change its own
+    // once the call returns) to every helper; a helper that far behind has its oldest calls
+    // replayed here while the ring is full. Only while running. Copied ahead of this thread's own
+    // first pass over them, the copy also brings the vertices into its caches.
     void post(const ReplayCall& call, const D3DVERTEX* vertices);
-    // The posted call's caller returns (the program may change its vertices from now on): they
-    // are copied for every helper that has not started the call, and helpers reading them are
-    // waited for.
-    void returned();
 
     // Draws `callerQueue`, waits until every helper has replayed and drawn everything, returns the
     // pixel centres all of them covered and makes callerQueue draw every band again. Only while
@@ -76,12 +69,9 @@ public:
     uint64_t finish(SpanQueue* callerQueue);
 
 private:
-    enum Source : uint8_t { Original, Reading, Copied };
     struct Slot {
         ReplayCall call;
-        uint64_t vertexAt = 0;                   // where its copy starts in the ring's running count
-        const D3DVERTEX* original = nullptr;     // the program's, valid until the call returns
-        std::atomic<uint8_t> source[16] = {};    // per part, a Source
+        uint64_t vertexAt = 0;  // where its vertices start in the ring's running count
     };
     struct alignas(64) PartCount {
         std::atomic<uint32_t> claimed{0};
