@@ -18,6 +18,7 @@
 #include "platform/d3d/raster_options.h"
 #include "platform/d3d/scene_figures.h"
 #include "platform/d3d/sphere_visibility.h"
+#include "platform/d3d/split_choice.h"
 #include "platform/d3d/split_scene.h"
 #include "platform/d3d/standard_formats.h"
 #include "platform/d3d/transform.h"
@@ -96,14 +97,19 @@ public:
         const bool helpers = !rasterThreadsPaced() || pacing_.sceneStarted(pacingWallNs(), pacingCpuNs());
         // Split by bands, each thread runs every call's geometry for its own bands; else the
         // helpers draw from the one queue this thread fills.
-        splitting_ = helpers && rasterThreads() > 1 && threadSplit() == ThreadSplit::Bands;
+        const ThreadSplit way = threadSplit();
+        choosing_ = helpers && rasterThreads() > 1 && way == ThreadSplit::Automatic;
+        splitting_ = helpers && rasterThreads() > 1 &&
+                     (way == ThreadSplit::Bands || (choosing_ && splitChoice_.sceneStarted()));
         queue_.allowHelpers(helpers && !splitting_);
+        sceneStartedNs_ = pacingWallNs();
         return D3D_OK;
     }
     HRESULT EndScene() override {
         if (!inScene_) return D3DERR_SCENE_NOT_IN_SCENE;
         drawQueue();
         inScene_ = false;
+        if (choosing_) splitChoice_.sceneEnded(pacingWallNs() - sceneStartedNs_);
         current_.eye = eyeFromView(state_.view);
         current_.fog = state_.rs(D3DRENDERSTATE_FOGENABLE) != 0;
         for (DWORD i = 0; i < kMaxLights; ++i) current_.lights[i] = state_.lights[i].enabled;
@@ -291,6 +297,9 @@ private:
     SpanQueue queue_;
     SplitScene split_;
     bool splitting_ = false;  // this scene's span-path calls go through split_
+    bool choosing_ = false;   // this scene is timed for splitChoice_
+    SplitChoice splitChoice_;
+    int64_t sceneStartedNs_ = 0;
     std::vector<IDirectDrawSurface7*> queuedSurfaces_;  // one reference each while queue_ holds draws
 };
 

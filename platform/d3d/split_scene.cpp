@@ -27,7 +27,9 @@ constexpr auto kLook = std::chrono::milliseconds(2);
 std::atomic<int>& splitSlot() {
     static std::atomic<int> slot{[] {
         const char* v = std::getenv("VOREL_SPLIT");
-        return v && std::strcmp(v, "queue") == 0 ? int(ThreadSplit::Queue) : int(ThreadSplit::Bands);
+        if (v && std::strcmp(v, "queue") == 0) return int(ThreadSplit::Queue);
+        if (v && std::strcmp(v, "bands") == 0) return int(ThreadSplit::Bands);
+        return int(ThreadSplit::Automatic);
     }()};
     return slot;
 }

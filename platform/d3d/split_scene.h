@@ -102,9 +102,10 @@ private:
     std::condition_variable sleep_;
 };
 
-// How two or more threads share a scene: Bands (this file's split) or Queue (one thread's
-// geometry feeding a shared queue, span_queue.h). From VOREL_SPLIT=bands|queue, default bands.
-enum class ThreadSplit { Bands, Queue };
+// How two or more threads share a scene: Bands (this file's split), Queue (one thread's geometry
+// feeding a shared queue, span_queue.h) or Automatic (the device tries both now and then and keeps
+// the faster, split_choice.h). From VOREL_SPLIT=bands|queue|auto, default auto.
+enum class ThreadSplit { Automatic, Bands, Queue };
 ThreadSplit threadSplit();
 void setThreadSplit(ThreadSplit split);
 

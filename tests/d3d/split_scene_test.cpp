@@ -137,10 +137,10 @@ TEST(SplitScene, BusyScenesAreTheSameBytesOnOneTwoAndThreeThreadsEitherWaySplit)
     const Picture one = drawBusyScene(1, ThreadSplit::Bands);
     ASSERT_GT(one.covered, 0u);
     EXPECT_EQ(one.threads, 1);
-    for (ThreadSplit split : {ThreadSplit::Bands, ThreadSplit::Queue})
+    for (ThreadSplit split : {ThreadSplit::Bands, ThreadSplit::Queue, ThreadSplit::Automatic})
         for (int threads : {2, 3}) {
             const Picture p = drawBusyScene(threads, split);
-            const char* name = split == ThreadSplit::Bands ? "bands" : "queue";
+            const char* name = split == ThreadSplit::Bands ? "bands" : split == ThreadSplit::Queue ? "queue" : "auto";
             EXPECT_TRUE(p.color == one.color) << name << ", " << threads << " threads";
             EXPECT_TRUE(p.depth == one.depth) << name << ", " << threads << " threads";
             EXPECT_EQ(p.covered, one.covered) << name << ", " << threads << " threads";

@@ -1,0 +1,35 @@
+// Which way the device's threads share the next scene, when the program leaves it to the device:
+// split by bands (split_scene.h: both threads run all geometry, no record crosses cores) or one
+// queue (span_queue.h: one thread's geometry, the pixels shared). Which is faster depends on the
+// machine's moment: how fast a cache line crosses between its cores changes by a factor of three
+// on the machines measured, and the queue pays that for every triangle. So the two are tried
+// against each other now and then, on the program's own scenes, and the faster is kept.
+//
+// A trial draws kTrialScenes scenes alternately each way (so that a scene changing slowly over
+// time weighs on both alike) and keeps the way whose scenes took less time in all; then that way
+// draws kKeptScenes scenes before the next trial. The first scenes are a trial. Times are
+// nanoseconds of real time from BeginScene to EndScene; negative ones count as 0. Pictures never
+// depend on the choice, only the speed. Not thread-safe: the device's thread alone uses it.
+#pragma once
+
+#include <cstdint>
+
+namespace platform::d3d {
+
+class SplitChoice {
+public:
+    static constexpr int kTrialScenes = 8;
+    static constexpr int kKeptScenes = 240;
+
+    // The way the scene starting now takes: true for bands.
+    bool sceneStarted() const;
+    // The scene started last took `ns`.
+    void sceneEnded(int64_t ns);
+
+private:
+    int scene_ = 0;  // scenes since the current trial began
+    bool bands_ = true;  // the kept way
+    int64_t trialNs_[2] = {0, 0};  // [0]: queue, [1]: bands
+};
+
+}  // namespace platform::d3d

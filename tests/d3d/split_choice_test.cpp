@@ -1,0 +1,63 @@
+// The choice between splitting scenes by bands and sharing one queue: trials alternate the two,
+// the way whose trial scenes took less time is kept, and a later trial can change it.
+#include <gtest/gtest.h>
+
+#include <vector>
+
+#include "platform/d3d/split_choice.h"
+
+using platform::d3d::SplitChoice;
+
+namespace {
+
+// Runs `scenes` scenes, bands scenes taking bandsNs and queue scenes queueNs; returns the ways taken.
+std::vector<bool> run(SplitChoice& choice, int scenes, int64_t bandsNs, int64_t queueNs) {
+    std::vector<bool> ways;
+    for (int i = 0; i < scenes; ++i) {
+        const bool bands = choice.sceneStarted();
+        ways.push_back(bands);
+        choice.sceneEnded(bands ? bandsNs : queueNs);
+    }
+    return ways;
+}
+
+int countBands(const std::vector<bool>& ways, size_t from, size_t to) {
+    int n = 0;
+    for (size_t i = from; i < to; ++i) n += ways[i];
+    return n;
+}
+
+TEST(SplitChoice, ATrialAlternatesAndTheFasterWayIsKeptUntilTheNext) {
+    constexpr int kTrial = SplitChoice::kTrialScenes, kKept = SplitChoice::kKeptScenes;
+    SplitChoice choice;
+    std::vector<bool> ways = run(choice, kTrial + kKept, 4'000'000, 5'000'000);
+    for (int i = 0; i < kTrial; ++i) EXPECT_EQ(ways[size_t(i)], i % 2 == 0) << "trial scene " << i;
+    EXPECT_EQ(countBands(ways, kTrial, ways.size()), kKept) << "bands were faster";
+
+    // The machine changed: the next trial finds the queue faster and keeps it.
+    ways = run(choice, kTrial + kKept, 6'000'000, 3'500'000);
+    EXPECT_EQ(countBands(ways, 0, kTrial), kTrial / 2);
+    EXPECT_EQ(countBands(ways, kTrial, ways.size()), 0) << "the queue was faster";
+
+    // And back.
+    ways = run(choice, kTrial + 1, 3'000'000, 3'500'000);
+    EXPECT_TRUE(ways.back());
+}
+
+// A single slow scene in a trial weighs by its time, not by its count; negative times (a clock
+// that went back) count as nothing.
+TEST(SplitChoice, TrialsWeighTimesAndIgnoreNegativeOnes) {
+    SplitChoice choice;
+    for (int i = 0; i < SplitChoice::kTrialScenes; ++i) {
+        const bool bands = choice.sceneStarted();
+        // Bands win every scene but the first, which takes longer than all queue scenes together.
+        choice.sceneEnded(bands ? (i == 0 ? 40'000'000 : 1'000'000) : 2'000'000);
+    }
+    EXPECT_FALSE(choice.sceneStarted());
+
+    SplitChoice other;
+    for (int i = 0; i < SplitChoice::kTrialScenes; ++i) other.sceneEnded(other.sceneStarted() ? -50'000'000 : 1'000);
+    EXPECT_TRUE(other.sceneStarted());
+}
+
+}  // namespace
