@@ -94,6 +94,11 @@ public:
     // (a split scene, split_scene.h); else the queue's own share decides.
     void clearRows(int top, int bottom, int every, const std::function<void(int top, int bottom)>& clear);
 
+    // Waits for the helpers of an earlier filling, which by then only look for work (they are
+    // otherwise joined when the next filling begins), so that the device's workers are free for
+    // another job. Only while empty.
+    void joinIdleHelpers() { joinHelpers(); }
+
     // Without helpers: this queue draws only the rows of bands b with b % parts == part (ownsRow)
     // and keeps no triangle that touches none of them; parts <= 1 draws every band. Only while
     // empty; it stays until changed.

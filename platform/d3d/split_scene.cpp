@@ -69,6 +69,7 @@ bool SplitScene::start(int threads, SpanQueue* callerQueue) {
         if (part > 0) helperLoop(part);
     };
     running_ = true;
+    callerQueue->joinIdleHelpers();  // a filling of its own before this one holds the workers till then
     if (!startParts(parts_, job_)) {
         stopHelpers();  // the workers serve another device: its parts ran here, finding nothing
         return false;

@@ -148,6 +148,42 @@ TEST(SplitScene, BusyScenesAreTheSameBytesOnOneTwoAndThreeThreadsEitherWaySplit)
         }
 }
 
+// Scenes split by bands and scenes on the one queue, in turn on one device: each gets its helpers
+// (the queue's, idle after its scene, are let go for the split) and the same picture.
+TEST(SplitScene, ScenesTakeTurnsBetweenBandsAndTheQueueWithHelpersEachTime) {
+    ThreadsGuard guard;
+    setRasterThreads(2);
+    MemorySurface* target = createMemorySurface(kWidth, kHeight, formatR5G6B5(), DDSCAPS_3DDEVICE);
+    IDirect3D7* d3d = nullptr;
+    IDirect3DDevice7* device = nullptr;
+    ASSERT_EQ(CreateDirect3DForDirectDraw(nullptr, &d3d), S_OK);
+    ASSERT_EQ(d3d->CreateDevice(IID_IDirect3DRGBDevice, target, &device), D3D_OK);
+    device->SetRenderState(D3DRENDERSTATE_LIGHTING, FALSE);
+    device->SetRenderState(D3DRENDERSTATE_CULLMODE, D3DCULL_NONE);
+    std::vector<uint8_t> first;
+    for (int scene = 0; scene < 6; ++scene) {
+        const ThreadSplit split = scene % 2 ? ThreadSplit::Bands : ThreadSplit::Queue;
+        setThreadSplit(split);
+        ASSERT_EQ(device->BeginScene(), D3D_OK);  // no clear: it would let the queue's helpers go
+        Sequence s{9};
+        std::vector<D3DVERTEX> v;
+        for (int call = 0; call < 4; ++call) {
+            scatter(s, v, 200, 0.2f);
+            ASSERT_EQ(device->DrawPrimitive(D3DPT_TRIANGLELIST, D3DFVF_VERTEX, v.data(), DWORD(v.size()), 0), D3D_OK);
+        }
+        ASSERT_EQ(device->EndScene(), D3D_OK);
+        SceneFigures figures;
+        ASSERT_TRUE(lastSceneFigures(device, &figures));
+        EXPECT_EQ(figures.threads, 2) << "scene " << scene;
+        std::vector<uint8_t> picture(target->pixels(), target->pixels() + ptrdiff_t(target->pitch()) * kHeight);
+        if (scene == 0) first = picture;
+        EXPECT_TRUE(picture == first) << "scene " << scene;
+    }
+    device->Release();
+    d3d->Release();
+    target->Release();
+}
+
 // Calls straight into drawPrimitives on a 32-bit target with a z-buffer, split or not.
 struct DirectScene {
     MemorySurface* target = createMemorySurface(kWidth, kHeight, formatX8R8G8B8(), DDSCAPS_3DDEVICE);
