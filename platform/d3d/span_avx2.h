@@ -350,9 +350,9 @@ struct BilinearTaps {
 // The taps of lanes whose wrapped texel columns are x0 and x1 (x0 + 1 unless it wrapped) and rows
 // y0 and y1: the four texels of each, read the cheapest way the group allows.
 VOREL_AVX2_INLINE void fetchTaps(const TextureView& tv, __m256i x0, __m256i y0, __m256i x1, __m256i y1,
-                                 BilinearTaps* taps) {
+                                 BilinearTaps* taps, bool windows = true) {
     const __m256i lastColumn = _mm256_cmpeq_epi32(x0, _mm256_sub_epi32(tv.width, _mm256_set1_epi32(1)));
-    if (tv.format == TexelFormat::Argb8888 && fetchWindow(tv, x0, y0, y1, &taps->c00, &taps->c10, &taps->c01, &taps->c11))
+    if (windows && tv.format == TexelFormat::Argb8888 && fetchWindow(tv, x0, y0, y1, &taps->c00, &taps->c10, &taps->c01, &taps->c11))
         return;
     if (tv.format == TexelFormat::Argb8888 && _mm256_testz_si256(lastColumn, lastColumn)) {
         fetchPairs(tv, x0, y0, &taps->c00, &taps->c10);

@@ -256,7 +256,9 @@ VOREL_AVX512_INLINE bool fetchWindow(const TextureView& tv, __m512i x0, __m512i 
     return true;
 }
 
-VOREL_AVX512_INLINE BilinearTaps bilinearTaps(const TextureView& tv, __m512 u, __m512 v) {
+// Row windows are tried where `windows` says so. Only the taps of `lanes` are read where the group
+// goes as two halves: a half without lanes takes the other half's taps.
+VOREL_AVX512_INLINE BilinearTaps bilinearTaps(const TextureView& tv, __m512 u, __m512 v, Lanes lanes, bool windows) {
     const __m512 half = _mm512_set1_ps(0.5f);
     const __m512 x = _mm512_sub_ps(_mm512_mul_ps(wrapCoordinate(u), tv.widthF), half);
     const __m512 y = _mm512_sub_ps(_mm512_mul_ps(wrapCoordinate(v), tv.heightF), half);
@@ -268,11 +270,15 @@ VOREL_AVX512_INLINE BilinearTaps bilinearTaps(const TextureView& tv, __m512 u, _
     __m512i x1 = _mm512_add_epi32(x0, one), y1 = _mm512_add_epi32(y0, one);
     wrapIndices(tv, &x0, &y0);
     wrapIndices(tv, &x1, &y1);
-    if (tv.narrow.format == TexelFormat::Argb8888 && fetchWindow(tv, x0, y0, y1, &taps)) return taps;
+    if (windows && tv.narrow.format == TexelFormat::Argb8888 && fetchWindow(tv, x0, y0, y1, &taps)) return taps;
     // Otherwise as two groups of eight.
-    span_avx2::BilinearTaps lo, hi;
-    span_avx2::fetchTaps(tv.narrow, lowHalf(x0), lowHalf(y0), lowHalf(x1), lowHalf(y1), &lo);
-    span_avx2::fetchTaps(tv.narrow, highHalf(x0), highHalf(y0), highHalf(x1), highHalf(y1), &hi);
+    span_avx2::BilinearTaps lo{}, hi{};
+    if (uint8_t(lanes) != 0)
+        span_avx2::fetchTaps(tv.narrow, lowHalf(x0), lowHalf(y0), lowHalf(x1), lowHalf(y1), &lo, windows);
+    if (lanes >> 8 != 0)
+        span_avx2::fetchTaps(tv.narrow, highHalf(x0), highHalf(y0), highHalf(x1), highHalf(y1), &hi, windows);
+    if (uint8_t(lanes) == 0) lo = hi;
+    if (lanes >> 8 == 0) hi = lo;
     taps.c00 = join(lo.c00, hi.c00), taps.c10 = join(lo.c10, hi.c10);
     taps.c01 = join(lo.c01, hi.c01), taps.c11 = join(lo.c11, hi.c11);
     return taps;

@@ -167,16 +167,17 @@ VOREL_AVX512_INLINE __m512i packPixels(const Wide& c) {
 }
 
 // Stage 0 and fog of sixteen pixels from their planes and w = 1 / invW: sixteen 0xAARRGGBB
-// pixels.
+// pixels, of which only `lanes` count (the others may come out as anything). Texels are read
+// through row windows where `windows` says they are worth trying.
 // (k: ArgbConstants or SmallConstants, for its diffuse and fogScalesDiffuse.)
 template <TexelFilter T, class Planes, class Constants>
 VOREL_AVX512_INLINE __m512i shadeArgb(const SpanState& s, const Constants& k, const TextureView& tv,
-                                      __m512i fogColor, const Planes& planes, __m512 w) {
+                                      __m512i fogColor, const Planes& planes, __m512 w, Lanes lanes, bool windows) {
     Wide texel{};
     if constexpr (T == TexelFilter::Point)
         texel = unpackTexels(pointTexel(tv, _mm512_mul_ps(planes(kU), w), _mm512_mul_ps(planes(kV), w)));
     if constexpr (T == TexelFilter::Bilinear)
-        texel = filterBilinear(bilinearTaps(tv, _mm512_mul_ps(planes(kU), w), _mm512_mul_ps(planes(kV), w)));
+        texel = filterBilinear(bilinearTaps(tv, _mm512_mul_ps(planes(kU), w), _mm512_mul_ps(planes(kV), w), lanes, windows));
     const __m512 w15 = _mm512_mul_ps(w, _mm512_set1_ps(fixed::kWeightScale));
     __m512 colorW15 = w15;
     if (k.fogScalesDiffuse) colorW15 = _mm512_mul_ps(w15, clampUnit(_mm512_mul_ps(planes(kFog), w)));
@@ -303,21 +304,22 @@ VOREL_AVX512_INLINE void shadeSpan(const SpanState& s, const TriangleSetup& t, c
             z += 16 * zBytes;
         }
         if (g.lanes == 0) continue;
-        writePixels<F>(s, color, g, threshold, shadeArgb<T>(s, k, w16.tv, w16.fogColor, planes, wHere));
+        writePixels<F>(s, color, g, threshold, shadeArgb<T>(s, k, w16.tv, w16.fogColor, planes, wHere, g.lanes, true));
     }
 }
 
 // ---- small triangles, their pixels packed -------------------------------------------------------
 
-// What the packed groups of one small triangle share, made without ArgbConstants' row and
-// quick-depth constants: the planes of attribute_planes.h (kInvW last), the texture, the fog and,
+// What the packed groups of one triangle share, made without ArgbConstants' row and quick-depth
+// constants for a small triangle, or taken from them for a wide one's short runs: the planes of
+// attribute_planes.h (kInvW last), the texture (borrowed from whoever made these), the fog and,
 // with depth, edges 1 and 2 at the corner (minX, minY) and their change per column and per row
 // (exact integers in double).
 struct SmallConstants {
     alignas(32) float corner[kPlaneCount], down[kPlaneCount], right[kPlaneCount];
     int minX, minY;
     bool diffuse, fogScalesDiffuse;
-    TextureView tv;
+    const TextureView* tv;
     __m512i fogColor;
     __m512d edgeCorner[2], edgeRight[2], edgeDown[2], invArea;
 };
@@ -344,14 +346,10 @@ VOREL_AVX512_INLINE void smallPlanes(const TriangleSetup& t, SmallConstants* c) 
     _mm256_store_ps(c->down, planeSlopes(da1, da2, double(t.edge[1].b) * t.invArea, double(t.edge[2].b) * t.invArea));
 }
 
+// The corner and, with depth, the edges.
 template <DepthFormat D>
-VOREL_AVX512_INLINE void smallConstants(const SpanState& s, const TriangleSetup& t, SmallConstants* c) {
-    smallPlanes(t, c);
+VOREL_AVX512_INLINE void smallEdges(const TriangleSetup& t, SmallConstants* c) {
     c->minX = t.minX, c->minY = t.minY;
-    c->tv = textureView(span_avx2::textureView(s));
-    c->fogColor = _mm512_set1_epi64(packedFogColour(s));
-    c->diffuse = readsDiffuseColour(s);
-    c->fogScalesDiffuse = fogScalesDiffuse(s);
     if constexpr (D != DepthFormat::None) {
         for (int i = 0; i < 2; ++i) {
             c->edgeCorner[i] = _mm512_set1_pd(double(edgeAt(t, i + 1, t.minX, t.minY)));
@@ -360,6 +358,34 @@ VOREL_AVX512_INLINE void smallConstants(const SpanState& s, const TriangleSetup&
         }
         c->invArea = _mm512_set1_pd(t.invArea);
     }
+}
+
+// A small triangle's constants, reading its texture through tv.
+template <DepthFormat D>
+VOREL_AVX512_INLINE void smallConstants(const SpanState& s, const TriangleSetup& t, const TextureView* tv,
+                                        SmallConstants* c) {
+    smallPlanes(t, c);
+    c->tv = tv;
+    c->fogColor = _mm512_set1_epi64(packedFogColour(s));
+    c->diffuse = readsDiffuseColour(s);
+    c->fogScalesDiffuse = fogScalesDiffuse(s);
+    smallEdges<D>(t, c);
+}
+
+// A wide triangle's constants for its short runs, from those of its rows: trianglePlanes' floats
+// are smallPlanes' (the same operations), and the texture and fog are the same state's.
+template <DepthFormat D>
+VOREL_AVX512_INLINE void smallConstantsFrom(const TriangleSetup& t, const ArgbConstants& k, const WideConstants& w16,
+                                            SmallConstants* c) {
+    static_assert(kPlanes > kPlaneCount, "the row constants' slopes start with the planes'");
+    _mm256_store_ps(c->corner, k.corner);
+    _mm256_store_ps(c->down, k.down);
+    _mm256_store_ps(c->right, _mm256_loadu_ps(k.slope));
+    c->tv = &w16.tv;
+    c->fogColor = w16.fogColor;
+    c->diffuse = k.diffuse;
+    c->fogScalesDiffuse = k.fogScalesDiffuse;
+    smallEdges<D>(t, c);
 }
 
 // The planes at sixteen pixels anywhere in the triangle: each lane's row start, then its own
@@ -415,7 +441,10 @@ VOREL_AVX512 void shadePacked(const SpanState& s, const TriangleSetup& t, const 
         }
     }
     const PackedPlanes planes{k, _mm512_cvtepi32_ps(dy), _mm512_cvtepi32_ps(dx)};
-    const __m512i argb = shadeArgb<T>(s, k, k.tv, k.fogColor, planes, reciprocal(planes(kInvW)));
+    // The lanes come from several rows of pixels, so their texels hardly ever lie in the one or
+    // two texel rows of a window (under one group in a hundred in the story's views): trying
+    // costs more than it saves.
+    const __m512i argb = shadeArgb<T>(s, k, *k.tv, k.fogColor, planes, reciprocal(planes(kInvW)), lanes, false);
     if constexpr (F == TargetFormat::Argb8888) {
         scatter32(s.color, at, lanes, blendArgb(s, argb, old));
     } else {
@@ -430,8 +459,13 @@ VOREL_AVX512 uint64_t shadeSmallTriangle(const SpanState& s, const TriangleSetup
     struct Routine {
         const SpanState& s;
         const TriangleSetup& t;
-        SmallConstants k;  // made in place, every field written once
-        VOREL_AVX512 Routine(const SpanState& s_, const TriangleSetup& t_) : s(s_), t(t_) { smallConstants<D>(s, t, &k); }
+        const TextureView tv;
+        SmallConstants k;  // made in place, every field written once; borrows tv
+        VOREL_AVX512 Routine(const SpanState& s_, const TriangleSetup& t_)
+            : s(s_), t(t_), tv(textureView(span_avx2::textureView(s_))) {
+            smallConstants<D>(s, t, &tv, &k);
+        }
+        Routine(const Routine&) = delete;
         VOREL_AVX512 void operator()(__m512i positions, Lanes lanes) const { shadePacked<F, D, T>(s, t, k, positions, lanes); }
     };
     return packTriangle(t, part, parts, Routine(s, t));
@@ -487,7 +521,7 @@ VOREL_AVX512 uint64_t shadeTriangle(const SpanState& s, const TriangleSetup& t, 
             // is one group of the AVX2 routine (half the lanes to work on, and no texel reads
             // made in two halves).
             if (x1 - x0 < 8 && packRuns) {
-                if (!packing) smallConstants<D>(s, t, &small), packing = true;
+                if (!packing) smallConstantsFrom<D>(t, k, w16, &small), packing = true;
                 const __m512i lanes = _mm512_setr_epi32(0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15);
                 pack.add(_mm512_add_epi32(lanes, _mm512_set1_epi32((y << 16) | x0)), firstLanes(x1 - x0 + 1), x1 - x0 + 1,
                          Shade{s, t, small});
