@@ -1,5 +1,5 @@
 // Random edge functions for the tests of the row walks: coefficients of every sign and size
-// (zero among them) and either bias, and the reference's edge test at a centre.
+// (zero among them) and either bias, and the reference's edge test at a centre and over a box.
 #pragma once
 
 #include <random>
@@ -24,6 +24,14 @@ inline bool insideEdges(const platform::d3d::TriangleSetup& t, int x, int y) {
     for (const platform::d3d::Edge& e : t.edge)
         if (e.a * x + e.b * y + e.c + e.bias <= 0) return false;
     return true;
+}
+
+// True when the set-up triangle covers a centre of its pixel box (insideEdges at each).
+inline bool coversACentre(const platform::d3d::TriangleSetup& t) {
+    for (int y = t.minY; y <= t.maxY; ++y)
+        for (int x = t.minX; x <= t.maxX; ++x)
+            if (insideEdges(t, x, y)) return true;
+    return false;
 }
 
 }  // namespace vorel_test

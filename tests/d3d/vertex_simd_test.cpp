@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "platform/d3d/raster_options.h"
+#include "tests/d3d/random_edges.h"
 #include "platform/d3d/vertex_simd.h"
 
 using namespace platform::d3d;
@@ -134,9 +135,10 @@ struct PlainRun {
     std::vector<uint8_t> ok;
     ProjectionTarget target;
 
-    PlainRun(const VertexStage& s, const std::vector<D3DVERTEX>& in, const D3DVIEWPORT7& viewport = {0, 0, 800, 600, 0, 1})
+    PlainRun(const VertexStage& s, const std::vector<D3DVERTEX>& in, const D3DVIEWPORT7& viewport = {0, 0, 800, 600, 0, 1},
+             bool perspective = true)
         : out(in.size()), projected(in.size()), ok(in.size()),
-          target{makeViewportMap(viewport), true, projected.data(), ok.data(),
+          target{makeViewportMap(viewport), perspective, projected.data(), ok.data(),
                  guardBandFor(float(viewport.dwWidth), float(viewport.dwHeight))} {
         processVerticesAvx2(s, in.data(), out.data(), 0, uint32_t(in.size()), &target);
     }
@@ -225,18 +227,6 @@ bool whollyBeyond(const ClipVertex* v) {
            all([](const ClipVertex& c) { return c.w > 0 && c.y < -c.w; });
 }
 
-// True when the set-up triangle covers a pixel centre of its box (its edge functions and
-// top-left rule, as the rasterizer tests them).
-bool coversACentre(const TriangleSetup& t) {
-    for (int y = t.minY; y <= t.maxY; ++y)
-        for (int x = t.minX; x <= t.maxX; ++x) {
-            bool inside = true;
-            for (const Edge& e : t.edge) inside = inside && e.a * x + e.b * y + e.c + e.bias > 0;
-            if (inside) return true;
-        }
-    return false;
-}
-
 // The triangle's pixel box before the scissor spans at most two centres each way.
 bool smallBox(const ScreenVertex& a, const ScreenVertex& b, const ScreenVertex& c) {
     auto floor16 = [](int32_t v) { return int32_t(std::floor(v / 16.0)); };
@@ -257,9 +247,9 @@ struct ListCounts {
 // Kept triangles get ok and projections as the plain stage makes them, and clip vertices as it
 // makes them where they are not projected ahead (or all, flat).
 void checkList(const VertexStage& s, const std::vector<D3DVERTEX>& in, const TriangleDrop& drop, const char* what,
-               ListCounts& counts, const D3DVIEWPORT7& viewport = {0, 0, 800, 600, 0, 1}) {
+               ListCounts& counts, const D3DVIEWPORT7& viewport = {0, 0, 800, 600, 0, 1}, bool perspective = true) {
     const uint32_t triangles = uint32_t(in.size() / 3);
-    const PlainRun plain(s, in, viewport);
+    const PlainRun plain(s, in, viewport, perspective);
     std::vector<ClipVertex> out(in.size());
     std::vector<ScreenVertex> projected(in.size());
     std::vector<uint8_t> ok(in.size()), culled(triangles);
@@ -277,7 +267,7 @@ void checkList(const VertexStage& s, const std::vector<D3DVERTEX>& in, const Tri
         const bool ahead = plain.ok[v] && plain.ok[v + 1] && plain.ok[v + 2];
         TriangleSetup setup;
         const bool setUp = ahead && setupTriangle(sv[0], sv[1], sv[2], drop.cull, drop.scissor, &setup);
-        const bool empty = setUp && !coversACentre(setup);
+        const bool empty = setUp && !vorel_test::coversACentre(setup);
         if (ahead) {
             ASSERT_EQ(culled[t] != 0, !setUp || (empty && smallBox(sv[0], sv[1], sv[2])))
                 << what << ", triangle " << t << (empty ? " (covers no centre)" : "");
@@ -371,6 +361,28 @@ TEST(VertexStageAvx2, ListsOnFarOffViewportsAreCulledAsSetUpWouldDropThem) {
         EXPECT_GT(counts.kept, 100);
         EXPECT_GT(counts.culled, 100);
         EXPECT_GT(counts.beyond, 40);
+    });
+}
+
+// Lists of every length from one triangle to a whole chunk, each in an allocation of exactly its
+// vertices (the sanitizer build catches any read past the last), with and without perspective
+// correction: every group's remainder of vertices is loaded, culled and projected as the plain
+// stage and set-up decide, at every level.
+TEST(VertexStageAvx2, ListsOfEveryLengthAreReadToTheirEndAndNoFurther) {
+    if (!haveAvx2()) GTEST_SKIP() << "no AVX2 on this processor";
+    atEveryLevel([] {
+        std::mt19937 rng(37);
+        ListCounts counts;
+        for (uint32_t triangles = 1; triangles <= kListChunkTriangles; ++triangles) {
+            const VertexStage s = stageWithLights(rng, triangles % 2 == 0);
+            const std::vector<D3DVERTEX> list = randomVertices(rng, s, 3 * triangles);
+            const std::string what = std::to_string(triangles) + " triangles";
+            const bool perspective = triangles % 3 != 0;
+            checkList(s, list, {D3DCULL_CW, {0, 0, 799, 599}, false}, what.c_str(), counts, {0, 0, 800, 600, 0, 1},
+                      perspective);
+        }
+        EXPECT_GT(counts.kept, 300);
+        EXPECT_GT(counts.culled, 300);
     });
 }
 

@@ -1,0 +1,117 @@
+// The list path's drop test, eight triangles at a time: the AVX-512 test must give the AVX2 test's
+// answer bit for bit, and both must agree with set-up (a triangle set-up keeps and that covers a
+// pixel centre is never dropped; one set-up drops always is), on random snapped triangles of
+// every size, degenerate ones, ones on pixel centres and the scissor's edges, and ones far out.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstdint>
+#include <cstdlib>
+#include <random>
+
+#include "platform/d3d/raster_options.h"
+#include "tests/d3d/random_edges.h"
+
+#if defined(__x86_64__) && (defined(__GNUC__) || defined(__clang__))
+
+#include "platform/d3d/triangle_drop_avx512.h"
+
+#if defined(__GNUC__) && !defined(__clang__)  // GCC 12 takes the intrinsics' undefined registers for uninitialized
+#pragma GCC diagnostic ignored "-Wmaybe-uninitialized"
+#pragma GCC diagnostic ignored "-Wuninitialized"
+#endif
+
+using namespace platform::d3d;
+
+namespace {
+
+// Corner k of triangle t at (x[k][t], y[k][t]), in 1/16 pixel.
+struct EightTriangles {
+    int32_t x[3][8], y[3][8];
+};
+
+__attribute__((target("avx2"))) uint32_t droppedAvx2(const EightTriangles& e, D3DCULL cull, const Scissor& s) {
+    __m256i x[3], y[3];
+    for (int k = 0; k < 3; ++k) {
+        x[k] = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(e.x[k]));
+        y[k] = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(e.y[k]));
+    }
+    return drop8::dropped(x, y, cull, s);
+}
+
+__attribute__((target("avx512f,avx512dq,avx512vl,avx2"))) uint32_t droppedAvx512(const EightTriangles& e,
+                                                                                 D3DCULL cull, const Scissor& s) {
+    __m256i x[3], y[3];
+    for (int k = 0; k < 3; ++k) {
+        x[k] = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(e.x[k]));
+        y[k] = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(e.y[k]));
+    }
+    return drop8w::dropped(x, y, cull, s);
+}
+
+// A random triangle of kind `kind`: under three pixels (most between centres), a few dozen, degenerate (two corners the
+// same or all three on a line), on exact pixel centres, or reaching far out (|x| up to 2^24
+// sixteenths).
+void randomTriangle(std::mt19937& rng, int kind, int32_t x[3], int32_t y[3]) {
+    auto in = [&](int32_t lo, int32_t hi) { return std::uniform_int_distribution<int32_t>(lo, hi)(rng); };
+    const int32_t cx = in(-40 * 16, 840 * 16), cy = in(-40 * 16, 640 * 16);
+    const int32_t size = kind == 0 ? 20 : kind == 4 ? (1 << 24) - 1 - std::max(std::abs(cx), std::abs(cy)) : 600;
+    for (int k = 0; k < 3; ++k) x[k] = cx + in(-size, size), y[k] = cy + in(-size, size);
+    if (kind == 2) {
+        if (rng() % 2) x[1] = x[0], y[1] = y[0];  // two corners the same
+        else x[2] = 2 * x[1] - x[0], y[2] = 2 * y[1] - y[0];  // on a line
+    }
+    if (kind == 3)
+        for (int k = 0; k < 3; ++k) x[k] = x[k] / 16 * 16 + 8 * (rng() % 2), y[k] = y[k] / 16 * 16;
+}
+
+struct DropCounts {
+    int dropped = 0, kept = 0, coveringNone = 0;
+};
+
+__attribute__((target("avx512f,avx512dq,avx512vl,avx2"))) void checkRound(std::mt19937& rng, D3DCULL cull,
+                                                                          const Scissor& scissor, DropCounts& counts) {
+    EightTriangles e;
+    for (int t = 0; t < 8; ++t) {
+        int32_t x[3], y[3];
+        randomTriangle(rng, int(rng() % 5), x, y);
+        for (int k = 0; k < 3; ++k) e.x[k][t] = x[k], e.y[k][t] = y[k];
+    }
+    const uint32_t wide = droppedAvx512(e, cull, scissor);
+    ASSERT_EQ(wide, droppedAvx2(e, cull, scissor));
+    for (int t = 0; t < 8; ++t) {
+        ScreenVertex v[3] = {};
+        for (int k = 0; k < 3; ++k) v[k].x = e.x[k][t], v[k].y = e.y[k][t];
+        TriangleSetup setup;
+        const bool setUp = setupTriangle(v[0], v[1], v[2], cull, scissor, &setup);
+        const bool dropped = (wide >> t) & 1;
+        const bool smallBox = setUp && int64_t(setup.maxX - setup.minX + 1) * (setup.maxY - setup.minY + 1) <= 64;
+        if (!setUp) {
+            ASSERT_TRUE(dropped) << "triangle " << t << ": set-up drops it";
+        } else if (dropped) {
+            ASSERT_TRUE(smallBox) << "triangle " << t << ": dropped with a box of more than 2 x 2 centres";
+            ASSERT_FALSE(vorel_test::coversACentre(setup)) << "triangle " << t << ": covers a pixel centre";
+        }
+        counts.coveringNone += setUp && dropped;
+        ++(dropped ? counts.dropped : counts.kept);
+    }
+}
+
+TEST(TriangleDrop, TheAvx512TestDropsWhatTheAvx2TestAndSetUpDrop) {
+    if (!haveAvx512()) GTEST_SKIP() << "no AVX-512 on this processor";
+    std::mt19937 rng(41);
+    const D3DCULL modes[] = {D3DCULL_NONE, D3DCULL_CW, D3DCULL_CCW};
+    const Scissor scissors[] = {{0, 0, 799, 599}, {10, 20, 700, 500}, {400, 300, 400, 300}};
+    DropCounts counts;
+    for (int round = 0; round < 6000; ++round) {
+        checkRound(rng, modes[round % 3], scissors[round / 3 % 3], counts);
+        if (HasFatalFailure()) return;
+    }
+    EXPECT_GT(counts.dropped, 8000);
+    EXPECT_GT(counts.kept, 8000);
+    EXPECT_GT(counts.coveringNone, 500) << "too few set-up triangles between pixel centres";
+}
+
+}  // namespace
+
+#endif
