@@ -270,6 +270,13 @@ VOREL_AVX2_INLINE __m256i pointTexel(const TextureView& tv, __m256 u, __m256 v) 
     return fetch(tv, ix, iy);
 }
 
+// The 64 bits at base + offset: two texels side by side.
+inline long long texelPair(const uint8_t* base, int32_t offset) {
+    long long v;
+    std::memcpy(&v, base + offset, sizeof v);
+    return v;
+}
+
 // Texels (x, y) and (x + 1, y) for eight pixels whose x + 1 never wraps: they sit side by side in
 // memory, so one 64-bit gather per four pixels reads both.
 VOREL_AVX2_INLINE void fetchPairs(const TextureView& tv, __m256i x, __m256i y, __m256i* left, __m256i* right) {
@@ -278,11 +285,7 @@ VOREL_AVX2_INLINE void fetchPairs(const TextureView& tv, __m256i x, __m256i y, _
     alignas(32) int32_t at[8];
     _mm256_store_si256(reinterpret_cast<__m256i*>(at), offset);
     const auto* base = reinterpret_cast<const uint8_t*>(tv.base);
-    auto pair = [&](int i) {
-        long long v;
-        std::memcpy(&v, base + at[i], sizeof v);
-        return v;
-    };
+    auto pair = [&](int i) { return texelPair(base, at[i]); };
     __m256 lo = _mm256_castsi256_ps(_mm256_setr_epi64x(pair(0), pair(1), pair(2), pair(3)));
     __m256 hi = _mm256_castsi256_ps(_mm256_setr_epi64x(pair(4), pair(5), pair(6), pair(7)));
     // lo holds pixels 0-3 as (left, right) pairs, hi pixels 4-7; even elements are the left texels.

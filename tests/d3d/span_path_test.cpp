@@ -378,14 +378,17 @@ TEST(SpanPath, SmallTrianglesAndSliversMatchTheReferenceInEveryFormat) {
 }
 
 // The same on a 32-bit texture magnified about ten times (a few texels a triangle, wrapping at
-// coordinate 0 for some): packed groups read their texels without row windows, which such
-// texels would fit.
-TEST(SpanPath, SmallTrianglesOnAMagnifiedTextureMatchTheReference) {
-    RandomSceneOptions o;
-    o.small = true;
-    o.uvRange = 0.05f;
-    o.textureFormat = 1;
-    EXPECT_GT(manyTrianglesInEveryFormat(o, 51), 20000u) << "the span path was hardly used";
+// coordinate 0 for some) and minified tens of times: packed groups read their texels without row
+// windows, which the magnified texels would fit, and groups whose texels fit no window read them
+// as pairs sixteen lanes at a time unless a lane takes the last column.
+TEST(SpanPath, SmallTrianglesOnMagnifiedAndMinifiedTexturesMatchTheReference) {
+    for (float uvRange : {0.05f, 40.0f}) {
+        RandomSceneOptions o;
+        o.small = true;
+        o.uvRange = uvRange;
+        o.textureFormat = 1;
+        EXPECT_GT(manyTrianglesInEveryFormat(o, 51), 20000u) << "the span path was hardly used, uv range " << uvRange;
+    }
 }
 
 TEST(SpanPath, DirectionallyLitRandomTrianglesMatchTheReference) {
