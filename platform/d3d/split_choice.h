@@ -6,10 +6,12 @@
 // against each other now and then, on the program's own scenes, and the faster is kept.
 //
 // A trial draws kTrialScenes scenes alternately each way (so that a scene changing slowly over
-// time weighs on both alike) and keeps the way whose scenes took less time in all; then that way
-// draws kKeptScenes scenes before the next trial. The first scenes are a trial. Times are
-// nanoseconds of real time from BeginScene to EndScene; negative ones count as 0. Pictures never
-// depend on the choice, only the speed. Not thread-safe: the device's thread alone uses it.
+// time weighs on both alike) and keeps the way whose middle scenes took less time (each way's
+// fastest and slowest left out: a way's first scene also makes its buffers, and a scene can be
+// held up by anything else the machine does); then that way draws kKeptScenes scenes before the
+// next trial. The first scenes are a trial. Times are nanoseconds of real time from BeginScene to
+// EndScene; negative ones count as 0. Pictures never depend on the choice, only the speed. Not
+// thread-safe: the device's thread alone uses it.
 #pragma once
 
 #include <cstdint>
@@ -29,7 +31,7 @@ public:
 private:
     int scene_ = 0;  // scenes since the current trial began
     bool bands_ = true;  // the kept way
-    int64_t trialNs_[2] = {0, 0};  // [0]: queue, [1]: bands
+    int64_t trialNs_[2][kTrialScenes / 2] = {};  // [0]: queue, [1]: bands; in trial order
 };
 
 }  // namespace platform::d3d

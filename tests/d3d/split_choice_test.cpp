@@ -44,16 +44,26 @@ TEST(SplitChoice, ATrialAlternatesAndTheFasterWayIsKeptUntilTheNext) {
     EXPECT_TRUE(ways.back());
 }
 
-// A single slow scene in a trial weighs by its time, not by its count; negative times (a clock
-// that went back) count as nothing.
-TEST(SplitChoice, TrialsWeighTimesAndIgnoreNegativeOnes) {
+// A way's slowest scene in a trial (its first, making its buffers) and its fastest do not decide
+// it; negative times (a clock that went back) count as nothing.
+TEST(SplitChoice, TrialsLeaveOutEachWaysSlowestAndFastestScene) {
     SplitChoice choice;
     for (int i = 0; i < SplitChoice::kTrialScenes; ++i) {
         const bool bands = choice.sceneStarted();
-        // Bands win every scene but the first, which takes longer than all queue scenes together.
+        // Bands win every scene but their first, which takes longer than all queue scenes together.
         choice.sceneEnded(bands ? (i == 0 ? 40'000'000 : 1'000'000) : 2'000'000);
     }
-    EXPECT_FALSE(choice.sceneStarted());
+    EXPECT_TRUE(choice.sceneStarted());
+
+    SplitChoice fastest;  // the queue's one very fast scene does not win it the trial
+    for (int i = 0; i < SplitChoice::kTrialScenes; ++i)
+        fastest.sceneEnded(fastest.sceneStarted() ? 2'000'000 : (i == 1 ? 1'000 : 3'000'000));
+    EXPECT_TRUE(fastest.sceneStarted());
+
+    SplitChoice slower;  // but a way slower in most scenes loses
+    for (int i = 0; i < SplitChoice::kTrialScenes; ++i)
+        slower.sceneEnded(slower.sceneStarted() ? (i == 2 ? 1'000 : 3'000'000) : 2'000'000);
+    EXPECT_FALSE(slower.sceneStarted());
 
     SplitChoice other;
     for (int i = 0; i < SplitChoice::kTrialScenes; ++i) other.sceneEnded(other.sceneStarted() ? -50'000'000 : 1'000);
