@@ -8,7 +8,7 @@
 
 namespace platform::d3d {
 
-bool SplitChoice::sceneStarted() const { return scene_ < kTrialScenes ? scene_ % 2 == 0 : bands_; }
+bool SplitChoice::sceneStarted() const { return scene_ < kTrialScenes ? (scene_ + 2 * kWarmScenes) % 2 == 0 : bands_; }
 
 namespace {
 
@@ -23,7 +23,7 @@ int64_t middleSum(const int64_t (&ns)[SplitChoice::kTrialScenes / 2]) {
 }  // namespace
 
 void SplitChoice::sceneEnded(int64_t ns) {
-    if (scene_ < kTrialScenes) {
+    if (scene_ >= 0 && scene_ < kTrialScenes) {
         trialNs_[scene_ % 2 == 0 ? 1 : 0][scene_ / 2] = std::max<int64_t>(ns, 0);
         if (scene_ + 1 == kTrialScenes) bands_ = middleSum(trialNs_[1]) <= middleSum(trialNs_[0]);
     }

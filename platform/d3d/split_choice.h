@@ -9,7 +9,8 @@
 // time weighs on both alike) and keeps the way whose middle scenes took less time (each way's
 // fastest and slowest left out: a way's first scene also makes its buffers, and a scene can be
 // held up by anything else the machine does); then that way draws kKeptScenes scenes before the
-// next trial. The first scenes are a trial. Times are nanoseconds of real time from BeginScene to
+// next trial. The first scenes are a trial, after kWarmScenes drawn each way and not counted (the
+// first ones of a way make its buffers and fill its caches). Times are nanoseconds of real time from BeginScene to
 // EndScene; negative ones count as 0. Pictures never depend on the choice, only the speed. Not
 // thread-safe: the device's thread alone uses it.
 #pragma once
@@ -22,6 +23,7 @@ class SplitChoice {
 public:
     static constexpr int kTrialScenes = 8;
     static constexpr int kKeptScenes = 240;
+    static constexpr int kWarmScenes = 2;
 
     // The way the scene starting now takes: true for bands.
     bool sceneStarted() const;
@@ -29,7 +31,7 @@ public:
     void sceneEnded(int64_t ns);
 
 private:
-    int scene_ = 0;  // scenes since the current trial began
+    int scene_ = -2 * kWarmScenes;  // scenes since the current trial began (below 0: warming up)
     bool bands_ = true;  // the kept way
     int64_t trialNs_[2][kTrialScenes / 2] = {};  // [0]: queue, [1]: bands; in trial order
 };
