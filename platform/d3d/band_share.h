@@ -1,4 +1,4 @@
-// Which of the target's bands of 16 rows the filling thread of the span queue draws itself while
+// Which of the target's bands of 64 rows the filling thread of the span queue draws itself while
 // helpers draw the others, chosen filling by filling from how the last one went.
 //
 // The filling thread also runs the geometry, so it takes a smaller share of the bands than a

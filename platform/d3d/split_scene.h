@@ -2,7 +2,7 @@
 // whole geometry of every call and sets up and draws only the triangles of its own bands, straight
 // from records still in its own caches, so no triangle record crosses from one core to another.
 //
-// With n threads, band b (16 rows, span_walk.h) belongs to thread b % n: the calling thread (part
+// With n threads, band b (64 rows, span_walk.h) belongs to thread b % n: the calling thread (part
 // 0) draws its bands through its own span queue at the call; each helper (part k) gets a copy of
 // the call (ReplayCall: the prepared contexts, no pointers into the caller's stack) and of its
 // vertices (the program may change them once the call returns) through a ring of calls, and
