@@ -3,7 +3,8 @@
 // recovered from the view matrix at the last draw (or at EndScene when nothing was drawn), whether
 // fog was on, which of the eight lights were enabled at EndScene, and on how many threads the
 // scene's queued triangles were drawn (the most of any filling; 1 when nothing was queued or the
-// device left its helpers out).
+// device left its helpers out) and whether any of them were split by bands between the threads
+// (split_scene.h) rather than drawn from one queue.
 #pragma once
 
 #include <cstdint>
@@ -21,6 +22,7 @@ struct SceneFigures {
     bool fog = false;
     bool lights[8] = {};
     int threads = 1;
+    bool bands = false;
 };
 
 // The figures of the last finished scene of a device made by this layer; false for any other

@@ -386,6 +386,7 @@ HRESULT SoftwareDevice::drawLocked(D3DPRIMITIVETYPE type, const D3DVERTEX* verti
     IDirectDrawSurface7* z = depth ? zbuffer.p : nullptr;
     const bool queue = queueable(target_.p) && queueable(z) && queueable(textures_[0].p);
     drawPrimitives(state_, targets, type, vertices, count, &figures, &queue_, splitting_ ? &split_ : nullptr);
+    current_.bands = current_.bands || split_.running();
     current_.triangles += figures.triangles;
     current_.pixels += figures.pixels;
     if (queue_.empty()) return D3D_OK;

@@ -1,12 +1,14 @@
 // A scene split by bands between threads, each running every call's geometry for its own bands,
 // draws the same bytes as one thread: through the device, with many calls, state changes between
-// them, clears and locks in the middle of the scene and vertices the program rewrites as soon as
-// a call returns; and through drawPrimitives with the smallest rings, where the calling thread
-// waits for room and replays a lagging helper's calls itself.
+// them, clears, locks and a call off the span path in the middle of the scene and vertices the
+// program rewrites as soon as a call returns; and through drawPrimitives with the smallest rings,
+// where the calling thread waits for room and replays a lagging helper's calls itself. Calls
+// differ in colour, z-writes and blending, so that one drawn out of order or twice shows.
 #include <gtest/gtest.h>
 
 #include <cstdint>
 #include <cstring>
+#include <utility>
 #include <vector>
 
 #include "platform/d3d/device_state.h"
@@ -56,9 +58,47 @@ void scatter(Sequence& s, std::vector<D3DVERTEX>& v, int n, float size) {
 }
 
 struct Picture {
-    std::vector<uint8_t> color, depth;
+    std::vector<uint8_t> bytes;  // colour, then depth
     uint64_t covered = 0;
     int threads = 0;
+    bool bands = false;
+};
+
+// The bytes of a target and its z-buffer, one after the other.
+std::vector<uint8_t> bytesOf(MemorySurface* target, MemorySurface* z) {
+    std::vector<uint8_t> b(target->pixels(), target->pixels() + ptrdiff_t(target->pitch()) * kHeight);
+    b.insert(b.end(), z->pixels(), z->pixels() + ptrdiff_t(z->pitch()) * kHeight);
+    return b;
+}
+
+// A device on a 565 target with a 16-bit z-buffer, culling nothing.
+struct TestDevice {
+    MemorySurface* target = createMemorySurface(kWidth, kHeight, formatR5G6B5(), DDSCAPS_3DDEVICE);
+    MemorySurface* z = createMemorySurface(kWidth, kHeight, formatZ16(), DDSCAPS_ZBUFFER);
+    IDirect3D7* d3d = nullptr;
+    IDirect3DDevice7* device = nullptr;
+
+    TestDevice() {
+        target->AddAttachedSurface(z);
+        EXPECT_EQ(CreateDirect3DForDirectDraw(nullptr, &d3d), S_OK);
+        EXPECT_EQ(d3d->CreateDevice(IID_IDirect3DRGBDevice, target, &device), D3D_OK);
+        device->SetRenderState(D3DRENDERSTATE_CULLMODE, D3DCULL_NONE);
+    }
+    ~TestDevice() {
+        device->Release();
+        d3d->Release();
+        z->Release();
+        target->Release();
+    }
+    TestDevice(const TestDevice&) = delete;
+    TestDevice& operator=(const TestDevice&) = delete;
+
+    // The figures of the scene drawn last.
+    SceneFigures figures() const {
+        SceneFigures f;
+        EXPECT_TRUE(lastSceneFigures(device, &f));
+        return f;
+    }
 };
 
 // Writes a stripe of rows through a lock, as the program might between draws.
@@ -73,22 +113,17 @@ void writeRows(MemorySurface* target, int first, int rows, uint8_t value) {
 
 // Forty calls on a 565 target with a 16-bit z-buffer: lists, strips and fans, opaque and
 // additive, textured and not, z-writes on and off, the world moved and the material changed
-// between calls, a clear of a rectangle and a write through a lock in the middle; every call's
-// vertices are overwritten as soon as it returns.
+// between calls, a clear of a rectangle, a write through a lock and a call the span path does not
+// draw (a clamped texture: what was queued or split is finished first, then the next call starts
+// anew) in the middle; every call's vertices are overwritten as soon as it returns.
 Picture drawBusyScene(int threads, ThreadSplit split) {
     setRasterThreads(threads);
     setThreadSplit(split);
-    MemorySurface* target = createMemorySurface(kWidth, kHeight, formatR5G6B5(), DDSCAPS_3DDEVICE);
-    MemorySurface* z = createMemorySurface(kWidth, kHeight, formatZ16(), DDSCAPS_ZBUFFER);
+    TestDevice d;
+    IDirect3DDevice7* device = d.device;
     MemorySurface* texture = createMemorySurface(32, 16, formatA8R8G8B8(), DDSCAPS_TEXTURE);
-    target->AddAttachedSurface(z);
     Sequence s{77};
     for (int i = 0; i < 32 * 16 * 4; ++i) texture->pixels()[i / (32 * 4) * texture->pitch() + i % (32 * 4)] = uint8_t(s.next() * 127 + 128);
-    IDirect3D7* d3d = nullptr;
-    IDirect3DDevice7* device = nullptr;
-    EXPECT_EQ(CreateDirect3DForDirectDraw(nullptr, &d3d), S_OK);
-    EXPECT_EQ(d3d->CreateDevice(IID_IDirect3DRGBDevice, target, &device), D3D_OK);
-    device->SetRenderState(D3DRENDERSTATE_CULLMODE, D3DCULL_NONE);
     device->SetRenderState(D3DRENDERSTATE_SRCBLEND, D3DBLEND_ONE);
     device->SetRenderState(D3DRENDERSTATE_DESTBLEND, D3DBLEND_ONE);
     device->SetTextureStageState(0, D3DTSS_MAGFILTER, D3DTFG_LINEAR);
@@ -108,27 +143,23 @@ Picture drawBusyScene(int threads, ThreadSplit split) {
         const D3DPRIMITIVETYPE type = call % 5 == 3 ? D3DPT_TRIANGLESTRIP : call % 5 == 4 ? D3DPT_TRIANGLEFAN
                                                                                             : D3DPT_TRIANGLELIST;
         scatter(s, v, call % 9 == 0 ? 400 : 12, call % 9 == 0 ? 0.08f : 0.5f);
+        device->SetTextureStageState(0, D3DTSS_ADDRESS, call == 23 ? D3DTADDRESS_CLAMP : D3DTADDRESS_WRAP);
         EXPECT_EQ(device->DrawPrimitive(type, D3DFVF_VERTEX, v.data(), DWORD(v.size()), 0), D3D_OK);
         for (D3DVERTEX& x : v) x.x = -x.x, x.y = 0.5f * x.y, x.tu += 1;  // the program reuses its buffer
         if (call == 17) {
             D3DRECT part{30, 20, 110, 95};
             EXPECT_EQ(device->Clear(1, &part, D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER, 0x00FF00, 0.6f, 0), D3D_OK);
         }
-        if (call == 29) writeRows(target, 40, 21, 0x5A);
+        if (call == 29) writeRows(d.target, 40, 21, 0x5A);
     }
     EXPECT_EQ(device->EndScene(), D3D_OK);
     Picture p;
-    SceneFigures figures;
-    EXPECT_TRUE(lastSceneFigures(device, &figures));
+    const SceneFigures figures = d.figures();
     p.covered = figures.pixels;
     p.threads = figures.threads;
-    p.color.assign(target->pixels(), target->pixels() + ptrdiff_t(target->pitch()) * kHeight);
-    p.depth.assign(z->pixels(), z->pixels() + ptrdiff_t(z->pitch()) * kHeight);
-    device->Release();
-    d3d->Release();
+    p.bands = figures.bands;
+    p.bytes = bytesOf(d.target, d.z);
     texture->Release();
-    z->Release();
-    target->Release();
     return p;
 }
 
@@ -137,51 +168,60 @@ TEST(SplitScene, BusyScenesAreTheSameBytesOnOneTwoAndThreeThreadsEitherWaySplit)
     const Picture one = drawBusyScene(1, ThreadSplit::Bands);
     ASSERT_GT(one.covered, 0u);
     EXPECT_EQ(one.threads, 1);
+    EXPECT_FALSE(one.bands);
     for (ThreadSplit split : {ThreadSplit::Bands, ThreadSplit::Queue, ThreadSplit::Automatic})
         for (int threads : {2, 3}) {
             const Picture p = drawBusyScene(threads, split);
             const char* name = split == ThreadSplit::Bands ? "bands" : split == ThreadSplit::Queue ? "queue" : "auto";
-            EXPECT_TRUE(p.color == one.color) << name << ", " << threads << " threads";
-            EXPECT_TRUE(p.depth == one.depth) << name << ", " << threads << " threads";
+            EXPECT_TRUE(p.bytes == one.bytes) << name << ", " << threads << " threads";
             EXPECT_EQ(p.covered, one.covered) << name << ", " << threads << " threads";
             EXPECT_EQ(p.threads, threads) << name << ": the scene was not drawn on every thread";
+            // Left to itself, a new device's first scene is split by bands.
+            EXPECT_EQ(p.bands, split != ThreadSplit::Queue) << name << ", " << threads << " threads";
         }
 }
 
 // Scenes split by bands and scenes on the one queue, in turn on one device: each gets its helpers
-// (the queue's, idle after its scene, are let go for the split) and the same picture.
+// (the queue's, idle after its scene, are let go for the split) and one thread's picture. Every
+// scene starts from a blank target and z-buffer and draws overlapping calls in colours of their
+// own, one without z-writes and one added, so a band left out, drawn twice or out of order shows.
 TEST(SplitScene, ScenesTakeTurnsBetweenBandsAndTheQueueWithHelpersEachTime) {
     ThreadsGuard guard;
-    setRasterThreads(2);
-    MemorySurface* target = createMemorySurface(kWidth, kHeight, formatR5G6B5(), DDSCAPS_3DDEVICE);
-    IDirect3D7* d3d = nullptr;
-    IDirect3DDevice7* device = nullptr;
-    ASSERT_EQ(CreateDirect3DForDirectDraw(nullptr, &d3d), S_OK);
-    ASSERT_EQ(d3d->CreateDevice(IID_IDirect3DRGBDevice, target, &device), D3D_OK);
-    device->SetRenderState(D3DRENDERSTATE_LIGHTING, FALSE);
-    device->SetRenderState(D3DRENDERSTATE_CULLMODE, D3DCULL_NONE);
-    std::vector<uint8_t> first;
-    for (int scene = 0; scene < 6; ++scene) {
-        const ThreadSplit split = scene % 2 ? ThreadSplit::Bands : ThreadSplit::Queue;
+    TestDevice d;
+    IDirect3DDevice7* device = d.device;
+    device->SetRenderState(D3DRENDERSTATE_DESTBLEND, D3DBLEND_ONE);
+    std::vector<uint8_t> one;
+    for (int scene = 0; scene < 7; ++scene) {  // scene 0 on one thread, then by turns on two
+        const ThreadSplit split = scene % 2 ? ThreadSplit::Queue : ThreadSplit::Bands;
+        setRasterThreads(scene == 0 ? 1 : 2);
         setThreadSplit(split);
-        ASSERT_EQ(device->BeginScene(), D3D_OK);  // no clear: it would let the queue's helpers go
+        // Blanked through the pixels, not by a Clear: that would let the queue's helpers go.
+        std::memset(d.target->pixels(), 0, size_t(d.target->pitch()) * kHeight);
+        std::memset(d.z->pixels(), 0xFF, size_t(d.z->pitch()) * kHeight);
+        ASSERT_EQ(device->BeginScene(), D3D_OK);
         Sequence s{9};
         std::vector<D3DVERTEX> v;
         for (int call = 0; call < 4; ++call) {
+            D3DMATERIAL7 m{};
+            m.emissive = {0.3f * float(call), 0.9f - 0.25f * float(call), call == 2 ? 0.2f : 0.7f, 1};
+            device->SetMaterial(&m);
+            device->SetRenderState(D3DRENDERSTATE_ZWRITEENABLE, call != 1);
+            device->SetRenderState(D3DRENDERSTATE_ALPHABLENDENABLE, call == 2);
             scatter(s, v, 200, 0.2f);
             ASSERT_EQ(device->DrawPrimitive(D3DPT_TRIANGLELIST, D3DFVF_VERTEX, v.data(), DWORD(v.size()), 0), D3D_OK);
         }
         ASSERT_EQ(device->EndScene(), D3D_OK);
-        SceneFigures figures;
-        ASSERT_TRUE(lastSceneFigures(device, &figures));
+        const SceneFigures figures = d.figures();
+        const std::vector<uint8_t> picture = bytesOf(d.target, d.z);
+        if (scene == 0) {
+            one = picture;
+            ASSERT_GT(figures.pixels, 0u);
+            continue;
+        }
         EXPECT_EQ(figures.threads, 2) << "scene " << scene;
-        std::vector<uint8_t> picture(target->pixels(), target->pixels() + ptrdiff_t(target->pitch()) * kHeight);
-        if (scene == 0) first = picture;
-        EXPECT_TRUE(picture == first) << "scene " << scene;
+        EXPECT_EQ(figures.bands, split == ThreadSplit::Bands) << "scene " << scene;
+        EXPECT_TRUE(picture == one) << "scene " << scene;
     }
-    device->Release();
-    d3d->Release();
-    target->Release();
 }
 
 // Calls straight into drawPrimitives on a 32-bit target with a z-buffer, split or not.
@@ -194,13 +234,15 @@ struct DirectScene {
     }
 
     // `calls` calls of `perCall` triangles each (small ones, so that many are in one band only),
-    // opaque with the z-test, every third without z-writes; returns the pixels covered.
+    // each in a colour of its own (emissive, lit), with the z-test; every third without z-writes
+    // and every fourth added (ONE/ONE), so that calls drawn in another order or twice change the
+    // bytes. Returns the pixels covered.
     uint64_t draw(SplitScene* split, int threads, int calls, int perCall) {
         std::memset(target->pixels(), 0, size_t(target->pitch()) * kHeight);
         std::memset(z->pixels(), 0xFF, size_t(z->pitch()) * kHeight);
         DeviceState state = defaultDeviceState(true, kWidth, kHeight);
-        state.render[D3DRENDERSTATE_LIGHTING] = FALSE;
         state.render[D3DRENDERSTATE_CULLMODE] = D3DCULL_NONE;
+        state.render[D3DRENDERSTATE_DESTBLEND] = D3DBLEND_ONE;
         SpanQueue queue;
         uint64_t covered = 0;
         Sequence s{5};
@@ -212,7 +254,13 @@ struct DirectScene {
             targets.depth = &depth;
             for (int call = 0; call < calls; ++call) {
                 scatter(s, v, perCall, 0.06f);
+                const bool added = call % 4 == 3;
                 state.render[D3DRENDERSTATE_ZWRITEENABLE] = call % 3 != 1;
+                state.render[D3DRENDERSTATE_ALPHABLENDENABLE] = added;
+                const float scale = added ? 0.25f : 1.0f;
+                const int n = call + 1;
+                state.material.emissive = {scale * float(n * 37 % 101) / 100, scale * float(n * 59 % 89) / 88,
+                                           scale * float(n * 23 % 61) / 60, 1};
                 DrawFigures figures;
                 drawPrimitives(state, targets, D3DPT_TRIANGLELIST, v.data(), uint32_t(v.size()), &figures, &queue,
                                split);
@@ -225,30 +273,29 @@ struct DirectScene {
         }
         return covered;
     }
-    std::vector<uint8_t> bytes() const {
-        std::vector<uint8_t> b(target->pixels(), target->pixels() + ptrdiff_t(target->pitch()) * kHeight);
-        b.insert(b.end(), z->pixels(), z->pixels() + ptrdiff_t(z->pitch()) * kHeight);
-        return b;
-    }
+    std::vector<uint8_t> bytes() const { return bytesOf(target, z); }
 };
 
-// Rings of two calls and one largest call's vertices: nearly every call waits for room, wraps the
-// vertex ring or has a helper's calls replayed by the calling thread, and the picture and the count
-// of covered pixels stay those of one thread.
+// Rings of two calls and one largest call's vertices: a few large calls fill the vertex ring and
+// many small ones the ring of calls, so calls wait for room and wrap the vertex ring; with more
+// threads than the machine has cores (on a small one) helpers lag and the calling thread replays
+// their calls. The picture and the count of covered pixels stay those of one thread.
 TEST(SplitScene, SmallestRingsGiveOneThreadsPictureAndCount) {
     ThreadsGuard guard;
     DirectScene scene;
-    setRasterThreads(1);
-    const uint64_t oneCovered = scene.draw(nullptr, 1, 24, 9000);
-    const std::vector<uint8_t> one = scene.bytes();
-    ASSERT_GT(oneCovered, 0u);
-    for (int threads : {2, 3}) {
-        setRasterThreads(threads);
-        for (int round = 0; round < 2; ++round) {  // the second finds the rings as the first left them
+    for (const auto& [calls, perCall] : {std::pair{24, 9000}, std::pair{240, 300}}) {
+        setRasterThreads(1);
+        const uint64_t oneCovered = scene.draw(nullptr, 1, calls, perCall);
+        const std::vector<uint8_t> one = scene.bytes();
+        ASSERT_GT(oneCovered, 0u);
+        for (int threads : {2, 3, 4}) {
+            setRasterThreads(threads);
             SplitScene split(1, 1);
-            EXPECT_EQ(scene.draw(&split, threads, 24, 9000), oneCovered) << threads << " threads";
-            EXPECT_TRUE(scene.bytes() == one) << threads << " threads";
-            EXPECT_FALSE(split.running());
+            for (int round = 0; round < 2; ++round) {  // the second finds the rings as the first left them
+                EXPECT_EQ(scene.draw(&split, threads, calls, perCall), oneCovered) << threads << " threads, " << calls;
+                EXPECT_TRUE(scene.bytes() == one) << threads << " threads, " << calls << " calls, round " << round;
+                EXPECT_FALSE(split.running());
+            }
         }
     }
 }
