@@ -185,7 +185,17 @@ uint64_t SplitScene::finish(SpanQueue* callerQueue) {
     stopHelpers();
     for (int k = 1; k < parts_; ++k) covered += queues_[size_t(k)]->draw();
     callerQueue->setBandFilter(0, 1);
+    releaseSlots();
     return covered;
+}
+
+// The scene's calls let go of their widened texels and lights (a slot keeps its lights' room for
+// the next scene's copies).
+void SplitScene::releaseSlots() {
+    for (uint32_t i = 0; i < std::min(postedLocal_, callCapacity_); ++i) {
+        slots_[i].call.texels.reset();
+        slots_[i].call.vertex.lighting.lights.clear();
+    }
 }
 
 }  // namespace platform::d3d

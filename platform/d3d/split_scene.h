@@ -66,8 +66,8 @@ public:
     void post(const ReplayCall& call, const D3DVERTEX* vertices);
 
     // Draws `callerQueue`, waits until every helper has replayed and drawn everything, returns the
-    // pixel centres all of them covered and makes callerQueue draw every band again. Only while
-    // running (then not any more).
+    // pixel centres all of them covered and makes callerQueue draw every band again; no copy of a
+    // call keeps its texels alive after it. Only while running (then not any more).
     uint64_t finish(SpanQueue* callerQueue);
 
 private:
@@ -86,6 +86,7 @@ private:
     int slowestPart(uint32_t* done) const;
     void wake();
     void stopHelpers();
+    void releaseSlots();
 
     uint32_t vertexCapacity_, callCapacity_;
     std::unique_ptr<D3DVERTEX[]> vertices_;

@@ -3,11 +3,13 @@
 // them, clears, locks and a call off the span path in the middle of the scene and vertices the
 // program rewrites as soon as a call returns; and through drawPrimitives with the smallest rings,
 // where the calling thread waits for room and replays a lagging helper's calls itself. Calls
-// differ in colour, z-writes and blending, so that one drawn out of order or twice shows.
+// differ in colour, z-writes and blending, so that one drawn out of order or twice shows. A
+// finished split keeps no texels alive.
 #include <gtest/gtest.h>
 
 #include <cstdint>
 #include <cstring>
+#include <memory>
 #include <utility>
 #include <vector>
 
@@ -330,6 +332,39 @@ TEST(SplitScene, LargestCallsAndAQueueAlreadyFilled) {
         EXPECT_FALSE(split.start(2, &queue));
         EXPECT_FALSE(split.running());
         queue.draw();
+    }
+    target->Release();
+}
+
+// Once a split scene is finished, no copy of its calls (in the ring or a helper's queue) keeps
+// their texels (a widened texture) alive, over two scenes of more calls than the ring holds.
+TEST(SplitScene, FinishedScenesKeepNoTexels) {
+    ThreadsGuard guard;
+    setRasterThreads(2);
+    MemorySurface* target = createMemorySurface(16, 16, formatX8R8G8B8(), DDSCAPS_3DDEVICE);
+    {
+        SurfaceLock color(target, SurfaceLock::Kind::Color);
+        PixelPipeline pixels = preparePixelPipeline(defaultDeviceState(false, 16, 16));
+        pixels.color = &color;
+        ReplayCall call{};
+        ASSERT_TRUE(makeSpanState(pixels, &call.span));
+        call.triangles.cull = D3DCULL_NONE;
+        call.count = 3;
+        const D3DVERTEX vertices[3] = {};
+        SpanQueue queue;
+        SplitScene split(1, 1);
+        for (int scene = 0; scene < 2; ++scene) {
+            ASSERT_TRUE(split.start(2, &queue));
+            std::vector<std::weak_ptr<const void>> texels;
+            for (int i = 0; i < 5; ++i) {
+                call.texels = std::make_shared<const int>(i);
+                texels.push_back(call.texels);
+                split.post(call, vertices);
+            }
+            call.texels.reset();
+            split.finish(&queue);
+            for (size_t i = 0; i < texels.size(); ++i) EXPECT_TRUE(texels[i].expired()) << "scene " << scene << ", call " << i;
+        }
     }
     target->Release();
 }
