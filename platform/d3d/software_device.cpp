@@ -94,11 +94,14 @@ public:
         if (FAILED(lost)) return lost;
         inScene_ = true;
         current_ = SceneFigures{};
-        const bool helpers = !rasterThreadsPaced() || pacing_.sceneStarted(pacingWallNs(), pacingCpuNs());
+        const bool paced = rasterThreadsPaced();
+        const bool helpers = !paced || pacing_.sceneStarted(pacingWallNs(), pacingCpuNs());
         // Split by bands, each thread runs every call's geometry for its own bands; else the
-        // helpers draw from the one queue this thread fills.
+        // helpers draw from the one queue this thread fills. A paced device pays in processor
+        // time, which trials of real time do not see (the split runs the vertex stage on every
+        // thread): left to itself it keeps to the queue.
         const ThreadSplit way = threadSplit();
-        choosing_ = helpers && rasterThreads() > 1 && way == ThreadSplit::Automatic;
+        choosing_ = helpers && !paced && rasterThreads() > 1 && way == ThreadSplit::Automatic;
         splitting_ = helpers && rasterThreads() > 1 &&
                      (way == ThreadSplit::Bands || (choosing_ && splitChoice_.sceneStarted()));
         queue_.allowHelpers(helpers && !splitting_);

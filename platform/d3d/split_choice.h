@@ -11,8 +11,9 @@
 // held up by anything else the machine does); then that way draws kKeptScenes scenes before the
 // next trial. The first scenes are a trial, after kWarmScenes drawn each way and not counted (the
 // first ones of a way make its buffers and fill its caches). Times are nanoseconds of real time from BeginScene to
-// EndScene; negative ones count as 0. Pictures never depend on the choice, only the speed. Not
-// thread-safe: the device's thread alone uses it.
+// EndScene; negative ones count as 0. Pictures never depend on the choice, only the speed. A
+// paced device (raster_options.h) makes no trials and keeps to the queue: it pays in processor
+// time, not real time. Not thread-safe: the device's thread alone uses it.
 #pragma once
 
 #include <cstdint>

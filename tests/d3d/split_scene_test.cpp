@@ -4,7 +4,7 @@
 // program rewrites as soon as a call returns; and through drawPrimitives with the smallest rings,
 // where the calling thread waits for room and replays a lagging helper's calls itself. Calls
 // differ in colour, z-writes and blending, so that one drawn out of order or twice shows. A
-// finished split keeps no texels alive.
+// finished split keeps no texels alive, and a paced device never splits.
 #include <gtest/gtest.h>
 
 #include <cstdint>
@@ -19,6 +19,7 @@
 #include "platform/d3d/raster_options.h"
 #include "platform/d3d/scene_figures.h"
 #include "platform/d3d/span_queue.h"
+#include "platform/d3d/split_choice.h"
 #include "platform/d3d/split_scene.h"
 #include "platform/d3d/standard_formats.h"
 #include "platform/d3d/surface_lock.h"
@@ -367,6 +368,38 @@ TEST(SplitScene, FinishedScenesKeepNoTexels) {
         }
     }
     target->Release();
+}
+
+// A paced device (the real run) draws every scene from the one queue and makes no trials of the
+// split, which compare real time; unpaced, a new device's first scene is split by bands.
+TEST(SplitScene, PacedDevicesKeepToTheQueue) {
+    ThreadsGuard guard;
+    setThreadSplit(ThreadSplit::Automatic);
+    for (bool paced : {false, true}) {
+        setRasterThreads(2, paced);
+        TestDevice d;
+        d.device->SetRenderState(D3DRENDERSTATE_LIGHTING, FALSE);
+        int split = 0;
+        for (int scene = 0; scene < 2 * SplitChoice::kWarmScenes + SplitChoice::kTrialScenes + 2; ++scene) {
+            ASSERT_EQ(d.device->BeginScene(), D3D_OK);
+            Sequence s{3};
+            std::vector<D3DVERTEX> v;
+            scatter(s, v, 200, 0.2f);
+            ASSERT_EQ(d.device->DrawPrimitive(D3DPT_TRIANGLELIST, D3DFVF_VERTEX, v.data(), DWORD(v.size()), 0), D3D_OK);
+            ASSERT_EQ(d.device->EndScene(), D3D_OK);
+            const SceneFigures figures = d.figures();
+            ASSERT_GT(figures.pixels, 0u);
+            split += figures.bands;
+            if (scene == 0 && !paced) {
+                EXPECT_TRUE(figures.bands);
+            }
+        }
+        if (paced) {
+            EXPECT_EQ(split, 0) << "scenes split by bands";
+        } else {
+            EXPECT_GT(split, 0);
+        }
+    }
 }
 
 }  // namespace
