@@ -28,7 +28,7 @@ using namespace platform::d3d;
 
 namespace {
 
-constexpr int kWidth = 160, kHeight = 120;
+constexpr int kWidth = 160, kHeight = 256;  // four bands (span_walk.h)
 
 // Restores the thread count and the split when a test ends.
 struct ThreadsGuard {
