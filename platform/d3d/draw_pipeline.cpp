@@ -214,7 +214,7 @@ namespace {
     if (c.bandParts <= 1) return true;
     const int first = std::max((std::min({y0, y1, y2}) >> 4) - 1, 0) >> kBandShift;
     const int last = ((std::max({y0, y1, y2}) >> 4) + 1) >> kBandShift;
-    return first + (c.bandPart - first % c.bandParts + c.bandParts) % c.bandParts <= last;
+    return ownsBandIn(first, last, c.bandPart, c.bandParts);
 }
 
 [[gnu::always_inline]] inline void setUpProjected(const TriangleSink& sink, const ScreenVertex& a, const ScreenVertex& b,

@@ -121,7 +121,8 @@ bool haveAvx512() {
 #if defined(__x86_64__) && (defined(__GNUC__) || defined(__clang__))
     static const bool has = [] {
         if (!__builtin_cpu_supports("avx512f") || !__builtin_cpu_supports("avx512bw") ||
-            !__builtin_cpu_supports("avx512dq") || !__builtin_cpu_supports("avx512vl"))
+            !__builtin_cpu_supports("avx512dq") || !__builtin_cpu_supports("avx512vl") ||
+            !__builtin_cpu_supports("bmi2"))  // the wide first pass also takes BMI2's bit instructions
             return false;
         unsigned a = 0, b = 0, c = 0, d = 0;
         if (!__get_cpuid(1, &a, &b, &c, &d) || !(c & bit_OSXSAVE)) return false;

@@ -33,7 +33,8 @@ enum class SimdLevel { Avx512, Avx2 };
 SimdLevel simdLevel();
 void setSimdLevel(SimdLevel level);
 
-// True when the processor has AVX-512 F, BW, DQ and VL and the OS saves the registers they use.
+// True when the processor has AVX-512 F, BW, DQ and VL (and BMI2, which the wide routines also take)
+// and the OS saves the registers they use.
 bool haveAvx512();
 
 // A level as VOREL_SIMD spells it ("avx512", "avx2"); false when unknown.

@@ -4,7 +4,6 @@
 
 #include <algorithm>
 #include <chrono>
-#include <thread>
 
 #include "platform/d3d/raster_options.h"
 #include "platform/d3d/raster_workers.h"
@@ -19,16 +18,8 @@ using Clock = std::chrono::steady_clock;
 // Triangles between two publications inside one call: often enough that helpers find work while
 // a large call is set up, seldom enough that publishing costs nothing.
 constexpr uint32_t kPublishEvery = 64;
-// How long a helper without work spins, how long it keeps looking (giving its processor to anything
-// else that waits for it) before it sleeps until the next publication, and how many triangles must
-// wait before a sleeping helper is woken. A wake-up costs the filling thread a system call, 10-35
-// us on the virtual machine measured (a helper that slept after 30 us made 60-220 of them a frame,
-// 1-3 ms), so a helper looks on through the gaps between a scene's calls and sleeps only when the
-// program stops drawing in the middle of a scene. A paced device (a timer-driven run, where
-// processor time counts more than a frame's latency) sleeps after the spin instead: looking on
-// would bill a helper for the whole scene, and pacing would read that as work.
-constexpr auto kHelperSpin = std::chrono::microseconds(30);
-constexpr auto kHelperLook = std::chrono::milliseconds(2);
+// How many triangles must wait before a sleeping helper is woken (helper_wait.h: a wake-up is a
+// system call).
 constexpr uint32_t kWakeTriangles = 32;
 // Without helpers the queue draws its triangles this many at a time as they come (and at the end
 // of every call), while set-up's records of them are still in the processor's caches; a whole
@@ -138,9 +129,9 @@ void SpanQueue::keep(bool minifying) {
     Item& item = items_[slot];
     if (filterParts_ > 1 && !helping_) {
         // Left out when none of its bands is this queue's: the first of them at or after the top.
-        const int first = std::max(item.triangle.minY, 0) >> kBandShift;
-        const int mine = first + (filterPart_ - first % filterParts_ + filterParts_) % filterParts_;
-        if (mine > item.triangle.maxY >> kBandShift) return;
+        if (!ownsBandIn(std::max(item.triangle.minY, 0) >> kBandShift, item.triangle.maxY >> kBandShift, filterPart_,
+                        filterParts_))
+            return;
     }
     item.call = &calls_.back();
     item.minifying = minifying;
@@ -233,15 +224,10 @@ void SpanQueue::publish() {
             published_[size_t(b)].store(filed, std::memory_order_release);
     }
     publications_.fetch_add(1);
-    if (sleeping_.load() > 0 && next_ - wokenAt_ >= kWakeTriangles) {
+    if (helperWait_.anySleeping() && next_ - wokenAt_ >= kWakeTriangles) {
         wokenAt_ = next_;
-        wakeHelpers();
+        helperWait_.wakeAll();
     }
-}
-
-void SpanQueue::wakeHelpers() {
-    { std::lock_guard<std::mutex> lock(sleepMutex_); }
-    sleep_.notify_all();
 }
 
 // Waits for the helpers of the last filling (they have nothing left to draw by then) and clears
@@ -309,23 +295,7 @@ void SpanQueue::helperLoop(int part) {
         const uint32_t seen = publications_.load();
         auto news = [&] { return publications_.load() != seen || closing_.load(); };
         const auto idle = Clock::now();
-        const auto yieldFrom = idle + kHelperSpin;
-        const auto until = idle + (rasterThreadsPaced() ? kHelperSpin : kHelperLook);
-        bool found = false;
-        for (int i = 0; !found; ++i) {
-            found = news();
-            spinPause();
-            if ((i & 63) != 63) continue;
-            const auto now = Clock::now();
-            if (now > until) break;
-            if (now > yieldFrom) std::this_thread::yield();
-        }
-        if (!found) {
-            std::unique_lock<std::mutex> lock(sleepMutex_);
-            sleeping_.fetch_add(1);
-            sleep_.wait(lock, news);
-            sleeping_.fetch_sub(1);
-        }
+        const bool found = helperWait_.wait(news);
         // Idle time counts while more work was to come, not after the filling's end, nor while
         // the program itself paused (the helper slept): no share of bands could have used that.
         if (found && !closing_.load())
@@ -361,7 +331,7 @@ void SpanQueue::finishHelped() {
     countSpanPathTriangles(next_);
     drawnUpTo_ = freeFrom_ = next_;
     closing_.store(true);
-    wakeHelpers();
+    helperWait_.wakeAll();
     share_.fillingEnded(fillerOverNs_, helperIdleNs_.load() / uint64_t(threads_ - 1), nowNs() - fillingStarted_);
     helping_ = false;
     joinPending_ = true;

@@ -21,7 +21,8 @@
 // - progress_[b]: `held` taken (acquire) and given back (release) by whichever thread draws band
 //   b, `drawn` stored by that thread (release) after the band's pixels; the filling thread loads
 //   it (acquire) before reusing slots or ending the filling;
-// - bandCovered_, helperIdleNs_, publications_, sleeping_, closing_: counters and flags, atomic.
+// - bandCovered_, helperIdleNs_, publications_, closing_: counters and flags, atomic;
+//   helperWait_ (helper_wait.h).
 //
 // A call: beginCall, then room/keep or add, then endCall, all on one thread. The queue borrows
 // the pixels its states point to: whoever fills it keeps those surfaces alive and their pixels
@@ -32,15 +33,14 @@
 
 #include <atomic>
 #include <chrono>
-#include <condition_variable>
 #include <cstdint>
 #include <deque>
 #include <functional>
 #include <memory>
-#include <mutex>
 #include <vector>
 
 #include "platform/d3d/band_share.h"
+#include "platform/d3d/helper_wait.h"
 #include "platform/d3d/span_shader.h"
 #include "platform/d3d/span_state.h"
 #include "platform/d3d/triangle_setup.h"
@@ -149,7 +149,6 @@ private:
     void finishHelped();
     uint64_t drainItems();
     int64_t spent(std::chrono::steady_clock::time_point started);
-    void wakeHelpers();
 
     std::vector<Item> items_;
     // Triangles are numbered from the start of a filling; triangle n lives in slot n % kCapacity.
@@ -182,10 +181,8 @@ private:
     std::atomic<bool> closing_{false};
     std::atomic<uint64_t> bandCovered_{0};  // pixels covered by band draws since the last drain
     std::atomic<uint32_t> publications_{0};
-    std::atomic<int> sleeping_{0};
     std::function<void(int, int)> helperJob_;
-    std::mutex sleepMutex_;
-    std::condition_variable sleep_;
+    HelperWait helperWait_;
 };
 
 }  // namespace platform::d3d

@@ -47,6 +47,10 @@ inline bool rowSpan(const TriangleSetup& t, int y, int* x0, int* x1) {
 constexpr int kBandShift = 6;
 inline bool ownsRow(int y, int part, int parts) { return parts <= 1 || ((y >> kBandShift) % parts) == part; }
 inline int nextBand(int y) { return ((y >> kBandShift) + 1) << kBandShift; }
+// Whether part `part` of `parts` owns any band of first..last (band numbers, first >= 0).
+inline bool ownsBandIn(int first, int last, int part, int parts) {
+    return parts <= 1 || first + (part - first % parts + parts) % parts <= last;
+}
 
 // The rows of part `part` of `parts` of a triangle: r.span(y, x0, x1) for each covered run; when
 // the routine has narrowGroup(x, y) and the triangle is at most eight pixels wide, that is called

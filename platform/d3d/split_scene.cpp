@@ -2,10 +2,8 @@
 #include "platform/d3d/split_scene.h"
 
 #include <algorithm>
-#include <chrono>
 #include <cstdlib>
 #include <cstring>
-#include <thread>
 
 #include "platform/d3d/raster_options.h"
 #include "platform/d3d/raster_workers.h"
@@ -14,15 +12,8 @@ namespace platform::d3d {
 
 namespace {
 
-using Clock = std::chrono::steady_clock;
-
 constexpr uint32_t kLargestCall = 0xFFFF;
 constexpr int kMaxParts = 16;
-// A helper without a call spins this long, then looks on (yielding) up to kLook before it sleeps
-// until the next call; a paced device's helper sleeps straight after the spin (looking on would
-// bill it for the whole scene).
-constexpr auto kSpin = std::chrono::microseconds(30);
-constexpr auto kLook = std::chrono::milliseconds(2);
 
 std::atomic<int>& splitSlot() {
     static std::atomic<int> slot{[] {
@@ -111,7 +102,7 @@ void SplitScene::post(const ReplayCall& call, const D3DVERTEX* vertices) {
     std::memcpy(&vertices_[at % vertexCapacity_], vertices, sizeof(D3DVERTEX) * call.count);
     vertexHead_ = at + call.count;
     posted_.store(++postedLocal_);  // seq_cst: against a helper going to sleep (see wake)
-    if (sleeping_.load() > 0) wake();
+    if (helperWait_.anySleeping()) helperWait_.wakeAll();
 }
 
 // Replays the next call of `part` unless it has none or another thread is replaying one; true
@@ -127,29 +118,6 @@ bool SplitScene::replayNext(int part) {
     return true;
 }
 
-void SplitScene::wake() {
-    { std::lock_guard<std::mutex> lock(sleepMutex_); }
-    sleep_.notify_all();
-}
-
-void SplitScene::waitForPost(uint32_t seen) {
-    auto news = [&] { return posted_.load() != seen || closing_.load(); };
-    const auto idle = Clock::now();
-    const auto until = idle + (rasterThreadsPaced() ? kSpin : kLook);
-    for (int i = 0;; ++i) {
-        if (news()) return;
-        spinPause();
-        if ((i & 63) != 63) continue;
-        const auto now = Clock::now();
-        if (now > until) break;
-        if (now > idle + kSpin) std::this_thread::yield();
-    }
-    std::unique_lock<std::mutex> lock(sleepMutex_);
-    sleeping_.fetch_add(1);  // seq_cst: the caller's post after this sees it, or news() sees the post
-    sleep_.wait(lock, news);
-    sleeping_.fetch_sub(1);
-}
-
 void SplitScene::helperLoop(int part) {
     for (int idle = 0;;) {
         const bool closing = closing_.load();  // read first: after it, nothing more is posted
@@ -163,13 +131,13 @@ void SplitScene::helperLoop(int part) {
             continue;
         }
         if (closing) break;
-        waitForPost(posted);
+        helperWait_.wait([&] { return posted_.load() != posted || closing_.load(); });
     }
 }
 
 void SplitScene::stopHelpers() {
     closing_.store(true);
-    wake();
+    helperWait_.wakeAll();
     finishParts(job_);
     running_ = false;
 }

@@ -19,21 +19,20 @@
 // - a part's `claimed` (== done while free, done + 1 while a call is replayed) is taken by
 //   compare-and-swap after `done` was loaded (acquire); `done` is stored (release) after the call
 //   is drawn, so the part's queue (queues_[k]) passes from one replayer to the next with it;
-// - closing_, sleeping_: flags. After finishParts every part's queue is the caller's again.
+// - closing_: a flag; helperWait_ (helper_wait.h). After finishParts every part's queue is the caller's again.
 // Helpers run as one job of the device's workers (raster_workers.h) from start() to finish().
 // When the workers are busy with another device's job, start() says false and nothing is split.
 #pragma once
 
 #include <atomic>
-#include <condition_variable>
 #include <cstdint>
 #include <functional>
 #include <memory>
-#include <mutex>
 #include <vector>
 
 #include "platform/d3d/d3dtypes.h"
 #include "platform/d3d/draw_context.h"
+#include "platform/d3d/helper_wait.h"
 #include "platform/d3d/span_queue.h"
 
 namespace platform::d3d {
@@ -82,9 +81,7 @@ private:
 
     bool replayNext(int part);
     void helperLoop(int part);
-    void waitForPost(uint32_t seen);
     int slowestPart(uint32_t* done) const;
-    void wake();
     void stopHelpers();
     void releaseSlots();
 
@@ -99,10 +96,8 @@ private:
     int parts_ = 1;
     alignas(64) std::atomic<uint32_t> posted_{0};
     std::atomic<bool> closing_{false};
-    std::atomic<int> sleeping_{0};
     std::function<void(int, int)> job_;
-    std::mutex sleepMutex_;
-    std::condition_variable sleep_;
+    HelperWait helperWait_;
 };
 
 // How two or more threads share a scene: Bands (this file's split), Queue (one thread's geometry

@@ -171,8 +171,7 @@ namespace wide {
 
 uint64_t processTriangleListAvx2(const VertexStage& s, const D3DVERTEX* in, ClipVertex* out, uint32_t triangles,
                                  const ProjectionTarget& projection, const TriangleDrop& drop) {
-    static const bool bmi2 = __builtin_cpu_supports("bmi2");
-    if (simdLevel() == SimdLevel::Avx512 && haveAvx512() && bmi2)
+    if (simdLevel() == SimdLevel::Avx512 && haveAvx512())
         return wide::listBlocks(s, in, out, triangles, projection, drop);
     return narrow::listBlocks(s, in, out, triangles, projection, drop);
 }
