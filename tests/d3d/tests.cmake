@@ -19,6 +19,15 @@ if(TARGET vorel_bench)
            COMMAND vorel_bench --frames 1 --resolution 640x480 --threads 1 --scene real-outside --json)
   set_tests_properties(d3d.bench_real_smoke PROPERTIES
     PASS_REGULAR_EXPRESSION "\"scene\": \"real-outside\".*\"mpix_per_s\": ([1-9]|0\\.0*[1-9])[0-9.]*, \"tris_per_s\": [1-9]")
+  # Paced like the saver's timer, each frame ending with the flip: the drawing thread's processor
+  # time per frame is measured (not zero), and a pace out of range is refused.
+  add_test(NAME d3d.bench_real_paced_smoke
+           COMMAND vorel_bench --frames 2 --resolution 320x240 --threads 1 --scene real-outside --pace 5 --present
+                   --json)
+  set_tests_properties(d3d.bench_real_paced_smoke PROPERTIES
+    PASS_REGULAR_EXPRESSION "\"scene\": \"real-outside\".*\"cpu_ms\": ([1-9]|0\\.0*[1-9])[0-9.]*, \"mpix_per_s\": [0-9.]*[1-9]")
+  add_test(NAME d3d.bench_pace_refused COMMAND vorel_bench --frames 1 --scene fill --pace -3)
+  set_tests_properties(d3d.bench_pace_refused PROPERTIES WILL_FAIL TRUE)
 endif()
 # The side by side on a frame of the real story: llvmpipe replays the recorded frame and both
 # pictures must agree (PSNR of 30 dB or more; a recording that lost states or a story that differs

@@ -5,6 +5,8 @@
 
 #include <algorithm>
 #include <chrono>
+#include <ctime>
+#include <thread>
 
 #include "platform/d3d/call_bounds.h"
 #include "platform/d3d/memory_surface.h"
@@ -25,6 +27,24 @@ double medianOf(std::vector<double> v) {
 }
 
 double RunResult::medianMs() const { return medianOf(frameMs); }
+
+double RunResult::medianCpuMs() const { return medianOf(frameCpuMs); }
+
+namespace {
+
+FramePacing g_pacing;
+
+double threadCpuMs() {
+    timespec t{};
+    if (clock_gettime(CLOCK_THREAD_CPUTIME_ID, &t) != 0) return 0.0;
+    return double(t.tv_sec) * 1e3 + double(t.tv_nsec) * 1e-6;
+}
+
+}  // namespace
+
+void setFramePacing(const FramePacing& pacing) { g_pacing = pacing; }
+
+const FramePacing& framePacing() { return g_pacing; }
 
 double RunResult::percentileMs(double p) const {
     if (frameMs.empty()) return 0;
@@ -69,22 +89,27 @@ std::string selfPath() {
 }
 
 void timeFrames(IDirect3DDevice7* device, int frames, const std::function<void(int)>& draw,
-                const std::function<void(int)>& afterFrame, RunResult* r) {
+                const std::function<void(int)>& afterFrame, RunResult* r, const std::function<void()>& present) {
     using namespace platform::d3d;
     RasterTimes before{};
     SkippedCalls skippedBefore{};
     for (int f = 0; f < frames + 2; ++f) {
         if (f == 2) before = rasterTimes(), skippedBefore = skippedCalls();
+        const double cpuStart = threadCpuMs();
         auto start = std::chrono::steady_clock::now();
         device->Clear(0, nullptr, D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER, 0, 1.0f, 0);
         if (device->BeginScene() == D3D_OK) {
             draw(f);
             device->EndScene();
         }
+        if (present) present();
         double ms = std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count();
+        const double cpuMs = threadCpuMs() - cpuStart;
         if (afterFrame) afterFrame(f);
+        if (g_pacing.paceMs > 0) std::this_thread::sleep_for(std::chrono::milliseconds(g_pacing.paceMs));
         if (f < 2) continue;  // warm-up
         r->frameMs.push_back(ms);
+        r->frameCpuMs.push_back(cpuMs);
         SceneFigures figures;
         lastSceneFigures(device, &figures);
         r->pixels += figures.pixels;

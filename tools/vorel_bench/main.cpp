@@ -2,7 +2,7 @@
 // and (--compare) sets it side by side with Mesa's llvmpipe drawing the same frames.
 //
 //   vorel_bench [--json] [--frames N] [--scene NAME]... [--resolution WxH]... [--threads 1,2]
-//               [--device auto|portable|reference] [--compare [--runs N]]
+//               [--device auto|portable|reference] [--pace MS] [--present] [--compare [--runs N]]
 //
 // Scenes: fill, fill-nofog, fill-nearest, fill-flat, objects, shells, world, inside, outside
 // (see synthetic_scene.h); all of them unless named. Resolutions 640x480, 800x600 and 1920x1080
@@ -12,7 +12,10 @@
 // triangles submitted per second and the split of the time between vertex work, triangle set-up
 // and rasterization, as a table or (--json) a JSON array. --compare runs ours and llvmpipe in
 // alternating worker processes (--runs pairs, default 5) and adds llvmpipe's median, the ratio
-// (llvmpipe ms / ours ms) and the PSNR of the two pictures.
+// (llvmpipe ms / ours ms) and the PSNR of the two pictures. --pace MS sleeps MS between frames, as
+// the saver's 64 Hz timer does (a frame then starts with the caches as the idle time left them);
+// --present ends each story frame with the frame loop's flip. "cpu ms" is the drawing thread's
+// processor time per frame (median).
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -29,6 +32,7 @@ namespace {
 struct Options {
     bool json = false, compare = false;
     int frames = 10, runs = 5;
+    bench::FramePacing pacing;
     std::vector<std::string> scenes;
     std::vector<std::pair<int, int>> resolutions;
     std::vector<int> threads;
@@ -38,10 +42,13 @@ struct Options {
 void usage(FILE* out) {
     std::fprintf(out,
                  "usage: vorel_bench [--json] [--frames N] [--scene NAME]... [--resolution WxH]...\n"
-                 "                   [--threads 1,2] [--device auto|portable|reference] [--compare [--runs N]]\n"
+                 "                   [--threads 1,2] [--device auto|portable|reference] [--pace MS] [--present]\n"
+                 "                   [--compare [--runs N]]\n"
                  "Renders synthetic scenes on the software 3D device and prints time per frame (median, 95th\n"
                  "percentile), million pixels shaded per second, triangles per second and where the time went;\n"
                  "--compare also draws the same frames with OpenGL on Mesa's llvmpipe in separate processes.\n"
+                 "--pace MS sleeps MS between frames as the saver's timer does; --present ends each story frame\n"
+                 "with the flip to the screen; cpu ms is the drawing thread's processor time per frame.\n"
                  "Scenes:");
     for (const std::string& s : bench::syntheticSceneNames()) std::fprintf(out, " %s", s.c_str());
     std::fprintf(out, "\n"
@@ -80,6 +87,11 @@ int parse(int argc, char** argv, Options* o) {
             o->frames = std::max(1, std::atoi(argv[++i]));
         } else if (a == "--runs" && hasValue) {
             o->runs = std::max(1, std::atoi(argv[++i]));
+        } else if (a == "--pace" && hasValue) {
+            o->pacing.paceMs = std::atoi(argv[++i]);
+            if (o->pacing.paceMs < 0 || o->pacing.paceMs > 1000) return 2;
+        } else if (a == "--present") {
+            o->pacing.present = true;
         } else if (a == "--scene" && hasValue) {
             o->scenes.push_back(argv[++i]);
         } else if (a == "--resolution" && hasValue) {
@@ -112,23 +124,23 @@ void printRuns(const std::vector<bench::RunResult>& results, bool json) {
         for (size_t i = 0; i < results.size(); ++i) {
             const bench::RunResult& r = results[i];
             std::printf("  {\"scene\": \"%s\", \"resolution\": \"%dx%d\", \"threads\": %d, \"frames\": %zu, "
-                        "\"ms_per_frame\": %.3f, \"p95_ms\": %.3f, \"mpix_per_s\": %.2f, \"tris_per_s\": %.0f, "
+                        "\"ms_per_frame\": %.3f, \"p95_ms\": %.3f, \"cpu_ms\": %.3f, \"mpix_per_s\": %.2f, \"tris_per_s\": %.0f, "
                         "\"vertex_ms\": %.3f, \"setup_ms\": %.3f, \"raster_ms\": %.3f, \"skipped_calls\": %.1f, "
                         "\"skipped_tris\": %.0f}%s\n",
                         r.scene.c_str(), r.width, r.height, r.threads, r.frameMs.size(), r.medianMs(),
-                        r.percentileMs(95), r.mpixPerSecond(), r.trianglesPerSecond(), r.vertexMs, r.setupMs,
+                        r.percentileMs(95), r.medianCpuMs(), r.mpixPerSecond(), r.trianglesPerSecond(), r.vertexMs, r.setupMs,
                         r.rasterMs, r.skippedCalls, r.skippedTriangles, i + 1 < results.size() ? "," : "");
         }
         std::printf("]\n");
         return;
     }
-    std::printf("%-13s %-10s %3s %9s %9s %10s %12s %9s %9s %9s %9s\n", "scene", "resolution", "thr", "ms/frame",
-                "p95 ms", "Mpix/s", "tris/s", "vertex", "setup", "raster", "skipped");
+    std::printf("%-13s %-10s %3s %9s %9s %9s %10s %12s %9s %9s %9s %9s\n", "scene", "resolution", "thr", "ms/frame",
+                "p95 ms", "cpu ms", "Mpix/s", "tris/s", "vertex", "setup", "raster", "skipped");
     for (const bench::RunResult& r : results) {
         char res[32];
         std::snprintf(res, sizeof res, "%dx%d", r.width, r.height);
-        std::printf("%-13s %-10s %3d %9.2f %9.2f %10.1f %12.0f %9.2f %9.2f %9.2f %9.0f\n", r.scene.c_str(), res,
-                    r.threads, r.medianMs(), r.percentileMs(95), r.mpixPerSecond(), r.trianglesPerSecond(), r.vertexMs,
+        std::printf("%-13s %-10s %3d %9.2f %9.2f %9.2f %10.1f %12.0f %9.2f %9.2f %9.2f %9.0f\n", r.scene.c_str(),
+                    res, r.threads, r.medianMs(), r.percentileMs(95), r.medianCpuMs(), r.mpixPerSecond(), r.trianglesPerSecond(), r.vertexMs,
                     r.setupMs, r.rasterMs, r.skippedTriangles);
     }
 }
@@ -183,6 +195,7 @@ int main(int argc, char** argv) {
         printComparison(rows, o.json);
         return 0;
     }
+    bench::setFramePacing(o.pacing);
     std::vector<bench::RunResult> results;
     for (const std::string& scene : o.scenes)
         for (auto [w, h] : o.resolutions)

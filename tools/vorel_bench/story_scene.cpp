@@ -118,12 +118,14 @@ void readBackBuffer(int width, int height, std::vector<uint8_t>* rgb) {
 // frame at `start` (the one the llvmpipe side records), read before the timing goes on.
 void timeStoryFrames(Scene& scene, DWORD start, int width, int height, int frames, RunResult* r) {
     IDirect3DDevice7* device = g_display.device;
+    std::function<void()> present;
+    if (framePacing().present) present = [] { g_display.primary->Flip(nullptr, DDFLIP_WAIT); };
     timeFrames(
         device, frames, [&](int f) { scene.renderFrame(start + DWORD(f) * kFrameStepMs, device); },
         [&](int f) {
             if (f == 0) readBackBuffer(width, height, &r->rgb);
         },
-        r);
+        r, present);
 }
 
 }  // namespace
