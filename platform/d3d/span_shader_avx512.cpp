@@ -275,6 +275,24 @@ VOREL_AVX512_INLINE void writePixels(const SpanState& s, uint8_t* p, Group g, __
 
 // ---- the walk ------------------------------------------------------------------------------------
 
+// Asks for the cache lines of row y's depth and target pixels x0..x1, so that they arrive while
+// the row before is shaded: a frame's clear leaves most of both surfaces out of the nearest
+// caches, and a wide triangle's rows start on new lines the hardware prefetcher does not foresee.
+template <TargetFormat F, DepthFormat D>
+VOREL_AVX512_INLINE void prefetchRow(const SpanState& s, int y, int x0, int x1) {
+    constexpr int bpp = F == TargetFormat::Argb8888 ? 4 : 2;
+    constexpr int zBytes = D == DepthFormat::Z16 ? 2 : 4;
+    constexpr ptrdiff_t kLine = 64;
+    const uint8_t* color = s.color + y * s.colorPitch;
+    for (ptrdiff_t at = ptrdiff_t(x0) * bpp & -kLine; at <= ptrdiff_t(x1) * bpp; at += kLine)
+        _mm_prefetch(reinterpret_cast<const char*>(color + at), _MM_HINT_T0);
+    if constexpr (D != DepthFormat::None) {
+        const uint8_t* z = s.z + y * s.zPitch;
+        for (ptrdiff_t at = ptrdiff_t(x0) * zBytes & -kLine; at <= ptrdiff_t(x1) * zBytes; at += kLine)
+            _mm_prefetch(reinterpret_cast<const char*>(z + at), _MM_HINT_T0);
+    }
+}
+
 template <TargetFormat F, DepthFormat D, TexelFilter T>
 VOREL_AVX512_INLINE void shadeSpan(const SpanState& s, const TriangleSetup& t, const ArgbConstants& k,
                                    const WideConstants& w16, int y, int x0, int x1) {
@@ -515,6 +533,9 @@ VOREL_AVX512 uint64_t shadeTriangle(const SpanState& s, const TriangleSetup& t, 
             : s(s_), t(t_), k(span_avx2::argbConstants(s_, t_, zMax)), w16(wideConstants(t_, k)),
               packRuns(packable<F, D>(s_)) {}
         VOREL_AVX512 void span(int y, int x0, int x1) const {
+            // The next row's pixels lie about under this row's (a triangle's edges move little
+            // from row to row); short runs are left to the packed groups' own order.
+            if (y < t.maxY && x1 - x0 >= 8) prefetchRow<F, D>(s, y + 1, x0, x1);
             // Local copies for long spans, as in the AVX2 routine: stores could alias the caller's
             // state, which would make every group reload it.
             // A run of at most eight pixels is packed with the triangle's other short runs, or
