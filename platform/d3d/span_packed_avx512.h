@@ -150,6 +150,37 @@ struct PixelPack {
     }
 };
 
+// A box's covered positions in walk order (what is left of the last full group, then up to kBlocks
+// blocks' worth), kept in memory so that the block walk makes no call: with a call to the pixel
+// work in the walk's loop the edge values lived in memory and each block waited on the previous
+// one's store, and the packing in a register made a chain of expands from block to block.
+struct PositionRun {
+    static constexpr int kBlocks = 16;  // blocks walked between two rounds of shading
+    alignas(64) uint32_t at[16 * (kBlocks + 1)];
+    int count = 0;
+
+    // A block's covered lanes (n of them) after those before: a whole register is written, the
+    // lanes past the last covered ones zero.
+    VOREL_AVX512_INLINE void add(__m512i positions, Lanes lanes, int n) {
+        _mm512_storeu_si512(at + count, _mm512_maskz_compress_epi32(lanes, positions));
+        count += n;
+    }
+    // shade(positions, lanes) for each full group; what is left (under sixteen) moves to the front.
+    template <class Shade>
+    VOREL_AVX512_INLINE void shadeFull(const Shade& shade) {
+        int first = 0;
+        for (; first + 16 <= count; first += 16) shade(_mm512_load_si512(at + first), Lanes(0xFFFF));
+        count -= first;
+        if (first != 0 && count != 0) _mm512_store_si512(at, _mm512_maskz_loadu_epi32(firstLanes(count), at + first));
+    }
+    template <class Shade>
+    VOREL_AVX512_INLINE void finish(const Shade& shade) {
+        shadeFull(shade);
+        if (count != 0) shade(_mm512_maskz_load_epi32(firstLanes(count), at), firstLanes(count));
+        count = 0;
+    }
+};
+
 // The blocks of part `part` of `parts` of a box (rows dealt out as walkRows deals them), their
 // covered centres packed: shade(positions, lanes) for each group. Returns the number of covered
 // centres.
@@ -158,26 +189,31 @@ VOREL_AVX512_INLINE uint64_t packBlocks(const TriangleSetup& t, int part, int pa
                                         const Shade& shade) {
     Edges edges(t, b);
     edges.at(t, t.minY);
-    PixelPack pack;
+    PositionRun run;
     uint64_t covered = 0;
     for (int y = t.minY; y <= t.maxY;) {
-        if (!ownsRow(y, part, parts)) {
-            y = nextBand(y);
-            if (y <= t.maxY) edges.at(t, y);
-            continue;
+        // At most kBlocks blocks, then the full groups they made are shaded.
+        for (int blocks = 0; blocks < PositionRun::kBlocks && y <= t.maxY;) {
+            if (!ownsRow(y, part, parts)) {
+                y = nextBand(y);
+                if (y <= t.maxY) edges.at(t, y);
+                continue;
+            }
+            int rows = std::min(b.rows, t.maxY - y + 1);
+            if (parts > 1) rows = std::min(rows, nextBand(y) - y);
+            const Lanes lanes = edges.covered(b.columns & firstLanes(rows << b.shift));
+            const int n = std::popcount(unsigned(lanes));
+            covered += uint64_t(n);
+            run.add(_mm512_add_epi32(b.lanePositions, _mm512_set1_epi32((y << 16) | t.minX)), lanes, n);
+            ++blocks;
+            y += rows;
+            // A block cut short by its band's end is followed by the next band's first row.
+            if (rows == b.rows) edges.next();
+            else if (y <= t.maxY) edges.at(t, y);
         }
-        int rows = std::min(b.rows, t.maxY - y + 1);
-        if (parts > 1) rows = std::min(rows, nextBand(y) - y);
-        const Lanes lanes = edges.covered(b.columns & firstLanes(rows << b.shift));
-        const int n = std::popcount(unsigned(lanes));
-        covered += uint64_t(n);
-        pack.add(_mm512_add_epi32(b.lanePositions, _mm512_set1_epi32((y << 16) | t.minX)), lanes, n, shade);
-        y += rows;
-        // A block cut short by its band's end is followed by the next band's first row.
-        if (rows == b.rows) edges.next();
-        else if (y <= t.maxY) edges.at(t, y);
+        if (y <= t.maxY) run.shadeFull(shade);
     }
-    pack.finish(shade);
+    run.finish(shade);
     return covered;
 }
 
