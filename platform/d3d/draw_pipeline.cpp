@@ -256,7 +256,9 @@ void drawTriangles(const TriangleSink& sink, D3DPRIMITIVETYPE type, const ClipVe
 // vertices keep no attributes. projection: with simd, where the vertices are projected ahead.
 uint64_t processTriangleList(const VertexContext& vc, const TriangleContext& c, const D3DVERTEX* in, ClipVertex* out,
                              uint32_t triangles, const ProjectionTarget* projection) {
-    if (vc.simd) return processTriangleListAvx2(vc, in, out, triangles, *projection, {c.cull, c.scissor, c.flat});
+    if (vc.simd)
+        return processTriangleListAvx2(vc, in, out, triangles, *projection,
+                                       {c.cull, c.scissor, c.flat, c.bandPart, c.bandParts});
     uint64_t culled = 0;
     for (uint32_t i = 0; i < triangles; ++i) {
         ClipVertex* o = out + 3 * i;

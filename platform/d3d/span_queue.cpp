@@ -75,7 +75,8 @@ void SpanQueue::beginCall(const SpanState& state, bool simd, int rows, std::shar
         ownEvery_ = threads_ > 1 ? share_.every() : 0;
 
         bandCount_ = bands;
-        if (bandCount_ > bandRoom_) {
+        // The band lists serve helpers only (a queue filtered to some bands never has any).
+        if (threads_ > 1 && bandCount_ > bandRoom_) {
             bands_ = std::make_unique<Band[]>(size_t(bandCount_));
             for (int b = 0; b < bandCount_; ++b) bands_[size_t(b)].items = std::make_unique<uint32_t[]>(kCapacity);
             published_ = std::make_unique<std::atomic<uint32_t>[]>(size_t(bandCount_));

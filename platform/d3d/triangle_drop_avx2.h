@@ -8,6 +8,8 @@
 // no pixel centre of the scissor in its bounding box), and also when its box holds at most 2 x 2
 // pixel centres none of which the triangle covers (by set-up's edge functions and top-left
 // rule), so a triangle kept here may still cover nothing, but one dropped never covers a pixel.
+// clearOfBands finds, for a queue that draws only some bands (span_walk.h's ownsRow), the lanes
+// that cannot touch any of them.
 #pragma once
 
 #include <immintrin.h>
@@ -15,6 +17,7 @@
 #include <cstdint>
 
 #include "platform/d3d/d3dtypes.h"
+#include "platform/d3d/span_walk.h"
 #include "platform/d3d/triangle_setup.h"
 
 #define VOREL_DROP_INLINE __attribute__((target("avx2"), always_inline)) inline
@@ -151,6 +154,29 @@ VOREL_DROP_INLINE uint32_t dropped(const __m256i x[3], const __m256i y[3], D3DCU
     const uint32_t small = b.small & ~drop & 0xFFu;
     if (small) drop |= coverNothing(x, y, wind.negative, b, small);
     return drop;
+}
+
+// Bit t set: triangle t touches no band of part `part` of `parts` (parts >= 2): its rows, taken
+// a pixel wider each way than its corners' (as set-up's mayCoverOwnBands takes them), lie in
+// bands none of which is b with b % parts == part. Corners as above.
+VOREL_DROP_INLINE uint32_t clearOfBands(const __m256i y[3], int part, int parts) {
+    const __m256i minY = _mm256_min_epi32(_mm256_min_epi32(y[0], y[1]), y[2]);
+    const __m256i maxY = _mm256_max_epi32(_mm256_max_epi32(y[0], y[1]), y[2]);
+    const __m256i one = _mm256_set1_epi32(1);
+    const __m256i topRow = _mm256_max_epi32(_mm256_sub_epi32(_mm256_srai_epi32(minY, kSubPixelBits), one),
+                                            _mm256_setzero_si256());
+    const __m256i first = _mm256_srai_epi32(topRow, kBandShift);
+    const __m256i last = _mm256_srai_epi32(_mm256_add_epi32(_mm256_srai_epi32(maxY, kSubPixelBits), one), kBandShift);
+    // first % parts by a float division: first < 2^20 and parts <= 2^4, so a quotient that is not
+    // whole lies at least 1/parts from the next whole number, far more than its rounding moves it.
+    const __m256 quotient = _mm256_div_ps(_mm256_cvtepi32_ps(first), _mm256_set1_ps(float(parts)));
+    const __m256i whole = _mm256_cvttps_epi32(quotient);
+    const __m256i partsV = _mm256_set1_epi32(parts);
+    const __m256i rest = _mm256_sub_epi32(first, _mm256_mullo_epi32(whole, partsV));
+    // The first own band at or after `first`: first + (part - rest) mod parts.
+    __m256i ahead = _mm256_sub_epi32(_mm256_set1_epi32(part), rest);
+    ahead = _mm256_add_epi32(ahead, _mm256_and_si256(_mm256_cmpgt_epi32(_mm256_setzero_si256(), ahead), partsV));
+    return bitsOf(_mm256_cmpgt_epi32(_mm256_add_epi32(first, ahead), last));
 }
 
 }  // namespace platform::d3d::drop8

@@ -193,7 +193,9 @@ VOREL_LIST_INLINE uint32_t judgeGroup(const ListChunk& c, uint32_t first, uint32
     cornerOrder(xs, x);
     cornerOrder(ys, y);
     const TriangleDrop& drop = c.drop;
-    const uint32_t culled = (beyond | (ahead & drop8w::dropped(x, y, drop.cull, drop.scissor))) & triangles;
+    uint32_t dropped = drop8w::dropped(x, y, drop.cull, drop.scissor);
+    if (drop.bandParts > 1) dropped |= drop8::clearOfBands(y, drop.bandPart, drop.bandParts);
+    const uint32_t culled = (beyond | (ahead & dropped)) & triangles;
     const uint32_t keep = triangles & ~culled, clip = drop.flat ? keep : keep & ~ahead;
     if (!keep) return culled;
     const __mmask32 group = __mmask32((1u << count) - 1);

@@ -23,7 +23,6 @@ struct Projected8Wide {
     __m256i x, y;  // 1/16 pixel
     __m512d z;     // viewport depth
     __m256 q;      // 1/w as float, or 1 without perspective
-    uint32_t ok;   // bit per lane: inside every clip plane with a finite positive w (see aheadBits16)
 };
 
 // roundHalfAway of avx2, eight lanes.
@@ -34,8 +33,8 @@ VOREL_AVX512_VERTEX_INLINE __m256i roundHalfAway(__m512d v) {
 }
 
 // project8's positions, depth and 1/w for a target whose guard band is bounded
-// (guardBandBounded), of the eight vertices whose clip positions are x, y, z, w; ok is left to
-// aheadBits16. Lanes not ok hold undefined positions.
+// (guardBandBounded), of the eight vertices whose clip positions are x, y, z, w; which lanes are
+// projected ahead is aheadBits16's to say. Lanes not projected hold undefined positions.
 VOREL_AVX512_VERTEX_INLINE Projected8Wide project8Bounded(__m256 x, __m256 y, __m256 z, __m256 w,
                                                           const ProjectionTarget& target) {
     const ViewportMap& map = target.map;
@@ -55,7 +54,6 @@ VOREL_AVX512_VERTEX_INLINE Projected8Wide project8Bounded(__m256 x, __m256 y, __
     p.z = _mm512_add_pd(_mm512_set1_pd(double(map.minZ)),
                         _mm512_mul_pd(_mm512_mul_pd(zd, invW), _mm512_set1_pd(double(map.maxZ) - double(map.minZ))));
     p.q = target.perspective ? _mm512_cvtpd_ps(invW) : _mm256_set1_ps(1.0f);
-    p.ok = 0;
     return p;
 }
 

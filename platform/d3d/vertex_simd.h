@@ -49,11 +49,14 @@ void processVerticesAvx2(const VertexStage& stage, const D3DVERTEX* in, ClipVert
 constexpr uint32_t kListChunkTriangles = 64;
 
 // What set-up drops triangles for: culling and the scissor; flat: every triangle is drawn from
-// its clip vertices (flat shading copies the first vertex's colour before projecting).
+// its clip vertices (flat shading copies the first vertex's colour before projecting). With
+// bandParts >= 2 the triangles go to a queue that draws only the bands b with b % bandParts ==
+// bandPart (span_walk.h), and those clear of them are dropped too.
 struct TriangleDrop {
     D3DCULL cull = D3DCULL_CCW;
     Scissor scissor;
     bool flat = false;
+    int bandPart = 0, bandParts = 1;
 };
 
 // The 3 x `triangles` vertices of list triangles (at most kListChunkTriangles) from `in` into
@@ -61,7 +64,8 @@ struct TriangleDrop {
 // triangles, bit t for triangle t: one wholly beyond the near or far plane or well past one edge
 // of the viewport, or one whose three vertices are all projected ahead and that set-up would drop
 // (setupTriangle) or that covers no pixel centre of a bounding box of at most 2 x 2 centres: none
-// of them could put a pixel on the screen, and their vertices are undefined. Every other
+// of them could put a pixel on the screen (with drop.bandParts >= 2 also one projected ahead that
+// touches no band of drop.bandPart, drop8::clearOfBands), and their vertices are undefined. Every other
 // triangle's vertices get ok and, where ok, their projection, as processVerticesAvx2 makes them;
 // their clip vertices in `out` only when not all three are projected ahead, or when drop.flat
 // (else `out` is undefined there). Only when vertexStageCovered.

@@ -2,6 +2,8 @@
 // answer bit for bit, and both must agree with set-up (a triangle set-up keeps and that covers a
 // pixel centre is never dropped; one set-up drops always is), on random snapped triangles of
 // every size, degenerate ones, ones on pixel centres and the scissor's edges, and ones far out.
+// The band test for a queue drawing some bands only must never drop a triangle covering a centre
+// in one of them, and must drop every triangle whose rows (a pixel wider) miss them all.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -10,6 +12,7 @@
 #include <random>
 
 #include "platform/d3d/raster_options.h"
+#include "platform/d3d/span_walk.h"
 #include "tests/d3d/random_edges.h"
 
 #if defined(__x86_64__) && (defined(__GNUC__) || defined(__clang__))
@@ -110,6 +113,56 @@ TEST(TriangleDrop, TheAvx512TestDropsWhatTheAvx2TestAndSetUpDrop) {
     EXPECT_GT(counts.dropped, 8000);
     EXPECT_GT(counts.kept, 8000);
     EXPECT_GT(counts.coveringNone, 500) << "too few set-up triangles between pixel centres";
+}
+
+__attribute__((target("avx2"))) uint32_t clearOfBandsAvx2(const EightTriangles& e, int part, int parts) {
+    __m256i y[3];
+    for (int k = 0; k < 3; ++k) y[k] = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(e.y[k]));
+    return drop8::clearOfBands(y, part, parts);
+}
+
+// Whether set-up's triangle covers a pixel centre in a row of part `part` of `parts`.
+bool coversOwnRow(const TriangleSetup& t, int part, int parts) {
+    for (int y = t.minY; y <= t.maxY; ++y) {
+        int x0, x1;
+        if (ownsRow(y, part, parts) && rowSpan(t, y, &x0, &x1)) return true;
+    }
+    return false;
+}
+
+TEST(TriangleDrop, TrianglesClearOfAQueuesBandsAreDroppedAndNoOthers) {
+    if (!haveAvx2()) GTEST_SKIP() << "no AVX2 on this processor";
+    std::mt19937 rng(43);
+    const Scissor scissor{0, 0, 799, 1199};
+    int dropped = 0, kept = 0, keptCovering = 0;
+    for (int round = 0; round < 4000; ++round) {
+        EightTriangles e;
+        for (int t = 0; t < 8; ++t) {
+            int32_t x[3], y[3];
+            randomTriangle(rng, int(rng() % 5), x, y);
+            for (int k = 0; k < 3; ++k) e.x[k][t] = x[k], e.y[k][t] = 2 * y[k] - 640 * (rng() % 2);
+        }
+        const int parts = 2 + round % 4, part = int(rng() % unsigned(parts));
+        const uint32_t clear = clearOfBandsAvx2(e, part, parts);
+        for (int t = 0; t < 8; ++t) {
+            const int32_t top = std::min({e.y[0][t], e.y[1][t], e.y[2][t]}) >> kSubPixelBits;
+            const int32_t bottom = std::max({e.y[0][t], e.y[1][t], e.y[2][t]}) >> kSubPixelBits;
+            const bool touches = ownsBandIn(std::max(top - 1, 0) >> kBandShift, (bottom + 1) >> kBandShift, part, parts);
+            ASSERT_EQ((clear >> t) & 1, uint32_t(!touches)) << "triangle " << t << ", rows " << top << ".." << bottom
+                                                            << ", part " << part << " of " << parts;
+            ScreenVertex v[3] = {};
+            for (int k = 0; k < 3; ++k) v[k].x = e.x[k][t], v[k].y = e.y[k][t];
+            TriangleSetup setup;
+            const bool covers = setupTriangle(v[0], v[1], v[2], D3DCULL_NONE, scissor, &setup) &&
+                                coversOwnRow(setup, part, parts);
+            ASSERT_FALSE(covers && ((clear >> t) & 1)) << "triangle " << t << " covers a row of part " << part;
+            keptCovering += covers;
+            ++((clear >> t) & 1 ? dropped : kept);
+        }
+    }
+    EXPECT_GT(dropped, 6000);
+    EXPECT_GT(kept, 6000);
+    EXPECT_GT(keptCovering, 3000);
 }
 
 }  // namespace
