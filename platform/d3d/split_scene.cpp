@@ -85,7 +85,8 @@ void SplitScene::post(const ReplayCall& call, const D3DVERTEX* vertices) {
     uint64_t at = vertexHead_;
     if (at % vertexCapacity_ + call.count > vertexCapacity_) at += vertexCapacity_ - at % vertexCapacity_;
     // Room: a free slot, and the vertex range clear of every call a part has still to draw. A part
-    // that far behind gets its oldest call replayed here.
+    // that far behind gets its oldest call replayed here (or, while its helper replays that one,
+    // another lagging part its next).
     for (int idle = 0;;) {
         uint32_t done = 0;
         const int slowest = slowestPart(&done);
@@ -93,7 +94,7 @@ void SplitScene::post(const ReplayCall& call, const D3DVERTEX* vertices) {
         const bool verticesFree =
             done == postedLocal_ || at + call.count - slots_[done % callCapacity_].vertexAt <= vertexCapacity_;
         if (slotFree && verticesFree) break;
-        if (replayNext(slowest)) idle = 0;
+        if (replayAny(slowest)) idle = 0;
         else waitStep(&idle);
     }
     Slot& slot = slots_[postedLocal_ % callCapacity_];
@@ -116,6 +117,14 @@ bool SplitScene::replayNext(int part) {
     replayCall(slot.call, &vertices_[slot.vertexAt % vertexCapacity_], queues_[size_t(part)].get());
     p.done.store(next + 1, std::memory_order_release);
     return true;
+}
+
+// replayNext of `first`, else of any other helper's part; true when a call was replayed.
+bool SplitScene::replayAny(int first) {
+    if (first > 0 && replayNext(first)) return true;
+    for (int k = 1; k < parts_; ++k)
+        if (k != first && replayNext(k)) return true;
+    return false;
 }
 
 void SplitScene::helperLoop(int part) {
@@ -144,12 +153,14 @@ void SplitScene::stopHelpers() {
 
 uint64_t SplitScene::finish(SpanQueue* callerQueue) {
     uint64_t covered = callerQueue->draw();
-    // Whatever a helper has not started yet is drawn here beside it.
-    for (int k = 1; k < parts_; ++k)
-        for (int idle = 0; progress_[k].done.load(std::memory_order_acquire) != postedLocal_;) {
-            if (replayNext(k)) idle = 0;
-            else waitStep(&idle);
-        }
+    // Whatever a helper has not started yet is drawn here beside it, the part furthest behind first.
+    for (int idle = 0;;) {
+        uint32_t done = 0;
+        const int slowest = slowestPart(&done);
+        if (done == postedLocal_) break;
+        if (replayAny(slowest)) idle = 0;
+        else waitStep(&idle);
+    }
     stopHelpers();
     for (int k = 1; k < parts_; ++k) covered += queues_[size_t(k)]->draw();
     callerQueue->setBandFilter(0, 1);

@@ -80,6 +80,7 @@ private:
     };
 
     bool replayNext(int part);
+    bool replayAny(int first);
     void helperLoop(int part);
     int slowestPart(uint32_t* done) const;
     void stopHelpers();
