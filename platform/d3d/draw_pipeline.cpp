@@ -393,7 +393,7 @@ void drawPrimitives(const DeviceState& state, const DrawTargets& targets, D3DPRI
     std::shared_ptr<const void> texelOwner;
     bool useSpans = path != RasterPath::Reference && makeSpanState(c.pixels, &spanState, &texelOwner);
     const int rows = std::max(1, c.scissor.maxY + 1);
-    if (useSpans && split && !split->running()) split->start(rasterThreads(), queue);
+    if (useSpans && split && !split->running()) split->start(rasterThreads(), rows, queue);
     const bool splitting = useSpans && split && split->running();
     // Geometry stays on the calling thread; the queue's helpers draw the pixels of earlier
     // triangles meanwhile (or, split, replay the call for their own bands).

@@ -324,8 +324,10 @@ HRESULT SoftwareDevice::Clear(DWORD count, D3DRECT* rects, DWORD flags, D3DCOLOR
         depth.emplace(zbuffer.p, SurfaceLock::Kind::Depth);
         if (!depth->ok()) return depth->hr();
     }
-    // A split scene's first thread draws the bands that are multiples of the thread count.
+    // A split scene's first thread draws the bands of its part (split_scene.h).
     const int splitEvery = splitting_ ? rasterThreads() : -1;
+    const int targetRows = target.ok() ? target.height() : depth ? depth->height() : 0;
+    const int splitOwn = splitting_ ? SplitScene::callerPart(splitEvery, targetRows) : 0;
     const D3DVIEWPORT7& vp = state_.viewport;
     D3DRECT whole{LONG(vp.dwX), LONG(vp.dwY), LONG(vp.dwX + vp.dwWidth), LONG(vp.dwY + vp.dwHeight)};
     bool wholeDepth = false;
@@ -337,7 +339,7 @@ HRESULT SoftwareDevice::Clear(DWORD count, D3DRECT* rects, DWORD flags, D3DCOLOR
         if (depth) c.right = std::min(c.right, depth->width()), c.bottom = std::min(c.bottom, depth->height());
         if (c.left >= c.right || c.top >= c.bottom) continue;
         // Each band cleared by the thread that draws there next.
-        queue_.clearRows(c.top, c.bottom, splitEvery, [&](int top, int bottom) {
+        queue_.clearRows(c.top, c.bottom, splitEvery, splitOwn, [&](int top, int bottom) {
             const ClearRect rows{c.left, top, c.right, bottom};
             if (flags & D3DCLEAR_TARGET) clearColor(target, rows, color);
             if (depth)

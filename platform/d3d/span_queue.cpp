@@ -90,7 +90,7 @@ void SpanQueue::beginCall(const SpanState& state, bool simd, int rows, std::shar
     if (threads_ > 1 && !helping_) startHelpers();
 }
 
-void SpanQueue::clearRows(int top, int bottom, int every, const std::function<void(int, int)>& clear) {
+void SpanQueue::clearRows(int top, int bottom, int every, int own, const std::function<void(int, int)>& clear) {
     top = std::max(top, 0);
     const bool split = every >= 1;
     // A few rows are not worth a hand-over.
@@ -99,7 +99,7 @@ void SpanQueue::clearRows(int top, int bottom, int every, const std::function<vo
         return;
     }
     joinHelpers();  // the workers are free for the job below
-    if (!split) every = share_.every();
+    if (!split) every = share_.every(), own = 0;
     const int first = top >> kBandShift, bands = ((bottom - 1) >> kBandShift) - first + 1;
     if (int(clearClaims_.size()) < bands) clearClaims_ = std::vector<std::atomic<bool>>(size_t(bands));
     for (int i = 0; i < bands; ++i) clearClaims_[size_t(i)].store(false, std::memory_order_relaxed);
@@ -112,7 +112,7 @@ void SpanQueue::clearRows(int top, int bottom, int every, const std::function<vo
     runParts(2, [&](int part, int) {
         const bool helper = part > 0;
         for (int band = first; band < first + bands; ++band)
-            if ((every > 0 && band % every == 0) != helper) clearBand(band);
+            if ((every > 0 && band % every == own) != helper) clearBand(band);
         if (!helper)
             for (int band = first + bands - 1; band >= first; --band) clearBand(band);
     });

@@ -89,10 +89,11 @@ public:
     // edges, each band on the thread that will draw it in the next filling when helpers draw with
     // it (so that the cleared lines are in that thread's caches; this thread takes over the bands
     // of a helper that has not started yet); else once, on this thread. Only while empty. The parts
-    // run at the same time and must touch only their rows. every >= 1: this thread's bands are the
-    // multiples of `every` and a helper clears the rest, even where this queue draws on one thread
-    // (a split scene, split_scene.h); else the queue's own share decides.
-    void clearRows(int top, int bottom, int every, const std::function<void(int top, int bottom)>& clear);
+    // run at the same time and must touch only their rows. every >= 1: this thread's bands are
+    // those b with b % every == own (0 <= own < every) and a helper clears the rest, even where
+    // this queue draws on one thread (a split scene, split_scene.h); else the queue's own share
+    // decides (own unused).
+    void clearRows(int top, int bottom, int every, int own, const std::function<void(int top, int bottom)>& clear);
 
     // Waits for the helpers of an earlier filling, which by then only look for work (they are
     // otherwise joined when the next filling begins), so that the device's workers are free for

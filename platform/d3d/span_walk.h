@@ -51,6 +51,18 @@ inline int nextBand(int y) { return ((y >> kBandShift) + 1) << kBandShift; }
 inline bool ownsBandIn(int first, int last, int part, int parts) {
     return parts <= 1 || first + (part - first % parts + parts) % parts <= last;
 }
+// The part of `parts` owning the fewest of rows [0, rows) (the first of them on a tie): a thread
+// with other work besides its bands takes it.
+inline int fewestRowsPart(int rows, int parts) {
+    int best = 0, bestRows = rows + 1;
+    for (int part = 0; part < parts; ++part) {
+        int owned = 0;
+        for (int top = part << kBandShift; top < rows; top += parts << kBandShift)
+            owned += std::min(rows - top, 1 << kBandShift);
+        if (owned < bestRows) best = part, bestRows = owned;
+    }
+    return best;
+}
 
 // The rows of part `part` of `parts` of a triangle: r.span(y, x0, x1) for each covered run; when
 // the routine has narrowGroup(x, y) and the triangle is at most eight pixels wide, that is called

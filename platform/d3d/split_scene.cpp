@@ -7,6 +7,7 @@
 
 #include "platform/d3d/raster_options.h"
 #include "platform/d3d/raster_workers.h"
+#include "platform/d3d/span_walk.h"
 
 namespace platform::d3d {
 
@@ -37,9 +38,14 @@ SplitScene::~SplitScene() {
     if (running_) stopHelpers();
 }
 
-bool SplitScene::start(int threads, SpanQueue* callerQueue) {
+int SplitScene::callerPart(int threads, int rows) {
+    return fewestRowsPart(rows, std::clamp(threads, 2, kMaxParts));
+}
+
+bool SplitScene::start(int threads, int rows, SpanQueue* callerQueue) {
     if (running_ || !callerQueue->empty()) return false;
     parts_ = std::clamp(threads, 2, kMaxParts);
+    callerPart_ = callerPart(parts_, rows);
     if (!vertices_) {
         vertices_ = std::make_unique_for_overwrite<D3DVERTEX[]>(vertexCapacity_);
         slots_ = std::make_unique<Slot[]>(callCapacity_);
@@ -48,7 +54,7 @@ bool SplitScene::start(int threads, SpanQueue* callerQueue) {
     while (int(queues_.size()) < parts_) queues_.push_back(std::make_unique<SpanQueue>(false));
     for (int k = 1; k < parts_; ++k) {
         queues_[size_t(k)]->allowHelpers(false);
-        queues_[size_t(k)]->setBandFilter(k, parts_);
+        queues_[size_t(k)]->setBandFilter((callerPart_ + k) % parts_, parts_);
         progress_[k].claimed.store(0, std::memory_order_relaxed);
         progress_[k].done.store(0, std::memory_order_relaxed);
     }
@@ -66,7 +72,7 @@ bool SplitScene::start(int threads, SpanQueue* callerQueue) {
         return false;
     }
     callerQueue->allowHelpers(false);
-    callerQueue->setBandFilter(0, parts_);
+    callerQueue->setBandFilter(callerPart_, parts_);
     return true;
 }
 

@@ -2,8 +2,10 @@
 // whole geometry of every call and sets up and draws only the triangles of its own bands, straight
 // from records still in its own caches, so no triangle record crosses from one core to another.
 //
-// With n threads, band b (64 rows, span_walk.h) belongs to thread b % n: the calling thread (part
-// 0) draws its bands through its own span queue at the call; each helper (part k) gets a copy of
+// With n threads, band b (64 rows, span_walk.h) belongs to part b % n. The calling thread, which
+// also copies every call for the helpers, takes the part with the fewest rows of the target
+// (callerPart, fewestRowsPart) and draws its bands through its own span queue at the call; each
+// helper k takes part (callerPart + k) % n and gets a copy of
 // the call (ReplayCall: the prepared contexts, no pointers into the caller's stack) and of its
 // vertices (the program may change them once the call returns) through a ring of calls, and
 // replays it into a span queue of its own filtered to its bands. Each band is drawn by one thread
@@ -53,10 +55,14 @@ public:
     bool running() const { return running_; }
     int parts() const { return parts_; }
 
-    // Starts helpers for `threads` threads (clamped to 2..16) and makes `callerQueue` draw part 0
-    // of them on this thread (its own helpers are left out from then on: allowHelpers(false));
-    // false (nothing changed) when callerQueue is not empty or no worker is free.
-    bool start(int threads, SpanQueue* callerQueue);
+    // Starts helpers for `threads` threads (clamped to 2..16) and makes `callerQueue` draw the
+    // calling thread's part of a target of `rows` rows (callerPart) on this thread (its own
+    // helpers are left out from then on: allowHelpers(false)); false (nothing changed) when
+    // callerQueue is not empty or no worker is free.
+    bool start(int threads, int rows, SpanQueue* callerQueue);
+
+    // The calling thread's part of `threads` (clamped as by start) on a target of `rows` rows.
+    static int callerPart(int threads, int rows);
 
     // Hands `call` and a copy of its vertices (call.count of them: the program may change its own
     // once the call returns) to every helper; a helper that far behind has its oldest calls
@@ -89,12 +95,13 @@ private:
     uint32_t vertexCapacity_, callCapacity_;
     std::unique_ptr<D3DVERTEX[]> vertices_;
     std::unique_ptr<Slot[]> slots_;
-    std::vector<std::unique_ptr<SpanQueue>> queues_;  // [k]: helper k's; [0] unused
+    std::vector<std::unique_ptr<SpanQueue>> queues_;  // [k]: helper k's (part (callerPart_ + k) % parts_); [0] unused
     std::unique_ptr<PartCount[]> progress_;
     uint64_t vertexHead_ = 0;  // the ring's running count where the next call's vertices go
     uint32_t postedLocal_ = 0;
     bool running_ = false;
     int parts_ = 1;
+    int callerPart_ = 0;
     alignas(64) std::atomic<uint32_t> posted_{0};
     std::atomic<bool> closing_{false};
     std::function<void(int, int)> job_;

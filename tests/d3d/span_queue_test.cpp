@@ -203,7 +203,7 @@ TEST(SpanQueue, ClearRowsCoversEveryRowOnceWithinBands) {
                 std::vector<int> times(size_t(bottom) + 16, 0);
                 std::vector<std::pair<int, int>> parts;
                 std::mutex mutex;
-                queue.clearRows(top, bottom, -1, [&](int from, int to) {
+                queue.clearRows(top, bottom, -1, 0, [&](int from, int to) {
                     std::lock_guard<std::mutex> lock(mutex);
                     parts.push_back({from, to});
                     for (int y = from; y < to; ++y) ++times[size_t(y)];

@@ -1,7 +1,10 @@
-// Row spans against the edge test made at every centre, for edges of every sign and size.
+// Row spans against the edge test made at every centre, for edges of every sign and size; the
+// part of a target's bands with the fewest rows against a count of every row.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <random>
+#include <vector>
 
 #include "platform/d3d/span_walk.h"
 #include "tests/d3d/random_edges.h"
@@ -35,6 +38,21 @@ TEST(RowSpans, SpansHoldExactlyTheCentresInside) {
         }
     }
     EXPECT_GT(covered, 10000) << "the random edges hardly covered anything";
+}
+
+TEST(BandParts, TheFewestRowsPartOwnsNoMoreRowsThanAnyAndIsTheFirstSuch) {
+    EXPECT_EQ(fewestRowsPart(600, 2), 1);   // 320 rows against 280
+    EXPECT_EQ(fewestRowsPart(1080, 2), 1);  // 568 against 512
+    EXPECT_EQ(fewestRowsPart(768, 2), 0);   // 384 each
+    EXPECT_EQ(fewestRowsPart(600, 3), 1);   // 216, 192, 192
+    for (int parts = 2; parts <= 6; ++parts)
+        for (int rows = 1; rows <= 1300; rows += 7) {
+            std::vector<int> owned(size_t(parts), 0);
+            for (int y = 0; y < rows; ++y)
+                for (int k = 0; k < parts; ++k) owned[size_t(k)] += ownsRow(y, k, parts);
+            const int fewest = int(std::min_element(owned.begin(), owned.end()) - owned.begin());
+            ASSERT_EQ(fewestRowsPart(rows, parts), fewest) << rows << " rows, " << parts << " parts";
+        }
 }
 
 }  // namespace

@@ -28,7 +28,9 @@ using namespace platform::d3d;
 
 namespace {
 
-constexpr int kWidth = 160, kHeight = 256;  // four bands (span_walk.h)
+// Three and a half bands (span_walk.h): every part has rows with up to four threads, and the
+// calling thread takes a part other than the first (the one with the fewest rows).
+constexpr int kWidth = 160, kHeight = 224;
 
 // Restores the thread count and the split when a test ends.
 struct ThreadsGuard {
@@ -330,7 +332,7 @@ TEST(SplitScene, LargestCallsAndAQueueAlreadyFilled) {
         }(), &state));
         queue.beginCall(state, false, 16, nullptr);
         queue.endCall();
-        EXPECT_FALSE(split.start(2, &queue));
+        EXPECT_FALSE(split.start(2, 600, &queue));
         EXPECT_FALSE(split.running());
         queue.draw();
     }
@@ -355,7 +357,7 @@ TEST(SplitScene, FinishedScenesKeepNoTexels) {
         SpanQueue queue;
         SplitScene split(1, 1);
         for (int scene = 0; scene < 2; ++scene) {
-            ASSERT_TRUE(split.start(2, &queue));
+            ASSERT_TRUE(split.start(2, 600, &queue));
             std::vector<std::weak_ptr<const void>> texels;
             for (int i = 0; i < 5; ++i) {
                 call.texels = std::make_shared<const int>(i);
