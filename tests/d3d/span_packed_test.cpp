@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <bit>
 #include <cstdlib>
 #include <random>
 #include <vector>
@@ -101,6 +102,62 @@ TEST(PackedPixels, EveryCoveredCentreOfAPartsRowsComesOnceInFullGroups) {
     }
     EXPECT_GT(covered, 50000u) << "the random boxes hardly covered anything";
     EXPECT_LT(groups * 8, covered) << "groups were not filled";
+}
+
+// What a PositionRun handed over, each group's lanes and all sixteen of its positions.
+struct Groups {
+    std::vector<std::vector<uint32_t>> positions;
+    std::vector<Lanes> lanes;
+};
+
+struct CollectAll {
+    Groups* out;
+    VOREL_AVX512 void operator()(__m512i positions, Lanes lanes) const {
+        std::vector<uint32_t> p(16);
+        _mm512_storeu_si512(p.data(), positions);
+        out->positions.push_back(p);
+        out->lanes.push_back(lanes);
+    }
+};
+
+// `rounds` rounds of random blocks (empty, full and partly covered, as many as a round holds) through
+// a PositionRun, shaded after every round and at the end; *want gets the covered positions in the
+// order added.
+VOREL_AVX512 Groups runRandomBlocks(std::mt19937& rng, int rounds, std::vector<uint32_t>* want) {
+    PositionRun run;
+    Groups got;
+    for (int round = 0; round < rounds; ++round) {
+        for (int block = 0; block < PositionRun::kBlocks; ++block) {
+            alignas(64) uint32_t p[16];
+            for (int i = 0; i < 16; ++i) p[i] = uint32_t(rounds) << 16 | uint32_t(want->size() + 1 + size_t(i));
+            const int kind = int(rng() % 3);
+            const Lanes lanes = Lanes(kind == 0 ? 0u : kind == 1 ? 0xFFFFu : rng() & 0xFFFF);
+            for (int i = 0; i < 16; ++i)
+                if (lanes >> i & 1) want->push_back(p[i]);
+            run.add(_mm512_load_si512(p), lanes, std::popcount(unsigned(lanes)));
+        }
+        if (round + 1 < rounds) run.shadeFull(CollectAll{&got});
+    }
+    run.finish(CollectAll{&got});
+    return got;
+}
+
+// The positions come out in the order added, sixteen to a group but the last, whose unused lanes
+// are zero.
+TEST(PackedPixels, PositionRunsHandOverBlocksInOrderInFullGroups) {
+    if (!haveAvx512()) GTEST_SKIP() << "no AVX-512";
+    std::mt19937 rng(31);
+    for (int n = 0; n < 400; ++n) {
+        std::vector<uint32_t> want;
+        const Groups got = runRandomBlocks(rng, 1 + int(rng() % 4), &want);
+        ASSERT_EQ(got.lanes.size(), (want.size() + 15) / 16) << "run " << n;
+        for (size_t g = 0; g < got.lanes.size(); ++g) {
+            const size_t first = 16 * g, count = std::min<size_t>(16, want.size() - first);
+            ASSERT_EQ(got.lanes[g], Lanes((1u << count) - 1u)) << "run " << n << ", group " << g;
+            for (size_t i = 0; i < 16; ++i)
+                ASSERT_EQ(got.positions[g][i], i < count ? want[first + i] : 0u) << "run " << n << ", group " << g << ", lane " << i;
+        }
+    }
 }
 
 // The largest |E| over the centres a box's blocks reach: sixteen columns from its left and down to
