@@ -1,5 +1,7 @@
 // The choice between splitting scenes by bands and sharing one queue: trials alternate the two,
-// the way whose trial scenes took less time is kept, and a later trial can change it.
+// the way whose trial scenes took less time is kept, and a later trial can change it; a kept way
+// that has become clearly slower than the other way was in its trial brings the next trial
+// forward, and noise or one slow scene does not.
 #include <gtest/gtest.h>
 
 #include <vector>
@@ -76,6 +78,33 @@ TEST(SplitChoice, TrialsLeaveOutEachWaysSlowestAndFastestScene) {
     SplitChoice other = warmedUp(0, 0);
     for (int i = 0; i < SplitChoice::kTrialScenes; ++i) other.sceneEnded(other.sceneStarted() ? -50'000'000 : 1'000);
     EXPECT_TRUE(other.sceneStarted());
+}
+
+// Kept scenes a quarter slower than the other way's trial scenes (but for single ones) start the
+// next trial at once; a little slower, or one slow scene among them, does not.
+TEST(SplitChoice, AKeptWayClearlySlowerThanTheOtherWayWasStartsTheNextTrialAtOnce) {
+    constexpr int kTrial = SplitChoice::kTrialScenes, kRecent = SplitChoice::kRecentScenes;
+    SplitChoice choice = warmedUp(0, 0);
+    std::vector<bool> ways = run(choice, kTrial, 4'000'000, 5'000'000);
+    ASSERT_TRUE(choice.sceneStarted()) << "bands were faster";
+    // The machine changed: bands now take 7 ms (the queue took 5 in the trial).
+    ways = run(choice, kRecent, 7'000'000, 3'500'000);
+    EXPECT_EQ(countBands(ways, 0, ways.size()), kRecent) << "kept until the window was full";
+    ways = run(choice, kTrial + 20, 7'000'000, 3'500'000);
+    for (int i = 0; i < kTrial; ++i) EXPECT_EQ(ways[size_t(i)], i % 2 == 0) << "early trial scene " << i;
+    EXPECT_EQ(countBands(ways, kTrial, ways.size()), 0) << "the queue is faster now";
+
+    SplitChoice steady = warmedUp(0, 0);
+    run(steady, kTrial, 4'000'000, 5'000'000);
+    ways = run(steady, SplitChoice::kKeptScenes, 6'000'000, 1'000);  // 1.2 times the queue's trial
+    EXPECT_EQ(countBands(ways, 0, ways.size()), SplitChoice::kKeptScenes) << "a little slower keeps the way";
+
+    SplitChoice spikes = warmedUp(0, 0);
+    run(spikes, kTrial, 4'000'000, 5'000'000);
+    for (int i = 0; i < SplitChoice::kKeptScenes; ++i) {
+        EXPECT_TRUE(spikes.sceneStarted()) << "kept scene " << i;
+        spikes.sceneEnded(i % kRecent == 3 ? 90'000'000 : 4'000'000);  // one slow scene in every window
+    }
 }
 
 }  // namespace
