@@ -275,6 +275,15 @@ VOREL_AVX512_INLINE void writePixels(const SpanState& s, uint8_t* p, Group g, __
 
 // ---- the walk ------------------------------------------------------------------------------------
 
+// Asks for every cache line that holds one of the `bytes` bytes from `first` (rows are not
+// aligned to lines, so the lines are counted from the address, not from the row's start).
+inline void prefetchLines(const uint8_t* first, ptrdiff_t bytes) {
+    constexpr uintptr_t kLine = 64;
+    const uintptr_t last = reinterpret_cast<uintptr_t>(first) + uintptr_t(bytes) - 1;
+    for (uintptr_t at = reinterpret_cast<uintptr_t>(first) & ~(kLine - 1); at <= last; at += kLine)
+        _mm_prefetch(reinterpret_cast<const char*>(at), _MM_HINT_T0);
+}
+
 // Asks for the cache lines of row y's depth and target pixels x0..x1, so that they arrive while
 // the row before is shaded: a frame's clear leaves most of both surfaces out of the nearest
 // caches, and a wide triangle's rows start on new lines the hardware prefetcher does not foresee.
@@ -282,15 +291,8 @@ template <TargetFormat F, DepthFormat D>
 VOREL_AVX512_INLINE void prefetchRow(const SpanState& s, int y, int x0, int x1) {
     constexpr int bpp = F == TargetFormat::Argb8888 ? 4 : 2;
     constexpr int zBytes = D == DepthFormat::Z16 ? 2 : 4;
-    constexpr ptrdiff_t kLine = 64;
-    const uint8_t* color = s.color + y * s.colorPitch;
-    for (ptrdiff_t at = ptrdiff_t(x0) * bpp & -kLine; at <= ptrdiff_t(x1) * bpp; at += kLine)
-        _mm_prefetch(reinterpret_cast<const char*>(color + at), _MM_HINT_T0);
-    if constexpr (D != DepthFormat::None) {
-        const uint8_t* z = s.z + y * s.zPitch;
-        for (ptrdiff_t at = ptrdiff_t(x0) * zBytes & -kLine; at <= ptrdiff_t(x1) * zBytes; at += kLine)
-            _mm_prefetch(reinterpret_cast<const char*>(z + at), _MM_HINT_T0);
-    }
+    prefetchLines(s.color + y * s.colorPitch + x0 * bpp, (x1 - x0 + 1) * bpp);
+    if constexpr (D != DepthFormat::None) prefetchLines(s.z + y * s.zPitch + x0 * zBytes, (x1 - x0 + 1) * zBytes);
 }
 
 template <TargetFormat F, DepthFormat D, TexelFilter T>
@@ -535,7 +537,10 @@ VOREL_AVX512 uint64_t shadeTriangle(const SpanState& s, const TriangleSetup& t, 
         VOREL_AVX512 void span(int y, int x0, int x1) const {
             // The next row's pixels lie about under this row's (a triangle's edges move little
             // from row to row); short runs are left to the packed groups' own order.
-            if (y < t.maxY && x1 - x0 >= 8) prefetchRow<F, D>(s, y + 1, x0, x1);
+            // A row that starts a band may be another thread's to draw: its lines are left
+            // where they are.
+            const bool bandStart = ((y + 1) & ((1 << kBandShift) - 1)) == 0;
+            if (y < t.maxY && x1 - x0 >= 8 && !bandStart) prefetchRow<F, D>(s, y + 1, x0, x1);
             // Local copies for long spans, as in the AVX2 routine: stores could alias the caller's
             // state, which would make every group reload it.
             // A run of at most eight pixels is packed with the triangle's other short runs, or

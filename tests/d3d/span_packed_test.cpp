@@ -8,6 +8,7 @@
 #include <bit>
 #include <cstdlib>
 #include <random>
+#include <string>
 #include <vector>
 
 #include "platform/d3d/raster_options.h"
@@ -120,44 +121,65 @@ struct CollectAll {
     }
 };
 
-// `rounds` rounds of random blocks (empty, full and partly covered, as many as a round holds) through
-// a PositionRun, shaded after every round and at the end; *want gets the covered positions in the
-// order added.
-VOREL_AVX512 Groups runRandomBlocks(std::mt19937& rng, int rounds, std::vector<uint32_t>* want) {
+// Rounds of blocks, each block's covered lanes given, through a PositionRun, shaded after every
+// round and at the end; every lane gets a position of its own, and *want gets the covered ones in
+// the order added.
+VOREL_AVX512 Groups runBlocks(const std::vector<std::vector<Lanes>>& rounds, std::vector<uint32_t>* want) {
     PositionRun run;
     Groups got;
-    for (int round = 0; round < rounds; ++round) {
-        for (int block = 0; block < PositionRun::kBlocks; ++block) {
+    uint32_t next = 1;
+    for (size_t round = 0; round < rounds.size(); ++round) {
+        for (Lanes lanes : rounds[round]) {
             alignas(64) uint32_t p[16];
-            for (int i = 0; i < 16; ++i) p[i] = uint32_t(rounds) << 16 | uint32_t(want->size() + 1 + size_t(i));
-            const int kind = int(rng() % 3);
-            const Lanes lanes = Lanes(kind == 0 ? 0u : kind == 1 ? 0xFFFFu : rng() & 0xFFFF);
+            for (int i = 0; i < 16; ++i) p[i] = next++;
             for (int i = 0; i < 16; ++i)
                 if (lanes >> i & 1) want->push_back(p[i]);
             run.add(_mm512_load_si512(p), lanes, std::popcount(unsigned(lanes)));
         }
-        if (round + 1 < rounds) run.shadeFull(CollectAll{&got});
+        if (round + 1 < rounds.size()) run.shadeFull(CollectAll{&got});
     }
     run.finish(CollectAll{&got});
     return got;
 }
 
-// The positions come out in the order added, sixteen to a group but the last, whose unused lanes
-// are zero.
+// Random rounds: empty, full and partly covered blocks, as many as a round holds.
+std::vector<std::vector<Lanes>> randomRounds(std::mt19937& rng, int rounds) {
+    std::vector<std::vector<Lanes>> out(static_cast<size_t>(rounds));
+    for (auto& round : out)
+        for (int block = 0; block < PositionRun::kBlocks; ++block) {
+            const int kind = int(rng() % 3);
+            round.push_back(Lanes(kind == 0 ? 0u : kind == 1 ? 0xFFFFu : rng() & 0xFFFF));
+        }
+    return out;
+}
+
+// The groups hold the positions in the order added, sixteen to a group but the last, whose unused
+// lanes are zero.
+void expectGroupsInOrder(const Groups& got, const std::vector<uint32_t>& want, const std::string& what) {
+    ASSERT_EQ(got.lanes.size(), (want.size() + 15) / 16) << what;
+    for (size_t g = 0; g < got.lanes.size(); ++g) {
+        const size_t first = 16 * g, count = std::min<size_t>(16, want.size() - first);
+        ASSERT_EQ(got.lanes[g], Lanes((1u << count) - 1u)) << what << ", group " << g;
+        for (size_t i = 0; i < 16; ++i)
+            ASSERT_EQ(got.positions[g][i], i < count ? want[first + i] : 0u) << what << ", group " << g << ", lane " << i;
+    }
+}
+
 TEST(PackedPixels, PositionRunsHandOverBlocksInOrderInFullGroups) {
     if (!haveAvx512()) GTEST_SKIP() << "no AVX-512";
     std::mt19937 rng(31);
     for (int n = 0; n < 400; ++n) {
         std::vector<uint32_t> want;
-        const Groups got = runRandomBlocks(rng, 1 + int(rng() % 4), &want);
-        ASSERT_EQ(got.lanes.size(), (want.size() + 15) / 16) << "run " << n;
-        for (size_t g = 0; g < got.lanes.size(); ++g) {
-            const size_t first = 16 * g, count = std::min<size_t>(16, want.size() - first);
-            ASSERT_EQ(got.lanes[g], Lanes((1u << count) - 1u)) << "run " << n << ", group " << g;
-            for (size_t i = 0; i < 16; ++i)
-                ASSERT_EQ(got.positions[g][i], i < count ? want[first + i] : 0u) << "run " << n << ", group " << g << ", lane " << i;
-        }
+        const Groups got = runBlocks(randomRounds(rng, 1 + int(rng() % 4)), &want);
+        expectGroupsInOrder(got, want, "run " + std::to_string(n));
     }
+    // The fullest a run gets: fifteen positions left from a round, then a round of full blocks.
+    std::vector<std::vector<Lanes>> fullest(2);
+    fullest[0].push_back(Lanes(0x7FFF));
+    fullest[1].assign(PositionRun::kBlocks, Lanes(0xFFFF));
+    std::vector<uint32_t> want;
+    expectGroupsInOrder(runBlocks(fullest, &want), want, "the fullest run");
+    EXPECT_EQ(want.size(), size_t(15 + 16 * PositionRun::kBlocks));
 }
 
 // The largest |E| over the centres a box's blocks reach: sixteen columns from its left and down to

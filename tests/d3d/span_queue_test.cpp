@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <array>
 #include <cstdint>
 #include <mutex>
 #include <vector>
@@ -199,17 +200,25 @@ TEST(SpanQueue, ClearRowsCoversEveryRowOnceWithinBands) {
         d3d::SpanQueue queue;
         for (int every : {0, 2, 3}) {
             queue.fixBandShare(every);
+            // Shared bands (-1) and a split scene's interleave of `split` parts, each as the own part.
+            std::vector<std::array<int, 4>> cases;  // top, bottom, split, own
             for (auto [top, bottom] : {std::pair{0, 600}, std::pair{5, 21}, std::pair{7, 333}, std::pair{16, 32}}) {
+                cases.push_back({top, bottom, -1, 0});
+                for (int split = 1; split <= 4; ++split)
+                    for (int own = 0; own < split; ++own) cases.push_back({top, bottom, split, own});
+            }
+            for (auto [top, bottom, split, own] : cases) {
                 std::vector<int> times(size_t(bottom) + 16, 0);
                 std::vector<std::pair<int, int>> parts;
                 std::mutex mutex;
-                queue.clearRows(top, bottom, -1, 0, [&](int from, int to) {
+                queue.clearRows(top, bottom, split, own, [&](int from, int to) {
                     std::lock_guard<std::mutex> lock(mutex);
                     parts.push_back({from, to});
                     for (int y = from; y < to; ++y) ++times[size_t(y)];
                 });
                 for (int y = 0; y < int(times.size()); ++y)
-                    EXPECT_EQ(times[size_t(y)], y >= top && y < bottom ? 1 : 0) << top << ".." << bottom << " row " << y;
+                    EXPECT_EQ(times[size_t(y)], y >= top && y < bottom ? 1 : 0)
+                        << top << ".." << bottom << " split " << split << "/" << own << " row " << y;
                 if (parts.size() > 1) {
                     for (auto [from, to] : parts) EXPECT_EQ(from >> d3d::kBandShift, (to - 1) >> d3d::kBandShift);
                 }

@@ -31,6 +31,11 @@ if(TARGET vorel_bench)
     PASS_REGULAR_EXPRESSION "\"scene\": \"real-outside\".*\"cpu_ms\": ([1-9]|0\\.0*[1-9])[0-9.]*, \"mpix_per_s\": [0-9.]*[1-9]")
   add_test(NAME d3d.bench_pace_refused COMMAND vorel_bench --frames 1 --scene fill --pace -3)
   set_tests_properties(d3d.bench_pace_refused PROPERTIES WILL_FAIL TRUE)
+  # The comparison's workers neither pace nor present, so asking for both is refused.
+  add_test(NAME d3d.bench_pace_with_compare_refused
+           COMMAND vorel_bench --frames 1 --scene fill --resolution 320x240 --compare --pace 5)
+  set_tests_properties(d3d.bench_pace_with_compare_refused PROPERTIES
+    PASS_REGULAR_EXPRESSION "do not go with --compare")
 endif()
 # The side by side on a frame of the real story: llvmpipe replays the recorded frame and both
 # pictures must agree (PSNR of 30 dB or more; a recording that lost states or a story that differs

@@ -34,7 +34,7 @@ struct RunResult {
     double trianglesPerSecond() const;
 };
 
-// False for an unknown scene name.
+// False for an unknown scene name, or a presenting story run whose flips failed.
 bool runOurs(const std::string& scene, int width, int height, int threads, int frames, RunResult* out);
 
 double medianOf(std::vector<double> values);

@@ -112,6 +112,11 @@ int parse(int argc, char** argv, Options* o) {
             return 2;
         }
     }
+    // The comparison's worker processes neither pace nor present.
+    if (o->compare && (o->pacing.paceMs > 0 || o->pacing.present)) {
+        std::fprintf(stderr, "vorel_bench: --pace and --present do not go with --compare\n");
+        return 2;
+    }
     if (o->scenes.empty()) o->scenes = bench::syntheticSceneNames();
     if (o->resolutions.empty()) o->resolutions = {{640, 480}, {800, 600}, {1920, 1080}};
     if (o->threads.empty()) o->threads = {1, 2};
@@ -202,7 +207,7 @@ int main(int argc, char** argv) {
             for (int t : o.threads) {
                 bench::RunResult r;
                 if (!bench::runOurs(scene, w, h, t, o.frames, &r)) {
-                    std::fprintf(stderr, "vorel_bench: unknown scene \"%s\"\n", scene.c_str());
+                    std::fprintf(stderr, "vorel_bench: scene \"%s\" is unknown or could not be drawn\n", scene.c_str());
                     return 2;
                 }
                 results.push_back(r);

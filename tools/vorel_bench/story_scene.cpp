@@ -115,17 +115,22 @@ void readBackBuffer(int width, int height, std::vector<uint8_t>* rgb) {
 }
 
 // Times frames from the story moment `start` on, 16 ms of story apart; the picture kept is the
-// frame at `start` (the one the llvmpipe side records), read before the timing goes on.
-void timeStoryFrames(Scene& scene, DWORD start, int width, int height, int frames, RunResult* r) {
+// frame at `start` (the one the llvmpipe side records), read before the timing goes on. False
+// when a presenting run's flip failed (its times would not include the presentation).
+bool timeStoryFrames(Scene& scene, DWORD start, int width, int height, int frames, RunResult* r) {
     IDirect3DDevice7* device = g_display.device;
     std::function<void()> present;
-    if (framePacing().present) present = [] { g_display.primary->Flip(nullptr, DDFLIP_WAIT); };
+    int failedFlips = 0;
+    if (framePacing().present)
+        present = [&] { failedFlips += g_display.primary->Flip(nullptr, DDFLIP_WAIT) != DD_OK; };
     timeFrames(
         device, frames, [&](int f) { scene.renderFrame(start + DWORD(f) * kFrameStepMs, device); },
         [&](int f) {
             if (f == 0) readBackBuffer(width, height, &r->rgb);
         },
         r, present);
+    if (failedFlips > 0) std::fprintf(stderr, "vorel_bench: %d of the story's flips failed\n", failedFlips);
+    return failedFlips == 0;
 }
 
 }  // namespace
@@ -179,10 +184,12 @@ bool runStory(const std::string& name, int width, int height, int threads, int f
     *r = RunResult{};
     r->scene = name;
     r->width = width, r->height = height, r->threads = threads;
-    return withStory(name, width, height, threads, [&](Scene& scene, DWORD moment) {
+    bool presented = true;
+    const bool ready = withStory(name, width, height, threads, [&](Scene& scene, DWORD moment) {
         r->threads = platform::d3d::rasterThreads();
-        timeStoryFrames(scene, moment, width, height, frames, r);
+        presented = timeStoryFrames(scene, moment, width, height, frames, r);
     });
+    return ready && presented;
 }
 
 bool runStoryOnLlvmpipe(const std::string& name, int width, int height, int frames, RunResult* r,
