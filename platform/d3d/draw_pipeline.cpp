@@ -212,8 +212,8 @@ namespace {
 // queue draws: its rows taken a pixel wider than they are, cut at bands.
 [[gnu::always_inline]] inline bool mayCoverOwnBands(const TriangleContext& c, int32_t y0, int32_t y1, int32_t y2) {
     if (c.bandParts <= 1) return true;
-    const int first = std::max((std::min({y0, y1, y2}) >> 4) - 1, 0) >> kBandShift;
-    const int last = ((std::max({y0, y1, y2}) >> 4) + 1) >> kBandShift;
+    const int first = std::max((std::min({y0, y1, y2}) >> kSubPixelBits) - 1, 0) >> kBandShift;
+    const int last = ((std::max({y0, y1, y2}) >> kSubPixelBits) + 1) >> kBandShift;
     return ownsBandIn(first, last, c.bandPart, c.bandParts);
 }
 

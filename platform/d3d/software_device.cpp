@@ -324,11 +324,14 @@ HRESULT SoftwareDevice::Clear(DWORD count, D3DRECT* rects, DWORD flags, D3DCOLOR
         depth.emplace(zbuffer.p, SurfaceLock::Kind::Depth);
         if (!depth->ok()) return depth->hr();
     }
-    // A split scene's first thread draws the bands of its part (split_scene.h).
-    const int splitEvery = splitting_ ? rasterThreads() : -1;
-    const int targetRows = target.ok() ? target.height() : depth ? depth->height() : 0;
-    const int splitOwn = splitting_ ? SplitScene::callerPart(splitEvery, targetRows) : 0;
+    // A split scene's first thread draws the bands of its part (split_scene.h), chosen from the
+    // rows a draw reaches: the viewport's, within the surfaces.
     const D3DVIEWPORT7& vp = state_.viewport;
+    const int splitEvery = splitting_ ? rasterThreads() : -1;
+    int64_t drawRows = int64_t(vp.dwY) + vp.dwHeight;
+    if (target.ok()) drawRows = std::min<int64_t>(drawRows, target.height());
+    if (depth) drawRows = std::min<int64_t>(drawRows, depth->height());
+    const int splitOwn = splitting_ ? SplitScene::callerPart(splitEvery, int(std::max<int64_t>(drawRows, 1))) : 0;
     D3DRECT whole{LONG(vp.dwX), LONG(vp.dwY), LONG(vp.dwX + vp.dwWidth), LONG(vp.dwY + vp.dwHeight)};
     bool wholeDepth = false;
     for (DWORD i = 0; i < std::max<DWORD>(count, 1); ++i) {

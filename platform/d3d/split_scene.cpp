@@ -92,7 +92,7 @@ void SplitScene::post(const ReplayCall& call, const D3DVERTEX* vertices) {
     if (at % vertexCapacity_ + call.count > vertexCapacity_) at += vertexCapacity_ - at % vertexCapacity_;
     // Room: a free slot, and the vertex range clear of every call a part has still to draw. A part
     // that far behind gets its oldest call replayed here (or, while its helper replays that one,
-    // another lagging part its next).
+    // another part its next).
     for (int idle = 0;;) {
         uint32_t done = 0;
         const int slowest = slowestPart(&done);

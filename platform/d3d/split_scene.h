@@ -13,8 +13,8 @@
 // timing. Everything that reads or changes pixels waits for finish() first.
 //
 // Threads: start, post and finish belong to one (the calling) thread. A part's calls are replayed
-// in order, one at a time, by its helper or, when that helper lags (a full ring, or at finish),
-// by the calling thread: whoever claims the part's next call. Shared:
+// in order, one at a time, by its helper or, when the calling thread has to wait (a full ring,
+// or at finish), by the calling thread: whoever claims the part's next call. Shared:
 // - slots_ and vertices_: a slot (and the vertex range it names) is written by the caller only
 //   after every part's `done` has passed it, and read by a part's replayer only below posted_;
 // - posted_: stored by the caller (seq_cst) after the slot and its vertices, loaded by replayers;
