@@ -28,19 +28,21 @@ bool shiftable(const ChannelLayout& c) {
 }
 
 #ifdef VOREL_WIDEN_AVX2
+// The counts are whole vectors for the per-lane shifts: a shift by a count in the low lanes of a
+// register costs two operations on some processors, a per-lane shift one.
 struct ChannelShifts {
-    __m128i down, up, repeat;  // to bit 0, to the top of the byte, the repeat's shift down
+    __m256i down, up, repeat;  // to bit 0, to the top of the byte, the repeat's shift down
     __m256i mask;
 };
 
 __attribute__((target("avx2"))) inline ChannelShifts shiftsOf(const ChannelLayout& c) {
-    return {_mm_cvtsi32_si128(c.shift), _mm_cvtsi32_si128(8 - c.width), _mm_cvtsi32_si128(2 * c.width - 8),
+    return {_mm256_set1_epi32(c.shift), _mm256_set1_epi32(8 - c.width), _mm256_set1_epi32(2 * c.width - 8),
             _mm256_set1_epi32((1 << c.width) - 1)};
 }
 
 __attribute__((target("avx2"))) inline __m256i widenChannel(__m256i raw, const ChannelShifts& s) {
-    const __m256i v = _mm256_and_si256(_mm256_srl_epi32(raw, s.down), s.mask);
-    return _mm256_or_si256(_mm256_sll_epi32(v, s.up), _mm256_srl_epi32(v, s.repeat));
+    const __m256i v = _mm256_and_si256(_mm256_srlv_epi32(raw, s.down), s.mask);
+    return _mm256_or_si256(_mm256_sllv_epi32(v, s.up), _mm256_srlv_epi32(v, s.repeat));
 }
 
 __attribute__((target("avx2"))) void widenByShifts(const PixelLayout& layout, const uint8_t* row, int width,
