@@ -9,8 +9,19 @@ namespace platform::d3d {
 
 namespace {
 
+// True when every byte of a pixel's raw value is the same (black, a far z of all ones): the row
+// is then one memset, which uses the widest stores the processor has.
+bool bytesRepeat(uint32_t raw, int bytesPerPixel) {
+    const uint32_t byte = raw & 0xFFu;
+    return bytesPerPixel == 4 ? raw == byte * 0x01010101u : (raw & 0xFFFFu) == byte * 0x0101u;
+}
+
 // Fills a row segment with one raw value (the compiler turns these loops into wide stores).
 void fillRow(uint8_t* p, int count, int bytesPerPixel, uint32_t raw) {
+    if (count > 0 && bytesRepeat(raw, bytesPerPixel)) {
+        std::memset(p, int(raw & 0xFFu), size_t(count) * size_t(bytesPerPixel));
+        return;
+    }
     if (bytesPerPixel == 4) {
         for (int i = 0; i < count; ++i, p += 4) std::memcpy(p, &raw, 4);
     } else {

@@ -1,6 +1,7 @@
 // The Direct3D object and the device's calls: enumeration, defaults, scenes, Clear, errors.
 #include <gtest/gtest.h>
 
+#include <cstring>
 #include <string>
 #include <vector>
 
@@ -185,6 +186,47 @@ TEST(Device, ClearOfStencilKeepsDepthAndTheOtherWayRound) {
     d3d->Release();
     z->Release();
     target->Release();
+}
+
+// Black and a far depth repeat one byte and take the filling shortcut; other values do not. Both
+// must fill exactly the rectangle, on 16-bit and 32-bit surfaces alike.
+TEST(Device, ClearsOfRepeatedAndMixedBytesFillExactlyTheRectangleInEveryWidth) {
+    for (const DDPIXELFORMAT& zf : {formatZ16(), formatZ32()}) {
+        for (const DDPIXELFORMAT& cf : {formatR5G6B5(), formatX8R8G8B8()}) {
+            MemorySurface* target = createMemorySurface(9, 5, cf, DDSCAPS_3DDEVICE);
+            MemorySurface* z = createMemorySurface(9, 5, zf, DDSCAPS_ZBUFFER);
+            target->AddAttachedSurface(z);
+            IDirect3D7* d3d = direct3D();
+            IDirect3DDevice7* d = nullptr;
+            ASSERT_EQ(d3d->CreateDevice(IID_IDirect3DRGBDevice, target, &d), D3D_OK);
+            const int cb = int(cf.dwRGBBitCount / 8), zb = int(zf.dwZBufferBitDepth / 8);
+            auto raw = [](MemorySurface* m, int bytes, int x, int y) {
+                uint32_t v = 0;
+                std::memcpy(&v, m->pixels() + y * m->pitch() + x * bytes, size_t(bytes));
+                return v;
+            };
+            const uint32_t farZ = zb == 2 ? 0xFFFFu : 0xFFFFFFFFu;
+            ASSERT_EQ(d->Clear(0, nullptr, D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER, 0x00FF8000, 0.5f, 0), D3D_OK);
+            const uint32_t orange = raw(target, cb, 0, 0), half = raw(z, zb, 0, 0);
+            EXPECT_NE(orange, 0u);
+            EXPECT_NE(half, farZ);
+            D3DRECT r{2, 1, 7, 4};
+            ASSERT_EQ(d->Clear(1, &r, D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER, 0x00000000, 1.0f, 0), D3D_OK);
+            for (int y = 0; y < 5; ++y)
+                for (int x = 0; x < 9; ++x) {
+                    const bool inside = x >= 2 && x < 7 && y >= 1 && y < 4;
+                    EXPECT_EQ(raw(target, cb, x, y), inside ? 0u : orange) << x << "," << y;
+                    EXPECT_EQ(raw(z, zb, x, y), inside ? farZ : half) << x << "," << y;
+                }
+            ASSERT_EQ(d->Clear(1, &r, D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER, 0x00FF8000, 0.5f, 0), D3D_OK);
+            EXPECT_EQ(raw(target, cb, 2, 1), orange);
+            EXPECT_EQ(raw(z, zb, 6, 3), half);
+            d->Release();
+            d3d->Release();
+            z->Release();
+            target->Release();
+        }
+    }
 }
 
 TEST(Device, ClearOfAMissingZBufferFailsAndChangesNothing) {
