@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "platform/d3d/raster_options.h"
+#include "platform/d3d/span_walk.h"
 #include "tests/d3d/random_edges.h"
 #include "platform/d3d/vertex_simd.h"
 
@@ -237,13 +238,23 @@ bool smallBox(const ScreenVertex& a, const ScreenVertex& b, const ScreenVertex& 
 
 // How a list of triangles came out of processTriangleListAvx2 against the plain stage.
 struct ListCounts {
-    int culled = 0, kept = 0, beyond = 0, empty = 0, tinyKept = 0;
+    int culled = 0, kept = 0, beyond = 0, empty = 0, tinyKept = 0, clearOfBands = 0;
 };
+
+// With drop.bandParts >= 2: the triangle's rows, taken a pixel wider each way, touch no band of
+// drop.bandPart.
+bool clearOfOwnBands(const ScreenVertex* v, const TriangleDrop& drop) {
+    if (drop.bandParts <= 1) return false;
+    const int minRow = std::min({v[0].y, v[1].y, v[2].y}) >> kSubPixelBits;
+    const int maxRow = std::max({v[0].y, v[1].y, v[2].y}) >> kSubPixelBits;
+    return !ownsBandIn(std::max(minRow - 1, 0) >> kBandShift, (maxRow + 1) >> kBandShift, drop.bandPart,
+                       drop.bandParts);
+}
 
 // Runs processTriangleListAvx2 on `in` and checks every triangle: one projected ahead is culled
 // where set-up would drop it (area, winding, scissor) and where it covers no pixel centre of a
-// box of at most 2 x 2 centres, else kept; it may be culled only when set-up drops it or it covers
-// no centre. Any other is culled only when it lies wholly beyond a plane of the view volume.
+// box of at most 2 x 2 centres (or, split, where it is clear of the part's bands), else kept.
+// Any other is culled only when it lies wholly beyond a plane of the view volume.
 // Kept triangles get ok and projections as the plain stage makes them, and clip vertices as it
 // makes them where they are not projected ahead (or all, flat).
 void checkList(const VertexStage& s, const std::vector<D3DVERTEX>& in, const TriangleDrop& drop, const char* what,
@@ -269,8 +280,10 @@ void checkList(const VertexStage& s, const std::vector<D3DVERTEX>& in, const Tri
         const bool setUp = ahead && setupTriangle(sv[0], sv[1], sv[2], drop.cull, drop.scissor, &setup);
         const bool empty = setUp && !vorel_test::coversACentre(setup);
         if (ahead) {
-            ASSERT_EQ(culled[t] != 0, !setUp || (empty && smallBox(sv[0], sv[1], sv[2])))
-                << what << ", triangle " << t << (empty ? " (covers no centre)" : "");
+            const bool clear = clearOfOwnBands(sv, drop);
+            ASSERT_EQ(culled[t] != 0, !setUp || (empty && smallBox(sv[0], sv[1], sv[2])) || clear)
+                << what << ", triangle " << t << (empty ? " (covers no centre)" : "") << (clear ? " (clear)" : "");
+            counts.clearOfBands += clear && setUp && !empty;
             counts.empty += empty && culled[t];
             counts.tinyKept += setUp && !culled[t] && setup.maxX == setup.minX && setup.maxY == setup.minY;
         } else if (culled[t]) {
@@ -434,6 +447,44 @@ void checkTinyTriangles() {
     EXPECT_GT(counts.empty, 800) << "too few tiny triangles between centres";
     EXPECT_GT(counts.tinyKept, 300) << "too few tiny triangles on a centre";
     EXPECT_GT(counts.kept, 1000);
+}
+
+// Split lists: groups of eight small triangles around rows near the edges and the middles of
+// bands (whole groups in one band, others across an edge, rows on sixteenths and halfway between
+// them now and then), split two and three ways: each part culls exactly the triangles clear of
+// its bands, and projects and keeps every other as the plain stage does.
+TEST(VertexStageAvx2, SplitListsCullTheTrianglesClearOfTheirBands) {
+    if (!haveAvx2()) GTEST_SKIP() << "no AVX2 on this processor";
+    atEveryLevel([] {
+        const VertexStage s = unlitIdentityStage();
+        std::mt19937 rng(71);
+        ListCounts counts;
+        for (int round = 0; round < 120; ++round) {
+            std::vector<D3DVERTEX> list;
+            for (uint32_t group = 0; group < kListChunkTriangles / 8; ++group) {
+                const double centre = 64.0 * double(rng() % 9) + (rng() % 3 == 0 ? 32.0 : 0.0) + in(rng, -3.0f, 3.0f);
+                const double spread = group % 4 == 0 ? 20.0 : 1.5;
+                // Or a group next to the first or the last row a band's own triangles may reach,
+                // one corner within 1/16 pixel of it.
+                const double band = 64.0 * double(rng() % 9);
+                for (int v = 0; v < 24; ++v) {
+                    double x = in(rng, 0.0f, 797.0f) + (v % 3) * in(rng, 0.5f, 3.0f);
+                    double y = centre + in(rng, -1.0f, 1.0f) * spread;
+                    if (rng() % 4 == 0) y = std::round(y * 16) / 16 + (rng() % 2 ? 1.0 / 32 : 0.0);
+                    const double nearEdge = v == 0 ? double(int(rng() % 5) - 2) / 32 : in(rng, 0.1f, 2.0f);
+                    if (group % 4 == 1) y = band + 1 + nearEdge;
+                    if (group % 4 == 2) y = band + 63 - nearEdge;
+                    list.push_back(atPixel(x, y));
+                }
+            }
+            const int parts = round % 5 == 0 ? 3 : 2;
+            const TriangleDrop drop{D3DCULL_NONE, {0, 0, 799, 599}, round % 7 == 0, round % parts, parts};
+            const std::string what = "round " + std::to_string(round);
+            checkList(s, list, drop, what.c_str(), counts);
+        }
+        EXPECT_GT(counts.clearOfBands, 1500) << "too few triangles clear of their part's bands";
+        EXPECT_GT(counts.kept, 3000);
+    });
 }
 
 // Screen positions that fall exactly halfway between two 1/16 pixel steps, on both sides of the
