@@ -24,7 +24,8 @@ struct KeptList {
 // (`plain`) and those needing them (`clip`), and every projected vertex's screen x, y (one
 // 64-bit word) and depth by chunk index, as ScreenVertex begins. Between projectGroup and
 // judgeGroup: the screen x, y and 1/w by chunk index, and for group g the triangles beyond a
-// plane and the vertices projected (bit i: vertex 24 g + i).
+// plane (all of them for a split scene's group clear of the thread's bands, clearOfOwnBands) and
+// the vertices projected (bit i: vertex 24 g + i).
 struct ChunkKept {
     KeptList plain, clip;
     alignas(64) int64_t screen[2 * (3 * kListChunkTriangles + 8)];
@@ -75,6 +76,38 @@ VOREL_LIST_INLINE uint32_t beyondTriangles(const uint32_t planes[6]) {
     uint32_t any = 0;
     for (int j = 0; j < 6; ++j) any |= planes[j] & (planes[j] >> 1) & (planes[j] >> 2);
     return _pext_u32(any, 0x249249u);
+}
+
+// Whether judgeGroup would cull every triangle of the group with vertices `live` (bit i: vertex i)
+// for lying clear of drop.bandPart's bands (drop8::clearOfBands), told before projecting them:
+// every live vertex projected ahead (`ok`, aheadBits16) and, a pixel wider each way, within one
+// band of another part. A row s = y0 + h (1 - y / w) (y0
+// the viewport's top, h half its height) is tested as h y against (y0 + h - s) w (w > 0 where
+// projected ahead), in float: on viewports within 2^16 pixels of the origin, and rows within
+// 2^16, that is off by far less than the quarter pixel allowed (snapping moves a row by 1/32).
+VOREL_LIST_INLINE bool clearOfOwnBands(const Clip16& a, const Clip16& b, uint32_t live, uint32_t ok, const ListChunk& c) {
+    const ViewportMap& map = c.target.map;
+    if (!(std::fabs(map.y) <= 65536.0f && std::fabs(map.halfHeight) <= 65536.0f)) return false;
+    // The tests are combined without branches (the answer is yes about as often as no), and the
+    // band is the one of the group's first vertex, by a rough reciprocal: a wrong one (that vertex
+    // beyond the view, or on an edge) only fails the test.
+    const __m128 first = _mm_mul_ss(_mm512_castps512_ps128(a.y), _mm_rcp14_ss(_mm512_castps512_ps128(a.w),
+                                                                                _mm512_castps512_ps128(a.w)));
+    const float estimate = map.y + map.halfHeight * (1.0f - _mm_cvtss_f32(first));
+    const bool onScreen = estimate >= 0.0f && estimate < 65536.0f;  // not NaN either
+    const int band = int(onScreen ? estimate : 0.0f) >> kBandShift, parts = c.drop.bandParts;
+    // Rows r with r - 1 >= the band's first row (any r in band 0) and r + 1 <= its last row.
+    const float top = band == 0 ? -INFINITY : float(band << kBandShift) + 1.25f;
+    const float bottom = float(band << kBandShift) + 62.75f;
+    const __m512 half = _mm512_set1_ps(map.halfHeight);
+    const __m512 low = _mm512_set1_ps(map.y + map.halfHeight - top), high = _mm512_set1_ps(map.y + map.halfHeight - bottom);
+    const __m512 hya = _mm512_mul_ps(half, a.y), hyb = _mm512_mul_ps(half, b.y);
+    __mmask16 ia = _mm512_cmp_ps_mask(hya, _mm512_mul_ps(low, a.w), _CMP_LE_OQ);
+    __mmask16 ib = _mm512_cmp_ps_mask(hyb, _mm512_mul_ps(low, b.w), _CMP_LE_OQ);
+    ia = _mm512_mask_cmp_ps_mask(ia, hya, _mm512_mul_ps(high, a.w), _CMP_GT_OQ);
+    ib = _mm512_mask_cmp_ps_mask(ib, hyb, _mm512_mul_ps(high, b.w), _CMP_GT_OQ);
+    const bool within = ((uint32_t(ia) | uint32_t(ib) << 16) & live) == live;
+    return ((ok & live) == live) & onScreen & within & ((parts == 2 ? band & 1 : band % parts) != c.drop.bandPart);
 }
 
 // A group's projection in list order: block b holds vertices 8b .. 8b + 7.
@@ -146,7 +179,8 @@ VOREL_LIST_INLINE void appendKept(KeptList& list, uint32_t vertices, uint32_t fi
 
 // The group of `count` vertices from `first` (count <= 24: eight whole triangles at most), group
 // number g of the chunk: the triangles wholly beyond a plane of the view volume (as
-// triangle_list_body.h's cullGroup finds them) and, unless that is all of them, every vertex's
+// triangle_list_body.h's cullGroup finds them) and, unless that is all of them or the group lies
+// clear of the thread's bands (clearOfOwnBands: all counted beyond then), every vertex's
 // projection and whether it is projected ahead, into `kept`.
 VOREL_LIST_INLINE void projectGroup(const ListChunk& c, uint32_t first, uint32_t count, ChunkKept& kept) {
     const uint32_t triangles = (1u << (count / 3)) - 1, g = first / 24;
@@ -162,6 +196,11 @@ VOREL_LIST_INLINE void projectGroup(const ListChunk& c, uint32_t first, uint32_t
     if (c.bounded) {
         const ClipPlanes& planes = c.target.planes;
         p.ok = avx512::aheadBits16(a.x, a.y, a.z, a.w, planes) | avx512::aheadBits16(b.x, b.y, b.z, b.w, planes) << 16;
+        // A split scene's group wholly in other threads' bands is culled unprojected.
+        if (c.drop.bandParts > 1 && clearOfOwnBands(a, b, vertexBits(triangles & ~kept.beyond[g]), p.ok, c)) {
+            kept.beyond[g] = triangles;
+            return;
+        }
     }
     projectBlock(low8(a.x), low8(a.y), low8(a.z), low8(a.w), c.target, c.bounded, 0, p);
     projectBlock(high8(a.x), high8(a.y), high8(a.z), high8(a.w), c.target, c.bounded, 1, p);
