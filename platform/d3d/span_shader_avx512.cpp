@@ -37,17 +37,6 @@ using span_avx2::kInvW;
 using span_avx2::kPlanes;
 using namespace span_avx512;
 
-// What a triangle's rows share besides ArgbConstants.
-struct WideConstants {
-    EdgeConstants edges;
-    TextureView tv;
-    __m512i fogColor;
-};
-
-VOREL_AVX512_INLINE WideConstants wideConstants(const TriangleSetup& t, const ArgbConstants& k) {
-    return {edgeConstants(t), textureView(k.base.tv), _mm512_broadcast_i64x4(k.fogColor)};
-}
-
 // ---- attribute planes ----------------------------------------------------------------------------
 
 // The planes along row y from the group at x: the AVX2 routine's row starts, sixteen pixels
@@ -80,30 +69,48 @@ VOREL_AVX512_INLINE __m512 reciprocal(__m512 invW) {
 
 // ---- fixed-point colour --------------------------------------------------------------------------
 
-// Sixteen pixels' channels in 16-bit lanes: quarter q of lo holds pixels 4q and 4q + 1, of hi
-// 4q + 2 and 4q + 3 (the order of the byte-to-word unpacks), b, g, r, a each.
+// Sixteen pixels' channels in 16-bit lanes, pixel i in 32-bit lane i of both registers: blue
+// (low word) and red (high word) in br, green and alpha in ga. The channels stay where a pixel's
+// bytes put them, so splitting and joining take shifts and masks, no shuffles.
 struct Wide {
-    __m512i lo, hi;
+    __m512i br, ga;
 };
 
-constexpr __mmask32 kAlphaWords = 0x88888888u;  // the fourth word of each pixel
+constexpr __mmask32 kHighWords = 0xAAAAAAAAu;  // red of br, alpha of ga
 
+// Each byte of 0xAARRGGBB pixels, times 128, in the 16-bit lane the layout gives it.
 VOREL_AVX512_INLINE Wide unpackTexels(__m512i argb) {
-    const __m512i zero = _mm512_setzero_si512();
-    return {_mm512_slli_epi16(_mm512_unpacklo_epi8(argb, zero), 7), _mm512_slli_epi16(_mm512_unpackhi_epi8(argb, zero), 7)};
+    const __m512i bytes = _mm512_set1_epi32(0x7F807F80);
+    return {_mm512_and_si512(_mm512_slli_epi32(argb, 7), bytes), _mm512_and_si512(_mm512_srli_epi32(argb, 1), bytes)};
 }
 
 // One 16-bit value per pixel (the low half of each 32-bit lane) repeated on its four channels.
 VOREL_AVX512_INLINE Wide spread(__m512i v) {
     const __m512i both = _mm512_or_si512(v, _mm512_slli_epi32(v, 16));
-    return {_mm512_unpacklo_epi32(both, both), _mm512_unpackhi_epi32(both, both)};
+    return {both, both};
 }
 
-// Four 32-bit channel lanes (values saturated to the signed 16-bit range) in the Wide order.
+// Four 32-bit channel lanes, each in [0, 32767].
 VOREL_AVX512_INLINE Wide interleave(__m512i b, __m512i g, __m512i r, __m512i a) {
-    const __m512i bg = _mm512_packs_epi32(b, g), ra = _mm512_packs_epi32(r, a);
-    const __m512i brLo = _mm512_unpacklo_epi16(bg, ra), gaHi = _mm512_unpackhi_epi16(bg, ra);
-    return {_mm512_unpacklo_epi16(brLo, gaHi), _mm512_unpackhi_epi16(brLo, gaHi)};
+    return {_mm512_or_si512(b, _mm512_slli_epi32(r, 16)), _mm512_or_si512(g, _mm512_slli_epi32(a, 16))};
+}
+
+// A colour of 16-bit channels packed as b, g, r, a from the low word up, on every pixel.
+VOREL_AVX512_INLINE Wide everyPixel(int64_t bgra) {
+    const auto b = uint32_t(bgra & 0xFFFF), g = uint32_t((bgra >> 16) & 0xFFFF);
+    const auto r = uint32_t((bgra >> 32) & 0xFFFF), a = uint32_t((bgra >> 48) & 0xFFFF);
+    return {_mm512_set1_epi32(int(b | r << 16)), _mm512_set1_epi32(int(g | a << 16))};
+}
+
+// What a triangle's rows share besides ArgbConstants.
+struct WideConstants {
+    EdgeConstants edges;
+    TextureView tv;
+    Wide fogColor;
+};
+
+VOREL_AVX512_INLINE WideConstants wideConstants(const SpanState& s, const TriangleSetup& t, const ArgbConstants& k) {
+    return {edgeConstants(t), textureView(k.base.tv), everyPixel(packedFogColour(s))};
 }
 
 // v clamped to [0, 1] (NaN gives 0).
@@ -128,9 +135,9 @@ VOREL_AVX512_INLINE Wide filterBilinear(const BilinearTaps& taps) {
     const Wide wy = spread(_mm512_cvttps_epi32(_mm512_mul_ps(taps.fy, one)));
     const Wide c00 = unpackTexels(taps.c00), c10 = unpackTexels(taps.c10);
     const Wide c01 = unpackTexels(taps.c01), c11 = unpackTexels(taps.c11);
-    const __m512i topLo = mix(c00.lo, c10.lo, wx.lo), bottomLo = mix(c01.lo, c11.lo, wx.lo);
-    const __m512i topHi = mix(c00.hi, c10.hi, wx.hi), bottomHi = mix(c01.hi, c11.hi, wx.hi);
-    return {mix(topLo, bottomLo, wy.lo), mix(topHi, bottomHi, wy.hi)};
+    const __m512i topBr = mix(c00.br, c10.br, wx.br), bottomBr = mix(c01.br, c11.br, wx.br);
+    const __m512i topGa = mix(c00.ga, c10.ga, wx.ga), bottomGa = mix(c01.ga, c11.ga, wx.ga);
+    return {mix(topBr, bottomBr, wy.br), mix(topGa, bottomGa, wy.ga)};
 }
 
 VOREL_AVX512_INLINE __m512i operand(StageOperand op, __m512i texel, __m512i diffuse) {
@@ -143,27 +150,28 @@ VOREL_AVX512_INLINE __m512i operand(StageOperand op, __m512i texel, __m512i diff
 }
 
 VOREL_AVX512_INLINE Wide stage0(const SpanState& s, const Wide& texel, const Wide& diffuse) {
-    Wide c{operand(s.colorFrom, texel.lo, diffuse.lo), operand(s.colorFrom, texel.hi, diffuse.hi)};
-    if (s.targetAlpha && s.alphaFrom != s.colorFrom) {
-        c.lo = _mm512_mask_blend_epi16(kAlphaWords, c.lo, operand(s.alphaFrom, texel.lo, diffuse.lo));
-        c.hi = _mm512_mask_blend_epi16(kAlphaWords, c.hi, operand(s.alphaFrom, texel.hi, diffuse.hi));
-    }
+    Wide c{operand(s.colorFrom, texel.br, diffuse.br), operand(s.colorFrom, texel.ga, diffuse.ga)};
+    if (s.targetAlpha && s.alphaFrom != s.colorFrom)
+        c.ga = _mm512_mask_blend_epi16(kHighWords, c.ga, operand(s.alphaFrom, texel.ga, diffuse.ga));
     return c;
 }
 
 // f c + (1 - f) fog colour on b, g, r, for f in [0, 1]; alpha kept.
-VOREL_AVX512_INLINE void applyFog(Wide* c, __m512 f, __m512i fogColor) {
+VOREL_AVX512_INLINE void applyFog(Wide* c, __m512 f, const Wide& fogColor) {
     const Wide w = spread(_mm512_cvtps_epi32(_mm512_mul_ps(f, _mm512_set1_ps(float(fixed::kFraction)))));
-    c->lo = _mm512_mask_blend_epi16(kAlphaWords, mix(fogColor, c->lo, w.lo), c->lo);
-    c->hi = _mm512_mask_blend_epi16(kAlphaWords, mix(fogColor, c->hi, w.hi), c->hi);
+    c->br = mix(fogColor.br, c->br, w.br);
+    c->ga = _mm512_mask_blend_epi16(kHighWords, mix(fogColor.ga, c->ga, w.ga), c->ga);
 }
 
 // Rounds the channels to bytes: sixteen 0xAARRGGBB pixels in order.
+// (A sum that wraps below 0 gives 0, as the saturating pack of the reference's order does.)
 VOREL_AVX512_INLINE __m512i packPixels(const Wide& c) {
-    const __m512i half = _mm512_set1_epi16(64);
-    const __m512i lo = _mm512_srai_epi16(_mm512_add_epi16(c.lo, half), 7);  // below 0 packs to 0
-    const __m512i hi = _mm512_srai_epi16(_mm512_add_epi16(c.hi, half), 7);
-    return _mm512_packus_epi16(lo, hi);
+    const __m512i half = _mm512_set1_epi16(64), zero = _mm512_setzero_si512();
+    const __m512i br = _mm512_max_epi16(_mm512_add_epi16(c.br, half), zero);
+    const __m512i ga = _mm512_max_epi16(_mm512_add_epi16(c.ga, half), zero);
+    // br >> 7 in the low byte of each word, (ga >> 7) << 8 = (ga << 1) & 0xFF00 in the high one.
+    return _mm512_ternarylogic_epi32(_mm512_srli_epi16(br, 7), _mm512_add_epi16(ga, ga), _mm512_set1_epi32(int(0xFF00FF00u)),
+                                     0xF8);
 }
 
 // Stage 0 and fog of sixteen pixels from their planes and w = 1 / invW: sixteen 0xAARRGGBB
@@ -172,7 +180,7 @@ VOREL_AVX512_INLINE __m512i packPixels(const Wide& c) {
 // (k: ArgbConstants or SmallConstants, for its diffuse and fogScalesDiffuse.)
 template <TexelFilter T, class Planes, class Constants>
 VOREL_AVX512_INLINE __m512i shadeArgb(const SpanState& s, const Constants& k, const TextureView& tv,
-                                      __m512i fogColor, const Planes& planes, __m512 w, Lanes lanes, bool windows) {
+                                      const Wide& fogColor, const Planes& planes, __m512 w, Lanes lanes, bool windows) {
     Wide texel{};
     if constexpr (T == TexelFilter::Point)
         texel = unpackTexels(pointTexel(tv, _mm512_mul_ps(planes(kU), w), _mm512_mul_ps(planes(kV), w)));
@@ -340,7 +348,7 @@ struct SmallConstants {
     int minX, minY;
     bool diffuse, fogScalesDiffuse;
     const TextureView* tv;
-    __m512i fogColor;
+    Wide fogColor;
     __m512d edgeCorner[2], edgeRight[2], edgeDown[2], invArea;
 };
 
@@ -386,7 +394,7 @@ VOREL_AVX512_INLINE void smallConstants(const SpanState& s, const TriangleSetup&
                                         SmallConstants* c) {
     smallPlanes(t, c);
     c->tv = tv;
-    c->fogColor = _mm512_set1_epi64(packedFogColour(s));
+    c->fogColor = everyPixel(packedFogColour(s));
     c->diffuse = readsDiffuseColour(s);
     c->fogScalesDiffuse = fogScalesDiffuse(s);
     smallEdges<D>(t, c);
@@ -532,7 +540,7 @@ VOREL_AVX512 uint64_t shadeTriangle(const SpanState& s, const TriangleSetup& t, 
         mutable SmallConstants small;
         // The constants are made in place (w16 from k, declared before it).
         VOREL_AVX512 Routine(const SpanState& s_, const TriangleSetup& t_)
-            : s(s_), t(t_), k(span_avx2::argbConstants(s_, t_, zMax)), w16(wideConstants(t_, k)),
+            : s(s_), t(t_), k(span_avx2::argbConstants(s_, t_, zMax)), w16(wideConstants(s_, t_, k)),
               packRuns(packable<F, D>(s_)) {}
         VOREL_AVX512 void span(int y, int x0, int x1) const {
             // The next row's pixels lie about under this row's (a triangle's edges move little
