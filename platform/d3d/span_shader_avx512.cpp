@@ -163,23 +163,36 @@ VOREL_AVX512_INLINE void applyFog(Wide* c, __m512 f, const Wide& fogColor) {
     c->ga = _mm512_mask_blend_epi16(kHighWords, mix(fogColor.ga, c->ga, w.ga), c->ga);
 }
 
-// Rounds the channels to bytes: sixteen 0xAARRGGBB pixels in order.
-// (A sum that wraps below 0 gives 0, as the saturating pack of the reference's order does.)
-VOREL_AVX512_INLINE __m512i packPixels(const Wide& c) {
-    const __m512i half = _mm512_set1_epi16(64), zero = _mm512_setzero_si512();
-    const __m512i br = _mm512_max_epi16(_mm512_add_epi16(c.br, half), zero);
-    const __m512i ga = _mm512_max_epi16(_mm512_add_epi16(c.ga, half), zero);
-    // br >> 7 in the low byte of each word, (ga >> 7) << 8 = (ga << 1) & 0xFF00 in the high one.
-    return _mm512_ternarylogic_epi32(_mm512_srli_epi16(br, 7), _mm512_add_epi16(ga, ga), _mm512_set1_epi32(int(0xFF00FF00u)),
-                                     0xF8);
+// Each channel plus a half (of a byte's 128), below 0 where the sum wraps: the rounding of
+// channels to bytes, whose saturation gives 0 there.
+VOREL_AVX512_INLINE __m512i roundedHalf(__m512i c) {
+    return _mm512_max_epi16(_mm512_add_epi16(c, _mm512_set1_epi16(64)), _mm512_setzero_si512());
 }
 
-// Stage 0 and fog of sixteen pixels from their planes and w = 1 / invW: sixteen 0xAARRGGBB
-// pixels, of which only `lanes` count (the others may come out as anything). Texels are read
-// through row windows where `windows` says they are worth trying.
+// The channels rounded to bytes in their words: blue and red as in 0x00RR00BB, green in the low
+// byte of g (the high word of g holds alpha).
+struct Bytes {
+    __m512i rb, g;
+};
+
+VOREL_AVX512_INLINE Bytes roundBytes(const Wide& c) {
+    return {_mm512_srli_epi16(roundedHalf(c.br), 7), _mm512_srli_epi16(roundedHalf(c.ga), 7)};
+}
+
+// The channels rounded to bytes: sixteen 0xAARRGGBB pixels in order.
+VOREL_AVX512_INLINE __m512i packPixels(const Wide& c) {
+    const __m512i ga = roundedHalf(c.ga);
+    // br >> 7 in the low byte of each word, (ga >> 7) << 8 = (ga << 1) & 0xFF00 in the high one.
+    return _mm512_ternarylogic_epi32(_mm512_srli_epi16(roundedHalf(c.br), 7), _mm512_add_epi16(ga, ga),
+                                     _mm512_set1_epi32(int(0xFF00FF00u)), 0xF8);
+}
+
+// Stage 0 and fog of sixteen pixels from their planes and w = 1 / invW: their channels, of which
+// only `lanes` count (the others may come out as anything). Texels are read through row windows
+// where `windows` says they are worth trying.
 // (k: ArgbConstants or SmallConstants, for its diffuse and fogScalesDiffuse.)
 template <TexelFilter T, class Planes, class Constants>
-VOREL_AVX512_INLINE __m512i shadeArgb(const SpanState& s, const Constants& k, const TextureView& tv,
+VOREL_AVX512_INLINE Wide shadeColour(const SpanState& s, const Constants& k, const TextureView& tv,
                                       const Wide& fogColor, const Planes& planes, __m512 w, Lanes lanes, bool windows) {
     Wide texel{};
     if constexpr (T == TexelFilter::Point)
@@ -197,7 +210,7 @@ VOREL_AVX512_INLINE __m512i shadeArgb(const SpanState& s, const Constants& k, co
     }
     Wide c = stage0(s, texel, diffuse);
     if (s.fog && !k.fogScalesDiffuse) applyFog(&c, clampUnit(_mm512_mul_ps(planes(kFog), w)), fogColor);
-    return packPixels(c);
+    return c;
 }
 
 // ---- depth ---------------------------------------------------------------------------------------
@@ -225,10 +238,10 @@ VOREL_AVX512_INLINE bool quickDepthTest(const ArgbConstants& k, const uint8_t* a
 
 // ---- target writes ------------------------------------------------------------------------------
 
-// A 565 or 555 target's pixels (zero-extended in 32-bit lanes) as 0x00RRGGBB, widened by bit
-// replication.
+// A 565 or 555 target's pixels (zero-extended in 32-bit lanes) as bytes, widened by bit
+// replication (alpha 0).
 template <TargetFormat F>
-VOREL_AVX512_INLINE __m512i widenTarget(__m512i old) {
+VOREL_AVX512_INLINE Bytes widenTarget(__m512i old) {
     constexpr bool k565 = F == TargetFormat::Rgb565;
     __m512i rb = _mm512_or_si512(_mm512_and_si512(_mm512_slli_epi32(old, k565 ? 5 : 6), _mm512_set1_epi32(0x1F0000)),
                                  _mm512_and_si512(old, _mm512_set1_epi32(0x1F)));
@@ -236,7 +249,11 @@ VOREL_AVX512_INLINE __m512i widenTarget(__m512i old) {
     __m512i g = _mm512_and_si512(_mm512_srli_epi32(old, 5), _mm512_set1_epi32(k565 ? 0x3F : 0x1F));
     g = k565 ? _mm512_or_si512(_mm512_slli_epi32(g, 2), _mm512_srli_epi32(g, 4))
              : _mm512_or_si512(_mm512_slli_epi32(g, 3), _mm512_srli_epi32(g, 2));
-    return _mm512_or_si512(rb, _mm512_slli_epi32(g, 8));
+    return {rb, g};
+}
+
+VOREL_AVX512_INLINE Bytes addSaturated(const Bytes& a, const Bytes& b) {
+    return {_mm512_adds_epu8(a.rb, b.rb), _mm512_adds_epu8(a.g, b.g)};
 }
 
 // (v x top + threshold) / 255 on 16-bit lanes, the division as (x x 32897) >> 23.
@@ -245,28 +262,29 @@ VOREL_AVX512_INLINE __m512i quantize(__m512i v, __m512i top, __m512i threshold) 
     return _mm512_srli_epi16(_mm512_mulhi_epu16(x, _mm512_set1_epi16(int16_t(32897))), 7);
 }
 
-// 0xAARRGGBB pixels as the target's 16-bit values (in 32-bit lanes), dithered with the threshold.
+// Pixels as the target's 16-bit values (in the low words of 32-bit lanes; the high words are
+// anything), dithered with the threshold.
 template <TargetFormat F>
-VOREL_AVX512_INLINE __m512i encode16(__m512i threshold, __m512i argb) {
+VOREL_AVX512_INLINE __m512i encode16(__m512i threshold, const Bytes& px) {
     constexpr bool k565 = F == TargetFormat::Rgb565;
-    const __m512i rb = quantize(_mm512_and_si512(argb, _mm512_set1_epi32(0x00FF00FF)), _mm512_set1_epi16(31), threshold);
-    const __m512i g = quantize(_mm512_and_si512(_mm512_srli_epi32(argb, 8), _mm512_set1_epi32(0xFF)),
-                               _mm512_set1_epi16(k565 ? 63 : 31), threshold);
+    const __m512i rb = quantize(px.rb, _mm512_set1_epi16(31), threshold);
+    // The high word of g (alpha) lands above bit 16.
+    const __m512i g = quantize(px.g, _mm512_set1_epi16(k565 ? 63 : 31), threshold);
     __m512i raw = _mm512_or_si512(_mm512_srli_epi32(rb, k565 ? 5 : 6), _mm512_and_si512(rb, _mm512_set1_epi32(0x1F)));
     return _mm512_or_si512(raw, _mm512_slli_epi32(g, 5));
 }
 
 template <TargetFormat F>
-VOREL_AVX512_INLINE void write16(const SpanState& s, uint8_t* p, Group at, __m512i threshold, __m512i argb) {
-    if (s.additive) argb = _mm512_adds_epu8(argb, widenTarget<F>(load16(p, at)));
-    store16(p, at, encode16<F>(threshold, argb));
+VOREL_AVX512_INLINE void write16(const SpanState& s, uint8_t* p, Group at, __m512i threshold, const Wide& c) {
+    Bytes px = roundBytes(c);
+    if (s.additive) px = addSaturated(px, widenTarget<F>(load16(p, at)));
+    store16(p, at, encode16<F>(threshold, px));
 }
 
-// ONE/ONE on a 32-bit target: src added to the old pixels with saturation (alpha 255 where the
-// target has none); the alpha byte cleared on targets without alpha.
+// ONE/ONE on a 32-bit target: src added to the old pixels with saturation; the alpha byte
+// cleared on targets without alpha (the bytes saturate one by one, so their alpha sum is moot).
 VOREL_AVX512_INLINE __m512i blendArgb(const SpanState& s, __m512i src, __m512i old) {
-    if (s.additive)
-        src = _mm512_adds_epu8(src, s.targetAlpha ? old : _mm512_or_si512(old, _mm512_set1_epi32(int(0xFF000000u))));
+    if (s.additive) src = _mm512_adds_epu8(src, old);
     if (!s.targetAlpha) src = _mm512_and_si512(src, _mm512_set1_epi32(0x00FFFFFF));
     return src;
 }
@@ -276,9 +294,9 @@ VOREL_AVX512_INLINE void writeArgb(const SpanState& s, uint8_t* p, Group g, __m5
 }
 
 template <TargetFormat F>
-VOREL_AVX512_INLINE void writePixels(const SpanState& s, uint8_t* p, Group g, __m512i threshold, __m512i argb) {
-    if constexpr (F == TargetFormat::Argb8888) writeArgb(s, p, g, argb);
-    else write16<F>(s, p, g, threshold, argb);
+VOREL_AVX512_INLINE void writePixels(const SpanState& s, uint8_t* p, Group g, __m512i threshold, const Wide& c) {
+    if constexpr (F == TargetFormat::Argb8888) writeArgb(s, p, g, packPixels(c));
+    else write16<F>(s, p, g, threshold, c);
 }
 
 // ---- the walk ------------------------------------------------------------------------------------
@@ -332,7 +350,7 @@ VOREL_AVX512_INLINE void shadeSpan(const SpanState& s, const TriangleSetup& t, c
             z += 16 * zBytes;
         }
         if (g.lanes == 0) continue;
-        writePixels<F>(s, color, g, threshold, shadeArgb<T>(s, k, w16.tv, w16.fogColor, planes, wHere, g.lanes, true));
+        writePixels<F>(s, color, g, threshold, shadeColour<T>(s, k, w16.tv, w16.fogColor, planes, wHere, g.lanes, true));
     }
 }
 
@@ -452,10 +470,11 @@ VOREL_AVX512 void shadePacked(const SpanState& s, const TriangleSetup& t, const 
     // which the pixel work can hide.
     const __m512i at = pixelOffsets(x, y, s.colorPitch, bpp);
     __m512i old = _mm512_setzero_si512();
+    Bytes old16{old, old};
     if constexpr (F == TargetFormat::Argb8888) {
         if (s.additive) old = gather32(s.color, at, lanes);
     } else {
-        if (s.additive) old = widenTarget<F>(gather16(s.color, at, lanes));
+        if (s.additive) old16 = widenTarget<F>(gather16(s.color, at, lanes));
     }
     if constexpr (D != DepthFormat::None) {
         const __m512i value = depthValues<D>(t, packedWeight(k, 0, dx, dy), packedWeight(k, 1, dx, dy));
@@ -472,12 +491,13 @@ VOREL_AVX512 void shadePacked(const SpanState& s, const TriangleSetup& t, const 
     // The lanes come from several rows of pixels, so their texels hardly ever lie in the one or
     // two texel rows of a window (under one group in a hundred in the story's views): trying
     // costs more than it saves.
-    const __m512i argb = shadeArgb<T>(s, k, *k.tv, k.fogColor, planes, reciprocal(planes(kInvW)), lanes, false);
+    const Wide c = shadeColour<T>(s, k, *k.tv, k.fogColor, planes, reciprocal(planes(kInvW)), lanes, false);
     if constexpr (F == TargetFormat::Argb8888) {
-        scatter32(s.color, at, lanes, blendArgb(s, argb, old));
+        scatter32(s.color, at, lanes, blendArgb(s, packPixels(c), old));
     } else {
         const __m512i threshold = s.dither ? kDitherSquare.at(x, y) : _mm512_set1_epi16(127);
-        scatter16(s.color, at, lanes, encode16<F>(threshold, s.additive ? _mm512_adds_epu8(argb, old) : argb));
+        const Bytes px = roundBytes(c);
+        scatter16(s.color, at, lanes, encode16<F>(threshold, s.additive ? addSaturated(px, old16) : px));
     }
 }
 
