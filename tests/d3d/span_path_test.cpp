@@ -614,6 +614,40 @@ TEST(SpanPath, LongRowsNearOneTexelAPixelMatchTheReference) {
     texture->Release();
 }
 
+// Pixels with red at its largest value (a layer sum that saturated, on any target format).
+int saturatedPixels(const Formats& f, const Result& r, int width, int height) {
+    const uint32_t red = f.color.dwRBitMask;
+    int n = 0;
+    for (int y = 0; y < height; ++y)
+        for (int x = 0; x < width; ++x) {
+            uint32_t v = 0;
+            std::memcpy(&v, &r.color[size_t(y) * r.pitch + size_t(x) * r.bytesPerPixel], size_t(r.bytesPerPixel));
+            n += (v & red) == red;
+        }
+    return n;
+}
+
+// Bright layers added four times over, so most channel sums saturate (per byte, before a 16-bit
+// target rounds them): the long rows and the short runs at the quads' corners, on every format.
+TEST(SpanPath, SaturatingLayersMatchTheReference) {
+    std::mt19937 rng(12);
+    MemorySurface* texture = randomTexture(rng, 64, 32, formatA8R8G8B8());
+    std::vector<D3DVERTEX> quads = longRowQuads(64, 32);
+    const Scene layer = longRowScene(quads, texture, D3DTFN_LINEAR, false);
+    const Scene scene = [&layer](IDirect3DDevice7* d) {
+        for (int i = 0; i < 4; ++i) layer(d);
+    };
+    for (const Formats& f : allFormats()) {
+        {
+            PathGuard guard;
+            setRasterPath(RasterPath::Reference);
+            EXPECT_GT(saturatedPixels(f, render(f, 256, 100, scene), 256, 100), 2000) << f.name << ": too few saturate";
+        }
+        expectSameAsReference(f, 256, 100, scene, "saturating layers");
+    }
+    texture->Release();
+}
+
 // Textures about as wide as a row window (nine texels for eight pixels, seventeen for sixteen),
 // narrower and a little wider: windows that just fit a texture row, and textures too narrow for
 // one.
