@@ -176,7 +176,11 @@ VOREL_AVX512_INLINE __m512 wrapCoordinate(__m512 t) {
     return _mm512_maskz_sub_ps(finite, t, _mm512_roundscale_ps(t, _MM_FROUND_TO_NEG_INF | _MM_FROUND_NO_EXC));
 }
 
-VOREL_AVX512_INLINE __m512 floorOf(__m512 v) { return _mm512_roundscale_ps(v, _MM_FROUND_TO_NEG_INF | _MM_FROUND_NO_EXC); }
+// floor(v) as an integer, for v in the int range: one conversion rounding down, where rounding
+// to a float and truncating would take three operations.
+VOREL_AVX512_INLINE __m512i floorToInt(__m512 v) {
+    return _mm512_cvt_roundps_epi32(v, _MM_FROUND_TO_NEG_INF | _MM_FROUND_NO_EXC);
+}
 
 // An index in [-1, size] brought into [0, size).
 VOREL_AVX512_INLINE __m512i wrapIndex(__m512i i, __m512i size) {
@@ -196,8 +200,8 @@ VOREL_AVX512_INLINE void wrapIndices(const TextureView& tv, __m512i* x, __m512i*
 
 // The nearest texel of each lane's (u, v).
 VOREL_AVX512_INLINE __m512i pointTexel(const TextureView& tv, __m512 u, __m512 v) {
-    __m512i ix = _mm512_cvttps_epi32(floorOf(_mm512_mul_ps(wrapCoordinate(u), tv.widthF)));
-    __m512i iy = _mm512_cvttps_epi32(floorOf(_mm512_mul_ps(wrapCoordinate(v), tv.heightF)));
+    __m512i ix = floorToInt(_mm512_mul_ps(wrapCoordinate(u), tv.widthF));
+    __m512i iy = floorToInt(_mm512_mul_ps(wrapCoordinate(v), tv.heightF));
     wrapIndices(tv, &ix, &iy);
     if (tv.narrow.format == TexelFormat::Argb8888) {
         const __m512i offset =
@@ -281,10 +285,10 @@ VOREL_AVX512_INLINE BilinearTaps bilinearTaps(const TextureView& tv, __m512 u, _
     const __m512 half = _mm512_set1_ps(0.5f);
     const __m512 x = _mm512_sub_ps(_mm512_mul_ps(wrapCoordinate(u), tv.widthF), half);
     const __m512 y = _mm512_sub_ps(_mm512_mul_ps(wrapCoordinate(v), tv.heightF), half);
-    const __m512 fx0 = floorOf(x), fy0 = floorOf(y);
+    // x and y lie in [-0.5, size): their floors are exact as floats too.
+    __m512i x0 = floorToInt(x), y0 = floorToInt(y);
     BilinearTaps taps;
-    taps.fx = _mm512_sub_ps(x, fx0), taps.fy = _mm512_sub_ps(y, fy0);
-    __m512i x0 = _mm512_cvttps_epi32(fx0), y0 = _mm512_cvttps_epi32(fy0);
+    taps.fx = _mm512_sub_ps(x, _mm512_cvtepi32_ps(x0)), taps.fy = _mm512_sub_ps(y, _mm512_cvtepi32_ps(y0));
     const __m512i one = _mm512_set1_epi32(1);
     __m512i x1 = _mm512_add_epi32(x0, one), y1 = _mm512_add_epi32(y0, one);
     wrapIndices(tv, &x0, &y0);
