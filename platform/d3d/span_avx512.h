@@ -170,16 +170,21 @@ VOREL_AVX512_INLINE TextureView textureView(const span_avx2::TextureView& tv) {
     return w;
 }
 
-// t - floor(t), 0 for infinities and NaN.
-VOREL_AVX512_INLINE __m512 wrapCoordinate(__m512 t) {
-    const Lanes finite = _mm512_cmp_ps_mask(_mm512_sub_ps(t, t), _mm512_setzero_ps(), _CMP_EQ_OQ);
-    return _mm512_maskz_sub_ps(finite, t, _mm512_roundscale_ps(t, _MM_FROUND_TO_NEG_INF | _MM_FROUND_NO_EXC));
-}
-
 // floor(v) as an integer, for v in the int range: one conversion rounding down, where rounding
-// to a float and truncating would take three operations.
+// to a float and truncating would take three operations. Outside the range (and for infinities
+// and NaN) the conversion gives INT_MIN.
 VOREL_AVX512_INLINE __m512i floorToInt(__m512 v) {
     return _mm512_cvt_roundps_epi32(v, _MM_FROUND_TO_NEG_INF | _MM_FROUND_NO_EXC);
+}
+
+// t - floor(t), 0 for infinities and NaN. Lanes whose floor comes out as INT_MIN are 0: NaN,
+// infinities and floats from 2^31 up, and the floats in [-2^31, -2^31 + 1), which are whole
+// numbers and so wrap to 0 too. (-0 comes out as -0, not +0: both scale to a texel's floor 0 and
+// to the same coordinate less a half.)
+VOREL_AVX512_INLINE __m512 wrapCoordinate(__m512 t) {
+    const __m512i floor = floorToInt(t);
+    const Lanes inRange = _mm512_cmpneq_epi32_mask(floor, _mm512_set1_epi32(INT32_MIN));
+    return _mm512_maskz_sub_ps(inRange, t, _mm512_cvtepi32_ps(floor));
 }
 
 // An index in [-1, size] brought into [0, size).
