@@ -24,6 +24,6 @@ std::vector<DDPIXELFORMAT> textureFormats() {
             rgbFormat(16, 0x8000, 0x7C00, 0x03E0, 0x001F)};
 }
 
-std::vector<DDPIXELFORMAT> zBufferFormats() { return {formatZ32(), formatZ16(), formatZ24S8()}; }
+std::vector<DDPIXELFORMAT> zBufferFormats() { return {formatZ16(), formatZ32(), formatZ24S8()}; }
 
 }  // namespace platform::d3d

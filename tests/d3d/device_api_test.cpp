@@ -50,15 +50,15 @@ TEST(Direct3D, EnumeratesOneSoftwareDeviceFor16And32BitTargets) {
     d3d->Release();
 }
 
-TEST(Direct3D, ZBufferFormatsArePlainThirtyTwoAndSixteenThenStencil) {
+TEST(Direct3D, ZBufferFormatsArePlainSixteenAndThirtyTwoThenStencil) {
     IDirect3D7* d3d = direct3D();
     std::vector<DDPIXELFORMAT> formats;
     ASSERT_EQ(d3d->EnumZBufferFormats(IID_IDirect3DRGBDevice, collectFormat, &formats), D3D_OK);
     ASSERT_EQ(formats.size(), 3u);
     EXPECT_EQ(formats[0].dwFlags, DDPF_ZBUFFER);
-    EXPECT_EQ(formats[0].dwZBufferBitDepth, 32u);
+    EXPECT_EQ(formats[0].dwZBufferBitDepth, 16u);
     EXPECT_EQ(formats[1].dwFlags, DDPF_ZBUFFER);
-    EXPECT_EQ(formats[1].dwZBufferBitDepth, 16u);
+    EXPECT_EQ(formats[1].dwZBufferBitDepth, 32u);
     EXPECT_EQ(formats[2].dwFlags, DDPF_ZBUFFER | DDPF_STENCILBUFFER);
     EXPECT_EQ(formats[2].dwStencilBitDepth, 8u);
     EXPECT_NE(d3d->EnumZBufferFormats(IID_IDirect3DHALDevice, collectFormat, &formats), D3D_OK);
