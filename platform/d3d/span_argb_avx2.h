@@ -145,11 +145,12 @@ struct TilePlanes {
 
     VOREL_FMA_INLINE TilePlanes(const ArgbConstants& k_, int x, int y)
         : k(k_), rows(tileRowOffsets<C>(y - k_.minY)), columns(tileColumnOffsets<C>(x - k_.minX)) {}
+    // Plane i's values are broadcast from memory (no shuffle).
     VOREL_FMA_INLINE __m256 operator()(int i) const {
-        const __m256i plane = _mm256_set1_epi32(i);
-        const __m256 start = _mm256_fmadd_ps(rows, _mm256_permutevar8x32_ps(k.down, plane),
-                                             _mm256_permutevar8x32_ps(k.corner, plane));
-        return _mm256_fmadd_ps(columns, _mm256_set1_ps(k.slope[i]), start);
+        const float* down = reinterpret_cast<const float*>(&k.down);
+        const float* corner = reinterpret_cast<const float*>(&k.corner);
+        const __m256 start = _mm256_fmadd_ps(rows, _mm256_broadcast_ss(down + i), _mm256_broadcast_ss(corner + i));
+        return _mm256_fmadd_ps(columns, _mm256_broadcast_ss(k.slope + i), start);
     }
 };
 
@@ -328,17 +329,21 @@ VOREL_FMA_INLINE __m256i quantize(__m256i v, __m256i top, __m256i threshold) {
 // widened channels with saturation for ONE/ONE, then quantised with the threshold (127 without
 // dithering; in both 16-bit halves of each lane).
 template <TargetFormat F>
-VOREL_FMA_INLINE void write16(const SpanState& s, uint8_t* p, int n, __m256i mask, __m256i threshold, __m256i argb) {
+VOREL_FMA_INLINE __m256i quantized16(__m256i threshold, __m256i argb) {
     constexpr bool k565 = F == TargetFormat::Rgb565;
-    if (s.additive) argb = _mm256_adds_epu8(argb, widenTarget<F>(load16(p, n)));
     // Red and blue in the two halves of each lane, green in the low half of another.
     const __m256i rb = quantize(_mm256_and_si256(argb, _mm256_set1_epi32(0x00FF00FF)),
                                 _mm256_set1_epi16(31), threshold);
     const __m256i g = quantize(_mm256_and_si256(_mm256_srli_epi32(argb, 8), _mm256_set1_epi32(0xFF)),
                                _mm256_set1_epi16(k565 ? 63 : 31), threshold);
     __m256i raw = _mm256_or_si256(_mm256_srli_epi32(rb, k565 ? 5 : 6), _mm256_and_si256(rb, _mm256_set1_epi32(0x1F)));
-    raw = _mm256_or_si256(raw, _mm256_slli_epi32(g, 5));
-    store16(p, n, raw, mask);
+    return _mm256_or_si256(raw, _mm256_slli_epi32(g, 5));
+}
+
+template <TargetFormat F>
+VOREL_FMA_INLINE void write16(const SpanState& s, uint8_t* p, int n, __m256i mask, __m256i threshold, __m256i argb) {
+    if (s.additive) argb = _mm256_adds_epu8(argb, widenTarget<F>(load16(p, n)));
+    store16(p, n, quantized16<F>(threshold, argb), mask);
 }
 
 // The dither thresholds of eight pixels of one row (a tile of one row of eight), made when the
@@ -422,8 +427,43 @@ VOREL_FMA_INLINE __m256i tileThreshold(const SpanState& s, int x, int y) {
     return C == 4 ? kTileDither4.at(x, y) : kTileDither2.at(x, y);
 }
 
+// The depth test of the first `rows` rows of a tile at z (rows `pitch` apart) and, when on, the
+// depth write of the lanes that pass, straight on the surface; returns the lanes of `mask` that
+// pass (depthTest).
+template <DepthFormat D, int C>
+VOREL_FMA_INLINE __m256i tileDepthTest(const SpanState& s, const TriangleSetup& t, uint8_t* z, ptrdiff_t pitch,
+                                       int rows, __m256i mask, __m256 l1, __m256 l2) {
+    if constexpr (D != DepthFormat::None) {
+        constexpr int zBytes = D == DepthFormat::Z16 ? 2 : 4;
+        const __m256i value = depthValues<D>(t, l1, l2);
+        const __m256i stored = readTile<C, zBytes>(z, pitch, rows);
+        mask = _mm256_andnot_si256(greaterUnsigned(value, stored), mask);
+        if (s.zWrite && !_mm256_testz_si256(mask, mask))
+            writeTile<C, zBytes>(z, pitch, rows, _mm256_blendv_epi8(stored, value, mask));
+    }
+    return mask;
+}
+
+// writePixels for the first `rows` rows of a tile at p (rows `pitch` apart), straight on the
+// surface.
+template <TargetFormat F, int C>
+VOREL_FMA_INLINE void writeTilePixels(const SpanState& s, uint8_t* p, ptrdiff_t pitch, int rows, __m256i mask,
+                                      __m256i threshold, __m256i argb) {
+    constexpr int bpp = F == TargetFormat::Argb8888 ? 4 : 2;
+    const __m256i old = readTile<C, bpp>(p, pitch, rows);
+    __m256i v;
+    if constexpr (F == TargetFormat::Argb8888) {
+        v = argbOver(s, old, argb);
+    } else {
+        if (s.additive) argb = _mm256_adds_epu8(argb, widenTarget<F>(old));
+        v = quantized16<F>(threshold, argb);
+    }
+    writeTile<C, bpp>(p, pitch, rows, _mm256_blendv_epi8(old, v, mask));
+}
+
 // The first `rows` rows from y of a triangle at most C pixels wide as one group of eight lanes
-// (a tile). Returns the number of covered centres.
+// (a tile). Returns the number of covered centres. A tile whose C columns lie in the surface is
+// read and written in place; one at the surface's right edge through a copy in lane order.
 template <TargetFormat F, DepthFormat D, TexelFilter T, int C>
 VOREL_FMA_INLINE int shadeTile(const SpanState& s, const TriangleSetup& t, const ArgbConstants& k, int y, int rows) {
     const int x = t.minX, columns = t.maxX - t.minX + 1;
@@ -433,6 +473,14 @@ VOREL_FMA_INLINE int shadeTile(const SpanState& s, const TriangleSetup& t, const
     constexpr int bpp = F == TargetFormat::Argb8888 ? 4 : 2;
     constexpr int zBytes = D == DepthFormat::Z16 ? 2 : 4;
     const int touched = x + C <= s.width ? C : columns;
+    if (touched == C && (C == 2 || rows == 2)) {
+        uint8_t* z = D == DepthFormat::None ? nullptr : s.z + y * s.zPitch + x * zBytes;
+        const __m256i mask = tileDepthTest<D, C>(s, t, z, s.zPitch, rows, maskOfBits(bits), l1, l2);
+        if (!_mm256_testz_si256(mask, mask))
+            writeTilePixels<F, C>(s, s.color + y * s.colorPitch + x * bpp, s.colorPitch, rows, mask,
+                                  tileThreshold<F, C>(s, x, y), shadeArgb<T>(s, k, TilePlanes<C>(k, x, y)));
+        return __builtin_popcount(unsigned(bits));
+    }
     TilePixels<C, zBytes> depth(D == DepthFormat::None ? nullptr : s.z + y * s.zPitch + x * zBytes, s.zPitch,
                                 D == DepthFormat::None ? 0 : rows, touched);
     TilePixels<C, bpp> color(s.color + y * s.colorPitch + x * bpp, s.colorPitch, rows, touched);

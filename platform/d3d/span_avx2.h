@@ -98,16 +98,21 @@ VOREL_AVX2_INLINE void store32(uint8_t* p, int n, __m256i old, __m256i v, __m256
     else _mm256_maskstore_epi32(reinterpret_cast<int*>(p), mask, v);
 }
 
-// Writes 0xAARRGGBB pixels to a 32-bit target where mask is set: added to the target with
+// What a 32-bit target holding `old` gets from 0xAARRGGBB pixels: added to the target with
 // saturation for ONE/ONE, alpha kept only on targets that have it.
-VOREL_AVX2_INLINE void writeArgb(const SpanState& s, uint8_t* p, int n, __m256i live, __m256i mask, __m256i src) {
-    __m256i old = load32(p, n, live);
+VOREL_AVX2_INLINE __m256i argbOver(const SpanState& s, __m256i old, __m256i src) {
     if (s.additive) {
         __m256i dst = s.targetAlpha ? old : _mm256_or_si256(old, _mm256_set1_epi32(int(0xFF000000u)));
         src = _mm256_adds_epu8(src, dst);
     }
     if (!s.targetAlpha) src = _mm256_and_si256(src, _mm256_set1_epi32(0x00FFFFFF));
-    store32(p, n, old, src, mask);
+    return src;
+}
+
+// Writes 0xAARRGGBB pixels to a 32-bit target where mask is set (argbOver).
+VOREL_AVX2_INLINE void writeArgb(const SpanState& s, uint8_t* p, int n, __m256i live, __m256i mask, __m256i src) {
+    __m256i old = load32(p, n, live);
+    store32(p, n, old, argbOver(s, old, src), mask);
 }
 
 // ---- where a group is stored ---------------------------------------------------------------------

@@ -3,9 +3,11 @@
 //
 // Internal to span_shader_avx2.cpp, like span_avx2.h (AVX2 by function attributes only).
 // Coverage is the reference's edge test on each lane's own centre; the weights are the
-// reference's float(double(edge) x invArea). A tile's target and depth pixels are copied into
-// lane order and back, so the eight-lane loads, stores and tests of span_avx2.h work on them
-// unchanged; only the rows and columns asked for are read or written.
+// reference's float(double(edge) x invArea). A whole tile's target and depth pixels (all its
+// rows, all its columns inside the surface) are read into lane order and written back row by row
+// in registers; those of a partial tile are copied into lane order and back, so the eight-lane
+// loads, stores and tests of span_avx2.h work on them unchanged. Either way only the rows and
+// columns asked for are read or written.
 #pragma once
 
 #include "platform/d3d/pixel_format.h"
@@ -83,6 +85,62 @@ private:
         else std::memcpy(to, from, size_t(columns) * Bytes);
     }
 };
+
+// A tile's pixels straight from the surface: `rows` rows (two for C = 4; two to four for C = 2)
+// of C columns of `Bytes` bytes each, zero-extended into the eight 32-bit lanes in lane order,
+// lanes of rows past `rows` zero. Only those rows' bytes are read.
+template <int C, int Bytes>
+VOREL_AVX2_INLINE __m256i readTile(const uint8_t* p, ptrdiff_t pitch, int rows) {
+    static_assert((C == 4 || C == 2) && (Bytes == 4 || Bytes == 2), "tiles of 4x2 or 2x4 pixels");
+    auto row = [&](int r) { return p + r * pitch; };
+    auto eight = [&](int r) { return _mm_loadl_epi64(reinterpret_cast<const __m128i*>(row(r))); };
+    if constexpr (Bytes == 4 && C == 4) {
+        return joinHalves(_mm_loadu_si128(reinterpret_cast<const __m128i*>(row(0))),
+                          _mm_loadu_si128(reinterpret_cast<const __m128i*>(row(1))));
+    } else if constexpr (Bytes == 4) {
+        const __m128i hi = rows == 4   ? _mm_unpacklo_epi64(eight(2), eight(3))
+                           : rows == 3 ? eight(2)
+                                       : _mm_setzero_si128();
+        return joinHalves(_mm_unpacklo_epi64(eight(0), eight(1)), hi);
+    } else if constexpr (C == 4) {
+        return _mm256_cvtepu16_epi32(_mm_unpacklo_epi64(eight(0), eight(1)));
+    } else {
+        int32_t v[4] = {};
+        for (int r = 0; r < rows; ++r) std::memcpy(&v[r], row(r), 4);
+        return _mm256_cvtepu16_epi32(_mm_setr_epi32(v[0], v[1], v[2], v[3]));
+    }
+}
+
+// Writes the lanes of the first `rows` rows of a tile back to the surface row by row (16-bit
+// values from the low half of each lane); readTile's layout.
+template <int C, int Bytes>
+VOREL_AVX2_INLINE void writeTile(uint8_t* p, ptrdiff_t pitch, int rows, __m256i v) {
+    static_assert((C == 4 || C == 2) && (Bytes == 4 || Bytes == 2), "tiles of 4x2 or 2x4 pixels");
+    auto row = [&](int r) { return p + r * pitch; };
+    auto low = [&](int r, __m128i h) { _mm_storel_epi64(reinterpret_cast<__m128i*>(row(r)), h); };
+    auto high = [&](int r, __m128i h) { _mm_storeh_pd(reinterpret_cast<double*>(row(r)), _mm_castsi128_pd(h)); };
+    if constexpr (Bytes == 4 && C == 4) {
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(row(0)), _mm256_castsi256_si128(v));
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(row(1)), _mm256_extracti128_si256(v, 1));
+    } else if constexpr (Bytes == 4) {
+        const __m128i lo = _mm256_castsi256_si128(v);
+        low(0, lo), high(1, lo);
+        if (rows > 2) {
+            const __m128i hi = _mm256_extracti128_si256(v, 1);
+            low(2, hi);
+            if (rows > 3) high(3, hi);
+        }
+    } else {
+        const __m128i words = _mm_packus_epi32(_mm256_castsi256_si128(v), _mm256_extracti128_si256(v, 1));
+        if constexpr (C == 4) {
+            low(0, words), high(1, words);
+        } else {
+            alignas(16) int32_t pairs[4];
+            _mm_store_si128(reinterpret_cast<__m128i*>(pairs), words);
+            for (int r = 0; r < rows; ++r) std::memcpy(row(r), &pairs[r], 4);
+        }
+    }
+}
 
 // The dither thresholds of a tile's lanes for every row (y & 3) and phase (x & 3) of its first
 // pixel, made when the program is compiled; each in both 16-bit halves of its lane.
