@@ -43,6 +43,11 @@ struct TriangleContext {
     // The spans queue draws only bands b with b % bandParts == bandPart (SpanQueue::setBandFilter):
     // triangles clear of them are left out before set-up.
     int bandPart = 0, bandParts = 1;
+    // A list's groups of eight triangles as TriangleDrop's partsOut and partsIn take them, from
+    // the call's first triangle (byte t for triangle t): filled by the first pass of a split scene's
+    // calling thread, read by the threads that replay the call for other bands.
+    uint8_t* groupPartsOut = nullptr;
+    const uint8_t* groupPartsIn = nullptr;
 };
 
 // A span-path call with everything its geometry and its queue need but the vertices (the
@@ -59,7 +64,9 @@ struct ReplayCall {
 };
 
 // Draws `call` from `vertices` (call.count of them) into `queue` as the call itself did, for the
-// bands the queue's filter keeps (span_queue.h); counts no times and no figures.
-void replayCall(const ReplayCall& call, const D3DVERTEX* vertices, SpanQueue* queue);
+// bands the queue's filter keeps (span_queue.h); counts no times and no figures. groupParts, when
+// set: the bytes the call's own first pass left (TriangleContext::groupPartsOut).
+void replayCall(const ReplayCall& call, const D3DVERTEX* vertices, SpanQueue* queue,
+                const uint8_t* groupParts = nullptr);
 
 }  // namespace platform::d3d

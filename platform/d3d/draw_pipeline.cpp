@@ -254,11 +254,14 @@ void drawTriangles(const TriangleSink& sink, D3DPRIMITIVETYPE type, const ClipVe
 // then, for the triangles that set-up would not drop unclipped (facing away; with simd also
 // without area or pixels), lighting and fog. Returns the dropped ones (bit i: triangle i); their
 // vertices keep no attributes. projection: with simd, where the vertices are projected ahead.
+// first: the call's triangle that `in` starts with (for c's group parts).
 uint64_t processTriangleList(const VertexContext& vc, const TriangleContext& c, const D3DVERTEX* in, ClipVertex* out,
-                             uint32_t triangles, const ProjectionTarget* projection) {
+                             uint32_t first, uint32_t triangles, const ProjectionTarget* projection) {
     if (vc.simd)
         return processTriangleListAvx2(vc, in, out, triangles, *projection,
-                                       {c.cull, c.scissor, c.flat, c.bandPart, c.bandParts});
+                                       {c.cull, c.scissor, c.flat, c.bandPart, c.bandParts,
+                                        c.groupPartsOut ? c.groupPartsOut + first : nullptr,
+                                        c.groupPartsIn ? c.groupPartsIn + first : nullptr});
     uint64_t culled = 0;
     for (uint32_t i = 0; i < triangles; ++i) {
         ClipVertex* o = out + 3 * i;
@@ -295,7 +298,7 @@ ListTicks drawListRange(const VertexContext& vc, const TriangleContext& c, DrawF
     for (uint32_t at = first; at < last; at += kChunk) {
         uint32_t n = std::min(kChunk, last - at);
         const uint64_t begin = ticks();
-        const uint64_t culled = processTriangleList(vc, c, in + 3 * size_t(at), v, n, ahead);
+        const uint64_t culled = processTriangleList(vc, c, in + 3 * size_t(at), v, at, n, ahead);
         spent.vertex += ticks() - begin;
         const TriangleSink sink{c, figures, v, ahead ? projected : nullptr, ahead ? ok : nullptr};
         // The kept triangles one set bit at a time (a test per triangle would be mispredicted
@@ -359,16 +362,18 @@ ReplayCall replayOf(const VertexContext& vc, const TriangleContext& c, const Spa
     r.triangles.pixels.color = r.triangles.pixels.depth = r.triangles.pixels.texture = nullptr;
     r.triangles.spans = nullptr;
     r.triangles.bandPart = 0, r.triangles.bandParts = 1;
+    r.triangles.groupPartsOut = nullptr, r.triangles.groupPartsIn = nullptr;
     return r;
 }
 
 }  // namespace
 
-void replayCall(const ReplayCall& call, const D3DVERTEX* vertices, SpanQueue* queue) {
+void replayCall(const ReplayCall& call, const D3DVERTEX* vertices, SpanQueue* queue, const uint8_t* groupParts) {
     queue->beginCall(call.span, call.simdShaders, call.rows, call.texels);
     TriangleContext c = call.triangles;
     c.spans = queue;
     c.bandPart = queue->filterPart(), c.bandParts = queue->filterParts();
+    c.groupPartsIn = groupParts;
     DrawFigures figures;
     drawGeometry(call.vertex, c, &figures, call.type, vertices, call.count, Clock::now());
     queue->endCall();
@@ -407,9 +412,13 @@ void drawPrimitives(const DeviceState& state, const DrawTargets& targets, D3DPRI
     }
     VertexContext vc = makeVertexContext(state);
     vc.simd = useSpans && path == RasterPath::Automatic && vertexStageCovered(vc);
-    if (splitting)
+    if (splitting) {
         split->post(replayOf(vc, c, spanState, path == RasterPath::Automatic, rows, texelOwner, type, count), vertices);
+        // A list's first pass tells the helpers which of its groups they need not look at.
+        if (type == D3DPT_TRIANGLELIST && vc.simd) c.groupPartsOut = split->postedGroupParts();
+    }
     const GeometryTimes times = drawGeometry(vc, c, figures, type, vertices, count, started);
+    if (splitting) split->publish(c.groupPartsOut != nullptr);
     const unsigned long long drained = queue->drawnNs() - drawnBefore;
     const unsigned long long triangleNs = nanoseconds(times.setUp - times.transformed);
     addRasterTimes({nanoseconds(times.transformed - started), triangleNs - std::min(triangleNs, drained), 0});

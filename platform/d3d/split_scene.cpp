@@ -48,6 +48,7 @@ bool SplitScene::start(int threads, int rows, SpanQueue* callerQueue) {
     callerPart_ = callerPart(parts_, rows);
     if (!vertices_) {
         vertices_ = std::make_unique_for_overwrite<D3DVERTEX[]>(vertexCapacity_);
+        groupParts_ = std::make_unique_for_overwrite<uint8_t[]>(vertexCapacity_ / 3 + 1);
         slots_ = std::make_unique<Slot[]>(callCapacity_);
         progress_ = std::make_unique<PartCount[]>(size_t(kMaxParts));
     }
@@ -106,9 +107,19 @@ void SplitScene::post(const ReplayCall& call, const D3DVERTEX* vertices) {
     Slot& slot = slots_[postedLocal_ % callCapacity_];
     slot.call = call;
     slot.vertexAt = at;
+    slot.groupPartsKnown = false;
     std::memcpy(&vertices_[at % vertexCapacity_], vertices, sizeof(D3DVERTEX) * call.count);
     vertexHead_ = at + call.count;
-    posted_.store(++postedLocal_);  // seq_cst: against a helper going to sleep (see wake)
+    ++postedLocal_;
+}
+
+uint8_t* SplitScene::postedGroupParts() {
+    return &groupParts_[slots_[(postedLocal_ - 1) % callCapacity_].vertexAt % vertexCapacity_ / 3];
+}
+
+void SplitScene::publish(bool groupPartsKnown) {
+    slots_[(postedLocal_ - 1) % callCapacity_].groupPartsKnown = groupPartsKnown;
+    posted_.store(postedLocal_);  // seq_cst: against a helper going to sleep (see wake)
     if (helperWait_.anySleeping()) helperWait_.wakeAll();
 }
 
@@ -120,7 +131,9 @@ bool SplitScene::replayNext(int part) {
     if (next == posted_.load()) return false;
     if (!p.claimed.compare_exchange_strong(next, next + 1, std::memory_order_acquire)) return false;
     const Slot& slot = slots_[next % callCapacity_];
-    replayCall(slot.call, &vertices_[slot.vertexAt % vertexCapacity_], queues_[size_t(part)].get());
+    const uint64_t at = slot.vertexAt % vertexCapacity_;
+    replayCall(slot.call, &vertices_[at], queues_[size_t(part)].get(),
+               slot.groupPartsKnown ? &groupParts_[at / 3] : nullptr);
     p.done.store(next + 1, std::memory_order_release);
     return true;
 }

@@ -15,9 +15,11 @@
 // Threads: start, post and finish belong to one (the calling) thread. A part's calls are replayed
 // in order, one at a time, by its helper or, when the calling thread has to wait (a full ring,
 // or at finish), by the calling thread: whoever claims the part's next call. Shared:
-// - slots_ and vertices_: a slot (and the vertex range it names) is written by the caller only
-//   after every part's `done` has passed it, and read by a part's replayer only below posted_;
-// - posted_: stored by the caller (seq_cst) after the slot and its vertices, loaded by replayers;
+// - slots_, vertices_ and groupParts_: a slot (and the vertex range it names, and the group
+//   parts' bytes of the same range) is written by the caller only after every part's `done` has
+//   passed it, and read by a part's replayer only below posted_;
+// - posted_: stored by the caller (seq_cst) after the slot, its vertices and the group parts its
+//   own first pass found (publish), loaded by replayers;
 // - a part's `claimed` (== done while free, done + 1 while a call is replayed) is taken by
 //   compare-and-swap after `done` was loaded (acquire); `done` is stored (release) after the call
 //   is drawn, so the part's queue (queues_[k]) passes from one replayer to the next with it;
@@ -64,11 +66,21 @@ public:
     // The calling thread's part of `threads` (clamped as by start) on a target of `rows` rows.
     static int callerPart(int threads, int rows);
 
-    // Hands `call` and a copy of its vertices (call.count of them: the program may change its own
-    // once the call returns) to every helper; a helper that far behind has its oldest calls
-    // replayed here while the ring is full. Only while running. Copied ahead of this thread's own
-    // first pass over them, the copy also brings the vertices into its caches.
+    // Takes `call` and a copy of its vertices (call.count of them: the program may change its own
+    // once the call returns) for every helper; a helper that far behind has its oldest calls
+    // replayed here while the ring is full. Only while running, and followed by publish. Copied
+    // ahead of this thread's own first pass over them, the copy also brings the vertices into its
+    // caches.
     void post(const ReplayCall& call, const D3DVERTEX* vertices);
+
+    // Where the posted call's own first pass may leave its group parts (TriangleContext's
+    // groupPartsOut: a byte for each of its triangles), between post and publish.
+    uint8_t* postedGroupParts();
+
+    // Hands the posted call to the helpers once this thread's first pass has run: with
+    // groupPartsKnown, their replays skip the groups that pass found none of their part's
+    // triangles in.
+    void publish(bool groupPartsKnown);
 
     // Draws `callerQueue`, waits until every helper has replayed and drawn everything, returns the
     // pixel centres all of them covered and makes callerQueue draw every band again; no copy of a
@@ -79,6 +91,7 @@ private:
     struct Slot {
         ReplayCall call;
         uint64_t vertexAt = 0;  // where its vertices start in the ring's running count
+        bool groupPartsKnown = false;
     };
     struct alignas(64) PartCount {
         std::atomic<uint32_t> claimed{0};
@@ -94,6 +107,9 @@ private:
 
     uint32_t vertexCapacity_, callCapacity_;
     std::unique_ptr<D3DVERTEX[]> vertices_;
+    // A byte for every three places of vertices_: the group parts of the triangle whose first
+    // vertex is at ring place v at [v / 3] (distinct for group starts three or more apart).
+    std::unique_ptr<uint8_t[]> groupParts_;
     std::unique_ptr<Slot[]> slots_;
     std::vector<std::unique_ptr<SpanQueue>> queues_;  // [k]: helper k's (part (callerPart_ + k) % parts_); [0] unused
     std::unique_ptr<PartCount[]> progress_;

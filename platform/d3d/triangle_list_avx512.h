@@ -56,11 +56,16 @@ VOREL_LIST_INLINE Clip16 clip16(const VertexStage& s, const D3DVERTEX* in, uint3
 }
 
 // The vertices beyond each plane (beyondMasks' tests and operations), OR-ed into `planes` after
-// shifting by `shift` bits.
-VOREL_LIST_INLINE void beyond16(const Clip16& b, __m512 kx, __m512 ky, uint32_t shift, uint32_t planes[6]) {
+// shifting by `shift` bits. Returns the lanes with w > 0 (`front`) and those beyond the near or
+// the far plane (`nearOrFar`), which aheadBits16 takes as they are.
+struct Front16 {
+    __mmask16 front, nearOrFar;
+};
+
+VOREL_LIST_INLINE Front16 beyond16(const Clip16& b, float kx, float ky, uint32_t shift, uint32_t planes[6]) {
     const __m512 zero = _mm512_setzero_ps();
     const __mmask16 front = _mm512_cmp_ps_mask(b.w, zero, _CMP_GT_OQ);
-    const __m512 wx = _mm512_mul_ps(b.w, kx), wy = _mm512_mul_ps(b.w, ky);
+    const __m512 wx = _mm512_mul_ps(b.w, _mm512_set1_ps(kx)), wy = _mm512_mul_ps(b.w, _mm512_set1_ps(ky));
     const __mmask16 m[6] = {
         _mm512_cmp_ps_mask(b.z, zero, _CMP_NGE_UQ),
         _mm512_cmp_ps_mask(_mm512_sub_ps(b.w, b.z), zero, _CMP_NGE_UQ),
@@ -69,6 +74,7 @@ VOREL_LIST_INLINE void beyond16(const Clip16& b, __m512 kx, __m512 ky, uint32_t 
         _mm512_mask_cmp_ps_mask(front, b.y, wy, _CMP_GT_OQ),
         _mm512_mask_cmp_ps_mask(front, b.y, _mm512_sub_ps(zero, wy), _CMP_LT_OQ)};
     for (int j = 0; j < 6; ++j) planes[j] |= uint32_t(m[j]) << shift;
+    return {front, __mmask16(m[0] | m[1])};
 }
 
 // Triangles (bit t) whose three corners lie beyond one and the same plane.
@@ -110,6 +116,16 @@ VOREL_LIST_INLINE bool clearOfOwnBands(const Clip16& a, const Clip16& b, uint32_
     return ((ok & live) == live) & onScreen & within & ((parts == 2 ? band & 1 : band % parts) != c.drop.bandPart);
 }
 
+// What the groups of a chunk share, kept in memory so that each group broadcasts it from there.
+struct GroupConstants {
+    avx512::WideMap map;
+    float kx, ky;  // ListChunk's
+};
+
+VOREL_LIST_INLINE GroupConstants groupConstants(const ListChunk& c) {
+    return {avx512::wideMap(c.target), _mm256_cvtss_f32(c.kx), _mm256_cvtss_f32(c.ky)};
+}
+
 // A group's projection in list order: block b holds vertices 8b .. 8b + 7.
 struct GroupProjection {
     __m256i x[3], y[3];
@@ -120,9 +136,9 @@ struct GroupProjection {
 
 // Block b of the group from the clip positions x, y, z, w of its eight vertices.
 VOREL_LIST_INLINE void projectBlock(__m256 x, __m256 y, __m256 z, __m256 w, const ProjectionTarget& target,
-                                    bool bounded, int b, GroupProjection& g) {
+                                    const GroupConstants& k, bool bounded, int b, GroupProjection& g) {
     if (bounded) {  // g.ok from aheadBits16
-        const avx512::Projected8Wide p = avx512::project8Bounded(x, y, z, w, target);
+        const avx512::Projected8Wide p = avx512::project8Bounded(x, y, z, w, k.map);
         g.x[b] = p.x, g.y[b] = p.y, g.z[b] = p.z, g.q[b] = p.q;
         return;
     }
@@ -182,29 +198,41 @@ VOREL_LIST_INLINE void appendKept(KeptList& list, uint32_t vertices, uint32_t fi
 // triangle_list_body.h's cullGroup finds them) and, unless that is all of them or the group lies
 // clear of the thread's bands (clearOfOwnBands: all counted beyond then), every vertex's
 // projection and whether it is projected ahead, into `kept`.
-VOREL_LIST_INLINE void projectGroup(const ListChunk& c, uint32_t first, uint32_t count, ChunkKept& kept) {
+VOREL_LIST_INLINE void projectGroup(const ListChunk& c, const GroupConstants& k, uint32_t first, uint32_t count,
+                                    ChunkKept& kept) {
     const uint32_t triangles = (1u << (count / 3)) - 1, g = first / 24;
+    const TriangleDrop& drop = c.drop;
+    // A group no triangle of which this part keeps, as the first thread to judge it found.
+    if (drop.partsIn && drop.bandPart < kGroupPartBits && !((drop.partsIn[8 * g] >> drop.bandPart) & 1)) {
+        kept.beyond[g] = triangles;
+        if (drop.partsOut) drop.partsOut[8 * g] = 0xFF;
+        return;
+    }
     const int n = int(count);
     const Clip16 a = clip16(c.stage, c.in, first, std::min(n, 16)), b = clip16(c.stage, c.in, first + 16, n - 16);
-    const __m512 kx = _mm512_broadcast_f32x8(c.kx), ky = _mm512_broadcast_f32x8(c.ky);
     uint32_t planes[6] = {};
-    beyond16(a, kx, ky, 0, planes);
-    beyond16(b, kx, ky, 16, planes);
+    const Front16 fa = beyond16(a, k.kx, k.ky, 0, planes);
+    const Front16 fb = beyond16(b, k.kx, k.ky, 16, planes);
     kept.beyond[g] = beyondTriangles(planes) & triangles;
-    if (kept.beyond[g] == triangles) return;  // nothing of the group is drawn
+    if (kept.beyond[g] == triangles) {  // nothing of the group is drawn, whatever the bands
+        if (drop.partsOut) drop.partsOut[8 * g] = 0;
+        return;
+    }
     GroupProjection p;
     if (c.bounded) {
         const ClipPlanes& planes = c.target.planes;
-        p.ok = avx512::aheadBits16(a.x, a.y, a.z, a.w, planes) | avx512::aheadBits16(b.x, b.y, b.z, b.w, planes) << 16;
+        p.ok = avx512::aheadBits16(a.x, a.y, a.w, fa.front, fa.nearOrFar, planes) |
+               avx512::aheadBits16(b.x, b.y, b.w, fb.front, fb.nearOrFar, planes) << 16;
         // A split scene's group wholly in other threads' bands is culled unprojected.
-        if (c.drop.bandParts > 1 && clearOfOwnBands(a, b, vertexBits(triangles & ~kept.beyond[g]), p.ok, c)) {
+        if (drop.bandParts > 1 && clearOfOwnBands(a, b, vertexBits(triangles & ~kept.beyond[g]), p.ok, c)) {
             kept.beyond[g] = triangles;
+            if (drop.partsOut) drop.partsOut[8 * g] = 0xFF;  // left unjudged
             return;
         }
     }
-    projectBlock(low8(a.x), low8(a.y), low8(a.z), low8(a.w), c.target, c.bounded, 0, p);
-    projectBlock(high8(a.x), high8(a.y), high8(a.z), high8(a.w), c.target, c.bounded, 1, p);
-    projectBlock(low8(b.x), low8(b.y), low8(b.z), low8(b.w), c.target, c.bounded, 2, p);
+    projectBlock(low8(a.x), low8(a.y), low8(a.z), low8(a.w), c.target, k, c.bounded, 0, p);
+    projectBlock(high8(a.x), high8(a.y), high8(a.z), high8(a.w), c.target, k, c.bounded, 1, p);
+    projectBlock(low8(b.x), low8(b.y), low8(b.z), low8(b.w), c.target, k, c.bounded, 2, p);
     kept.ok[g] = p.ok;
     for (uint32_t block = 0; block < 3; ++block) {
         const uint32_t at = first + 8 * block;
@@ -213,6 +241,18 @@ VOREL_LIST_INLINE void projectGroup(const ListChunk& c, uint32_t first, uint32_t
         _mm256_store_ps(kept.q + at, p.q[block]);
         stashScreen(p, int(block), kept.screen + 2 * at);
     }
+}
+
+// TriangleDrop::partsOut's byte for a group whose triangles `live` are left after the cull for
+// every part alike (the others are beyond the view, or projected ahead and dropped): bit p where
+// one of them is not projected ahead, or is and touches a band of part p (drop8::clearOfBands).
+// Corners as judgeGroup takes them.
+VOREL_LIST_INLINE uint8_t partsKeeping(const __m256i y[3], uint32_t live, uint32_t ahead, int parts) {
+    if (parts > kGroupPartBits) return 0xFF;
+    uint32_t bits = 0;
+    for (int part = 0; part < parts; ++part)
+        if (live & ~(ahead & (parts > 1 ? drop8::clearOfBands(y, part, parts) : 0u))) bits |= 1u << part;
+    return uint8_t(bits);
 }
 
 // The triangles of the group projectGroup left in `kept` culled as triangle_list_body.h's
@@ -233,6 +273,7 @@ VOREL_LIST_INLINE uint32_t judgeGroup(const ListChunk& c, uint32_t first, uint32
     cornerOrder(ys, y);
     const TriangleDrop& drop = c.drop;
     uint32_t dropped = drop8w::dropped(x, y, drop.cull, drop.scissor);
+    if (drop.partsOut) drop.partsOut[8 * g] = partsKeeping(y, triangles & ~(beyond | (ahead & dropped)), ahead, drop.bandParts);
     if (drop.bandParts > 1) dropped |= drop8::clearOfBands(y, drop.bandPart, drop.bandParts);
     const uint32_t culled = (beyond | (ahead & dropped)) & triangles;
     const uint32_t keep = triangles & ~culled, clip = drop.flat ? keep : keep & ~ahead;
@@ -283,8 +324,10 @@ VOREL_LIST uint64_t listBlocks(const VertexStage& s, const D3DVERTEX* in, ClipVe
     const uint32_t n = 3 * std::min(triangles, kListChunkTriangles);
     ChunkKept kept;
     const ListChunk chunk = listChunk(s, in, p, drop);
+    const GroupConstants constants = groupConstants(chunk);
     uint64_t culled = 0;
-    for (uint32_t group = 0; group < n; group += 24) projectGroup(chunk, group, std::min<uint32_t>(24, n - group), kept);
+    for (uint32_t group = 0; group < n; group += 24)
+        projectGroup(chunk, constants, group, std::min<uint32_t>(24, n - group), kept);
     for (uint32_t group = 0; group < n; group += 24) {
         const uint32_t count = std::min<uint32_t>(24, n - group);
         culled |= uint64_t(judgeGroup(chunk, group, count, kept)) << (group / 3);

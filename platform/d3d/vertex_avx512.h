@@ -32,40 +32,50 @@ VOREL_AVX512_VERTEX_INLINE __m256i roundHalfAway(__m512d v) {
     return _mm512_cvttpd_epi32(_mm512_add_pd(v, _mm512_or_pd(justBelowHalf, sign)));
 }
 
+// The viewport map's terms as project8 widens them to double, worked out once for many groups (a
+// broadcast from memory costs a load; one from a register rebuilt in the loop costs a shuffle).
+struct WideMap {
+    double x, halfWidth, y, halfHeight, minZ, depthRange;  // depthRange: maxZ - minZ
+    bool perspective;
+};
+
+inline WideMap wideMap(const ProjectionTarget& target) {
+    const ViewportMap& m = target.map;
+    return {double(m.x),    double(m.halfWidth), double(m.y), double(m.halfHeight),
+            double(m.minZ), double(m.maxZ) - double(m.minZ), target.perspective};
+}
+
 // project8's positions, depth and 1/w for a target whose guard band is bounded
 // (guardBandBounded), of the eight vertices whose clip positions are x, y, z, w; which lanes are
 // projected ahead is aheadBits16's to say. Lanes not projected hold undefined positions.
-VOREL_AVX512_VERTEX_INLINE Projected8Wide project8Bounded(__m256 x, __m256 y, __m256 z, __m256 w,
-                                                          const ProjectionTarget& target) {
-    const ViewportMap& map = target.map;
+VOREL_AVX512_VERTEX_INLINE Projected8Wide project8Bounded(__m256 x, __m256 y, __m256 z, __m256 w, const WideMap& map) {
     const __m512d xd = _mm512_cvtps_pd(x), yd = _mm512_cvtps_pd(y), zd = _mm512_cvtps_pd(z);
     const __m512d invW = _mm512_div_pd(_mm512_set1_pd(1.0), _mm512_cvtps_pd(w));
     const __m512d one = _mm512_set1_pd(1.0);
-    const __m512d sx = _mm512_add_pd(_mm512_set1_pd(double(map.x)),
-                                     _mm512_mul_pd(_mm512_set1_pd(double(map.halfWidth)),
+    const __m512d sx = _mm512_add_pd(_mm512_set1_pd(map.x),
+                                     _mm512_mul_pd(_mm512_set1_pd(map.halfWidth),
                                                    _mm512_add_pd(one, _mm512_mul_pd(xd, invW))));
-    const __m512d sy = _mm512_add_pd(_mm512_set1_pd(double(map.y)),
-                                     _mm512_mul_pd(_mm512_set1_pd(double(map.halfHeight)),
+    const __m512d sy = _mm512_add_pd(_mm512_set1_pd(map.y),
+                                     _mm512_mul_pd(_mm512_set1_pd(map.halfHeight),
                                                    _mm512_sub_pd(one, _mm512_mul_pd(yd, invW))));
     Projected8Wide p;
     const __m512d sub = _mm512_set1_pd(double(kSubPixel));
     p.x = roundHalfAway(_mm512_mul_pd(sx, sub));
     p.y = roundHalfAway(_mm512_mul_pd(sy, sub));
-    p.z = _mm512_add_pd(_mm512_set1_pd(double(map.minZ)),
-                        _mm512_mul_pd(_mm512_mul_pd(zd, invW), _mm512_set1_pd(double(map.maxZ) - double(map.minZ))));
-    p.q = target.perspective ? _mm512_cvtpd_ps(invW) : _mm256_set1_ps(1.0f);
+    p.z = _mm512_add_pd(_mm512_set1_pd(map.minZ), _mm512_mul_pd(_mm512_mul_pd(zd, invW), _mm512_set1_pd(map.depthRange)));
+    p.q = map.perspective ? _mm512_cvtpd_ps(invW) : _mm256_set1_ps(1.0f);
     return p;
 }
 
 // Lanes (bit i) inside every clip plane (avx2::insideBits' operations) with a finite positive w:
-// where the guard band is bounded, those project8Bounded projects.
-VOREL_AVX512_VERTEX_INLINE uint32_t aheadBits16(__m512 x, __m512 y, __m512 z, __m512 w, const ClipPlanes& planes) {
+// where the guard band is bounded, those project8Bounded projects. `front` holds the lanes with
+// w > 0, `nearOrFar` those with z >= 0 or w - z >= 0 failing (the complements of those tests, so
+// the compares are not made twice).
+VOREL_AVX512_VERTEX_INLINE uint32_t aheadBits16(__m512 x, __m512 y, __m512 w, __mmask16 front, __mmask16 nearOrFar,
+                                                const ClipPlanes& planes) {
     const __m512 zero = _mm512_setzero_ps();
     const __m512 gx = _mm512_mul_ps(_mm512_set1_ps(planes.guardX), w), gy = _mm512_mul_ps(_mm512_set1_ps(planes.guardY), w);
-    __mmask16 in = _mm512_cmp_ps_mask(w, zero, _CMP_GT_OQ);
-    in = _mm512_mask_cmp_ps_mask(in, w, _mm512_set1_ps(INFINITY), _CMP_LT_OQ);
-    in = _mm512_mask_cmp_ps_mask(in, z, zero, _CMP_GE_OQ);
-    in = _mm512_mask_cmp_ps_mask(in, _mm512_sub_ps(w, z), zero, _CMP_GE_OQ);
+    __mmask16 in = _mm512_mask_cmp_ps_mask(front & ~nearOrFar, w, _mm512_set1_ps(INFINITY), _CMP_LT_OQ);
     in = _mm512_mask_cmp_ps_mask(in, _mm512_sub_ps(gx, x), zero, _CMP_GE_OQ);
     in = _mm512_mask_cmp_ps_mask(in, _mm512_add_ps(gx, x), zero, _CMP_GE_OQ);
     in = _mm512_mask_cmp_ps_mask(in, _mm512_sub_ps(gy, y), zero, _CMP_GE_OQ);

@@ -52,11 +52,23 @@ constexpr uint32_t kListChunkTriangles = 64;
 // its clip vertices (flat shading copies the first vertex's colour before projecting). With
 // bandParts >= 2 the triangles go to a queue that draws only the bands b with b % bandParts ==
 // bandPart (span_walk.h), and those clear of them are dropped too.
+//
+// A scene split by bands runs every call's first pass on each thread; the first to run it can
+// tell the others which groups of eight triangles they may skip. Both arrays hold a byte for each
+// triangle of the list from the chunk's first, of which only each group's first is used (group g
+// at [8 g]): bit p set when part p (p < kGroupPartBits) may keep a triangle of the group, that is
+// unless every one of them is culled for lying beyond the view, for being dropped ahead (facing,
+// no pixel) or for being clear of part p's bands. partsOut, when set, gets those bytes (all bits
+// for a group whose culling is not known in full); with partsIn set, a group without drop.bandPart's
+// bit is culled whole unread (partsIn made by this function for the same vertices and stage).
+constexpr int kGroupPartBits = 8;
 struct TriangleDrop {
     D3DCULL cull = D3DCULL_CCW;
     Scissor scissor;
     bool flat = false;
     int bandPart = 0, bandParts = 1;
+    uint8_t* partsOut = nullptr;
+    const uint8_t* partsIn = nullptr;
 };
 
 // The 3 x `triangles` vertices of list triangles (at most kListChunkTriangles) from `in` into

@@ -487,6 +487,88 @@ TEST(VertexStageAvx2, SplitListsCullTheTrianglesClearOfTheirBands) {
     });
 }
 
+// The culled triangles of processTriangleListAvx2 over `in` on an 800 x 600 viewport.
+uint64_t runList(const VertexStage& s, const std::vector<D3DVERTEX>& in, const TriangleDrop& drop) {
+    std::vector<ClipVertex> out(in.size());
+    std::vector<ScreenVertex> projected(in.size());
+    std::vector<uint8_t> ok(in.size());
+    const ProjectionTarget target{makeViewportMap({0, 0, 800, 600, 0, 1}), true, projected.data(), ok.data(),
+                                  guardBandFor(800, 600)};
+    return processTriangleListAvx2(s, in.data(), out.data(), uint32_t(in.size() / 3), target, drop);
+}
+
+// A list of groups for the split tests below: groups of small triangles around one row (near a
+// band's edges, or spread over a band), facing either way, some past the viewport's left edge.
+std::vector<D3DVERTEX> bandedGroups(std::mt19937& rng) {
+    std::vector<D3DVERTEX> list;
+    for (uint32_t group = 0; group < kListChunkTriangles / 8; ++group) {
+        const double band = 64.0 * double(rng() % 9);
+        const double centre = group % 3 == 0 ? band + 32.0 : band + (group % 3 == 1 ? 1.5 : 62.5);
+        const double spread = group % 3 == 0 ? 24.0 : 1.0;
+        const double left = rng() % 6 == 0 ? -900.0 : in(rng, 0.0f, 760.0f);
+        for (int v = 0; v < 24; ++v) {
+            const double x = left + in(rng, 0.0f, 30.0f) + (v % 3) * in(rng, 0.5f, 4.0f);
+            list.push_back(atPixel(x, centre + in(rng, -1.0f, 1.0f) * spread));
+        }
+    }
+    return list;
+}
+
+// One thread's first pass of a split list tells which groups of eight triangles another part
+// keeps nothing of; that part's pass, told so, culls exactly what it would cull unaided (checked
+// against the plain stage) and reads none of those groups (given garbage there, it still culls
+// them whole).
+TEST(VertexStageAvx2, SplitListsSkipTheGroupsTheFirstThreadFoundNothingIn) {
+    if (!haveAvx2()) GTEST_SKIP() << "no AVX2 on this processor";
+    atEveryLevel([] {
+        const VertexStage s = unlitIdentityStage();
+        std::mt19937 rng(29);
+        ListCounts counts;
+        int skipped = 0, groups = 0;
+        for (int round = 0; round < 80; ++round) {
+            const std::vector<D3DVERTEX> list = bandedGroups(rng);
+            const uint32_t triangles = uint32_t(list.size() / 3);
+            const int parts = round % 5 == 0 ? 3 : 2, own = round % parts;
+            const D3DCULL cull = round % 2 ? D3DCULL_CCW : D3DCULL_CW;
+            std::vector<uint8_t> groupParts(triangles, 0xA5);
+            const TriangleDrop first{cull, {0, 0, 799, 599}, false, own, parts, groupParts.data(), nullptr};
+            runList(s, list, first);
+            for (int part = 0; part < parts; ++part) {
+                const std::string what = "round " + std::to_string(round) + ", part " + std::to_string(part);
+                const TriangleDrop drop{cull, {0, 0, 799, 599}, false, part, parts, nullptr, groupParts.data()};
+                checkList(s, list, drop, what.c_str(), counts);
+                // The groups left out, overwritten with triangles that cover the whole viewport.
+                std::vector<D3DVERTEX> garbage = list;
+                std::vector<uint32_t> left;
+                for (uint32_t g = 0; g < triangles / 8; ++g) {
+                    ++groups;
+                    if ((groupParts[8 * g] >> part) & 1) continue;
+                    left.push_back(g);
+                    for (uint32_t v = 24 * g; v < 24 * g + 24; v += 3) {
+                        garbage[v] = atPixel(-10, -10);
+                        garbage[v + 1] = atPixel(cull == D3DCULL_CCW ? 1600 : -10, cull == D3DCULL_CCW ? -10 : 1200);
+                        garbage[v + 2] = atPixel(cull == D3DCULL_CCW ? -10 : 1600, cull == D3DCULL_CCW ? 1200 : -10);
+                    }
+                }
+                skipped += int(left.size());
+                TriangleDrop unaided = drop;
+                unaided.partsIn = nullptr;
+                const uint64_t seen = runList(s, garbage, unaided), culled = runList(s, garbage, drop);
+                for (uint32_t g : left) {
+                    ASSERT_NE((seen >> (8 * g)) & 0xFF, 0xFFu) << what << ", group " << g << ": garbage culled anyway";
+                    EXPECT_EQ((culled >> (8 * g)) & 0xFF, 0xFFu) << what << ", group " << g;
+                }
+            }
+        }
+        EXPECT_GT(counts.kept, 2000);
+        if (simdLevel() == SimdLevel::Avx512) {
+            EXPECT_GT(skipped, groups / 4) << "too few groups left out";
+        } else {
+            EXPECT_EQ(skipped, 0) << "the AVX2 pass tells nothing";
+        }
+    });
+}
+
 // Screen positions that fall exactly halfway between two 1/16 pixel steps, on both sides of the
 // viewport's corner (negative positions too): rounded away from zero, as the scalar stage does.
 TEST(VertexStageAvx2, HalfwayPositionsRoundAsTheScalarStage) {
