@@ -167,12 +167,17 @@ VOREL_DROP_INLINE uint32_t clearOfBands(const __m256i y[3], int part, int parts)
                                             _mm256_setzero_si256());
     const __m256i first = _mm256_srai_epi32(topRow, kBandShift);
     const __m256i last = _mm256_srai_epi32(_mm256_add_epi32(_mm256_srai_epi32(maxY, kSubPixelBits), one), kBandShift);
-    // first % parts by a float division: first < 2^20 and parts <= 2^4, so a quotient that is not
-    // whole lies at least 1/parts from the next whole number, far more than its rounding moves it.
-    const __m256 quotient = _mm256_div_ps(_mm256_cvtepi32_ps(first), _mm256_set1_ps(float(parts)));
-    const __m256i whole = _mm256_cvttps_epi32(quotient);
+    // first % parts (first >= 0): by a mask for two parts, else by a float division: first < 2^20
+    // and parts <= 2^4, so a quotient that is not whole lies at least 1/parts from the next whole
+    // number, far more than its rounding moves it.
     const __m256i partsV = _mm256_set1_epi32(parts);
-    const __m256i rest = _mm256_sub_epi32(first, _mm256_mullo_epi32(whole, partsV));
+    __m256i rest;
+    if (parts == 2) {
+        rest = _mm256_and_si256(first, one);
+    } else {
+        const __m256 quotient = _mm256_div_ps(_mm256_cvtepi32_ps(first), _mm256_set1_ps(float(parts)));
+        rest = _mm256_sub_epi32(first, _mm256_mullo_epi32(_mm256_cvttps_epi32(quotient), partsV));
+    }
     // The first own band at or after `first`: first + (part - rest) mod parts.
     __m256i ahead = _mm256_sub_epi32(_mm256_set1_epi32(part), rest);
     ahead = _mm256_add_epi32(ahead, _mm256_and_si256(_mm256_cmpgt_epi32(_mm256_setzero_si256(), ahead), partsV));
