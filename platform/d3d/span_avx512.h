@@ -14,6 +14,7 @@
 #include <algorithm>
 #include <cstdint>
 
+#include "platform/d3d/fixed_color.h"
 #include "platform/d3d/span_avx2.h"
 #include "platform/d3d/span_state.h"
 #include "platform/d3d/triangle_setup.h"
@@ -34,6 +35,52 @@ VOREL_AVX512_INLINE __m256 lowHalf(__m512 v) { return _mm512_castps512_ps256(v);
 VOREL_AVX512_INLINE __m256 highHalf(__m512 v) { return _mm512_extractf32x8_ps(v, 1); }
 VOREL_AVX512_INLINE __m256i lowHalf(__m512i v) { return _mm512_castsi512_si256(v); }
 VOREL_AVX512_INLINE __m256i highHalf(__m512i v) { return _mm512_extracti64x4_epi64(v, 1); }
+
+// ---- constants -----------------------------------------------------------------------------------
+
+// Sixteen 32-bit lanes in memory.
+struct alignas(64) Lanes32 {
+    int32_t v[16];
+};
+constexpr Lanes32 everyLane(uint32_t x) {
+    Lanes32 l{};
+    for (int32_t& e : l.v) e = int32_t(x);
+    return l;
+}
+
+// The integer constants of the loops. Where the compiler sees a constant's value it makes it
+// again inside a loop from a general register, a broadcast that only the shuffle port runs;
+// read through loopConstants() they are loads instead, folded into the instructions that use them.
+struct LoopConstants {
+    Lanes32 one, fifteen;
+    Lanes32 ends;          // fetchWindow's permute: lanes 0 and 15 of two registers
+    Lanes32 channelBytes;  // 0x7F807F80: a byte times 128 in each word
+    Lanes32 full;          // fixed::kFull in each word
+    Lanes32 half;          // 64 (half a byte's 128) in each word
+    Lanes32 highBytes;     // 0xFF00FF00
+    Lanes32 colourBytes;   // 0x00FFFFFF
+};
+inline constexpr LoopConstants kLoopConstants{
+    everyLane(1), everyLane(15), {{0, 15, 16, 31}}, everyLane(0x7F807F80u),
+    everyLane(uint32_t(fixed::kFull) * 0x10001u), everyLane(64u * 0x10001u), everyLane(0xFF00FF00u),
+    everyLane(0x00FFFFFFu)};
+
+VOREL_AVX512_INLINE const LoopConstants& loopConstants() {
+    const LoopConstants* p = &kLoopConstants;
+    asm("" : "+r"(p));  // hides the values
+    return *p;
+}
+VOREL_AVX512_INLINE __m512i load(const Lanes32& l) { return _mm512_load_si512(l.v); }
+
+// *p in every lane: a broadcast from memory is a load, where one from a general register is a
+// shuffle (and the compiler turns a broadcast of a value it also keeps as a number into that).
+VOREL_AVX512_INLINE __m512i broadcastAt(const int32_t* p) {
+    __m512i v;
+    asm("vpbroadcastd %1, %0" : "=v"(v) : "m"(*p));
+    return v;
+}
+// v in every lane by way of memory (the value waits a few cycles in the store buffer instead).
+VOREL_AVX512_INLINE __m512i broadcastFromMemory(int32_t v) { return broadcastAt(&v); }
 
 // The first n lanes (n in 0..16).
 VOREL_AVX512_INLINE Lanes firstLanes(int n) { return Lanes(n >= 16 ? 0xFFFFu : (1u << n) - 1u); }
@@ -151,12 +198,15 @@ VOREL_AVX512_INLINE Lanes depthTest(const SpanState& s, const TriangleSetup& t, 
 
 // ---- texels --------------------------------------------------------------------------------------
 
-// A texture as sixteen lanes see it (span_avx2.h's TextureView, widened).
+// A texture as sixteen lanes see it (span_avx2.h's TextureView, widened). Texels read through it
+// may come without the alpha fill (0xFF000000 for textures whose alpha does not count): whoever
+// unpacks them adds it, as unpackedFill (the fill shifted right by one, alpha times 128).
 struct TextureView {
     span_avx2::TextureView narrow;  // for groups read as two halves
     const int* base;
-    __m512i width, height, widthMask, heightMask, alphaFill;
+    __m512i width, height, widthMask, heightMask, unpackedFill, pitch;
     __m512 widthF, heightF;
+    int rows;  // the height
 };
 
 VOREL_AVX512_INLINE TextureView textureView(const span_avx2::TextureView& tv) {
@@ -165,8 +215,10 @@ VOREL_AVX512_INLINE TextureView textureView(const span_avx2::TextureView& tv) {
     w.base = tv.base;
     w.width = _mm512_broadcast_i64x4(tv.width), w.height = _mm512_broadcast_i64x4(tv.height);
     w.widthMask = _mm512_broadcast_i64x4(tv.widthMask), w.heightMask = _mm512_broadcast_i64x4(tv.heightMask);
-    w.alphaFill = _mm512_broadcast_i64x4(tv.alphaFill);
+    w.unpackedFill = _mm512_srli_epi32(_mm512_broadcast_i64x4(tv.alphaFill), 1);
+    w.pitch = _mm512_broadcast_i64x4(tv.pitch);
     w.widthF = _mm512_broadcast_f32x8(tv.widthF), w.heightF = _mm512_broadcast_f32x8(tv.heightF);
+    w.rows = _mm256_cvtsi256_si32(tv.height);
     return w;
 }
 
@@ -195,23 +247,21 @@ VOREL_AVX512_INLINE __m512i wrapIndex(__m512i i, __m512i size) {
     return _mm512_mask_sub_epi32(i, above, i, size);
 }
 
-VOREL_AVX512_INLINE void wrapIndices(const TextureView& tv, __m512i* x, __m512i* y) {
-    if (tv.narrow.powerOfTwo) {
-        *x = _mm512_and_si512(*x, tv.widthMask), *y = _mm512_and_si512(*y, tv.heightMask);
-    } else {
-        *x = wrapIndex(*x, tv.width), *y = wrapIndex(*y, tv.height);
-    }
+VOREL_AVX512_INLINE __m512i wrapColumn(const TextureView& tv, __m512i x) {
+    return tv.narrow.powerOfTwo ? _mm512_and_si512(x, tv.widthMask) : wrapIndex(x, tv.width);
+}
+VOREL_AVX512_INLINE __m512i wrapRow(const TextureView& tv, __m512i y) {
+    return tv.narrow.powerOfTwo ? _mm512_and_si512(y, tv.heightMask) : wrapIndex(y, tv.height);
 }
 
 // The nearest texel of each lane's (u, v).
 VOREL_AVX512_INLINE __m512i pointTexel(const TextureView& tv, __m512 u, __m512 v) {
     __m512i ix = floorToInt(_mm512_mul_ps(wrapCoordinate(u), tv.widthF));
     __m512i iy = floorToInt(_mm512_mul_ps(wrapCoordinate(v), tv.heightF));
-    wrapIndices(tv, &ix, &iy);
+    ix = wrapColumn(tv, ix), iy = wrapRow(tv, iy);
     if (tv.narrow.format == TexelFormat::Argb8888) {
-        const __m512i offset =
-            _mm512_add_epi32(_mm512_mullo_epi32(iy, _mm512_broadcast_i64x4(tv.narrow.pitch)), _mm512_slli_epi32(ix, 2));
-        return _mm512_or_si512(_mm512_i32gather_epi32(offset, tv.base, 1), tv.alphaFill);
+        const __m512i offset = _mm512_add_epi32(_mm512_mullo_epi32(iy, tv.pitch), _mm512_slli_epi32(ix, 2));
+        return _mm512_i32gather_epi32(offset, tv.base, 1);
     }
     return join(span_avx2::fetch(tv.narrow, lowHalf(ix), lowHalf(iy)),
                 span_avx2::fetch(tv.narrow, highHalf(ix), highHalf(iy)));
@@ -225,42 +275,52 @@ struct BilinearTaps {
 };
 
 // The texels at `at` + column of each lane (columns 0 to 15).
-VOREL_AVX512_INLINE __m512i windowTexels(const TextureView& tv, const uint8_t* at, __m512i column) {
-    return _mm512_or_si512(_mm512_permutexvar_epi32(column, _mm512_loadu_si512(at)), tv.alphaFill);
+VOREL_AVX512_INLINE __m512i windowTexels(const uint8_t* at, __m512i column) {
+    return _mm512_permutexvar_epi32(column, _mm512_loadu_si512(at));
 }
 
-VOREL_AVX512_INLINE int firstLane(__m512i v) { return _mm_cvtsi128_si32(_mm512_castsi512_si128(v)); }
-VOREL_AVX512_INLINE int lastLane(__m512i v) { return _mm_extract_epi32(_mm512_extracti32x4_epi32(v, 3), 3); }
+// y + 1 brought into the texture, for one row y of it.
+inline int nextRow(const TextureView& tv, int y) {
+    if (tv.narrow.powerOfTwo) return (y + 1) & (tv.rows - 1);
+    return y + 1 == tv.rows ? 0 : y + 1;
+}
 
 // The taps of sixteen lanes of a 32-bit texture that sample columns x within a window of
-// seventeen texels, none the last of its row, and rows y0 (and y1) of the first or the last lane
-// (a magnified texture's): four loads of the window and a lane permute each, twice where the
-// group crosses from one texel row to the next. False (nothing read) for other groups.
-VOREL_AVX512_INLINE bool fetchWindow(const TextureView& tv, __m512i x0, __m512i y0, __m512i y1, BilinearTaps* taps) {
+// seventeen texels, none the last of its row, and rows y0 (and y0 + 1) of the first or the last
+// lane (a magnified texture's): four loads of the window and a lane permute each, twice where
+// the group crosses from one texel row to the next. False (nothing read) for other groups.
+// The first and last lanes of x0 and y0 go to memory from one permute and come back as numbers
+// and broadcasts (loads, where extracting and broadcasting lanes took a dozen shuffles; a store
+// of the whole register would make the loads wait until it is written).
+VOREL_AVX512_INLINE bool fetchWindow(const TextureView& tv, __m512i x0, __m512i y0, BilinearTaps* taps) {
+    alignas(16) int32_t ends[4];  // x0 of lanes 0 and 15, y0 of lanes 0 and 15
+    _mm_store_si128(reinterpret_cast<__m128i*>(ends),
+                    _mm512_castsi512_si128(_mm512_permutex2var_epi32(x0, load(loopConstants().ends), y0)));
+    asm("" : "+m"(ends));
     // Along a row the columns run one way, so the leftmost is at one end; a lane left of it (a
     // wrap) comes out as a huge unsigned column and fails the test like one too far right.
-    const int left = span_avx2::windowStart(std::min(firstLane(x0), lastLane(x0)), 17, tv.narrow.columns);
-    const __m512i column = _mm512_sub_epi32(x0, _mm512_set1_epi32(left));
-    const int rowA = firstLane(y0), rowB = lastLane(y0);
-    const Lanes inA = _mm512_cmpeq_epi32_mask(y0, _mm512_set1_epi32(rowA));
-    const Lanes inB = _mm512_cmpeq_epi32_mask(y0, _mm512_set1_epi32(rowB));
-    if (left < 0 || Lanes(inA | inB) != 0xFFFF || _mm512_cmpgt_epu32_mask(column, _mm512_set1_epi32(15)) != 0)
-        return false;
-    // y1 follows from y0, so lanes of one y0 share their y1 too.
+    const int left = span_avx2::windowStart(std::min(ends[0], ends[1]), 17, tv.narrow.columns);
+    if (left < 0) return false;
+    const __m512i column = _mm512_sub_epi32(x0, broadcastFromMemory(left));
+    const Lanes inWindow = _mm512_cmple_epu32_mask(column, load(loopConstants().fifteen));
+    const Lanes inA = _mm512_mask_cmpeq_epi32_mask(inWindow, y0, broadcastAt(ends + 2));
+    const Lanes inB = _mm512_mask_cmpeq_epi32_mask(inWindow, y0, broadcastAt(ends + 3));
+    if (!_kortestc_mask16_u8(inA, inB)) return false;
     const auto* base = reinterpret_cast<const uint8_t*>(tv.base) + ptrdiff_t(left) * 4;
     const ptrdiff_t pitch = tv.narrow.rowBytes;
+    const int rowA = ends[2], rowB = ends[3];
     const uint8_t* top = base + rowA * pitch;
-    const uint8_t* bottom = base + firstLane(y1) * pitch;
-    taps->c00 = windowTexels(tv, top, column), taps->c10 = windowTexels(tv, top + 4, column);
-    taps->c01 = windowTexels(tv, bottom, column), taps->c11 = windowTexels(tv, bottom + 4, column);
+    const uint8_t* bottom = base + nextRow(tv, rowA) * pitch;
+    taps->c00 = windowTexels(top, column), taps->c10 = windowTexels(top + 4, column);
+    taps->c01 = windowTexels(bottom, column), taps->c11 = windowTexels(bottom + 4, column);
     if (rowA != rowB) {
         const uint8_t* topB = base + rowB * pitch;
-        const uint8_t* bottomB = base + lastLane(y1) * pitch;
+        const uint8_t* bottomB = base + nextRow(tv, rowB) * pitch;
         const Lanes b = Lanes(~inA);
-        taps->c00 = _mm512_mask_blend_epi32(b, taps->c00, windowTexels(tv, topB, column));
-        taps->c10 = _mm512_mask_blend_epi32(b, taps->c10, windowTexels(tv, topB + 4, column));
-        taps->c01 = _mm512_mask_blend_epi32(b, taps->c01, windowTexels(tv, bottomB, column));
-        taps->c11 = _mm512_mask_blend_epi32(b, taps->c11, windowTexels(tv, bottomB + 4, column));
+        taps->c00 = _mm512_mask_permutexvar_epi32(taps->c00, b, column, _mm512_loadu_si512(topB));
+        taps->c10 = _mm512_mask_permutexvar_epi32(taps->c10, b, column, _mm512_loadu_si512(topB + 4));
+        taps->c01 = _mm512_mask_permutexvar_epi32(taps->c01, b, column, _mm512_loadu_si512(bottomB));
+        taps->c11 = _mm512_mask_permutexvar_epi32(taps->c11, b, column, _mm512_loadu_si512(bottomB + 4));
     }
     return true;
 }
@@ -269,8 +329,7 @@ VOREL_AVX512_INLINE bool fetchWindow(const TextureView& tv, __m512i x0, __m512i 
 // by side in memory, so sixteen 64-bit reads give both, spread to lanes by two permutes (cheaper
 // than the two halves' reads and shuffles, and than two gathers of 64-bit pairs, measured).
 VOREL_AVX512_INLINE void fetchPairs(const TextureView& tv, __m512i x, __m512i y, __m512i* left, __m512i* right) {
-    const __m512i pitch = _mm512_broadcast_i64x4(tv.narrow.pitch);
-    const __m512i offset = _mm512_add_epi32(_mm512_mullo_epi32(y, pitch), _mm512_slli_epi32(x, 2));
+    const __m512i offset = _mm512_add_epi32(_mm512_mullo_epi32(y, tv.pitch), _mm512_slli_epi32(x, 2));
     alignas(64) int32_t at[16];
     _mm512_store_si512(at, offset);
     const auto* base = reinterpret_cast<const uint8_t*>(tv.base);
@@ -279,9 +338,8 @@ VOREL_AVX512_INLINE void fetchPairs(const TextureView& tv, __m512i x, __m512i y,
     const __m512i hi = _mm512_setr_epi64(pair(8), pair(9), pair(10), pair(11), pair(12), pair(13), pair(14), pair(15));
     // Even elements are the left texels.
     const __m512i even = _mm512_setr_epi32(0, 2, 4, 6, 8, 10, 12, 14, 16, 18, 20, 22, 24, 26, 28, 30);
-    *left = _mm512_or_si512(_mm512_permutex2var_epi32(lo, even, hi), tv.alphaFill);
-    const __m512i odd = _mm512_add_epi32(even, _mm512_set1_epi32(1));
-    *right = _mm512_or_si512(_mm512_permutex2var_epi32(lo, odd, hi), tv.alphaFill);
+    *left = _mm512_permutex2var_epi32(lo, even, hi);
+    *right = _mm512_permutex2var_epi32(lo, _mm512_add_epi32(even, load(loopConstants().one)), hi);
 }
 
 // Row windows are tried where `windows` says so. Only the taps of `lanes` are read where the group
@@ -294,14 +352,14 @@ VOREL_AVX512_INLINE BilinearTaps bilinearTaps(const TextureView& tv, __m512 u, _
     __m512i x0 = floorToInt(x), y0 = floorToInt(y);
     BilinearTaps taps;
     taps.fx = _mm512_sub_ps(x, _mm512_cvtepi32_ps(x0)), taps.fy = _mm512_sub_ps(y, _mm512_cvtepi32_ps(y0));
-    const __m512i one = _mm512_set1_epi32(1);
-    __m512i x1 = _mm512_add_epi32(x0, one), y1 = _mm512_add_epi32(y0, one);
-    wrapIndices(tv, &x0, &y0);
-    wrapIndices(tv, &x1, &y1);
-    if (windows && tv.narrow.format == TexelFormat::Argb8888 && fetchWindow(tv, x0, y0, y1, &taps)) return taps;
+    // A window needs neither x1 nor y1 as vectors: they are made only where it is not taken.
+    x0 = wrapColumn(tv, x0), y0 = wrapRow(tv, y0);
+    if (windows && tv.narrow.format == TexelFormat::Argb8888 && fetchWindow(tv, x0, y0, &taps)) return taps;
+    const __m512i one = load(loopConstants().one);
+    const __m512i x1 = wrapColumn(tv, _mm512_add_epi32(x0, one)), y1 = wrapRow(tv, _mm512_add_epi32(y0, one));
     // Groups in both halves read texel pairs sixteen lanes at a time where no column wraps.
     if (tv.narrow.format == TexelFormat::Argb8888 && uint8_t(lanes) != 0 && lanes >> 8 != 0 &&
-        _mm512_cmpeq_epi32_mask(x0, _mm512_sub_epi32(tv.width, one)) == 0) {
+        _mm512_cmpeq_epi32_mask(x0, tv.widthMask) == 0) {  // widthMask: width - 1 for every width
         fetchPairs(tv, x0, y0, &taps.c00, &taps.c10);
         fetchPairs(tv, x0, y1, &taps.c01, &taps.c11);
         return taps;

@@ -78,10 +78,16 @@ struct Wide {
 
 constexpr __mmask32 kHighWords = 0xAAAAAAAAu;  // red of br, alpha of ga
 
-// Each byte of 0xAARRGGBB pixels, times 128, in the 16-bit lane the layout gives it.
-VOREL_AVX512_INLINE Wide unpackTexels(__m512i argb) {
-    const __m512i bytes = _mm512_set1_epi32(0x7F807F80);
-    return {_mm512_and_si512(_mm512_slli_epi32(argb, 7), bytes), _mm512_and_si512(_mm512_srli_epi32(argb, 1), bytes)};
+// The integer constants of the colour arithmetic (see LoopConstants).
+using ColourConstants = LoopConstants;
+
+// Each byte of 0xAARRGGBB pixels, times 128, in the 16-bit lane the layout gives it, with the
+// texture's alpha fill.
+VOREL_AVX512_INLINE Wide unpackTexels(const ColourConstants& cc, const TextureView& tv, __m512i argb) {
+    const __m512i bytes = load(cc.channelBytes);
+    // ga = ((argb >> 1) & bytes) | fill
+    return {_mm512_and_si512(_mm512_slli_epi32(argb, 7), bytes),
+            _mm512_ternarylogic_epi32(_mm512_srli_epi32(argb, 1), bytes, tv.unpackedFill, 0xEA)};
 }
 
 // One 16-bit value per pixel (the low half of each 32-bit lane) repeated on its four channels.
@@ -129,30 +135,30 @@ VOREL_AVX512_INLINE __m512i mix(__m512i a, __m512i b, __m512i f) {
     return _mm512_add_epi16(a, scale(_mm512_sub_epi16(b, a), f));
 }
 
-VOREL_AVX512_INLINE Wide filterBilinear(const BilinearTaps& taps) {
+VOREL_AVX512_INLINE Wide filterBilinear(const ColourConstants& cc, const TextureView& tv, const BilinearTaps& taps) {
     const __m512 one = _mm512_set1_ps(fixed::kWeightScale);
     const Wide wx = spread(_mm512_cvttps_epi32(_mm512_mul_ps(taps.fx, one)));
     const Wide wy = spread(_mm512_cvttps_epi32(_mm512_mul_ps(taps.fy, one)));
-    const Wide c00 = unpackTexels(taps.c00), c10 = unpackTexels(taps.c10);
-    const Wide c01 = unpackTexels(taps.c01), c11 = unpackTexels(taps.c11);
+    const Wide c00 = unpackTexels(cc, tv, taps.c00), c10 = unpackTexels(cc, tv, taps.c10);
+    const Wide c01 = unpackTexels(cc, tv, taps.c01), c11 = unpackTexels(cc, tv, taps.c11);
     const __m512i topBr = mix(c00.br, c10.br, wx.br), bottomBr = mix(c01.br, c11.br, wx.br);
     const __m512i topGa = mix(c00.ga, c10.ga, wx.ga), bottomGa = mix(c01.ga, c11.ga, wx.ga);
     return {mix(topBr, bottomBr, wy.br), mix(topGa, bottomGa, wy.ga)};
 }
 
-VOREL_AVX512_INLINE __m512i operand(StageOperand op, __m512i texel, __m512i diffuse) {
+VOREL_AVX512_INLINE __m512i operand(const ColourConstants& cc, StageOperand op, __m512i texel, __m512i diffuse) {
     switch (op) {
-        case StageOperand::One: return _mm512_set1_epi16(int16_t(fixed::kFull));
+        case StageOperand::One: return load(cc.full);
         case StageOperand::Texture: return texel;
         case StageOperand::TextureTimesDiffuse: return scale(texel, diffuse);
-        default: return scale(diffuse, _mm512_set1_epi16(int16_t(fixed::kFull)));
+        default: return scale(diffuse, load(cc.full));
     }
 }
 
-VOREL_AVX512_INLINE Wide stage0(const SpanState& s, const Wide& texel, const Wide& diffuse) {
-    Wide c{operand(s.colorFrom, texel.br, diffuse.br), operand(s.colorFrom, texel.ga, diffuse.ga)};
+VOREL_AVX512_INLINE Wide stage0(const SpanState& s, const ColourConstants& cc, const Wide& texel, const Wide& diffuse) {
+    Wide c{operand(cc, s.colorFrom, texel.br, diffuse.br), operand(cc, s.colorFrom, texel.ga, diffuse.ga)};
     if (s.targetAlpha && s.alphaFrom != s.colorFrom)
-        c.ga = _mm512_mask_blend_epi16(kHighWords, c.ga, operand(s.alphaFrom, texel.ga, diffuse.ga));
+        c.ga = _mm512_mask_blend_epi16(kHighWords, c.ga, operand(cc, s.alphaFrom, texel.ga, diffuse.ga));
     return c;
 }
 
@@ -165,8 +171,8 @@ VOREL_AVX512_INLINE void applyFog(Wide* c, __m512 f, const Wide& fogColor) {
 
 // Each channel plus a half (of a byte's 128), below 0 where the sum wraps: the rounding of
 // channels to bytes, whose saturation gives 0 there.
-VOREL_AVX512_INLINE __m512i roundedHalf(__m512i c) {
-    return _mm512_max_epi16(_mm512_add_epi16(c, _mm512_set1_epi16(64)), _mm512_setzero_si512());
+VOREL_AVX512_INLINE __m512i roundedHalf(const ColourConstants& cc, __m512i c) {
+    return _mm512_max_epi16(_mm512_add_epi16(c, load(cc.half)), _mm512_setzero_si512());
 }
 
 // The channels rounded to bytes in their words: blue and red as in 0x00RR00BB, green in the low
@@ -175,16 +181,16 @@ struct Bytes {
     __m512i rb, g;
 };
 
-VOREL_AVX512_INLINE Bytes roundBytes(const Wide& c) {
-    return {_mm512_srli_epi16(roundedHalf(c.br), 7), _mm512_srli_epi16(roundedHalf(c.ga), 7)};
+VOREL_AVX512_INLINE Bytes roundBytes(const ColourConstants& cc, const Wide& c) {
+    return {_mm512_srli_epi16(roundedHalf(cc, c.br), 7), _mm512_srli_epi16(roundedHalf(cc, c.ga), 7)};
 }
 
 // The channels rounded to bytes: sixteen 0xAARRGGBB pixels in order.
-VOREL_AVX512_INLINE __m512i packPixels(const Wide& c) {
-    const __m512i ga = roundedHalf(c.ga);
+VOREL_AVX512_INLINE __m512i packPixels(const ColourConstants& cc, const Wide& c) {
+    const __m512i ga = roundedHalf(cc, c.ga);
     // br >> 7 in the low byte of each word, (ga >> 7) << 8 = (ga << 1) & 0xFF00 in the high one.
-    return _mm512_ternarylogic_epi32(_mm512_srli_epi16(roundedHalf(c.br), 7), _mm512_add_epi16(ga, ga),
-                                     _mm512_set1_epi32(int(0xFF00FF00u)), 0xF8);
+    return _mm512_ternarylogic_epi32(_mm512_srli_epi16(roundedHalf(cc, c.br), 7), _mm512_add_epi16(ga, ga),
+                                     load(cc.highBytes), 0xF8);
 }
 
 // Stage 0 and fog of sixteen pixels from their planes and w = 1 / invW: their channels, of which
@@ -193,12 +199,14 @@ VOREL_AVX512_INLINE __m512i packPixels(const Wide& c) {
 // (k: ArgbConstants or SmallConstants, for its diffuse and fogScalesDiffuse.)
 template <TexelFilter T, class Planes, class Constants>
 VOREL_AVX512_INLINE Wide shadeColour(const SpanState& s, const Constants& k, const TextureView& tv,
-                                      const Wide& fogColor, const Planes& planes, __m512 w, Lanes lanes, bool windows) {
+                                      const ColourConstants& cc, const Wide& fogColor, const Planes& planes, __m512 w,
+                                      Lanes lanes, bool windows) {
     Wide texel{};
     if constexpr (T == TexelFilter::Point)
-        texel = unpackTexels(pointTexel(tv, _mm512_mul_ps(planes(kU), w), _mm512_mul_ps(planes(kV), w)));
+        texel = unpackTexels(cc, tv, pointTexel(tv, _mm512_mul_ps(planes(kU), w), _mm512_mul_ps(planes(kV), w)));
     if constexpr (T == TexelFilter::Bilinear)
-        texel = filterBilinear(bilinearTaps(tv, _mm512_mul_ps(planes(kU), w), _mm512_mul_ps(planes(kV), w), lanes, windows));
+        texel = filterBilinear(
+            cc, tv, bilinearTaps(tv, _mm512_mul_ps(planes(kU), w), _mm512_mul_ps(planes(kV), w), lanes, windows));
     const __m512 w15 = _mm512_mul_ps(w, _mm512_set1_ps(fixed::kWeightScale));
     __m512 colorW15 = w15;
     if (k.fogScalesDiffuse) colorW15 = _mm512_mul_ps(w15, clampUnit(_mm512_mul_ps(planes(kFog), w)));
@@ -208,7 +216,7 @@ VOREL_AVX512_INLINE Wide shadeColour(const SpanState& s, const Constants& k, con
         diffuse = interleave(fraction15(planes(kBlue), colorW15), fraction15(planes(kGreen), colorW15),
                              fraction15(planes(kRed), colorW15), a);
     }
-    Wide c = stage0(s, texel, diffuse);
+    Wide c = stage0(s, cc, texel, diffuse);
     if (s.fog && !k.fogScalesDiffuse) applyFog(&c, clampUnit(_mm512_mul_ps(planes(kFog), w)), fogColor);
     return c;
 }
@@ -218,16 +226,13 @@ VOREL_AVX512_INLINE Wide shadeColour(const SpanState& s, const Constants& k, con
 // The AVX2 routine's quick depth test on sixteen lanes: decides `*lanes` from the depth plane z
 // where every lane is further than the margin from its stored value (then keeps the passing
 // lanes and says true); false, the lanes untouched, when some lane needs the exact test.
+// (A 32-bit stored value converts rounded to nearest, closer than the AVX2 routine's two steps,
+// which the margin allows for.)
 template <DepthFormat D>
 VOREL_AVX512_INLINE bool quickDepthTest(const ArgbConstants& k, const uint8_t* at, __m512 z, Group* g) {
-    __m512 stored;
-    if constexpr (D == DepthFormat::Z16) {
-        stored = _mm512_cvtepi32_ps(load16(at, *g));
-    } else {
-        const __m512i raw = _mm512_xor_si512(load32(at, *g), _mm512_set1_epi32(int(0x80000000u)));
-        stored = _mm512_add_ps(_mm512_cvtepi32_ps(raw), _mm512_set1_ps(2147483648.0f));
-    }
-    z = _mm512_min_ps(_mm512_max_ps(z, _mm512_setzero_ps()), _mm512_set1_ps(float(k.zMax)));
+    constexpr float zMax = D == DepthFormat::Z16 ? 65535.0f : 4294967295.0f;  // float(k.zMax)
+    const __m512 stored = D == DepthFormat::Z16 ? _mm512_cvtepi32_ps(load16(at, *g)) : _mm512_cvtepu32_ps(load32(at, *g));
+    z = _mm512_min_ps(_mm512_max_ps(z, _mm512_setzero_ps()), _mm512_set1_ps(zMax));
     const __m512 margin = _mm512_set1_ps(k.depthMargin);
     const Lanes pass = _mm512_mask_cmp_ps_mask(g->lanes, _mm512_add_ps(z, margin), stored, _CMP_LT_OQ);
     const Lanes fail = _mm512_mask_cmp_ps_mask(g->lanes, _mm512_sub_ps(z, margin), stored, _CMP_GT_OQ);
@@ -275,28 +280,28 @@ VOREL_AVX512_INLINE __m512i encode16(__m512i threshold, const Bytes& px) {
 }
 
 template <TargetFormat F>
-VOREL_AVX512_INLINE void write16(const SpanState& s, uint8_t* p, Group at, __m512i threshold, const Wide& c) {
-    Bytes px = roundBytes(c);
+VOREL_AVX512_INLINE void write16(const SpanState& s, const ColourConstants& cc, uint8_t* p, Group at, __m512i threshold,
+                                 const Wide& c) {
+    Bytes px = roundBytes(cc, c);
     if (s.additive) px = addSaturated(px, widenTarget<F>(load16(p, at)));
     store16(p, at, encode16<F>(threshold, px));
 }
 
 // ONE/ONE on a 32-bit target: src added to the old pixels with saturation; the alpha byte
 // cleared on targets without alpha (the bytes saturate one by one, so their alpha sum is moot).
-VOREL_AVX512_INLINE __m512i blendArgb(const SpanState& s, __m512i src, __m512i old) {
+VOREL_AVX512_INLINE __m512i blendArgb(const SpanState& s, const ColourConstants& cc, __m512i src, __m512i old) {
     if (s.additive) src = _mm512_adds_epu8(src, old);
-    if (!s.targetAlpha) src = _mm512_and_si512(src, _mm512_set1_epi32(0x00FFFFFF));
+    if (!s.targetAlpha) src = _mm512_and_si512(src, load(cc.colourBytes));
     return src;
 }
 
-VOREL_AVX512_INLINE void writeArgb(const SpanState& s, uint8_t* p, Group g, __m512i src) {
-    store32(p, g, blendArgb(s, src, s.additive ? load32(p, g) : _mm512_setzero_si512()));
-}
-
 template <TargetFormat F>
-VOREL_AVX512_INLINE void writePixels(const SpanState& s, uint8_t* p, Group g, __m512i threshold, const Wide& c) {
-    if constexpr (F == TargetFormat::Argb8888) writeArgb(s, p, g, packPixels(c));
-    else write16<F>(s, p, g, threshold, c);
+VOREL_AVX512_INLINE void writePixels(const SpanState& s, const ColourConstants& cc, uint8_t* p, Group g,
+                                     __m512i threshold, const Wide& c) {
+    if constexpr (F == TargetFormat::Argb8888)
+        store32(p, g, blendArgb(s, cc, packPixels(cc, c), s.additive ? load32(p, g) : _mm512_setzero_si512()));
+    else
+        write16<F>(s, cc, p, g, threshold, c);
 }
 
 // ---- the walk ------------------------------------------------------------------------------------
@@ -350,7 +355,8 @@ VOREL_AVX512_INLINE void shadeSpan(const SpanState& s, const TriangleSetup& t, c
             z += 16 * zBytes;
         }
         if (g.lanes == 0) continue;
-        writePixels<F>(s, color, g, threshold, shadeColour<T>(s, k, w16.tv, w16.fogColor, planes, wHere, g.lanes, true));
+        const ColourConstants& cc = loopConstants();
+        writePixels<F>(s, cc, color, g, threshold, shadeColour<T>(s, k, w16.tv, cc, w16.fogColor, planes, wHere, g.lanes, true));
     }
 }
 
@@ -491,12 +497,13 @@ VOREL_AVX512 void shadePacked(const SpanState& s, const TriangleSetup& t, const 
     // The lanes come from several rows of pixels, so their texels hardly ever lie in the one or
     // two texel rows of a window (under one group in a hundred in the story's views): trying
     // costs more than it saves.
-    const Wide c = shadeColour<T>(s, k, *k.tv, k.fogColor, planes, reciprocal(planes(kInvW)), lanes, false);
+    const ColourConstants& cc = loopConstants();
+    const Wide c = shadeColour<T>(s, k, *k.tv, cc, k.fogColor, planes, reciprocal(planes(kInvW)), lanes, false);
     if constexpr (F == TargetFormat::Argb8888) {
-        scatter32(s.color, at, lanes, blendArgb(s, packPixels(c), old));
+        scatter32(s.color, at, lanes, blendArgb(s, cc, packPixels(cc, c), old));
     } else {
         const __m512i threshold = s.dither ? kDitherSquare.at(x, y) : _mm512_set1_epi16(127);
-        const Bytes px = roundBytes(c);
+        const Bytes px = roundBytes(cc, c);
         scatter16(s.color, at, lanes, encode16<F>(threshold, s.additive ? addSaturated(px, old16) : px));
     }
 }
