@@ -52,8 +52,8 @@ constexpr Lanes32 everyLane(uint32_t x) {
 // again inside a loop from a general register, a broadcast that only the shuffle port runs;
 // read through loopConstants() they are loads instead, folded into the instructions that use them.
 struct LoopConstants {
-    Lanes32 one, fifteen;
-    Lanes32 ends;          // fetchWindow's permute: lanes 0 and 15 of two registers
+    Lanes32 one, fifteen, thirty;
+    Lanes32 ends;          // storeEnds' permute: lanes 0 and 15 of two registers
     Lanes32 channelBytes;  // 0x7F807F80: a byte times 128 in each word
     Lanes32 full;          // fixed::kFull in each word
     Lanes32 half;          // 64 (half a byte's 128) in each word
@@ -61,7 +61,7 @@ struct LoopConstants {
     Lanes32 colourBytes;   // 0x00FFFFFF
 };
 inline constexpr LoopConstants kLoopConstants{
-    everyLane(1), everyLane(15), {{0, 15, 16, 31}}, everyLane(0x7F807F80u),
+    everyLane(1), everyLane(15), everyLane(30), {{0, 15, 16, 31}}, everyLane(0x7F807F80u),
     everyLane(uint32_t(fixed::kFull) * 0x10001u), everyLane(64u * 0x10001u), everyLane(0xFF00FF00u),
     everyLane(0x00FFFFFFu)};
 
@@ -206,7 +206,8 @@ struct TextureView {
     const int* base;
     __m512i width, height, widthMask, heightMask, unpackedFill, pitch;
     __m512 widthF, heightF;
-    int rows;  // the height
+    int rows;           // the height
+    bool wrapWindows;   // rows of a power of two, at least 16, texels: fetchWrappedWindow
 };
 
 VOREL_AVX512_INLINE TextureView textureView(const span_avx2::TextureView& tv) {
@@ -219,6 +220,7 @@ VOREL_AVX512_INLINE TextureView textureView(const span_avx2::TextureView& tv) {
     w.pitch = _mm512_broadcast_i64x4(tv.pitch);
     w.widthF = _mm512_broadcast_f32x8(tv.widthF), w.heightF = _mm512_broadcast_f32x8(tv.heightF);
     w.rows = _mm256_cvtsi256_si32(tv.height);
+    w.wrapWindows = tv.powerOfTwo && tv.columns >= 16;
     return w;
 }
 
@@ -285,42 +287,102 @@ inline int nextRow(const TextureView& tv, int y) {
     return y + 1 == tv.rows ? 0 : y + 1;
 }
 
+// x0 and y0 of a group's first and last lanes (a row window's texels lie between them), taken
+// to memory from one permute and read back as numbers and broadcasts: loads, where extracting and
+// broadcasting lanes took a dozen shuffles. (The store is of a quarter register: a load from a
+// store of the whole one would wait until it is written.)
+struct alignas(16) GroupEnds {
+    int32_t x0First, x0Last, y0First, y0Last;
+};
+static_assert(sizeof(GroupEnds) == 16, "one quarter of a register");
+
+VOREL_AVX512_INLINE void storeEnds(__m512i x0, __m512i y0, GroupEnds* e) {
+    _mm_store_si128(reinterpret_cast<__m128i*>(e),
+                    _mm512_castsi512_si128(_mm512_permutex2var_epi32(x0, load(loopConstants().ends), y0)));
+    asm("" : "+m"(*e));
+}
+
+// Whether every lane lies in `columns` and in texel row y0First or y0Last; *inFirst: the lanes of
+// y0First. (y0 + 1 follows from y0, so lanes of one y0 share their y0 + 1 too.)
+VOREL_AVX512_INLINE bool inTwoRows(const GroupEnds& e, __m512i y0, Lanes columns, Lanes* inFirst) {
+    *inFirst = _mm512_mask_cmpeq_epi32_mask(columns, y0, broadcastAt(&e.y0First));
+    const Lanes inLast = _mm512_mask_cmpeq_epi32_mask(columns, y0, broadcastAt(&e.y0Last));
+    return _kortestc_mask16_u8(*inFirst, inLast);
+}
+
 // The taps of sixteen lanes of a 32-bit texture that sample columns x within a window of
 // seventeen texels, none the last of its row, and rows y0 (and y0 + 1) of the first or the last
 // lane (a magnified texture's): four loads of the window and a lane permute each, twice where
 // the group crosses from one texel row to the next. False (nothing read) for other groups.
-// The first and last lanes of x0 and y0 go to memory from one permute and come back as numbers
-// and broadcasts (loads, where extracting and broadcasting lanes took a dozen shuffles; a store
-// of the whole register would make the loads wait until it is written).
 VOREL_AVX512_INLINE bool fetchWindow(const TextureView& tv, __m512i x0, __m512i y0, BilinearTaps* taps) {
-    alignas(16) int32_t ends[4];  // x0 of lanes 0 and 15, y0 of lanes 0 and 15
-    _mm_store_si128(reinterpret_cast<__m128i*>(ends),
-                    _mm512_castsi512_si128(_mm512_permutex2var_epi32(x0, load(loopConstants().ends), y0)));
-    asm("" : "+m"(ends));
+    GroupEnds e;
+    storeEnds(x0, y0, &e);
     // Along a row the columns run one way, so the leftmost is at one end; a lane left of it (a
     // wrap) comes out as a huge unsigned column and fails the test like one too far right.
-    const int left = span_avx2::windowStart(std::min(ends[0], ends[1]), 17, tv.narrow.columns);
+    const int left = span_avx2::windowStart(std::min(e.x0First, e.x0Last), 17, tv.narrow.columns);
     if (left < 0) return false;
     const __m512i column = _mm512_sub_epi32(x0, broadcastFromMemory(left));
-    const Lanes inWindow = _mm512_cmple_epu32_mask(column, load(loopConstants().fifteen));
-    const Lanes inA = _mm512_mask_cmpeq_epi32_mask(inWindow, y0, broadcastAt(ends + 2));
-    const Lanes inB = _mm512_mask_cmpeq_epi32_mask(inWindow, y0, broadcastAt(ends + 3));
-    if (!_kortestc_mask16_u8(inA, inB)) return false;
+    Lanes inA;
+    if (!inTwoRows(e, y0, _mm512_cmple_epu32_mask(column, load(loopConstants().fifteen)), &inA)) return false;
     const auto* base = reinterpret_cast<const uint8_t*>(tv.base) + ptrdiff_t(left) * 4;
     const ptrdiff_t pitch = tv.narrow.rowBytes;
-    const int rowA = ends[2], rowB = ends[3];
-    const uint8_t* top = base + rowA * pitch;
-    const uint8_t* bottom = base + nextRow(tv, rowA) * pitch;
+    const uint8_t* top = base + e.y0First * pitch;
+    const uint8_t* bottom = base + nextRow(tv, e.y0First) * pitch;
     taps->c00 = windowTexels(top, column), taps->c10 = windowTexels(top + 4, column);
     taps->c01 = windowTexels(bottom, column), taps->c11 = windowTexels(bottom + 4, column);
-    if (rowA != rowB) {
-        const uint8_t* topB = base + rowB * pitch;
-        const uint8_t* bottomB = base + nextRow(tv, rowB) * pitch;
+    if (e.y0First != e.y0Last) {
+        const uint8_t* topB = base + e.y0Last * pitch;
+        const uint8_t* bottomB = base + nextRow(tv, e.y0Last) * pitch;
         const Lanes b = Lanes(~inA);
         taps->c00 = _mm512_mask_permutexvar_epi32(taps->c00, b, column, _mm512_loadu_si512(topB));
         taps->c10 = _mm512_mask_permutexvar_epi32(taps->c10, b, column, _mm512_loadu_si512(topB + 4));
         taps->c01 = _mm512_mask_permutexvar_epi32(taps->c01, b, column, _mm512_loadu_si512(bottomB));
         taps->c11 = _mm512_mask_permutexvar_epi32(taps->c11, b, column, _mm512_loadu_si512(bottomB + 4));
+    }
+    return true;
+}
+
+// The two halves of a wrapped window (byte offsets in a texel row) and each lane's columns in it.
+struct WrappedWindow {
+    ptrdiff_t a, b;
+    __m512i index, next;
+    // The texels of columns index and next of the row at `row`.
+    VOREL_AVX512_INLINE void texels(const uint8_t* row, __m512i* left, __m512i* right) const {
+        const __m512i lo = _mm512_loadu_si512(row + a), hi = _mm512_loadu_si512(row + b);
+        *left = _mm512_permutex2var_epi32(lo, index, hi), *right = _mm512_permutex2var_epi32(lo, next, hi);
+    }
+};
+
+// fetchWindow for rows of a power of two, at least 16, texels: the window is 32 texels, two
+// loads of sixteen from a multiple of 16 and the next one around the row (so a group may cross
+// the texture's right edge, where the texture repeats), from which two-table permutes pick each
+// lane's texel and its right-hand neighbour. Columns up to 30 from the window's start count.
+VOREL_AVX512_INLINE bool fetchWrappedWindow(const TextureView& tv, __m512i x0, __m512i y0, BilinearTaps* taps) {
+    GroupEnds e;
+    storeEnds(x0, y0, &e);
+    const int mask = tv.narrow.columns - 1;
+    // The columns run one way around the row from one end lane: the one from which the other
+    // is nearer going right.
+    const int first = ((e.x0Last - e.x0First) & mask) <= ((e.x0First - e.x0Last) & mask) ? e.x0First : e.x0Last;
+    const int start = first & ~15;
+    const __m512i index = _mm512_and_si512(_mm512_sub_epi32(x0, broadcastFromMemory(start)), tv.widthMask);
+    Lanes inA;
+    if (!inTwoRows(e, y0, _mm512_cmple_epu32_mask(index, load(loopConstants().thirty)), &inA)) return false;
+    const __m512i next = _mm512_add_epi32(index, load(loopConstants().one));
+    const auto* base = reinterpret_cast<const uint8_t*>(tv.base);
+    const ptrdiff_t pitch = tv.narrow.rowBytes, a = ptrdiff_t(start) * 4, b = ptrdiff_t((start + 16) & mask) * 4;
+    const WrappedWindow w{a, b, index, next};
+    w.texels(base + e.y0First * pitch, &taps->c00, &taps->c10);
+    w.texels(base + nextRow(tv, e.y0First) * pitch, &taps->c01, &taps->c11);
+    if (e.y0First != e.y0Last) {
+        BilinearTaps last;
+        w.texels(base + e.y0Last * pitch, &last.c00, &last.c10);
+        w.texels(base + nextRow(tv, e.y0Last) * pitch, &last.c01, &last.c11);
+        const Lanes inB = Lanes(~inA);
+        taps->c00 = _mm512_mask_blend_epi32(inB, taps->c00, last.c00);
+        taps->c10 = _mm512_mask_blend_epi32(inB, taps->c10, last.c10);
+        taps->c01 = _mm512_mask_blend_epi32(inB, taps->c01, last.c01);
+        taps->c11 = _mm512_mask_blend_epi32(inB, taps->c11, last.c11);
     }
     return true;
 }
@@ -354,7 +416,9 @@ VOREL_AVX512_INLINE BilinearTaps bilinearTaps(const TextureView& tv, __m512 u, _
     taps.fx = _mm512_sub_ps(x, _mm512_cvtepi32_ps(x0)), taps.fy = _mm512_sub_ps(y, _mm512_cvtepi32_ps(y0));
     // A window needs neither x1 nor y1 as vectors: they are made only where it is not taken.
     x0 = wrapColumn(tv, x0), y0 = wrapRow(tv, y0);
-    if (windows && tv.narrow.format == TexelFormat::Argb8888 && fetchWindow(tv, x0, y0, &taps)) return taps;
+    if (windows && tv.narrow.format == TexelFormat::Argb8888 &&
+        (tv.wrapWindows ? fetchWrappedWindow(tv, x0, y0, &taps) : fetchWindow(tv, x0, y0, &taps)))
+        return taps;
     const __m512i one = load(loopConstants().one);
     const __m512i x1 = wrapColumn(tv, _mm512_add_epi32(x0, one)), y1 = wrapRow(tv, _mm512_add_epi32(y0, one));
     // Groups in both halves read texel pairs sixteen lanes at a time where no column wraps.

@@ -334,8 +334,11 @@ VOREL_AVX512_INLINE void shadeSpan(const SpanState& s, const TriangleSetup& t, c
     RowPlanes planes(t, k, x0, y, D != DepthFormat::None && k.quickDepth);
     // Groups start sixteen apart, so every group has the first one's dither phase.
     const __m512i threshold = _mm512_broadcast_i64x4(span_avx2::rowThreshold<F>(s, x0, y));
+    // Without depth writes the quick test decides almost every group: the exact edge values are
+    // then made only for the groups it leaves (the same integers as stepped ones).
     EdgeSteps edges;
-    if constexpr (D != DepthFormat::None) edges = EdgeSteps(t, w16.edges, x0, y);
+    if constexpr (D != DepthFormat::None)
+        if (!k.quickDepth) edges = EdgeSteps(t, w16.edges, x0, y);
     uint8_t* color = s.color + y * s.colorPitch + x0 * bpp;
     uint8_t* z = D == DepthFormat::None ? nullptr : s.z + y * s.zPitch + x0 * zBytes;
     // Each group's division starts a group early: the texel reads wait on it.
@@ -347,11 +350,12 @@ VOREL_AVX512_INLINE void shadeSpan(const SpanState& s, const TriangleSetup& t, c
         if constexpr (D != DepthFormat::None) {
             const bool decided = k.quickDepth && quickDepthTest<D>(k, z, planes(kDepth), &g);
             if (!decided) {
+                if (k.quickDepth) edges = EdgeSteps(t, w16.edges, x, y);
                 __m512 l1, l2;
                 edges.weightsNow(w16.edges, &l1, &l2);
                 g.lanes = depthTest<D>(s, t, z, g, l1, l2);
             }
-            edges.advance(w16.edges);
+            if (!k.quickDepth) edges.advance(w16.edges);
             z += 16 * zBytes;
         }
         if (g.lanes == 0) continue;

@@ -1,0 +1,114 @@
+// The AVX-512 row windows (span_avx512.h): a group's bilinear taps read from one or two windows of
+// a texture row must be the texels at each lane's columns and rows, with the texture repeating at
+// its edges, and a group the window cannot hold must be refused without reading.
+#include <gtest/gtest.h>
+
+#include <cstdint>
+#include <random>
+#include <vector>
+
+#include "platform/d3d/raster_options.h"
+
+#if defined(__x86_64__) && (defined(__GNUC__) || defined(__clang__))
+
+#include "platform/d3d/span_avx512.h"
+
+namespace {
+
+using namespace platform::d3d;
+using namespace platform::d3d::span_avx512;
+
+// GCC 12 takes the intrinsics' deliberately undefined source registers for uninitialized values.
+#if defined(__GNUC__) && !defined(__clang__)
+#pragma GCC diagnostic ignored "-Wmaybe-uninitialized"
+#pragma GCC diagnostic ignored "-Wuninitialized"
+#endif
+
+// A random 32-bit texture with its texels where the span routines read them.
+struct Texture {
+    int width, height;
+    std::vector<uint32_t> texels;
+    SpanState state;
+
+    Texture(int w, int h, uint32_t seed) : width(w), height(h), texels(size_t(w) * size_t(h)) {
+        std::mt19937 rng(seed);
+        for (uint32_t& t : texels) t = rng();
+        state.texels = reinterpret_cast<const uint8_t*>(texels.data());
+        state.texPitch = ptrdiff_t(w) * 4, state.texWidth = w, state.texHeight = h;
+        state.texAlpha = true;  // the texels as stored, no alpha fill
+    }
+    uint32_t at(int x, int y) const { return texels[size_t(y % height) * size_t(width) + size_t(x % width)]; }
+};
+
+struct Group {
+    int32_t x[16], y[16];
+};
+
+// Reads the group through the window routine the texture takes; false where it refused.
+VOREL_AVX512 bool readWindow(const Texture& t, const Group& g, uint32_t out[4][16]) {
+    const TextureView tv = textureView(span_avx2::textureView(t.state));
+    const __m512i x0 = _mm512_loadu_si512(g.x), y0 = _mm512_loadu_si512(g.y);
+    BilinearTaps taps;
+    if (!(tv.wrapWindows ? fetchWrappedWindow(tv, x0, y0, &taps) : fetchWindow(tv, x0, y0, &taps))) return false;
+    _mm512_storeu_si512(out[0], taps.c00), _mm512_storeu_si512(out[1], taps.c10);
+    _mm512_storeu_si512(out[2], taps.c01), _mm512_storeu_si512(out[3], taps.c11);
+    return true;
+}
+
+// Columns first + step x lane (wrapped), rows `row` up to lane `split`, then row + 1.
+Group group(const Texture& t, int first, int step, int row, int split) {
+    Group g;
+    for (int i = 0; i < 16; ++i) {
+        g.x[i] = ((first + step * i) % t.width + t.width) % t.width;
+        g.y[i] = (row + (i >= split ? 1 : 0)) % t.height;
+    }
+    return g;
+}
+
+void expectTaps(const Texture& t, const Group& g, const char* what) {
+    uint32_t taps[4][16];
+    ASSERT_TRUE(readWindow(t, g, taps)) << what << ", texture " << t.width << " wide, first column " << g.x[0];
+    for (int i = 0; i < 16; ++i) {
+        const int x = g.x[i], y = g.y[i];
+        EXPECT_EQ(taps[0][i], t.at(x, y)) << what << ", lane " << i;
+        EXPECT_EQ(taps[1][i], t.at(x + 1, y)) << what << ", lane " << i;
+        EXPECT_EQ(taps[2][i], t.at(x, y + 1)) << what << ", lane " << i;
+        EXPECT_EQ(taps[3][i], t.at(x + 1, y + 1)) << what << ", lane " << i;
+    }
+}
+
+TEST(SpanWindow, WindowsReadEachLanesTexelsAcrossTheTexturesEdges) {
+    if (!haveAvx512()) GTEST_SKIP() << "no AVX-512";
+    for (int width : {16, 32, 64, 128}) {
+        const Texture t(width, 8, uint32_t(width));
+        for (int first = 0; first < width; first += 3) {
+            // Rightwards and leftwards, from every offset within sixteen and around the right edge;
+            // the last texel row's next row is the first.
+            expectTaps(t, group(t, first, 1, 7, 16), "one texel a lane, rightwards");
+            expectTaps(t, group(t, first, -1, 2, 16), "one texel a lane, leftwards");
+            expectTaps(t, group(t, first, 0, 3, 9), "one column, two texel rows");
+            expectTaps(t, group(t, first, 1, 7, 5), "rightwards over two texel rows");
+        }
+    }
+}
+
+TEST(SpanWindow, GroupsTheWindowCannotHoldAreRefused) {
+    if (!haveAvx512()) GTEST_SKIP() << "no AVX-512";
+    uint32_t taps[4][16];
+    // (A window of 32 holds any group of a texture 32 wide; 20 takes the window of seventeen.)
+    for (int width : {64, 128, 20}) {
+        const Texture t(width, 8, 5);
+        // Two texels a lane span 31 columns; three texel rows; a lane far from the others.
+        EXPECT_FALSE(readWindow(t, group(t, 3, 2, 0, 16), taps)) << width;
+        Group rows = group(t, 3, 1, 0, 8);
+        rows.y[15] = 5;
+        EXPECT_FALSE(readWindow(t, rows, taps)) << width;
+        Group stray = group(t, 3, 1, 0, 16);
+        stray.x[7] = (stray.x[7] + width / 2) % width;
+        EXPECT_FALSE(readWindow(t, stray, taps)) << width;
+    }
+}
+
+}  // namespace
+
+#endif
