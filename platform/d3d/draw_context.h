@@ -10,6 +10,7 @@
 #pragma once
 
 #include <cstdint>
+#include <atomic>
 #include <memory>
 
 #include "platform/d3d/clipping.h"
@@ -45,9 +46,13 @@ struct TriangleContext {
     int bandPart = 0, bandParts = 1;
     // A list's groups of eight triangles as TriangleDrop's partsOut and partsIn take them, from
     // the call's first triangle (byte t for triangle t): filled by the first pass of a split scene's
-    // calling thread, read by the threads that replay the call for other bands.
+    // calling thread, which then stores how many triangles it has judged in groupPartsJudged
+    // (release), and read by the threads that replay the call for other bands, for the chunks
+    // below what they load from groupPartsReady (acquire; the others they judge unaided).
     uint8_t* groupPartsOut = nullptr;
+    std::atomic<uint32_t>* groupPartsJudged = nullptr;
     const uint8_t* groupPartsIn = nullptr;
+    const std::atomic<uint32_t>* groupPartsReady = nullptr;
 };
 
 // A span-path call with everything its geometry and its queue need but the vertices (the
@@ -64,9 +69,10 @@ struct ReplayCall {
 };
 
 // Draws `call` from `vertices` (call.count of them) into `queue` as the call itself did, for the
-// bands the queue's filter keeps (span_queue.h); counts no times and no figures. groupParts, when
-// set: the bytes the call's own first pass left (TriangleContext::groupPartsOut).
+// bands the queue's filter keeps (span_queue.h); counts no times and no figures. groupParts and
+// ready, when set: where the call's own first pass leaves its bytes and how far it has come
+// (TriangleContext's groupPartsIn and groupPartsReady).
 void replayCall(const ReplayCall& call, const D3DVERTEX* vertices, SpanQueue* queue,
-                const uint8_t* groupParts = nullptr);
+                const uint8_t* groupParts = nullptr, const std::atomic<uint32_t>* ready = nullptr);
 
 }  // namespace platform::d3d

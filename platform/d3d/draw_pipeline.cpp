@@ -257,11 +257,16 @@ void drawTriangles(const TriangleSink& sink, D3DPRIMITIVETYPE type, const ClipVe
 // first: the call's triangle that `in` starts with (for c's group parts).
 uint64_t processTriangleList(const VertexContext& vc, const TriangleContext& c, const D3DVERTEX* in, ClipVertex* out,
                              uint32_t first, uint32_t triangles, const ProjectionTarget* projection) {
-    if (vc.simd)
-        return processTriangleListAvx2(vc, in, out, triangles, *projection,
-                                       {c.cull, c.scissor, c.flat, c.bandPart, c.bandParts,
-                                        c.groupPartsOut ? c.groupPartsOut + first : nullptr,
-                                        c.groupPartsIn ? c.groupPartsIn + first : nullptr});
+    if (vc.simd) {
+        // The first pass's group parts where it has judged these triangles already.
+        const bool told = c.groupPartsIn && c.groupPartsReady->load(std::memory_order_acquire) >= first + triangles;
+        const uint64_t culled = processTriangleListAvx2(vc, in, out, triangles, *projection,
+                                                        {c.cull, c.scissor, c.flat, c.bandPart, c.bandParts,
+                                                         c.groupPartsOut ? c.groupPartsOut + first : nullptr,
+                                                         told ? c.groupPartsIn + first : nullptr});
+        if (c.groupPartsOut) c.groupPartsJudged->store(first + triangles, std::memory_order_release);
+        return culled;
+    }
     uint64_t culled = 0;
     for (uint32_t i = 0; i < triangles; ++i) {
         ClipVertex* o = out + 3 * i;
@@ -362,18 +367,20 @@ ReplayCall replayOf(const VertexContext& vc, const TriangleContext& c, const Spa
     r.triangles.pixels.color = r.triangles.pixels.depth = r.triangles.pixels.texture = nullptr;
     r.triangles.spans = nullptr;
     r.triangles.bandPart = 0, r.triangles.bandParts = 1;
-    r.triangles.groupPartsOut = nullptr, r.triangles.groupPartsIn = nullptr;
+    r.triangles.groupPartsOut = nullptr, r.triangles.groupPartsJudged = nullptr;
+    r.triangles.groupPartsIn = nullptr, r.triangles.groupPartsReady = nullptr;
     return r;
 }
 
 }  // namespace
 
-void replayCall(const ReplayCall& call, const D3DVERTEX* vertices, SpanQueue* queue, const uint8_t* groupParts) {
+void replayCall(const ReplayCall& call, const D3DVERTEX* vertices, SpanQueue* queue, const uint8_t* groupParts,
+                const std::atomic<uint32_t>* ready) {
     queue->beginCall(call.span, call.simdShaders, call.rows, call.texels);
     TriangleContext c = call.triangles;
     c.spans = queue;
     c.bandPart = queue->filterPart(), c.bandParts = queue->filterParts();
-    c.groupPartsIn = groupParts;
+    c.groupPartsIn = ready ? groupParts : nullptr, c.groupPartsReady = ready;
     DrawFigures figures;
     drawGeometry(call.vertex, c, &figures, call.type, vertices, call.count, Clock::now());
     queue->endCall();
@@ -415,10 +422,9 @@ void drawPrimitives(const DeviceState& state, const DrawTargets& targets, D3DPRI
     if (splitting) {
         split->post(replayOf(vc, c, spanState, path == RasterPath::Automatic, rows, texelOwner, type, count), vertices);
         // A list's first pass tells the helpers which of its groups they need not look at.
-        if (type == D3DPT_TRIANGLELIST && vc.simd) c.groupPartsOut = split->postedGroupParts();
+        if (type == D3DPT_TRIANGLELIST && vc.simd) split->postedGroupParts(&c.groupPartsOut, &c.groupPartsJudged);
     }
     const GeometryTimes times = drawGeometry(vc, c, figures, type, vertices, count, started);
-    if (splitting) split->publish(c.groupPartsOut != nullptr);
     const unsigned long long drained = queue->drawnNs() - drawnBefore;
     const unsigned long long triangleNs = nanoseconds(times.setUp - times.transformed);
     addRasterTimes({nanoseconds(times.transformed - started), triangleNs - std::min(triangleNs, drained), 0});

@@ -107,20 +107,17 @@ void SplitScene::post(const ReplayCall& call, const D3DVERTEX* vertices) {
     Slot& slot = slots_[postedLocal_ % callCapacity_];
     slot.call = call;
     slot.vertexAt = at;
-    slot.groupPartsKnown = false;
+    slot.judged.store(0, std::memory_order_relaxed);  // published with the slot
     std::memcpy(&vertices_[at % vertexCapacity_], vertices, sizeof(D3DVERTEX) * call.count);
     vertexHead_ = at + call.count;
-    ++postedLocal_;
-}
-
-uint8_t* SplitScene::postedGroupParts() {
-    return &groupParts_[slots_[(postedLocal_ - 1) % callCapacity_].vertexAt % vertexCapacity_ / 3];
-}
-
-void SplitScene::publish(bool groupPartsKnown) {
-    slots_[(postedLocal_ - 1) % callCapacity_].groupPartsKnown = groupPartsKnown;
-    posted_.store(postedLocal_);  // seq_cst: against a helper going to sleep (see wake)
+    posted_.store(++postedLocal_);  // seq_cst: against a helper going to sleep (see wake)
     if (helperWait_.anySleeping()) helperWait_.wakeAll();
+}
+
+void SplitScene::postedGroupParts(uint8_t** bytes, std::atomic<uint32_t>** judged) {
+    Slot& slot = slots_[(postedLocal_ - 1) % callCapacity_];
+    *bytes = &groupParts_[slot.vertexAt % vertexCapacity_ / 3];
+    *judged = &slot.judged;
 }
 
 // Replays the next call of `part` unless it has none or another thread is replaying one; true
@@ -132,8 +129,7 @@ bool SplitScene::replayNext(int part) {
     if (!p.claimed.compare_exchange_strong(next, next + 1, std::memory_order_acquire)) return false;
     const Slot& slot = slots_[next % callCapacity_];
     const uint64_t at = slot.vertexAt % vertexCapacity_;
-    replayCall(slot.call, &vertices_[at], queues_[size_t(part)].get(),
-               slot.groupPartsKnown ? &groupParts_[at / 3] : nullptr);
+    replayCall(slot.call, &vertices_[at], queues_[size_t(part)].get(), &groupParts_[at / 3], &slot.judged);
     p.done.store(next + 1, std::memory_order_release);
     return true;
 }

@@ -15,11 +15,12 @@
 // Threads: start, post and finish belong to one (the calling) thread. A part's calls are replayed
 // in order, one at a time, by its helper or, when the calling thread has to wait (a full ring,
 // or at finish), by the calling thread: whoever claims the part's next call. Shared:
-// - slots_, vertices_ and groupParts_: a slot (and the vertex range it names, and the group
-//   parts' bytes of the same range) is written by the caller only after every part's `done` has
-//   passed it, and read by a part's replayer only below posted_;
-// - posted_: stored by the caller (seq_cst) after the slot, its vertices and the group parts its
-//   own first pass found (publish), loaded by replayers;
+// - slots_ and vertices_: a slot (and the vertex range it names) is written by the caller only
+//   after every part's `done` has passed it, and read by a part's replayer only below posted_;
+// - groupParts_ and a slot's `judged`: the bytes of a posted call's vertex range are written by
+//   the caller's first pass of it, chunk by chunk, each chunk's before `judged` passes it
+//   (release), and read by replayers only below `judged` (acquire);
+// - posted_: stored by the caller (seq_cst) after the slot and its vertices, loaded by replayers;
 // - a part's `claimed` (== done while free, done + 1 while a call is replayed) is taken by
 //   compare-and-swap after `done` was loaded (acquire); `done` is stored (release) after the call
 //   is drawn, so the part's queue (queues_[k]) passes from one replayer to the next with it;
@@ -66,21 +67,17 @@ public:
     // The calling thread's part of `threads` (clamped as by start) on a target of `rows` rows.
     static int callerPart(int threads, int rows);
 
-    // Takes `call` and a copy of its vertices (call.count of them: the program may change its own
-    // once the call returns) for every helper; a helper that far behind has its oldest calls
-    // replayed here while the ring is full. Only while running, and followed by publish. Copied
-    // ahead of this thread's own first pass over them, the copy also brings the vertices into its
-    // caches.
+    // Hands `call` and a copy of its vertices (call.count of them: the program may change its own
+    // once the call returns) to every helper; a helper that far behind has its oldest calls
+    // replayed here while the ring is full. Only while running. Copied ahead of this thread's own
+    // first pass over them, the copy also brings the vertices into its caches.
     void post(const ReplayCall& call, const D3DVERTEX* vertices);
 
-    // Where the posted call's own first pass may leave its group parts (TriangleContext's
-    // groupPartsOut: a byte for each of its triangles), between post and publish.
-    uint8_t* postedGroupParts();
-
-    // Hands the posted call to the helpers once this thread's first pass has run: with
-    // groupPartsKnown, their replays skip the groups that pass found none of their part's
-    // triangles in.
-    void publish(bool groupPartsKnown);
+    // Where this thread's first pass of the call just posted may leave its group parts and how
+    // far it has come (TriangleContext's groupPartsOut and groupPartsJudged): the helpers' replays
+    // skip the groups in which that pass, as far as it has come, found none of their part's
+    // triangles.
+    void postedGroupParts(uint8_t** bytes, std::atomic<uint32_t>** judged);
 
     // Draws `callerQueue`, waits until every helper has replayed and drawn everything, returns the
     // pixel centres all of them covered and makes callerQueue draw every band again; no copy of a
@@ -91,7 +88,7 @@ private:
     struct Slot {
         ReplayCall call;
         uint64_t vertexAt = 0;  // where its vertices start in the ring's running count
-        bool groupPartsKnown = false;
+        std::atomic<uint32_t> judged{0};  // triangles whose group parts the caller has left
     };
     struct alignas(64) PartCount {
         std::atomic<uint32_t> claimed{0};

@@ -363,7 +363,6 @@ TEST(SplitScene, FinishedScenesKeepNoTexels) {
                 call.texels = std::make_shared<const int>(i);
                 texels.push_back(call.texels);
                 split.post(call, vertices);
-                split.publish(false);
             }
             call.texels.reset();
             split.finish(&queue);
