@@ -202,14 +202,13 @@ HRESULT DirectDraw::FlipToGDISurface() {
     return exclusive_ ? DD_OK : DDERR_NOEXCLUSIVEMODE;
 }
 
-void DirectDraw::present(Surface* front) {
-    const uint32_t* pixels = reinterpret_cast<const uint32_t*>(front->memory());
-    int pitch = front->pitch();
+void DirectDraw::present(Surface* front, const uint8_t* picture, int pitch, std::vector<uint32_t>* widened) {
+    const uint32_t* pixels = reinterpret_cast<const uint32_t*>(picture);
     if (front->layout().bytesPerPixel != 4) {
         const int w = front->width(), h = front->height();
-        presentPixels_.resize(static_cast<size_t>(w) * h);
-        widening_.widenPicture(front->layout(), front->memory(), front->pitch(), w, h, presentPixels_.data());
-        pixels = presentPixels_.data();
+        widened->resize(static_cast<size_t>(w) * h);
+        widening_.widenPicture(front->layout(), picture, pitch, w, h, widened->data());
+        pixels = widened->data();
         pitch = w * 4;
     }
     platform::bridge::present(window_, pixels, front->width(), front->height(), pitch);

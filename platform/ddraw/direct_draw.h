@@ -43,8 +43,10 @@ public:
     void removeSurface(Surface* surface);
     void markSurfacesLost();
     bool exclusive() const { return exclusive_; }
-    // Shows a front buffer in the cooperative window, then captures and traces the frame.
-    void present(Surface* front);
+    // Shows a picture of the front buffer's size and format (rows `pitch` bytes apart) in the
+    // cooperative window, then captures and traces the frame. A 16-bit picture is widened into
+    // `widened` (width * height pixels) and shown from there.
+    void present(Surface* front, const uint8_t* picture, int pitch, std::vector<uint32_t>* widened);
 
 private:
     ~DirectDraw();
@@ -59,7 +61,6 @@ private:
     bool modeSet_ = false;
     int modeWidth_ = 0, modeHeight_ = 0, modeBits_ = 32;
     std::vector<Surface*> surfaces_;     // not counted: each surface removes itself
-    std::vector<uint32_t> presentPixels_;  // 16-bit fronts widened to 32 bits, reused per frame
     WideningTable widening_;
 };
 

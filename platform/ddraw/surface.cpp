@@ -9,6 +9,7 @@
 #include "platform/ddraw/direct_draw.h"
 #include "platform/ddraw/display_control.h"
 #include "platform/ddraw/queued_drawing.h"
+#include "platform/ddraw/widening_table.h"
 #include "platform/gdi/dc_target.h"
 
 namespace platform::ddraw {
@@ -28,6 +29,11 @@ void Surface::markLost() {
     finishQueuedDrawing();
     lost_ = true;
     stampWrite();
+}
+
+void Surface::narrowWidenedPicture() {
+    WideningTable::narrowPicture(layout_, widened_.data(), width_, height_, memory_.data(), pitch_);
+    pictureWidened_ = false;
 }
 
 void Surface::stampWrite() {
@@ -199,7 +205,7 @@ HRESULT Surface::Lock(RECT* rect, DDSURFACEDESC2* desc, DWORD flags, HANDLE) {
         return DDERR_INVALIDRECT;
     GetSurfaceDesc(desc);
     desc->dwFlags |= DDSD_LPSURFACE;
-    desc->lpSurface = memory_.data() + static_cast<size_t>(r.top) * pitch_ + static_cast<size_t>(r.left) * layout_.bytesPerPixel;
+    desc->lpSurface = memory() + static_cast<size_t>(r.top) * pitch_ + static_cast<size_t>(r.left) * layout_.bytesPerPixel;
     locked_ = true;
     if (!(flags & DDLOCK_READONLY)) stampWrite();
     return DD_OK;
@@ -219,7 +225,7 @@ HRESULT Surface::GetDC(HDC* dc) {
     if (busy()) return DDERR_SURFACEBUSY;
     if (caps_ & DDSCAPS_ZBUFFER) return DDERR_CANTCREATEDC;
     platform::gdi::DcTarget target;
-    target.pixels = memory_.data();
+    target.pixels = memory();
     target.width = width_;
     target.height = height_;
     target.pitchBytes = pitch_;
@@ -247,6 +253,7 @@ HRESULT Surface::Restore() {
     if (lost_) {
         // What a lost surface held is gone; its owner paints it again.
         memory_.clear();
+        pictureWidened_ = false;
         lost_ = false;
         stampWrite();
     }

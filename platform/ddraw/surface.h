@@ -3,9 +3,14 @@
 //
 // A surface holds one reference to the DirectDraw object that made it and one to every surface
 // attached to it; releasing the primary releases its back buffer reference. Memory is allocated
-// once, zeroed, and never moves for the life of the surface (Flip copies the back buffer into the
-// front buffer instead of swapping memory), so the 3D device may keep the address it got from
+// once, zeroed, and never moves for the life of the surface (Flip gives the front buffer the back
+// buffer's picture instead of swapping memory), so the 3D device may keep the address it got from
 // surfaceMemory (surface_access.h). Pitch is width × bytes per pixel rounded up to 4 bytes.
+//
+// A flipped picture that widens without loss (565) is presented straight from the back buffer and
+// kept widened; it is narrowed into the front buffer's memory the first time that memory is used
+// (memory(), Lock, GetDC, a blit), so what any of them sees is the flipped picture. Other formats
+// are copied at the flip.
 #pragma once
 
 #include <cstdint>
@@ -60,7 +65,10 @@ public:
     int width() const { return width_; }
     int height() const { return height_; }
     int pitch() const { return pitch_; }
-    uint8_t* memory() { return memory_.data(); }
+    uint8_t* memory() {
+        if (pictureWidened_) narrowWidenedPicture();
+        return memory_.data();
+    }
     const DDPIXELFORMAT& format() const { return format_; }
     const PixelLayout& layout() const { return layout_; }
     DWORD caps() const { return caps_; }
@@ -83,6 +91,7 @@ private:
     ~Surface() override;
     Surface* findAttached(DWORD caps) const;
     void stampWrite();
+    void narrowWidenedPicture();
 
     ULONG refs_ = 1;
     DirectDraw* owner_;
@@ -91,6 +100,8 @@ private:
     PixelLayout layout_;
     DWORD caps_;
     PixelMemory memory_;
+    std::vector<uint32_t> widened_;  // a front's last flipped picture, widened for presenting
+    bool pictureWidened_ = false;    // memory_ is behind: its picture is widened_, narrowed
     std::vector<Surface*> attached_;
     bool lost_ = false;
     uint64_t writes_ = 0;

@@ -7,6 +7,7 @@
 #include "platform/ddraw/display_control.h"
 #include "platform/ddraw/queued_drawing.h"
 #include "platform/ddraw/surface.h"
+#include "platform/ddraw/widening_table.h"
 
 namespace platform::ddraw {
 namespace {
@@ -123,10 +124,17 @@ HRESULT Surface::Flip(IDirectDrawSurface7* target, DWORD flags) {
     if (target && asSurface(target) != back) return DDERR_INVALIDPARAMS;
     if (!owner_->exclusive()) return DDERR_NOEXCLUSIVEMODE;
     if (const HRESULT hr = copyReady(*this, back, flags & DDFLIP_WAIT); hr != DD_OK) return hr;
-    // The back buffer keeps its memory (the 3D device draws into it); its picture moves to the front.
-    std::memcpy(memory_.data(), back->memory(), memory_.size());
+    // The back buffer keeps its memory (the 3D device draws into it); its picture moves to the
+    // front: kept widened where that loses nothing, else copied.
     stampWrite();
-    owner_->present(this);
+    pictureWidened_ = false;
+    if (WideningTable::narrowsExactly(layout_) && back->pitch() == pitch_) {
+        owner_->present(this, back->memory(), pitch_, &widened_);
+        pictureWidened_ = true;
+    } else {
+        std::memcpy(memory_.data(), back->memory(), memory_.size());
+        owner_->present(this, memory_.data(), pitch_, &widened_);
+    }
     return DD_OK;
 }
 

@@ -110,4 +110,22 @@ void WideningTable::widenPicture(const PixelLayout& layout, const uint8_t* pixel
     for (int y = 0; y < height; ++y) widenRow(table, pixels + ptrdiff_t(y) * pitch, width, out + ptrdiff_t(y) * width);
 }
 
+bool WideningTable::narrowsExactly(const PixelLayout& layout) {
+    const auto fits = [](const ChannelLayout& c) { return c.width >= 1 && c.width <= 8; };
+    return layout.bytesPerPixel == 2 && layout.alpha.width == 0 && fits(layout.red) && fits(layout.green) &&
+           fits(layout.blue) && (layout.red.mask | layout.green.mask | layout.blue.mask) == 0xFFFFu;
+}
+
+void WideningTable::narrowPicture(const PixelLayout& layout, const uint32_t* wide, int width, int height,
+                                  uint8_t* pixels, int pitch) {
+    for (int y = 0; y < height; ++y) {
+        const uint32_t* from = wide + ptrdiff_t(y) * width;
+        uint8_t* row = pixels + ptrdiff_t(y) * pitch;
+        for (int x = 0; x < width; ++x) {
+            const uint16_t raw = static_cast<uint16_t>(argbToRaw(layout, from[x]));
+            std::memcpy(row + 2 * ptrdiff_t(x), &raw, 2);
+        }
+    }
+}
+
 }  // namespace platform::ddraw

@@ -5,6 +5,10 @@
 // layout is asked for (256 KiB) and kept while it stays the same. By arithmetic: when the
 // processor has AVX2 and each colour channel is 4 to 8 bits wide (565, 555, 4444 and the like),
 // eight pixels at a time by shifts that repeat a channel's bits as rawToArgb does; no table.
+//
+// The way back: where every one of the 16 bits belongs to the red, green or blue channel and each
+// channel is at most 8 bits wide (565), a widened pixel holds each channel's bits at the top of
+// its byte, so narrowing (argbToRaw) gives the raw value again exactly.
 #pragma once
 
 #include <cstdint>
@@ -27,6 +31,13 @@ public:
                       uint32_t* out);
     // The arithmetic alone: false (nothing written) when the layout or the processor does not allow it.
     static bool widenRowByShifts(const PixelLayout& layout, const uint8_t* row, int width, uint32_t* out);
+
+    // Whether narrowPicture gives back every raw value of `layout` from its widened value.
+    static bool narrowsExactly(const PixelLayout& layout);
+    // widenPicture's reverse for such layouts: `wide` (width * height pixels, rows packed) into
+    // rows `pitch` bytes apart.
+    static void narrowPicture(const PixelLayout& layout, const uint32_t* wide, int width, int height, uint8_t* pixels,
+                              int pitch);
 
 private:
     std::vector<uint32_t> entries_;

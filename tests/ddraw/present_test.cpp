@@ -7,6 +7,7 @@
 
 #include "tests/support/png_pixels.h"
 #include "platform/ddraw/frame_trace.h"
+#include "platform/ddraw/pixel_formats.h"
 #include "tests/ddraw/ddraw_fixture.h"
 
 using namespace ddraw_test;
@@ -42,6 +43,72 @@ TEST_F(Presenting, SixteenBitFramesArriveWidenedToThirtyTwoBits) {
     ASSERT_EQ(g_presented.width, 800);
     EXPECT_EQ(g_presented.pixels[0] & 0xFFFFFF, 0xFF0000u);
     EXPECT_EQ(g_presented.pixels[599 * 800 + 799] & 0xFFFFFF, 0x0000FFu);
+}
+
+platform::ddraw::PixelLayout layout565() {
+    platform::ddraw::PixelLayout layout;
+    platform::ddraw::describeLayout(platform::ddraw::formatR5G6B5(), &layout);
+    return layout;
+}
+
+// A raw 16-bit value for every pixel, neighbours far apart.
+uint16_t patternAt(int x, int y) { return uint16_t((y * 640 + x) * 40503u); }
+
+void drawPattern(IDirectDrawSurface7* s) {
+    DDSURFACEDESC2 d{};
+    d.dwSize = sizeof d;
+    ASSERT_EQ(s->Lock(nullptr, &d, DDLOCK_WAIT, nullptr), DD_OK);
+    for (int y = 0; y < 480; ++y)
+        for (int x = 0; x < 640; ++x)
+            reinterpret_cast<uint16_t*>(static_cast<uint8_t*>(d.lpSurface) + y * d.lPitch)[x] = patternAt(x, y);
+    s->Unlock(nullptr);
+}
+
+// Pixels of a 640x480 16-bit surface that differ from the pattern.
+int offPattern(IDirectDrawSurface7* s) {
+    DDSURFACEDESC2 d{};
+    d.dwSize = sizeof d;
+    if (s->Lock(nullptr, &d, DDLOCK_WAIT | DDLOCK_READONLY, nullptr) != DD_OK) return -1;
+    int wrong = 0;
+    for (int y = 0; y < 480; ++y)
+        for (int x = 0; x < 640; ++x)
+            wrong += reinterpret_cast<const uint16_t*>(static_cast<const uint8_t*>(d.lpSurface) + y * d.lPitch)[x] !=
+                     patternAt(x, y);
+    s->Unlock(nullptr);
+    return wrong;
+}
+
+// After a 16-bit flip the front holds the back buffer's picture of the moment of the flip, for a
+// lock, a blit from it or a device context, whatever is drawn into the back buffer afterwards,
+// until the next flip; a lost and restored front is clear.
+TEST_F(Presenting, ASixteenBitFrontHoldsTheFlippedPictureUntilTheNextFlip) {
+    makeChain(640, 480, 16);
+    drawPattern(back);
+    ASSERT_EQ(primary->Flip(nullptr, 0), DD_OK);
+    EXPECT_EQ(g_presented.pixels[1 * 640 + 2] & 0xFFFFFF, platform::ddraw::rawToArgb(layout565(), patternAt(2, 1)) & 0xFFFFFF);
+    ASSERT_EQ(fill(back, 0x1234), DD_OK);
+    IDirectDrawSurface7* copy = makeSurface(640, 480, platform::ddraw::formatR5G6B5());
+    ASSERT_EQ(copy->Blt(nullptr, primary, nullptr, DDBLT_WAIT, nullptr), DD_OK);
+    EXPECT_EQ(offPattern(copy), 0);
+    EXPECT_EQ(offPattern(primary), 0);
+    EXPECT_EQ(pixelAt(back, 5, 5), 0x1234u);
+    // A write into the front stays until the next flip replaces the whole picture.
+    setPixel(primary, 3, 4, 0xBEEF);
+    EXPECT_EQ(pixelAt(primary, 3, 4), 0xBEEFu);
+    ASSERT_EQ(primary->Flip(nullptr, 0), DD_OK);
+    EXPECT_EQ(pixelAt(primary, 3, 4), 0x1234u);
+    EXPECT_EQ(pixelAt(primary, 639, 479), 0x1234u);
+    // A device context draws on the flipped picture.
+    drawPattern(back);
+    ASSERT_EQ(primary->Flip(nullptr, 0), DD_OK);
+    HDC dc = nullptr;
+    ASSERT_EQ(primary->GetDC(&dc), DD_OK);
+    ASSERT_EQ(primary->ReleaseDC(dc), DD_OK);
+    EXPECT_EQ(offPattern(primary), 0);
+    ASSERT_EQ(primary->Flip(nullptr, 0), DD_OK);
+    platform::ddraw::markAllSurfacesLost();
+    ASSERT_EQ(primary->Restore(), DD_OK);
+    EXPECT_EQ(pixelAt(primary, 2, 1), 0u);
 }
 
 TEST_F(Presenting, LostSurfacesRefuseWorkUntilRestored) {

@@ -80,4 +80,42 @@ TEST(WideningTable, PicturesWidenIntoPackedRowsByShiftsOrByTable) {
     }
 }
 
+// Layouts whose 16 bits are all red, green or blue, none over 8 bits, narrow back to every raw
+// value they widened from, by shifts or by table; those with alpha, an unused bit or a wide
+// channel are refused.
+TEST(WideningTable, NarrowingGivesBackEveryRawValueOfTheLayoutsItTakes) {
+    const int width = 256, height = 256, pitch = 2 * width + 4;
+    std::vector<uint8_t> pixels(size_t(pitch) * height, 0xEE), back(pixels.size(), 0xEE);
+    for (int y = 0; y < height; ++y)
+        for (int x = 0; x < width; ++x) {
+            const uint16_t raw = uint16_t((y * width + x) * 40503u);
+            std::memcpy(&pixels[size_t(y) * pitch + 2 * size_t(x)], &raw, 2);
+        }
+    for (const DDPIXELFORMAT& format : {formatR5G6B5(), rgbFormat(16, 0xFC00, 0x03E0, 0x001F, 0),
+                                        rgbFormat(16, 0x001F, 0x07E0, 0xF800, 0), rgbFormat(16, 0xFF00, 0x00F0, 0x000F, 0)}) {
+        PixelLayout layout;
+        ASSERT_TRUE(describeLayout(format, &layout));
+        ASSERT_TRUE(WideningTable::narrowsExactly(layout)) << format.dwRBitMask;
+        WideningTable table;
+        std::vector<uint32_t> wide(size_t(width) * height);
+        table.widenPicture(layout, pixels.data(), pitch, width, height, wide.data());
+        WideningTable::narrowPicture(layout, wide.data(), width, height, back.data(), pitch);
+        int wrong = 0;
+        for (int y = 0; y < height; ++y)
+            wrong += std::memcmp(&back[size_t(y) * pitch], &pixels[size_t(y) * pitch], 2 * size_t(width)) != 0;
+        EXPECT_EQ(wrong, 0) << format.dwRBitMask;
+        EXPECT_EQ(back[2 * width], 0xEE);  // the pitch's padding is left alone
+    }
+    for (const DDPIXELFORMAT& format : {rgbFormat(16, 0x7C00, 0x03E0, 0x001F, 0), formatA4R4G4B4(), formatX8R8G8B8()}) {
+        PixelLayout layout;
+        ASSERT_TRUE(describeLayout(format, &layout));
+        EXPECT_FALSE(WideningTable::narrowsExactly(layout)) << format.dwRBitMask;
+    }
+    PixelLayout nineBits;
+    ASSERT_TRUE(describeLayout(formatR5G6B5(), &nineBits));
+    nineBits.blue = {0x0003, 0, 2};
+    nineBits.green = {0x07FC, 2, 9};
+    EXPECT_FALSE(WideningTable::narrowsExactly(nineBits));
+}
+
 }  // namespace
