@@ -1,6 +1,7 @@
-// The AVX-512 row windows (span_avx512.h): a group's bilinear taps read from one or two windows of
+// The AVX-512 texel reads (span_avx512.h): a group's bilinear taps read from one or two windows of
 // a texture row must be the texels at each lane's columns and rows, with the texture repeating at
-// its edges, and a group the window cannot hold must be refused without reading.
+// its edges, and a group the window cannot hold must be refused without reading; texel pairs read
+// elsewhere must be each lane's texel and the next.
 #include <gtest/gtest.h>
 
 #include <cstdint>
@@ -106,6 +107,32 @@ TEST(SpanWindow, GroupsTheWindowCannotHoldAreRefused) {
         Group stray = group(t, 3, 1, 0, 16);
         stray.x[7] = (stray.x[7] + width / 2) % width;
         EXPECT_FALSE(readWindow(t, stray, taps)) << width;
+    }
+}
+
+// Texel pairs, read where no window holds a group: any columns but the last, any rows.
+VOREL_AVX512 void readPairs(const Texture& t, const Group& g, uint32_t left[16], uint32_t right[16]) {
+    const TextureView tv = textureView(span_avx2::textureView(t.state));
+    __m512i l, r;
+    fetchPairs(tv, _mm512_loadu_si512(g.x), _mm512_loadu_si512(g.y), &l, &r);
+    _mm512_storeu_si512(left, l), _mm512_storeu_si512(right, r);
+}
+
+TEST(SpanWindow, TexelPairsAreEachLanesTexelAndItsRightHandNeighbour) {
+    if (!haveAvx512()) GTEST_SKIP() << "no AVX-512";
+    std::mt19937 rng(3);
+    for (int width : {2, 20, 64}) {
+        const Texture t(width, 9, uint32_t(width) + 1);
+        for (int round = 0; round < 20; ++round) {
+            Group g;
+            for (int i = 0; i < 16; ++i) g.x[i] = int(rng() % uint32_t(width - 1)), g.y[i] = int(rng() % 9u);
+            uint32_t left[16], right[16];
+            readPairs(t, g, left, right);
+            for (int i = 0; i < 16; ++i) {
+                EXPECT_EQ(left[i], t.at(g.x[i], g.y[i])) << width << ", lane " << i;
+                EXPECT_EQ(right[i], t.at(g.x[i] + 1, g.y[i])) << width << ", lane " << i;
+            }
+        }
     }
 }
 
