@@ -418,11 +418,20 @@ VOREL_AVX512_INLINE BilinearTaps bilinearTaps(const TextureView& tv, __m512 u, _
         return taps;
     const __m512i one = load(loopConstants().one);
     const __m512i x1 = wrapColumn(tv, _mm512_add_epi32(x0, one)), y1 = wrapRow(tv, _mm512_add_epi32(y0, one));
-    // Groups in both halves read texel pairs sixteen lanes at a time where no column wraps.
-    if (tv.narrow.format == TexelFormat::Argb8888 && uint8_t(lanes) != 0 && lanes >> 8 != 0 &&
-        _mm512_cmpeq_epi32_mask(x0, tv.widthMask) == 0) {  // widthMask: width - 1 for every width
-        fetchPairs(tv, x0, y0, &taps.c00, &taps.c10);
-        fetchPairs(tv, x0, y1, &taps.c01, &taps.c11);
+    // Groups in both halves read texel pairs sixteen lanes at a time where no column wraps, and
+    // each tap by a gather of its own where one does.
+    if (tv.narrow.format == TexelFormat::Argb8888 && uint8_t(lanes) != 0 && lanes >> 8 != 0) {
+        if (_mm512_cmpeq_epi32_mask(x0, tv.widthMask) == 0) {  // widthMask: width - 1 for every width
+            fetchPairs(tv, x0, y0, &taps.c00, &taps.c10);
+            fetchPairs(tv, x0, y1, &taps.c01, &taps.c11);
+            return taps;
+        }
+        const __m512i top = _mm512_mullo_epi32(y0, tv.pitch), bottom = _mm512_mullo_epi32(y1, tv.pitch);
+        const __m512i left = _mm512_slli_epi32(x0, 2), right = _mm512_slli_epi32(x1, 2);
+        taps.c00 = _mm512_i32gather_epi32(_mm512_add_epi32(top, left), tv.base, 1);
+        taps.c10 = _mm512_i32gather_epi32(_mm512_add_epi32(top, right), tv.base, 1);
+        taps.c01 = _mm512_i32gather_epi32(_mm512_add_epi32(bottom, left), tv.base, 1);
+        taps.c11 = _mm512_i32gather_epi32(_mm512_add_epi32(bottom, right), tv.base, 1);
         return taps;
     }
     // Otherwise as two groups of eight.
