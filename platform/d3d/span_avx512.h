@@ -256,14 +256,18 @@ VOREL_AVX512_INLINE __m512i wrapRow(const TextureView& tv, __m512i y) {
     return tv.narrow.powerOfTwo ? _mm512_and_si512(y, tv.heightMask) : wrapIndex(y, tv.height);
 }
 
+// Byte offsets of texels (x, y) of a 32-bit texture from its base.
+VOREL_AVX512_INLINE __m512i texelOffsets(const TextureView& tv, __m512i x, __m512i y) {
+    return _mm512_add_epi32(_mm512_mullo_epi32(y, tv.pitch), _mm512_slli_epi32(x, 2));
+}
+
 // The nearest texel of each lane's (u, v).
 VOREL_AVX512_INLINE __m512i pointTexel(const TextureView& tv, __m512 u, __m512 v) {
     __m512i ix = floorToInt(_mm512_mul_ps(wrapCoordinate(u), tv.widthF));
     __m512i iy = floorToInt(_mm512_mul_ps(wrapCoordinate(v), tv.heightF));
     ix = wrapColumn(tv, ix), iy = wrapRow(tv, iy);
     if (tv.narrow.format == TexelFormat::Argb8888) {
-        const __m512i offset = _mm512_add_epi32(_mm512_mullo_epi32(iy, tv.pitch), _mm512_slli_epi32(ix, 2));
-        return _mm512_i32gather_epi32(offset, tv.base, 1);
+        return _mm512_i32gather_epi32(texelOffsets(tv, ix, iy), tv.base, 1);
     }
     return join(span_avx2::fetch(tv.narrow, lowHalf(ix), lowHalf(iy)),
                 span_avx2::fetch(tv.narrow, highHalf(ix), highHalf(iy)));
@@ -392,7 +396,7 @@ VOREL_AVX512_INLINE bool fetchWrappedWindow(const TextureView& tv, __m512i x0, _
 // permutes. (Sixteen single 64-bit reads were cheaper on a core with slow gathers; on one whose
 // gathers are quick, the reads' addresses went to general registers by lane extractions, shuffles.)
 VOREL_AVX512_INLINE void fetchPairs(const TextureView& tv, __m512i x, __m512i y, __m512i* left, __m512i* right) {
-    const __m512i offset = _mm512_add_epi32(_mm512_mullo_epi32(y, tv.pitch), _mm512_slli_epi32(x, 2));
+    const __m512i offset = texelOffsets(tv, x, y);
     const __m512i lo = _mm512_i32gather_epi64(lowHalf(offset), tv.base, 1);
     const __m512i hi = _mm512_i32gather_epi64(highHalf(offset), tv.base, 1);
     // Even elements are the left texels.

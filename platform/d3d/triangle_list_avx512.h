@@ -246,12 +246,16 @@ VOREL_LIST_INLINE void projectGroup(const ListChunk& c, const GroupConstants& k,
 // TriangleDrop::partsOut's byte for a group whose triangles `live` are left after the cull for
 // every part alike (the others are beyond the view, or projected ahead and dropped): bit p where
 // one of them is not projected ahead, or is and touches a band of part p (drop8::clearOfBands).
-// Corners as judgeGroup takes them.
-VOREL_LIST_INLINE uint8_t partsKeeping(const __m256i y[3], uint32_t live, uint32_t ahead, int parts) {
+// Corners as judgeGroup takes them; ownClear: clearOfBands of part `own`, which judgeGroup has
+// made already.
+VOREL_LIST_INLINE uint8_t partsKeeping(const __m256i y[3], uint32_t live, uint32_t ahead, int parts, int own,
+                                       uint32_t ownClear) {
     if (parts > kGroupPartBits) return 0xFF;
     uint32_t bits = 0;
-    for (int part = 0; part < parts; ++part)
-        if (live & ~(ahead & (parts > 1 ? drop8::clearOfBands(y, part, parts) : 0u))) bits |= 1u << part;
+    for (int part = 0; part < parts; ++part) {
+        const uint32_t clear = parts == 1 ? 0u : part == own ? ownClear : drop8::clearOfBands(y, part, parts);
+        if (live & ~(ahead & clear)) bits |= 1u << part;
+    }
     return uint8_t(bits);
 }
 
@@ -273,8 +277,11 @@ VOREL_LIST_INLINE uint32_t judgeGroup(const ListChunk& c, uint32_t first, uint32
     cornerOrder(ys, y);
     const TriangleDrop& drop = c.drop;
     uint32_t dropped = drop8w::dropped(x, y, drop.cull, drop.scissor);
-    if (drop.partsOut) drop.partsOut[8 * g] = partsKeeping(y, triangles & ~(beyond | (ahead & dropped)), ahead, drop.bandParts);
-    if (drop.bandParts > 1) dropped |= drop8::clearOfBands(y, drop.bandPart, drop.bandParts);
+    const uint32_t ownClear = drop.bandParts > 1 ? drop8::clearOfBands(y, drop.bandPart, drop.bandParts) : 0u;
+    if (drop.partsOut)
+        drop.partsOut[8 * g] = partsKeeping(y, triangles & ~(beyond | (ahead & dropped)), ahead, drop.bandParts,
+                                            drop.bandPart, ownClear);
+    dropped |= ownClear;
     const uint32_t culled = (beyond | (ahead & dropped)) & triangles;
     const uint32_t keep = triangles & ~culled, clip = drop.flat ? keep : keep & ~ahead;
     if (!keep) return culled;
