@@ -16,6 +16,8 @@
 namespace platform::backend {
 
 using WindowId = uintptr_t;
+// X8R8G8B8 pixels of a presented frame, shared between the one who made them and the backend.
+using SharedFrame = std::shared_ptr<const std::vector<uint32_t>>;
 
 struct WindowSpec {
     WindowId parent = 0;   // 0: a top-level window
@@ -70,6 +72,12 @@ public:
     // Shows 32-bit X8R8G8B8 pixels in the window, scaled to its size keeping the whole picture
     // visible (black bars where the shapes differ).
     virtual bool present(WindowId window, const uint32_t* pixels, int width, int height, int pitchBytes) = 0;
+    // The same for a frame the caller made for presenting (width * height pixels, rows packed) and
+    // never changes while anyone else holds it: a backend that keeps presented frames keeps this
+    // one by reference instead of copying it. By default it is copied as present does.
+    virtual bool presentShared(WindowId window, SharedFrame frame, int width, int height) {
+        return frame && present(window, frame->data(), width, height, width * 4);
+    }
     virtual void setCursorHidden(bool hidden) = 0;
     virtual bool cursorPosition(int* x, int* y) = 0;
     // Scripted pointer moves change the cursor position the backend reports.

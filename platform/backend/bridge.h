@@ -9,6 +9,8 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
+#include <vector>
 
 #include "platform/win/wintypes.h"
 
@@ -19,6 +21,13 @@ namespace platform::bridge {
 using PresentFn = bool (*)(HWND window, const uint32_t* pixels, int width, int height, int pitchBytes);
 void setPresent(PresentFn fn);
 bool present(HWND window, const uint32_t* pixels, int width, int height, int pitchBytes);
+// The same for a frame (width * height pixels, rows packed) that its maker never changes while
+// anyone else holds it: the backend may keep it instead of copying it (Backend::presentShared).
+// A test's registered function sees it as plain pixels, or whole with setPresentShared.
+using SharedFrame = std::shared_ptr<const std::vector<uint32_t>>;
+bool presentShared(HWND window, SharedFrame frame, int width, int height);
+using PresentSharedFn = bool (*)(HWND window, SharedFrame frame, int width, int height);
+void setPresentShared(PresentSharedFn fn);
 
 // Desktop size in pixels.
 using DesktopSizeFn = void (*)(int* width, int* height);

@@ -5,6 +5,8 @@
 #include <cstdlib>
 #include <cstring>
 #include <map>
+#include <memory>
+#include <utility>
 
 namespace platform::headless {
 namespace {
@@ -88,6 +90,7 @@ public:
     WindowId foregroundWindow() override { return foreground_; }
 
     bool present(WindowId window, const uint32_t* pixels, int width, int height, int pitchBytes) override;
+    bool presentShared(WindowId window, backend::SharedFrame frame, int width, int height) override;
 
     void setCursorHidden(bool hidden) override { cursorHidden_ = hidden; }
     bool cursorPosition(int* x, int* y) override {
@@ -118,7 +121,9 @@ public:
         }
     }
 
+    // The last frame: its pixels are lastPixels (shared with their maker, or our own copy).
     PresentedFrame last;
+    backend::SharedFrame lastPixels;
     long presented = 0;
 
 private:
@@ -131,15 +136,27 @@ private:
     std::vector<BackendEvent> pending_;
 };
 
+// Copies into the kept frame's own block when no one else holds it, else into a new one.
 bool HeadlessBackend::present(WindowId window, const uint32_t* pixels, int width, int height, int pitchBytes) {
     if (!windows_.count(window) || !pixels || width <= 0 || height <= 0 || pitchBytes < width * 4) return false;
+    auto copy = lastPixels.use_count() == 1 ? std::const_pointer_cast<std::vector<uint32_t>>(lastPixels)
+                                            : std::make_shared<std::vector<uint32_t>>();
+    lastPixels.reset();
+    copy->resize(static_cast<size_t>(width) * height);
+    const auto* row = reinterpret_cast<const unsigned char*>(pixels);
+    for (int y = 0; y < height; ++y, row += pitchBytes)
+        std::memcpy(&(*copy)[static_cast<size_t>(y) * width], row, static_cast<size_t>(width) * 4);
+    return presentShared(window, std::move(copy), width, height);
+}
+
+bool HeadlessBackend::presentShared(WindowId window, backend::SharedFrame frame, int width, int height) {
+    if (!windows_.count(window) || !frame || width <= 0 || height <= 0 ||
+        frame->size() < static_cast<size_t>(width) * height)
+        return false;
     last.window = window;
     last.width = width;
     last.height = height;
-    last.pixels.resize(static_cast<size_t>(width) * height);
-    const auto* row = reinterpret_cast<const unsigned char*>(pixels);
-    for (int y = 0; y < height; ++y, row += pitchBytes)
-        std::memcpy(&last.pixels[static_cast<size_t>(y) * width], row, static_cast<size_t>(width) * 4);
+    lastPixels = std::move(frame);
     ++presented;
     return true;
 }
@@ -152,6 +169,8 @@ bool lastPresentedFrame(PresentedFrame* out) {
     HeadlessBackend* b = currentHeadless();
     if (!b || b->presented == 0) return false;
     *out = b->last;
+    out->pixels.assign(b->lastPixels->begin(),
+                       b->lastPixels->begin() + static_cast<ptrdiff_t>(b->last.width) * b->last.height);
     return true;
 }
 

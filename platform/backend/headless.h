@@ -4,7 +4,8 @@
 // window that no program made: the preview host, handle kHostWindow (decimal 65536), sized
 // kHostWidth x kHostHeight at the screen's top-left corner, for the preview run mode
 // ("Vorel_Saver.scr /p 65536"). Scripted input (VOREL_INPUT) comes through the window layer.
-// Presented frames are copied and kept: tests read the last one with lastPresentedFrame.
+// Presented frames are kept (a shared frame by reference, others copied): tests read the last one
+// with lastPresentedFrame.
 #pragma once
 
 #include <cstdint>

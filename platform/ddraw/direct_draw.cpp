@@ -202,17 +202,29 @@ HRESULT DirectDraw::FlipToGDISurface() {
     return exclusive_ ? DD_OK : DDERR_NOEXCLUSIVEMODE;
 }
 
-void DirectDraw::present(Surface* front, const uint8_t* picture, int pitch, std::vector<uint32_t>* widened) {
-    const uint32_t* pixels = reinterpret_cast<const uint32_t*>(picture);
-    if (front->layout().bytesPerPixel != 4) {
-        const int w = front->width(), h = front->height();
-        widened->resize(static_cast<size_t>(w) * h);
-        widening_.widenPicture(front->layout(), picture, pitch, w, h, widened->data());
-        pixels = widened->data();
-        pitch = w * 4;
+void DirectDraw::present(Surface* front, const uint8_t* picture, int pitch,
+                         std::shared_ptr<std::vector<uint32_t>>* widened) {
+    const int w = front->width(), h = front->height();
+    if (front->layout().bytesPerPixel == 4) {
+        const uint32_t* pixels = reinterpret_cast<const uint32_t*>(picture);
+        platform::bridge::present(window_, pixels, w, h, pitch);
+        recordPresentedFrame(pixels, w, h, pitch);
+        return;
     }
-    platform::bridge::present(window_, pixels, front->width(), front->height(), pitch);
-    recordPresentedFrame(pixels, front->width(), front->height(), pitch);
+    // Two blocks take turns: the one the window showed last may still be held by the backend.
+    std::shared_ptr<std::vector<uint32_t>> block;
+    if (*widened && widened->use_count() == 1)
+        block = *widened;
+    else if (spareFrame_ && spareFrame_.use_count() == 1)
+        block = spareFrame_;
+    else
+        block = std::make_shared<std::vector<uint32_t>>();
+    if (block != *widened) spareFrame_ = std::move(*widened);
+    *widened = block;
+    block->resize(static_cast<size_t>(w) * h);
+    widening_.widenPicture(front->layout(), picture, pitch, w, h, block->data());
+    platform::bridge::presentShared(window_, block, w, h);
+    recordPresentedFrame(block->data(), w, h, w * 4);
 }
 
 }  // namespace platform::ddraw

@@ -10,6 +10,7 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 #include <vector>
 
 #include "platform/ddraw/ddraw.h"
@@ -44,9 +45,11 @@ public:
     void markSurfacesLost();
     bool exclusive() const { return exclusive_; }
     // Shows a picture of the front buffer's size and format (rows `pitch` bytes apart) in the
-    // cooperative window, then captures and traces the frame. A 16-bit picture is widened into
-    // `widened` (width * height pixels) and shown from there.
-    void present(Surface* front, const uint8_t* picture, int pitch, std::vector<uint32_t>* widened);
+    // cooperative window, then captures and traces the frame. A 16-bit picture is widened into a
+    // block of width * height pixels that the window shows without copying it again (the
+    // headless screen keeps it by reference) and that `widened` then holds; the block is written
+    // only while no one else holds it (a kept frame never changes).
+    void present(Surface* front, const uint8_t* picture, int pitch, std::shared_ptr<std::vector<uint32_t>>* widened);
 
 private:
     ~DirectDraw();
@@ -62,6 +65,7 @@ private:
     int modeWidth_ = 0, modeHeight_ = 0, modeBits_ = 32;
     std::vector<Surface*> surfaces_;     // not counted: each surface removes itself
     WideningTable widening_;
+    std::shared_ptr<std::vector<uint32_t>> spareFrame_;  // the block before `widened`'s, for reuse
 };
 
 // Every DirectDraw object alive (for display events).

@@ -32,7 +32,7 @@ void Surface::markLost() {
 }
 
 void Surface::narrowWidenedPicture() {
-    WideningTable::narrowPicture(layout_, widened_.data(), width_, height_, memory_.data(), pitch_);
+    WideningTable::narrowPicture(layout_, widened_->data(), width_, height_, memory_.data(), pitch_);
     pictureWidened_ = false;
 }
 

@@ -14,6 +14,7 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 #include <vector>
 
 #include "platform/ddraw/ddraw.h"
@@ -100,8 +101,9 @@ private:
     PixelLayout layout_;
     DWORD caps_;
     PixelMemory memory_;
-    std::vector<uint32_t> widened_;  // a front's last flipped picture, widened for presenting
-    bool pictureWidened_ = false;    // memory_ is behind: its picture is widened_, narrowed
+    // A front's last flipped picture, widened for presenting (shared with the window's backend).
+    std::shared_ptr<std::vector<uint32_t>> widened_;
+    bool pictureWidened_ = false;  // memory_ is behind: its picture is widened_, narrowed
     std::vector<Surface*> attached_;
     bool lost_ = false;
     uint64_t writes_ = 0;

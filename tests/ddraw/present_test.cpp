@@ -111,6 +111,45 @@ TEST_F(Presenting, ASixteenBitFrontHoldsTheFlippedPictureUntilTheNextFlip) {
     EXPECT_EQ(pixelAt(primary, 2, 1), 0u);
 }
 
+// Every 16-bit frame handed to the window whole stays as it was handed over while the window
+// holds it (the flip widens into a block no one else holds), and a lock of the front still sees
+// the picture of the last flip.
+struct SharedFrames {
+    std::vector<platform::bridge::SharedFrame> kept;
+    std::vector<std::vector<uint32_t>> asHanded;
+};
+SharedFrames g_sharedFrames;
+
+bool keepShared(HWND window, platform::bridge::SharedFrame frame, int width, int height) {
+    g_sharedFrames.asHanded.push_back(*frame);
+    g_sharedFrames.kept.push_back(std::move(frame));
+    return keepPresented(window, g_sharedFrames.kept.back()->data(), width, height, width * 4);
+}
+
+TEST_F(Presenting, SixteenBitFramesHandedToTheWindowNeverChangeWhileItHoldsThem) {
+    g_sharedFrames = SharedFrames{};
+    platform::bridge::setPresentShared(keepShared);
+    makeChain(640, 480, 16);
+    const uint32_t fills[] = {0xF800, 0x07E0, 0x001F, 0xFFFF, 0x1234};
+    for (int round = 0; round < 5; ++round) {
+        ASSERT_EQ(fill(back, fills[round]), DD_OK);
+        ASSERT_EQ(primary->Flip(nullptr, 0), DD_OK);
+        // The window lets go of all but the frames of the first and the last round.
+        if (round >= 2) g_sharedFrames.kept[size_t(round) - 1].reset();
+        EXPECT_EQ(pixelAt(primary, 7, 9), fills[round]);
+        setPixel(primary, 7, 9, 0xBEEF);  // a write into the front's own memory
+    }
+    ASSERT_EQ(g_sharedFrames.kept.size(), 5u);
+    EXPECT_EQ(g_presented.count, 5);
+    for (size_t i : {size_t(0), size_t(4)}) {
+        EXPECT_EQ(*g_sharedFrames.kept[i], g_sharedFrames.asHanded[i]) << i;
+        EXPECT_EQ((*g_sharedFrames.kept[i])[9 * 640 + 7] & 0xFFFFFF,
+                  platform::ddraw::rawToArgb(layout565(), fills[i]) & 0xFFFFFF)
+            << i;
+    }
+    g_sharedFrames = SharedFrames{};
+}
+
 TEST_F(Presenting, LostSurfacesRefuseWorkUntilRestored) {
     makeChain(640, 480, 32);
     IDirectDrawSurface7* off = makeSurface(4, 4);

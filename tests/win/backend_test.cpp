@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdlib>
+#include <memory>
 #include <vector>
 
 #include "platform/backend/bridge.h"
@@ -18,6 +19,15 @@
 namespace {
 
 LRESULT plain(HWND w, UINT m, WPARAM wp, LPARAM lp) { return DefWindowProcA(w, m, wp, lp); }
+
+// A 320x240 pop-up window of a plain class.
+HWND plainWindow() {
+    WNDCLASSA wc;
+    wc.lpfnWndProc = plain;
+    wc.lpszClassName = "Plain";
+    RegisterClassA(&wc);
+    return CreateWindowExA(0, "Plain", "", WS_POPUP, 0, 0, 320, 240, nullptr, nullptr, nullptr, nullptr);
+}
 
 class HeadlessBackend : public HeadlessWindows {
 protected:
@@ -40,11 +50,7 @@ TEST_F(HeadlessBackend, DesktopSizeComesFromVorelScreenWithSaneValuesOnly) {
 }
 
 TEST_F(HeadlessBackend, BridgePresentKeepsTheLastFrameOfAWindow) {
-    WNDCLASSA wc;
-    wc.lpfnWndProc = plain;
-    wc.lpszClassName = "Plain";
-    RegisterClassA(&wc);
-    HWND w = CreateWindowExA(0, "Plain", "", WS_POPUP, 0, 0, 320, 240, nullptr, nullptr, nullptr, nullptr);
+    const HWND w = plainWindow();
     ASSERT_NE(w, nullptr);
     long before = platform::headless::presentedFrameCount();
     std::vector<uint32_t> frame(3 * 2 + 2, 0xABCDEF);  // 3x2 with a pitch of 4 pixels
@@ -60,6 +66,28 @@ TEST_F(HeadlessBackend, BridgePresentKeepsTheLastFrameOfAWindow) {
     EXPECT_FALSE(platform::bridge::present(w, frame.data(), 3, 2, 8));  // pitch shorter than a row
     EXPECT_FALSE(platform::bridge::present(w, nullptr, 3, 2, 16));
     EXPECT_EQ(platform::headless::presentedFrameCount(), before + 1);
+}
+
+// A shared frame is kept as it was handed over, and a later copied frame goes into a block of
+// the screen's own, never into the one the frame's maker still holds.
+TEST_F(HeadlessBackend, ASharedFrameIsKeptAndNeverWrittenByALaterPresent) {
+    const HWND w = plainWindow();
+    ASSERT_NE(w, nullptr);
+    auto shared = std::make_shared<std::vector<uint32_t>>(std::vector<uint32_t>{1, 2, 3, 4, 5, 6});
+    ASSERT_TRUE(platform::bridge::presentShared(w, shared, 3, 2));
+    EXPECT_GT(shared.use_count(), 1);  // kept, not copied
+    platform::headless::PresentedFrame f;
+    ASSERT_TRUE(platform::headless::lastPresentedFrame(&f));
+    EXPECT_EQ(f.pixels, (std::vector<uint32_t>{1, 2, 3, 4, 5, 6}));
+    const std::vector<uint32_t> plainFrame{7, 8, 9, 10};
+    for (int i = 0; i < 2; ++i) ASSERT_TRUE(platform::bridge::present(w, plainFrame.data(), 2, 2, 8));
+    EXPECT_EQ(*shared, (std::vector<uint32_t>{1, 2, 3, 4, 5, 6}));
+    EXPECT_EQ(shared.use_count(), 1);
+    ASSERT_TRUE(platform::headless::lastPresentedFrame(&f));
+    EXPECT_EQ(f.width, 2);
+    EXPECT_EQ(f.pixels, plainFrame);
+    EXPECT_FALSE(platform::bridge::presentShared(w, shared, 4, 2));  // fewer pixels than the size
+    EXPECT_FALSE(platform::bridge::presentShared(handleFromNumber(4242), shared, 3, 2));
 }
 
 TEST_F(HeadlessBackend, ScriptedDisplayEventsReachTheDisplayListener) {
