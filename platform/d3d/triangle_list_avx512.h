@@ -8,8 +8,10 @@
 // The pass goes over a chunk twice: every group projected (projectGroup), then every group's
 // triangles judged (judgeGroup), so that the long chain of one group's work overlaps the next
 // group's. The kept vertices go onto lists with their 1/w by compression, in list order; their
-// screen positions wait in the chunk's own array, 16 bytes a vertex, until their attributes are
-// stored.
+// screen x, y and depth wait in the chunk's own arrays, one a coordinate, until their attributes
+// are stored (then each kept vertex's are copied by scalar moves: a quarter of the triangles or
+// fewer are kept, and sorting every vertex's into ScreenVertex order would cost three permutes a
+// block, work for the one port that shuffles on some cores).
 // Every per-vertex operation is the AVX2 stage's, lane for lane, so the results are its bits.
 
 // Kept vertices (chunk indices) and their 1/w, in the order found; room for a whole register past
@@ -21,14 +23,13 @@ struct KeptList {
 };
 
 // What the first pass leaves for the second: the kept vertices not needing clip vertices
-// (`plain`) and those needing them (`clip`), and every projected vertex's screen x, y (one
-// 64-bit word) and depth by chunk index, as ScreenVertex begins. Between projectGroup and
-// judgeGroup: the screen x, y and 1/w by chunk index, and for group g the triangles beyond a
+// (`plain`) and those needing them (`clip`), and every projected vertex's screen x, y, depth
+// and 1/w by chunk index. Between projectGroup and judgeGroup also for group g the triangles beyond a
 // plane (all of them for a split scene's group clear of the thread's bands, clearOfOwnBands) and
 // the vertices projected (bit i: vertex 24 g + i).
 struct ChunkKept {
     KeptList plain, clip;
-    alignas(64) int64_t screen[2 * (3 * kListChunkTriangles + 8)];
+    alignas(64) double z[3 * kListChunkTriangles + 8];
     alignas(64) int32_t x[3 * kListChunkTriangles + 8], y[3 * kListChunkTriangles + 8];
     alignas(64) float q[3 * kListChunkTriangles + 8];
     uint32_t beyond[kListChunkTriangles / 8], ok[kListChunkTriangles / 8];
@@ -167,16 +168,6 @@ VOREL_LIST_INLINE void cornerOrder(const __m256i v[3], __m256i out[3]) {
     }
 }
 
-// Screen x, y and depth of block b's eight vertices into screen[2 i], screen[2 i + 1] for vertex i.
-VOREL_LIST_INLINE void stashScreen(const GroupProjection& g, int b, int64_t* screen) {
-    const __m512i pairs = _mm512_permutex2var_epi32(
-        _mm512_castsi256_si512(g.x[b]), _mm512_setr_epi32(0, 16, 1, 17, 2, 18, 3, 19, 4, 20, 5, 21, 6, 22, 7, 23),
-        _mm512_castsi256_si512(g.y[b]));
-    const __m512i z = _mm512_castpd_si512(g.z[b]);
-    _mm512_storeu_si512(screen, _mm512_permutex2var_epi64(pairs, _mm512_setr_epi64(0, 8, 1, 9, 2, 10, 3, 11), z));
-    _mm512_storeu_si512(screen + 8, _mm512_permutex2var_epi64(pairs, _mm512_setr_epi64(4, 12, 5, 13, 6, 14, 7, 15), z));
-}
-
 // Vertices first + i for the set bits i of `vertices` (24 bits), and their 1/w (from q[first]),
 // onto the list.
 VOREL_LIST_INLINE void appendKept(KeptList& list, uint32_t vertices, uint32_t first, const float* q) {
@@ -239,7 +230,7 @@ VOREL_LIST_INLINE void projectGroup(const ListChunk& c, const GroupConstants& k,
         _mm256_store_si256(reinterpret_cast<__m256i*>(kept.x + at), p.x[block]);
         _mm256_store_si256(reinterpret_cast<__m256i*>(kept.y + at), p.y[block]);
         _mm256_store_ps(kept.q + at, p.q[block]);
-        stashScreen(p, int(block), kept.screen + 2 * at);
+        _mm512_store_pd(kept.z + at, p.z[block]);
     }
 }
 
@@ -295,9 +286,10 @@ VOREL_LIST_INLINE uint32_t judgeGroup(const ListChunk& c, uint32_t first, uint32
 // Screen x, y and depth of the kept vertices idx[v] (v < count) from where projectGroup left them.
 VOREL_LIST_INLINE void storeScreenPositions(const ChunkKept& kept, const ProjectionTarget& p, const uint32_t* idx,
                                             int count) {
-    for (int v = 0; v < count; ++v)
-        _mm_storeu_si128(reinterpret_cast<__m128i*>(&p.out[idx[v]].x),
-                         _mm_load_si128(reinterpret_cast<const __m128i*>(kept.screen + 2 * idx[v])));
+    for (int v = 0; v < count; ++v) {
+        ScreenVertex& o = p.out[idx[v]];
+        o.x = kept.x[idx[v]], o.y = kept.y[idx[v]], o.z = kept.z[idx[v]];
+    }
 }
 
 // Everything else of plain kept vertices j .. j + count - 1 (count <= 16).
