@@ -378,6 +378,14 @@ VOREL_AVX2_INLINE BilinearTaps bilinearTaps(const TextureView& tv, __m256 u, __m
     __m256 fx0 = _mm256_floor_ps(x), fy0 = _mm256_floor_ps(y);
     BilinearTaps taps;
     taps.fx = _mm256_sub_ps(x, fx0), taps.fy = _mm256_sub_ps(y, fy0);
+    // A position a rounding step under a texel centre (x = -2^-25) is 1 from the texel before it,
+    // which rounds to 1: a whole texel's weight, the same as the next texel's with weight 0.
+    const __m256 unit = _mm256_set1_ps(1.0f);
+    if (_mm256_movemask_ps(_mm256_cmp_ps(_mm256_max_ps(taps.fx, taps.fy), unit, _CMP_EQ_OQ)) != 0) [[unlikely]] {
+        const __m256 wholeX = _mm256_cmp_ps(taps.fx, unit, _CMP_EQ_OQ), wholeY = _mm256_cmp_ps(taps.fy, unit, _CMP_EQ_OQ);
+        fx0 = _mm256_add_ps(fx0, _mm256_and_ps(wholeX, unit)), taps.fx = _mm256_andnot_ps(wholeX, taps.fx);
+        fy0 = _mm256_add_ps(fy0, _mm256_and_ps(wholeY, unit)), taps.fy = _mm256_andnot_ps(wholeY, taps.fy);
+    }
     __m256i x0 = _mm256_cvttps_epi32(fx0), y0 = _mm256_cvttps_epi32(fy0);
     const __m256i one = _mm256_set1_epi32(1);
     __m256i x1 = _mm256_add_epi32(x0, one), y1 = _mm256_add_epi32(y0, one);

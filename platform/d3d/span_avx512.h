@@ -59,11 +59,12 @@ struct LoopConstants {
     Lanes32 half;          // 64 (half a byte's 128) in each word
     Lanes32 highBytes;     // 0xFF00FF00
     Lanes32 colourBytes;   // 0x00FFFFFF
+    Lanes32 weightBits;    // 0x7FFF7FFF: a filter weight of 32768 (a whole texel) taken as 0
 };
 inline constexpr LoopConstants kLoopConstants{
     everyLane(1), everyLane(15), everyLane(30), {{0, 15, 16, 31}}, everyLane(0x7F807F80u),
     everyLane(uint32_t(fixed::kFull) * 0x10001u), everyLane(64u * 0x10001u), everyLane(0xFF00FF00u),
-    everyLane(0x00FFFFFFu)};
+    everyLane(0x00FFFFFFu), everyLane(0x7FFF7FFFu)};
 
 VOREL_AVX512_INLINE const LoopConstants& loopConstants() {
     const LoopConstants* p = &kLoopConstants;

@@ -135,10 +135,25 @@ VOREL_AVX512_INLINE __m512i mix(__m512i a, __m512i b, __m512i f) {
     return _mm512_add_epi16(a, scale(_mm512_sub_epi16(b, a), f));
 }
 
-VOREL_AVX512_INLINE Wide filterBilinear(const ColourConstants& cc, const TextureView& tv, const BilinearTaps& taps) {
-    const __m512 one = _mm512_set1_ps(fixed::kWeightScale);
-    const Wide wx = spread(_mm512_cvttps_epi32(_mm512_mul_ps(taps.fx, one)));
-    const Wide wy = spread(_mm512_cvttps_epi32(_mm512_mul_ps(taps.fy, one)));
+// A filter weight of each pixel repeated on its four channels, 32768 (a whole texel) as 0.
+VOREL_AVX512_INLINE Wide spreadWeight(const ColourConstants& cc, __m512 f) {
+    const __m512i v = _mm512_cvttps_epi32(_mm512_mul_ps(f, _mm512_set1_ps(fixed::kWeightScale)));
+    // (v | v << 16) & 0x7FFF7FFF
+    const __m512i both = _mm512_ternarylogic_epi32(v, _mm512_slli_epi32(v, 16), load(cc.weightBits), 0xA8);
+    return {both, both};
+}
+
+VOREL_AVX512_INLINE Wide filterBilinear(const ColourConstants& cc, const TextureView& tv, BilinearTaps taps) {
+    const Wide wx = spreadWeight(cc, taps.fx), wy = spreadWeight(cc, taps.fy);
+    // A position a rounding step under a texel centre (x = -2^-25) is 1 from the texel before it,
+    // which rounds to 1: a whole texel's weight, which gives the next texel. Its weight taken
+    // as 0, the next texel is made the first too (a mix of a texel with itself is that texel).
+    const __m512 unit = _mm512_set1_ps(1.0f);
+    if (_mm512_cmpeq_ps_mask(_mm512_max_ps(taps.fx, taps.fy), unit) != 0) [[unlikely]] {
+        const Lanes wholeY = _mm512_cmpeq_ps_mask(taps.fy, unit), wholeX = _mm512_cmpeq_ps_mask(taps.fx, unit);
+        taps.c00 = _mm512_mask_mov_epi32(taps.c00, wholeY, taps.c01), taps.c10 = _mm512_mask_mov_epi32(taps.c10, wholeY, taps.c11);
+        taps.c00 = _mm512_mask_mov_epi32(taps.c00, wholeX, taps.c10), taps.c01 = _mm512_mask_mov_epi32(taps.c01, wholeX, taps.c11);
+    }
     const Wide c00 = unpackTexels(cc, tv, taps.c00), c10 = unpackTexels(cc, tv, taps.c10);
     const Wide c01 = unpackTexels(cc, tv, taps.c01), c11 = unpackTexels(cc, tv, taps.c11);
     const __m512i topBr = mix(c00.br, c10.br, wx.br), bottomBr = mix(c01.br, c11.br, wx.br);

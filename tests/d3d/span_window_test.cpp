@@ -4,7 +4,10 @@
 // elsewhere must be each lane's texel and the next.
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <cstdint>
+#include <cstring>
+#include <limits>
 #include <random>
 #include <vector>
 
@@ -132,6 +135,50 @@ TEST(SpanWindow, TexelPairsAreEachLanesTexelAndItsRightHandNeighbour) {
                 EXPECT_EQ(left[i], t.at(g.x[i], g.y[i])) << width << ", lane " << i;
                 EXPECT_EQ(right[i], t.at(g.x[i] + 1, g.y[i])) << width << ", lane " << i;
             }
+        }
+    }
+}
+
+// wrapCoordinate of sixteen values.
+VOREL_AVX512 void wrap16(const float in[16], float out[16]) {
+    _mm512_storeu_ps(out, wrapCoordinate(_mm512_loadu_ps(in)));
+}
+
+// The reference's wrap: t - floor(t) rounded to nearest, 0 for infinities and NaN.
+float referenceWrap(float t) { return std::isfinite(t) ? t - std::floor(t) : 0.0f; }
+
+TEST(SpanWindow, CoordinatesWrapAsTheReferencesDo) {
+    if (!haveAvx512()) GTEST_SKIP() << "no AVX-512";
+    const float inf = std::numeric_limits<float>::infinity(), nan = std::numeric_limits<float>::quiet_NaN();
+    const float tiny = std::numeric_limits<float>::denorm_min(), big = std::numeric_limits<float>::max();
+    // Tiny negatives wrap to 1 (rounded to nearest); whole numbers, those from 2^23 and past the
+    // integers' range among them, to 0; -0, denormals, the float just under 0.5 / 256 (whose
+    // scaled value less a half rounds to the next texel when one is added back).
+    std::vector<float> values = {nan,     -nan,       inf,          -inf,         big,         -big,
+                                 0.0f,    -0.0f,      tiny,         -tiny,        -1e-9f,      -3e-8f,
+                                 1e-9f,   0.9999999f, -0.9999999f,  1.0f,         -1.0f,       8388608.5f,
+                                 8388607.5f, -8388607.5f, 2147483648.0f, -2147483648.0f, -2147483904.0f, 4294967296.0f,
+                                 3e9f,    -3e9f,      1e30f,        -1e30f,       0.5f / 256.0f - std::ldexp(1.0f, -33),
+                                 -2.5f,   1234.5678f, -1234.5678f};
+    std::mt19937 rng(8);
+    for (int i = 0; i < 64; ++i) {
+        uint32_t bits = rng();
+        float f;
+        std::memcpy(&f, &bits, 4);
+        values.push_back(f);
+    }
+    values.resize((values.size() + 15) / 16 * 16, 0.25f);
+    for (size_t at = 0; at < values.size(); at += 16) {
+        float out[16];
+        wrap16(&values[at], out);
+        for (int i = 0; i < 16; ++i) {
+            const float t = values[at + size_t(i)], want = referenceWrap(t);
+            EXPECT_EQ(out[i], want) << "t = " << t << " (bits " << std::hex << [&] {
+                uint32_t b;
+                std::memcpy(&b, &t, 4);
+                return b;
+            }() << ")";
+            EXPECT_TRUE(out[i] >= 0.0f && out[i] <= 1.0f) << t;
         }
     }
 }
