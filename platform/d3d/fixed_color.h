@@ -44,7 +44,8 @@ inline int32_t fraction(float v, float scale) {
     return int32_t(std::nearbyint(p));
 }
 
-// A filter weight from the position f in [0, 1) between two texel centres.
+// A filter weight from the position f in [0, 1] between two texel centres (1 only where the
+// position lies a rounding step under the next centre).
 inline int32_t weight(float f) { return int32_t(f * kWeightScale); }
 
 // Bilinear filtering of one channel: c00 top left, c10 top right, c01 bottom left, c11 bottom

@@ -780,16 +780,25 @@ TEST(SpanPath, WidestRoutineIsTakenWhereItRuns) {
 }  // namespace
 
 // Bilinear weights of a whole texel: a coordinate whose scaled value less a half lies just under
-// 0 (the float below 0.5 / 64 on a texture 64 wide) comes to the next texel's weight 1 when the
-// reference adds the texel back (1 - 2^-25 rounds to 1).
+// 0 (the float below 0.5 / 64 on a texture 64 wide, below 0.5 / 8 on one 8 high) comes to the next
+// texel's weight 1 when the reference adds the texel back (1 - 2^-25 rounds to 1), across, down
+// and both at once.
 TEST(SpanPath, AWeightOfAWholeTexelMatchesTheReference) {
     std::mt19937 rng(21);
     MemorySurface* texture = randomTexture(rng, 64, 8, formatA8R8G8B8());
-    const float u = std::ldexp(1.0f, -7) - std::ldexp(1.0f, -31);
-    std::vector<D3DVERTEX> quad;
-    auto at = [&](float x, float y) { return D3DVERTEX{x, y, 0.5f, 0, 0, -1, u, 0.3f}; };
-    quad = {at(-1, 1), at(1, 1), at(1, -1), at(-1, 1), at(1, -1), at(-1, -1)};
-    for (const Formats& f : {allFormats()[0], allFormats()[2]})
-        expectSameAsReference(f, 64, 16, longRowScene(quad, texture, D3DTFN_LINEAR, false), "a whole texel's weight");
+    const float wholeU = std::ldexp(1.0f, -7) - std::ldexp(1.0f, -31);
+    const float wholeV = std::ldexp(1.0f, -4) - std::ldexp(1.0f, -28);
+    const struct { float u, v; const char* what; } cases[] = {
+        {wholeU, 0.3f, "a whole texel across"}, {0.3f, wholeV, "a whole texel down"},
+        {wholeU, wholeV, "a whole texel both ways"}};
+    for (const auto& c : cases) {
+        auto at = [&](float x, float y) { return D3DVERTEX{x, y, 0.5f, 0, 0, -1, c.u, c.v}; };
+        std::vector<D3DVERTEX> quad = {at(-1, 1), at(1, 1), at(1, -1), at(-1, 1), at(1, -1), at(-1, -1)};
+        for (const Formats& f : {allFormats()[0], allFormats()[2]}) {
+            const unsigned long long spans =
+                expectSameAsReference(f, 64, 16, longRowScene(quad, texture, D3DTFN_LINEAR, false), c.what);
+            EXPECT_GT(spans, 0u) << c.what << ": the span path drew nothing";
+        }
+    }
     texture->Release();
 }
