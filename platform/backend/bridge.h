@@ -9,9 +9,8 @@
 #pragma once
 
 #include <cstdint>
-#include <memory>
-#include <vector>
 
+#include "platform/backend/backend.h"
 #include "platform/win/wintypes.h"
 
 namespace platform::bridge {
@@ -24,7 +23,7 @@ bool present(HWND window, const uint32_t* pixels, int width, int height, int pit
 // The same for a frame (width * height pixels, rows packed) that its maker never changes while
 // anyone else holds it: the backend may keep it instead of copying it (Backend::presentShared).
 // A test's registered function sees it as plain pixels, or whole with setPresentShared.
-using SharedFrame = std::shared_ptr<const std::vector<uint32_t>>;
+using SharedFrame = backend::SharedFrame;
 bool presentShared(HWND window, SharedFrame frame, int width, int height);
 using PresentSharedFn = bool (*)(HWND window, SharedFrame frame, int width, int height);
 void setPresentShared(PresentSharedFn fn);

@@ -274,9 +274,9 @@ VOREL_AVX512_INLINE __m512i pointTexel(const TextureView& tv, __m512 u, __m512 v
                 span_avx2::fetch(tv.narrow, highHalf(ix), highHalf(iy)));
 }
 
-// The four texels around each lane's (u, v) and the position between them (fx, fy in [0, 1]; 1 only a rounding step under a texel
-// centre, which filterBilinear takes as the next texel):
-// c00 top left, c10 top right, c01 bottom left, c11 bottom right.
+// The four texels around each lane's (u, v) and the position between them (fx, fy in [0, 1]; 1
+// only a rounding step under a texel centre, which filterBilinear takes as the next texel): c00
+// top left, c10 top right, c01 bottom left, c11 bottom right.
 struct BilinearTaps {
     __m512i c00, c10, c01, c11;
     __m512 fx, fy;

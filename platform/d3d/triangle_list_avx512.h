@@ -35,8 +35,6 @@ struct ChunkKept {
     uint32_t beyond[kListChunkTriangles / 8], ok[kListChunkTriangles / 8];
 };
 
-static_assert(offsetof(ScreenVertex, y) == 4 && offsetof(ScreenVertex, z) == 8, "x, y, then the depth");
-
 // Bits 3t .. 3t + 2 for each bit t of a triangle mask.
 VOREL_LIST_INLINE uint32_t vertexBits(uint32_t triangles) { return _pdep_u32(triangles, 0x249249u) * 7u; }
 

@@ -46,9 +46,9 @@ public:
     bool exclusive() const { return exclusive_; }
     // Shows a picture of the front buffer's size and format (rows `pitch` bytes apart) in the
     // cooperative window, then captures and traces the frame. A 16-bit picture is widened into a
-    // block of width * height pixels that a back-end keeping frames keeps without copying it
-    // (the headless screen; the X11 one copies it into its own image) and that `widened` then holds; the block is written
-    // only while no one else holds it (a kept frame never changes).
+    // block of width * height pixels that `widened` then holds and that a back-end keeping frames
+    // keeps without copying (the headless screen; the X11 one copies it into its own image); the
+    // block is written only while no one else holds it (a kept frame never changes).
     void present(Surface* front, const uint8_t* picture, int pitch, std::shared_ptr<std::vector<uint32_t>>* widened);
 
 private:
