@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <random>
 #include <vector>
 
 namespace {
@@ -47,6 +48,38 @@ TEST(ScaleFrame, ShrinkingSamplesPixelCentresAndHonoursPitch) {
     EXPECT_EQ(dst[3], 13u);
     EXPECT_EQ(dst[4], 15u);
     EXPECT_EQ(dst[2], 7u);  // padding beyond the width untouched
+}
+
+// The nearest-pixel rule written out pixel by pixel, for comparison with the row-wise routine.
+std::vector<uint32_t> scaledByRule(const std::vector<uint32_t>& src, int sw, int sh, int dw, int dh, int pitch) {
+    std::vector<uint32_t> out(static_cast<size_t>(pitch) * dh, 0x5A5A5A5Au);
+    const auto fit = fitPicture(sw, sh, dw, dh);
+    for (int y = 0; y < dh; ++y)
+        for (int x = 0; x < dw; ++x) {
+            uint32_t p = 0;
+            if (x >= fit.x && x < fit.x + fit.width && y >= fit.y && y < fit.y + fit.height) {
+                const int sx = int((int64_t(2 * (x - fit.x) + 1) * sw) / (2 * int64_t(fit.width)));
+                const int sy = int((int64_t(2 * (y - fit.y) + 1) * sh) / (2 * int64_t(fit.height)));
+                p = src[size_t(sy) * sw + sx] & 0x00FFFFFFu;
+            }
+            out[size_t(y) * pitch + x] = p;
+        }
+    return out;
+}
+
+TEST(ScaleFrame, EverySizeMatchesTheNearestPixelRuleAndLeavesThePaddingAlone) {
+    std::mt19937 random(7);
+    const int sizes[][4] = {{640, 480, 1920, 1080}, {640, 480, 640, 480}, {640, 480, 1024, 768},
+                            {37, 23, 101, 59},      {101, 59, 37, 23},   {13, 11, 13, 40},
+                            {800, 600, 803, 601},   {9, 9, 3, 17}};
+    for (const auto& size : sizes) {
+        const int sw = size[0], sh = size[1], dw = size[2], dh = size[3], pitch = dw + 3;
+        std::vector<uint32_t> src(size_t(sw) * sh);
+        for (auto& p : src) p = random();
+        std::vector<uint32_t> dst(size_t(pitch) * dh, 0x5A5A5A5Au);
+        scaleInto(src.data(), sw, sh, sw * 4, dst.data(), dw, dh, pitch * 4);
+        EXPECT_EQ(dst, scaledByRule(src, sw, sh, dw, dh, pitch)) << sw << "x" << sh << " into " << dw << "x" << dh;
+    }
 }
 
 }  // namespace
