@@ -187,6 +187,7 @@ struct RandomSceneOptions {
     bool narrow = false;     // every triangle a few pixels wide (one to about twelve rows high)
     bool small = false;      // boxes up to about twenty pixels wide and forty high, many of them slivers
     float uvRange = 3;       // texture coordinates in [-uvRange, uvRange]
+    int textures = 1;        // each call takes one of this many (random sizes and formats)
 };
 
 // Triangles of every kind: ordinary, huge (far past the screen edges), tiny (under a pixel) and
@@ -195,12 +196,16 @@ class RandomScene {
 public:
     RandomScene(uint32_t seed, RandomSceneOptions options) : rng_(seed), options_(options) {
         std::uniform_int_distribution<int> size(1, 70);
-        int w = size(rng_), h = size(rng_);
-        uint32_t format = rng_();
-        texture_ = randomTexture(rng_, w, h, textureFormat(options.textureFormat >= 0 ? uint32_t(options.textureFormat)
-                                                                                    : format));
+        for (int i = 0; i < options.textures; ++i) {
+            int w = size(rng_), h = size(rng_);
+            uint32_t format = rng_();
+            textures_.push_back(randomTexture(
+                rng_, w, h, textureFormat(options.textureFormat >= 0 ? uint32_t(options.textureFormat) : format)));
+        }
     }
-    ~RandomScene() { texture_->Release(); }
+    ~RandomScene() {
+        for (MemorySurface* t : textures_) t->Release();
+    }
 
     void operator()(IDirect3DDevice7* d) {
         std::mt19937 rng = rng_;  // every render draws the same calls
@@ -263,7 +268,8 @@ private:
         d->SetRenderState(D3DRENDERSTATE_DITHERENABLE, rng() % 2);
         d->SetRenderState(D3DRENDERSTATE_CULLMODE, rng() % 2 ? D3DCULL_NONE : D3DCULL_CCW);
         d->SetRenderState(D3DRENDERSTATE_SHADEMODE, rng() % 5 ? D3DSHADE_GOURAUD : D3DSHADE_FLAT);
-        d->SetTexture(0, options_.texture && rng() % 4 ? texture_ : nullptr);
+        MemorySurface* texture = textures_[textures_.size() == 1 ? 0 : rng() % textures_.size()];
+        d->SetTexture(0, options_.texture && rng() % 4 ? texture : nullptr);
         d->SetTextureStageState(0, D3DTSS_MAGFILTER, rng() % 3 ? D3DTFG_LINEAR : D3DTFG_POINT);
         d->SetTextureStageState(0, D3DTSS_MINFILTER, rng() % 3 ? D3DTFN_LINEAR : D3DTFN_POINT);
         d->SetTextureStageState(0, D3DTSS_ALPHAOP, rng() % 2 ? D3DTOP_SELECTARG1 : D3DTOP_MODULATE);
@@ -336,7 +342,7 @@ private:
 
     std::mt19937 rng_;
     RandomSceneOptions options_;
-    MemorySurface* texture_;
+    std::vector<MemorySurface*> textures_;
 };
 
 TEST(SpanPath, RandomTrianglesMatchTheReferenceInEveryFormat) {
@@ -376,6 +382,15 @@ TEST(SpanPath, SmallTrianglesAndSliversMatchTheReferenceInEveryFormat) {
     RandomSceneOptions o;
     o.small = true;
     EXPECT_GT(manyTrianglesInEveryFormat(o, 41), 20000u) << "the span path was hardly used";
+}
+
+// Calls switching among textures of different sizes and formats, many small triangles each:
+// every call's triangles read its own texture, whatever the calls before read.
+TEST(SpanPath, SmallTrianglesOfCallsSwitchingTexturesMatchTheReference) {
+    RandomSceneOptions o;
+    o.small = true;
+    o.textures = 4;
+    EXPECT_GT(manyTrianglesInEveryFormat(o, 61), 20000u) << "the span path was hardly used";
 }
 
 // The same on a 32-bit texture magnified about ten times (a few texels a triangle, wrapping at
