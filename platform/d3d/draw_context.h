@@ -46,11 +46,15 @@ struct TriangleContext {
     int bandPart = 0, bandParts = 1;
     // A list's groups of eight triangles as TriangleDrop's partsOut and partsIn take them, from
     // the call's first triangle (byte t for triangle t): filled by the first pass of a split scene's
-    // calling thread, which then stores how many triangles it has judged in groupPartsJudged
-    // (release), and read by the threads that replay the call for other bands, for the chunks
-    // below what they load from groupPartsReady (acquire; the others they judge unaided).
+    // calling thread, which also copies the vertices of the groups the other parts may keep
+    // (TriangleDrop's copyOut, copyParts: to verticesOut, vertex i at [i]) and then stores how many
+    // triangles it has judged in groupPartsJudged (release). The threads that replay the call for
+    // other bands wait, chunk by chunk, until what they load from groupPartsReady (acquire)
+    // covers the chunk, and only then read its vertices and bytes (split_scene.h's awaitJudged).
     uint8_t* groupPartsOut = nullptr;
     std::atomic<uint32_t>* groupPartsJudged = nullptr;
+    D3DVERTEX* verticesOut = nullptr;
+    uint8_t verticesOutParts = 0;
     const uint8_t* groupPartsIn = nullptr;
     const std::atomic<uint32_t>* groupPartsReady = nullptr;
 };
@@ -70,8 +74,9 @@ struct ReplayCall {
 
 // Draws `call` from `vertices` (call.count of them) into `queue` as the call itself did, for the
 // bands the queue's filter keeps (span_queue.h); counts no times and no figures. groupParts and
-// ready, when set: where the call's own first pass leaves its bytes and how far it has come
-// (TriangleContext's groupPartsIn and groupPartsReady).
+// ready, when set: where the call's own first pass leaves its bytes and the vertices it copies,
+// and how far it has come (TriangleContext's groupPartsIn and groupPartsReady; the replay waits
+// for it chunk by chunk).
 void replayCall(const ReplayCall& call, const D3DVERTEX* vertices, SpanQueue* queue,
                 const uint8_t* groupParts = nullptr, const std::atomic<uint32_t>* ready = nullptr);
 

@@ -258,13 +258,16 @@ void drawTriangles(const TriangleSink& sink, D3DPRIMITIVETYPE type, const ClipVe
 uint64_t processTriangleList(const VertexContext& vc, const TriangleContext& c, const D3DVERTEX* in, ClipVertex* out,
                              uint32_t first, uint32_t triangles, const ProjectionTarget* projection) {
     if (vc.simd) {
-        // The first pass's group parts where it has judged these triangles already.
-        const bool told = c.groupPartsIn && c.groupPartsReady->load(std::memory_order_acquire) >= first + triangles;
-        const uint64_t culled = processTriangleListAvx2(vc, in, out, triangles, *projection,
-                                                        {c.cull, c.scissor, c.flat, c.bandPart, c.bandParts,
-                                                         c.groupPartsOut ? c.groupPartsOut + first : nullptr,
-                                                         told ? c.groupPartsIn + first : nullptr});
-        if (c.groupPartsOut) c.groupPartsJudged->store(first + triangles, std::memory_order_release);
+        // A replay reads these vertices and the first pass's group parts once that pass has judged
+        // (and copied) them.
+        if (c.groupPartsReady) awaitJudged(c.groupPartsReady, first + triangles);
+        const bool copies = c.groupPartsOut && c.verticesOut;
+        const uint64_t culled = processTriangleListAvx2(
+            vc, in, out, triangles, *projection,
+            {c.cull, c.scissor, c.flat, c.bandPart, c.bandParts, c.groupPartsOut ? c.groupPartsOut + first : nullptr,
+             c.groupPartsReady ? c.groupPartsIn + first : nullptr, copies ? c.verticesOut + 3 * size_t(first) : nullptr,
+             c.verticesOutParts});
+        if (c.groupPartsOut) tellJudged(c.groupPartsJudged, first + triangles);
         return culled;
     }
     uint64_t culled = 0;
@@ -368,6 +371,7 @@ ReplayCall replayOf(const VertexContext& vc, const TriangleContext& c, const Spa
     r.triangles.spans = nullptr;
     r.triangles.bandPart = 0, r.triangles.bandParts = 1;
     r.triangles.groupPartsOut = nullptr, r.triangles.groupPartsJudged = nullptr;
+    r.triangles.verticesOut = nullptr, r.triangles.verticesOutParts = 0;
     r.triangles.groupPartsIn = nullptr, r.triangles.groupPartsReady = nullptr;
     return r;
 }
@@ -420,9 +424,12 @@ void drawPrimitives(const DeviceState& state, const DrawTargets& targets, D3DPRI
     VertexContext vc = makeVertexContext(state);
     vc.simd = useSpans && path == RasterPath::Automatic && vertexStageCovered(vc);
     if (splitting) {
-        split->post(replayOf(vc, c, spanState, path == RasterPath::Automatic, rows, texelOwner, type, count), vertices);
-        // A list's first pass tells the helpers which of its groups they need not look at.
-        if (type == D3DPT_TRIANGLELIST && vc.simd) split->postedGroupParts(&c.groupPartsOut, &c.groupPartsJudged);
+        // A list's first pass copies its vertices for the helpers and tells them which of its
+        // groups they need not look at.
+        const bool listPass = type == D3DPT_TRIANGLELIST && vc.simd;
+        split->post(replayOf(vc, c, spanState, path == RasterPath::Automatic, rows, texelOwner, type, count), vertices,
+                    listPass);
+        if (listPass) split->postedListPass(&c);
     }
     const GeometryTimes times = drawGeometry(vc, c, figures, type, vertices, count, started);
     const unsigned long long drained = queue->drawnNs() - drawnBefore;

@@ -2,12 +2,14 @@
 #include "platform/d3d/split_scene.h"
 
 #include <algorithm>
+#include <chrono>
 #include <cstdlib>
 #include <cstring>
 
 #include "platform/d3d/raster_options.h"
 #include "platform/d3d/raster_workers.h"
 #include "platform/d3d/span_walk.h"
+#include "platform/d3d/vertex_simd.h"
 
 namespace platform::d3d {
 
@@ -26,7 +28,50 @@ std::atomic<int>& splitSlot() {
     return slot;
 }
 
+std::atomic<bool>& judgingHeld() {
+    static std::atomic<bool> held{false};
+    return held;
+}
+
+// The judging a replay waits for while judging is held (holdJudgingForTests).
+std::atomic<const std::atomic<uint32_t>*> waitingOn{nullptr};
+std::atomic<uint32_t> waitingFor{0};
+std::atomic<uint32_t> heldJudgings{0};
+
+// Triangles far larger than the screen, where a first pass is still to copy vertices.
+void poison(D3DVERTEX* to, uint32_t count) {
+    for (uint32_t i = 0; i < count; ++i)
+        to[i] = {i % 3 == 1 ? 8.0f : -4.0f, i % 3 == 2 ? 8.0f : -4.0f, 0.3f, 0, 0, -1, 0.5f, 0.5f};
+}
+
 }  // namespace
+
+void tellJudged(std::atomic<uint32_t>* judged, uint32_t count) {
+    if (judgingHeld().load(std::memory_order_relaxed)) {
+        // Bounded, so that a replay that never waits fails its test instead of hanging it.
+        const auto until = std::chrono::steady_clock::now() + std::chrono::milliseconds(250);
+        int idle = 0;
+        while (!(waitingOn.load() == judged && waitingFor.load() >= count) && std::chrono::steady_clock::now() < until)
+            waitStep(&idle);
+        heldJudgings.fetch_add(1);
+    }
+    judged->store(count, std::memory_order_release);
+}
+
+void awaitJudged(const std::atomic<uint32_t>* judged, uint32_t count) {
+    if (judged->load(std::memory_order_acquire) >= count) return;
+    if (judgingHeld().load(std::memory_order_relaxed)) {
+        waitingFor.store(count);
+        waitingOn.store(judged);
+    }
+    for (int idle = 0; judged->load(std::memory_order_acquire) < count;) waitStep(&idle);
+}
+
+uint32_t holdJudgingForTests(bool hold) {
+    judgingHeld().store(hold);
+    waitingOn.store(nullptr);
+    return heldJudgings.exchange(0);
+}
 
 ThreadSplit threadSplit() { return ThreadSplit(splitSlot().load(std::memory_order_relaxed)); }
 void setThreadSplit(ThreadSplit split) { splitSlot().store(int(split), std::memory_order_relaxed); }
@@ -88,7 +133,7 @@ int SplitScene::slowestPart(uint32_t* done) const {
     return slowest;
 }
 
-void SplitScene::post(const ReplayCall& call, const D3DVERTEX* vertices) {
+void SplitScene::post(const ReplayCall& call, const D3DVERTEX* vertices, bool listPass) {
     uint64_t at = vertexHead_;
     if (at % vertexCapacity_ + call.count > vertexCapacity_) at += vertexCapacity_ - at % vertexCapacity_;
     // Room: a free slot, and the vertex range clear of every call a part has still to draw. A part
@@ -108,16 +153,23 @@ void SplitScene::post(const ReplayCall& call, const D3DVERTEX* vertices) {
     slot.call = call;
     slot.vertexAt = at;
     slot.judged.store(0, std::memory_order_relaxed);  // published with the slot
-    std::memcpy(&vertices_[at % vertexCapacity_], vertices, sizeof(D3DVERTEX) * call.count);
+    slot.listPass = listPass;
+    D3DVERTEX* to = &vertices_[at % vertexCapacity_];
+    if (!listPass || parts_ > kGroupPartBits) std::memcpy(to, vertices, sizeof(D3DVERTEX) * call.count);
+    else if (judgingHeld().load(std::memory_order_relaxed)) poison(to, call.count);
     vertexHead_ = at + call.count;
     posted_.store(++postedLocal_);  // seq_cst: against a helper going to sleep (see wake)
     if (helperWait_.anySleeping()) helperWait_.wakeAll();
 }
 
-void SplitScene::postedGroupParts(uint8_t** bytes, std::atomic<uint32_t>** judged) {
+void SplitScene::postedListPass(TriangleContext* c) {
     Slot& slot = slots_[(postedLocal_ - 1) % callCapacity_];
-    *bytes = &groupParts_[slot.vertexAt % vertexCapacity_ / 3];
-    *judged = &slot.judged;
+    const uint64_t at = slot.vertexAt % vertexCapacity_;
+    c->groupPartsOut = &groupParts_[at / 3];
+    c->groupPartsJudged = &slot.judged;
+    // Every part's bit but this thread's (within a byte's bits: else post copied them all).
+    c->verticesOut = parts_ > kGroupPartBits ? nullptr : &vertices_[at];
+    c->verticesOutParts = uint8_t(((1u << parts_) - 1) & ~(1u << callerPart_));
 }
 
 // Replays the next call of `part` unless it has none or another thread is replaying one; true
@@ -129,7 +181,8 @@ bool SplitScene::replayNext(int part) {
     if (!p.claimed.compare_exchange_strong(next, next + 1, std::memory_order_acquire)) return false;
     const Slot& slot = slots_[next % callCapacity_];
     const uint64_t at = slot.vertexAt % vertexCapacity_;
-    replayCall(slot.call, &vertices_[at], queues_[size_t(part)].get(), &groupParts_[at / 3], &slot.judged);
+    replayCall(slot.call, &vertices_[at], queues_[size_t(part)].get(), &groupParts_[at / 3],
+               slot.listPass ? &slot.judged : nullptr);
     p.done.store(next + 1, std::memory_order_release);
     return true;
 }

@@ -3,7 +3,8 @@
 // from records still in its own caches, so no triangle record crosses from one core to another.
 //
 // With n threads, band b (64 rows, span_walk.h) belongs to part b % n. The calling thread, which
-// also copies every call for the helpers, takes the part with the fewest rows of the target
+// also copies every call's vertices for the helpers (a list's from its first pass, only the groups
+// another part may keep), takes the part with the fewest rows of the target
 // (callerPart, fewestRowsPart) and draws its bands through its own span queue at the call; each
 // helper k takes part (callerPart + k) % n and gets a copy of
 // the call (ReplayCall: the prepared contexts, no pointers into the caller's stack) and of its
@@ -17,9 +18,11 @@
 // or at finish), by the calling thread: whoever claims the part's next call. Shared:
 // - slots_ and vertices_: a slot (and the vertex range it names) is written by the caller only
 //   after every part's `done` has passed it, and read by a part's replayer only below posted_;
-// - groupParts_ and a slot's `judged`: the bytes of a posted call's vertex range are written by
-//   the caller's first pass of it, chunk by chunk, each chunk's before `judged` passes it
-//   (release), and read by replayers only below `judged` (acquire);
+//   a list posted with listPass has its vertices written by the caller's first pass instead;
+// - groupParts_ and a slot's `judged`: the bytes (and for a listPass call the vertices) of a
+//   posted call's vertex range are written by the caller's first pass of it, chunk by chunk, each
+//   chunk's before `judged` passes it (release), and read by replayers only below `judged`
+//   (acquire; a listPass call's replay waits for it, awaitJudged);
 // - posted_: stored by the caller (seq_cst) after the slot and its vertices, loaded by replayers;
 // - a part's `claimed` (== done while free, done + 1 while a call is replayed) is taken by
 //   compare-and-swap after `done` was loaded (acquire); `done` is stored (release) after the call
@@ -69,15 +72,17 @@ public:
 
     // Hands `call` and a copy of its vertices (call.count of them: the program may change its own
     // once the call returns) to every helper; a helper that far behind has its oldest calls
-    // replayed here while the ring is full. Only while running. Copied ahead of this thread's own
-    // first pass over them, the copy also brings the vertices into its caches.
-    void post(const ReplayCall& call, const D3DVERTEX* vertices);
+    // replayed here while the ring is full. Only while running. listPass: this thread's first
+    // pass of a list (TriangleContext's groupPartsOut, set by postedListPass) comes next and
+    // copies the vertices the helpers read, chunk by chunk, as it judges them (with more parts
+    // than a group's byte has bits they are copied here); the helpers wait for its judging.
+    void post(const ReplayCall& call, const D3DVERTEX* vertices, bool listPass = false);
 
-    // Where this thread's first pass of the call just posted may leave its group parts and how
-    // far it has come (TriangleContext's groupPartsOut and groupPartsJudged): the helpers' replays
-    // skip the groups in which that pass, as far as it has come, found none of their part's
-    // triangles.
-    void postedGroupParts(uint8_t** bytes, std::atomic<uint32_t>** judged);
+    // Where this thread's first pass of the list just posted leaves its group parts, the vertices
+    // it copies and how far it has come (TriangleContext's groupPartsOut, verticesOut,
+    // verticesOutParts and groupPartsJudged): the helpers' replays skip the groups in which that
+    // pass found none of their part's triangles, and read the others once it has copied them.
+    void postedListPass(TriangleContext* c);
 
     // Draws `callerQueue`, waits until every helper has replayed and drawn everything, returns the
     // pixel centres all of them covered and makes callerQueue draw every band again; no copy of a
@@ -89,6 +94,7 @@ private:
         ReplayCall call;
         uint64_t vertexAt = 0;  // where its vertices start in the ring's running count
         std::atomic<uint32_t> judged{0};  // triangles whose group parts the caller has left
+        bool listPass = false;            // post's: the helpers wait for `judged`
     };
     struct alignas(64) PartCount {
         std::atomic<uint32_t> claimed{0};
@@ -120,6 +126,17 @@ private:
     std::function<void(int, int)> job_;
     HelperWait helperWait_;
 };
+
+// The first pass of a list posted with listPass has judged (and copied the vertices of) the call's
+// triangles below `count` (release): a replay waiting in awaitJudged goes on.
+void tellJudged(std::atomic<uint32_t>* judged, uint32_t count);
+// Waits until the first pass of the call has judged its triangles below `count` (acquire).
+void awaitJudged(const std::atomic<uint32_t>* judged, uint32_t count);
+// Test seam (true while a test holds it): post fills the places of the vertices a first pass is
+// to copy with triangles larger than the screen, and tellJudged tells a count only once a replay
+// waits for it (or after a quarter of a second), so that a replay reading a vertex before it is copied, or
+// one the pass does not copy, draws them. Returns how many counts were told held since the last call.
+uint32_t holdJudgingForTests(bool hold);
 
 // How two or more threads share a scene: Bands (this file's split), Queue (one thread's geometry
 // feeding a shared queue, span_queue.h) or Automatic (the device tries both now and then and keeps

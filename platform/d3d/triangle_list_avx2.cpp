@@ -5,6 +5,8 @@
 #if defined(__x86_64__) && (defined(__GNUC__) || defined(__clang__))
 
 
+#include <cstring>
+
 #include "platform/d3d/call_bounds.h"
 #include "platform/d3d/triangle_drop_avx2.h"
 #include "platform/d3d/triangle_drop_avx512.h"

@@ -316,6 +316,24 @@ VOREL_LIST_INLINE void completeClipped(const VertexStage& s, const D3DVERTEX* in
     storeScreenPositions(kept, p, idx, count);
 }
 
+// The vertices of the groups among the chunk's first n vertices whose partsOut byte has a bit of
+// drop.copyParts, to drop.copyOut (the replaying threads skip the other groups unread). Just
+// loaded by the pass, they come from the nearest cache.
+VOREL_LIST_INLINE void copyGroups(const D3DVERTEX* in, uint32_t n, const TriangleDrop& drop) {
+    static_assert(sizeof(D3DVERTEX) == 32, "two vertices a register");
+    for (uint32_t group = 0; group < n; group += 24) {
+        if (!(drop.partsOut[group / 3] & drop.copyParts)) continue;
+        const uint32_t count = std::min<uint32_t>(24, n - group);
+        if (count < 24) {
+            std::memcpy(drop.copyOut + group, in + group, sizeof(D3DVERTEX) * count);
+            continue;
+        }
+        const auto* from = reinterpret_cast<const __m512i*>(in + group);
+        auto* to = reinterpret_cast<__m512i*>(drop.copyOut + group);
+        for (int i = 0; i < 12; ++i) _mm512_storeu_si512(to + i, _mm512_loadu_si512(from + i));
+    }
+}
+
 VOREL_LIST uint64_t listBlocks(const VertexStage& s, const D3DVERTEX* in, ClipVertex* out, uint32_t triangles,
                                const ProjectionTarget& p, const TriangleDrop& drop) {
     const uint32_t n = 3 * std::min(triangles, kListChunkTriangles);
@@ -329,6 +347,7 @@ VOREL_LIST uint64_t listBlocks(const VertexStage& s, const D3DVERTEX* in, ClipVe
         const uint32_t count = std::min<uint32_t>(24, n - group);
         culled |= uint64_t(judgeGroup(chunk, group, count, kept)) << (group / 3);
     }
+    if (drop.copyOut) copyGroups(in, n, drop);
     // The lanes past the last kept vertex read defined values.
     _mm512_storeu_ps(kept.plain.q + kept.plain.count, _mm512_setzero_ps());
     _mm256_storeu_ps(kept.clip.q + kept.clip.count, _mm256_setzero_ps());

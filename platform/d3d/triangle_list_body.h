@@ -43,6 +43,7 @@ VOREL_LIST uint64_t listBlocks(const VertexStage& s, const D3DVERTEX* in, ClipVe
     const ListChunk chunk = listChunk(s, in, p, drop);
     uint64_t culled = 0;
     for (uint32_t group = 0; drop.partsOut && group < n; group += 24) drop.partsOut[group / 3] = 0xFF;  // not told
+    if (drop.copyOut) std::memcpy(drop.copyOut, in, sizeof(D3DVERTEX) * n);  // replays read them all
     for (uint32_t group = 0; group < n; group += 24) {
         const uint32_t count = std::min<uint32_t>(24, n - group);
         culled |= uint64_t(cullGroup(chunk, group, count, q, kept)) << (group / 3);

@@ -61,6 +61,9 @@ constexpr uint32_t kListChunkTriangles = 64;
 // no pixel) or for being clear of part p's bands. partsOut, when set, gets those bytes (all bits
 // for a group whose culling is not known in full); with partsIn set, a group without drop.bandPart's
 // bit is culled whole unread (partsIn made by this function for the same vertices and stage).
+// copyOut, when set with partsOut: the chunk's vertices are copied there (vertex i to copyOut[i])
+// for the threads that replay the call, with AVX-512 only those of the groups whose byte has a bit
+// of copyParts (the others' replays skip those groups unread), with AVX2 all of them.
 constexpr int kGroupPartBits = 8;
 struct TriangleDrop {
     D3DCULL cull = D3DCULL_CCW;
@@ -69,6 +72,8 @@ struct TriangleDrop {
     int bandPart = 0, bandParts = 1;
     uint8_t* partsOut = nullptr;
     const uint8_t* partsIn = nullptr;
+    D3DVERTEX* copyOut = nullptr;
+    uint8_t copyParts = 0;
 };
 
 // The 3 x `triangles` vertices of list triangles (at most kListChunkTriangles) from `in` into

@@ -305,6 +305,29 @@ TEST(SplitScene, SmallestRingsGiveOneThreadsPictureAndCount) {
     }
 }
 
+// With the calling thread's judging held (holdJudgingForTests), every helper reaches each chunk of
+// a list before that thread's first pass has copied its vertices (poison waits in their places,
+// and stays in those of the groups no helper keeps): the helpers wait for the copies, skip what
+// is not copied, and the picture and count stay one thread's.
+TEST(SplitScene, HelpersAheadOfTheFirstPassWaitForItsCopies) {
+    ThreadsGuard guard;
+    DirectScene scene;
+    setRasterThreads(1);
+    const uint64_t oneCovered = scene.draw(nullptr, 1, 10, 700);
+    const std::vector<uint8_t> one = scene.bytes();
+    ASSERT_GT(oneCovered, 0u);
+    for (int threads : {2, 3}) {
+        setRasterThreads(threads);
+        SplitScene split;
+        holdJudgingForTests(true);
+        const uint64_t covered = scene.draw(&split, threads, 10, 700);
+        const uint32_t held = holdJudgingForTests(false);
+        EXPECT_EQ(covered, oneCovered) << threads << " threads";
+        EXPECT_TRUE(scene.bytes() == one) << threads << " threads";
+        EXPECT_GE(held, 10u * 11u) << threads << " threads: chunks of 64 triangles not judged through the seam";
+    }
+}
+
 // Calls of every size up to the largest, a second scene on the same split after the first, and a
 // split over a queue that already holds draws (it is not started).
 TEST(SplitScene, LargestCallsAndAQueueAlreadyFilled) {

@@ -569,6 +569,51 @@ TEST(VertexStageAvx2, SplitListsSkipTheGroupsTheFirstThreadFoundNothingIn) {
     });
 }
 
+// A split list's first pass copies, for the other parts, the vertices of every group one of them
+// may keep (with AVX2, whose passes read every group, all of them), byte for byte, and nothing
+// else; each other part's pass over that copy, the places not copied left as triangles covering
+// the viewport, culls what it culls over the list itself. Lists of every length to a whole chunk.
+TEST(VertexStageAvx2, SplitListsCopyTheVerticesTheOtherPartsRead) {
+    if (!haveAvx2()) GTEST_SKIP() << "no AVX2 on this processor";
+    atEveryLevel([] {
+        const VertexStage s = unlitIdentityStage();
+        std::mt19937 rng(43);
+        int copied = 0, leftOut = 0;
+        for (int round = 0; round < 60; ++round) {
+            std::vector<D3DVERTEX> list = bandedGroups(rng);
+            list.resize(3 * (kListChunkTriangles - uint32_t(round % 11)));
+            const uint32_t triangles = uint32_t(list.size() / 3);
+            const int parts = round % 5 == 0 ? 3 : 2, own = round % parts;
+            const uint8_t others = uint8_t(((1u << parts) - 1) & ~(1u << own));
+            std::vector<uint8_t> groupParts(triangles, 0xA5);
+            std::vector<D3DVERTEX> copy(list.size());
+            for (size_t v = 0; v < copy.size(); ++v)
+                copy[v] = atPixel(v % 3 == 1 ? 1600 : -10, v % 3 == 2 ? 1200 : -10);
+            const std::vector<D3DVERTEX> garbage = copy;
+            TriangleDrop first{D3DCULL_NONE, {0, 0, 799, 599}, false, own, parts, groupParts.data(), nullptr};
+            first.copyOut = copy.data(), first.copyParts = others;
+            runList(s, list, first);
+            for (uint32_t v = 0; v < list.size(); ++v) {
+                const bool wanted = simdLevel() != SimdLevel::Avx512 || (groupParts[v / 24 * 8] & others);
+                const D3DVERTEX& expected = wanted ? list[v] : garbage[v];
+                ASSERT_EQ(std::memcmp(&copy[v], &expected, sizeof expected), 0) << "round " << round << ", vertex " << v;
+                if (v % 24 == 0) ++(wanted ? copied : leftOut);
+            }
+            for (int part = 0; part < parts; ++part) {
+                if (part == own) continue;
+                const TriangleDrop drop{D3DCULL_NONE, {0, 0, 799, 599}, false, part, parts, nullptr, groupParts.data()};
+                EXPECT_EQ(runList(s, copy, drop), runList(s, list, drop)) << "round " << round << ", part " << part;
+            }
+        }
+        EXPECT_GT(copied, 100);
+        if (simdLevel() == SimdLevel::Avx512) {
+            EXPECT_GT(leftOut, 50) << "too few groups left uncopied";
+        } else {
+            EXPECT_EQ(leftOut, 0) << "the AVX2 pass copies every group";
+        }
+    });
+}
+
 // Screen positions that fall exactly halfway between two 1/16 pixel steps, on both sides of the
 // viewport's corner (negative positions too): rounded away from zero, as the scalar stage does.
 TEST(VertexStageAvx2, HalfwayPositionsRoundAsTheScalarStage) {
