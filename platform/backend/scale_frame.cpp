@@ -65,7 +65,7 @@ void sampleRow(const uint32_t* srow, const std::vector<int>& columns, int srcWid
 }  // namespace
 
 void scaleInto(const uint32_t* src, int srcWidth, int srcHeight, int srcPitchBytes, uint32_t* dst, int dstWidth,
-               int dstHeight, int dstPitchBytes) {
+               int dstHeight, int dstPitchBytes, bool paintBars) {
     FitRect fit = fitPicture(srcWidth, srcHeight, dstWidth, dstHeight);
     if (!src || !dst || fit.width == 0) return;
     std::vector<int> columns(static_cast<size_t>(fit.width));
@@ -81,18 +81,18 @@ void scaleInto(const uint32_t* src, int srcWidth, int srcHeight, int srcPitchByt
     for (int y = 0; y < dstHeight; ++y) {
         auto* row = reinterpret_cast<uint32_t*>(dstBytes + static_cast<size_t>(y) * dstPitchBytes);
         if (y < fit.y || y >= fit.y + fit.height) {
-            std::fill(row, row + dstWidth, 0u);
+            if (paintBars) std::fill(row, row + dstWidth, 0u);
             continue;
         }
         int sy = static_cast<int>((static_cast<int64_t>(2 * (y - fit.y) + 1) * srcHeight) /
                                   (2 * static_cast<int64_t>(fit.height)));
-        std::fill(row, row + fit.x, 0u);
+        if (paintBars) std::fill(row, row + fit.x, 0u);
         if (sy == previousSy)
             std::memcpy(row + fit.x, previous + fit.x, static_cast<size_t>(fit.width) * 4);
         else
             sampleRow(reinterpret_cast<const uint32_t*>(srcBytes + static_cast<size_t>(sy) * srcPitchBytes), columns,
                       srcWidth, row + fit.x);
-        std::fill(row + fit.x + fit.width, row + dstWidth, 0u);
+        if (paintBars) std::fill(row + fit.x + fit.width, row + dstWidth, 0u);
         previous = row;
         previousSy = sy;
     }

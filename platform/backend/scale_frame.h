@@ -15,7 +15,9 @@ struct FitRect {
 
 FitRect fitPicture(int srcWidth, int srcHeight, int dstWidth, int dstHeight);
 
+// paintBars false leaves the bars as they are: for a caller that painted them black for the same
+// sizes before and has not written there since.
 void scaleInto(const uint32_t* src, int srcWidth, int srcHeight, int srcPitchBytes, uint32_t* dst, int dstWidth,
-               int dstHeight, int dstPitchBytes);
+               int dstHeight, int dstPitchBytes, bool paintBars = true);
 
 }  // namespace platform::backend

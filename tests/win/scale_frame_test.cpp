@@ -82,4 +82,21 @@ TEST(ScaleFrame, EverySizeMatchesTheNearestPixelRuleAndLeavesThePaddingAlone) {
     }
 }
 
+TEST(ScaleFrame, BarsCanBeLeftAsTheyAre) {
+    std::vector<uint32_t> src{0x0000FF, 0x00FF00, 0xFF0000, 0xFFFFFF};  // 2x2 into 6x4: bars at x 0 and 5
+    std::vector<uint32_t> painted(6 * 4, 0xDEADBEEF), kept(6 * 4, 0xDEADBEEF);
+    scaleInto(src.data(), 2, 2, 8, painted.data(), 6, 4, 24);
+    scaleInto(src.data(), 2, 2, 8, kept.data(), 6, 4, 24, false);
+    for (int y = 0; y < 4; ++y)
+        for (int x = 0; x < 6; ++x) {
+            const bool bar = x == 0 || x == 5;
+            EXPECT_EQ(kept[y * 6 + x], bar ? 0xDEADBEEFu : painted[y * 6 + x]) << x << "," << y;
+        }
+    std::vector<uint32_t> tall(2 * 6, 0xDEADBEEF);  // the picture on rows 2 and 3, bars above and below
+    scaleInto(src.data(), 2, 2, 8, tall.data(), 2, 6, 8, false);
+    for (int i : {0, 1, 2, 3, 8, 9, 10, 11}) EXPECT_EQ(tall[i], 0xDEADBEEFu) << i;
+    EXPECT_EQ(tall[4], 0x0000FFu);
+    EXPECT_EQ(tall[7], 0xFFFFFFu);
+}
+
 }  // namespace

@@ -112,6 +112,7 @@ bool X11Presenter::makeImage(int width, int height) {
     }
     imageWidth_ = width;
     imageHeight_ = height;
+    barsWidth_ = barsHeight_ = 0;
     if (directVisual(visual_, depth_) && image_->bits_per_pixel == 32)
         frame_ = reinterpret_cast<uint32_t*>(image_->data);
     else
@@ -150,7 +151,10 @@ bool X11Presenter::present(const uint32_t* pixels, int width, int height, int pi
     if (pending_) XSync(display_, False);  // the server has read the previous frame
     pending_ = false;
     int framePitch = reinterpret_cast<char*>(frame_) == image_->data ? image_->bytes_per_line : imageWidth_ * 4;
-    backend::scaleInto(pixels, width, height, pitchBytes, frame_, imageWidth_, imageHeight_, framePitch);
+    // The bars stay black from one frame to the next while the sizes stay the same.
+    const bool paintBars = width != barsWidth_ || height != barsHeight_;
+    backend::scaleInto(pixels, width, height, pitchBytes, frame_, imageWidth_, imageHeight_, framePitch, paintBars);
+    barsWidth_ = width, barsHeight_ = height;
     convertForVisual();
     if (usingShm_) {
         XShmPutImage(display_, window_, gc_, image_, 0, 0, 0, 0, static_cast<unsigned>(imageWidth_),

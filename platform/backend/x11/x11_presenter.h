@@ -41,6 +41,7 @@ private:
     bool pending_ = false;
     bool abandoned_ = false;
     int imageWidth_ = 0, imageHeight_ = 0;
+    int barsWidth_ = 0, barsHeight_ = 0;  // the frame size the image's bars were painted for
     uint32_t* frame_ = nullptr;  // fitted frame, imageWidth_ x imageHeight_ (separate when converting)
 };
 
