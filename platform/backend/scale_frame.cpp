@@ -6,6 +6,7 @@
 
 #if defined(__x86_64__) && (defined(__GNUC__) || defined(__clang__))
 #include <immintrin.h>
+#define VOREL_SCALE_AVX2 1
 #endif
 
 namespace platform::backend {
@@ -32,7 +33,7 @@ namespace {
 
 constexpr uint32_t kNoAlpha = 0x00FFFFFFu;
 
-#if defined(__x86_64__) && (defined(__GNUC__) || defined(__clang__))
+#ifdef VOREL_SCALE_AVX2
 // Eight columns at a time with one gather; the picture's columns are whole vectors of indices.
 __attribute__((target("avx2"))) void sampleRowAvx2(const uint32_t* srow, const int* columns, uint32_t* out, int n) {
     const __m256i mask = _mm256_set1_epi32(static_cast<int>(kNoAlpha));
@@ -44,14 +45,12 @@ __attribute__((target("avx2"))) void sampleRowAvx2(const uint32_t* srow, const i
     }
     for (; x < n; ++x) out[x] = srow[columns[x]] & kNoAlpha;
 }
-#define VOREL_SCALE_AVX2 1
 #endif
 
-// One picture row from one source row: a plain copy (without the top byte) when the picture is as
-// wide as the source, else each column's nearest source pixel.
-void sampleRow(const uint32_t* srow, const std::vector<int>& columns, int srcWidth, uint32_t* out) {
-    const int n = static_cast<int>(columns.size());
-    if (n == srcWidth) {
+// One picture row of n pixels from one source row: a plain copy (without the top byte) when the
+// picture is as wide as the source (columns empty), else each column's nearest source pixel.
+void sampleRow(const uint32_t* srow, const std::vector<int>& columns, int n, uint32_t* out) {
+    if (columns.empty()) {
         for (int x = 0; x < n; ++x) out[x] = srow[x] & kNoAlpha;
         return;
     }
@@ -68,10 +67,12 @@ void scaleInto(const uint32_t* src, int srcWidth, int srcHeight, int srcPitchByt
                int dstHeight, int dstPitchBytes, bool paintBars) {
     FitRect fit = fitPicture(srcWidth, srcHeight, dstWidth, dstHeight);
     if (!src || !dst || fit.width == 0) return;
-    std::vector<int> columns(static_cast<size_t>(fit.width));
-    for (int x = 0; x < fit.width; ++x)
-        columns[static_cast<size_t>(x)] =
-            static_cast<int>((static_cast<int64_t>(2 * x + 1) * srcWidth) / (2 * static_cast<int64_t>(fit.width)));
+    // The source column of each picture column, kept from frame to frame (no allocation a frame);
+    // none when the widths are the same.
+    thread_local std::vector<int> columns;
+    columns.resize(fit.width == srcWidth ? 0 : static_cast<size_t>(fit.width));
+    for (size_t x = 0; x < columns.size(); ++x)
+        columns[x] = static_cast<int>((static_cast<int64_t>(2 * x + 1) * srcWidth) / (2 * static_cast<int64_t>(fit.width)));
     auto* dstBytes = reinterpret_cast<unsigned char*>(dst);
     const auto* srcBytes = reinterpret_cast<const unsigned char*>(src);
     // An enlarged picture shows each source row on several rows in a row: those after the first
@@ -91,7 +92,7 @@ void scaleInto(const uint32_t* src, int srcWidth, int srcHeight, int srcPitchByt
             std::memcpy(row + fit.x, previous + fit.x, static_cast<size_t>(fit.width) * 4);
         else
             sampleRow(reinterpret_cast<const uint32_t*>(srcBytes + static_cast<size_t>(sy) * srcPitchBytes), columns,
-                      srcWidth, row + fit.x);
+                      fit.width, row + fit.x);
         if (paintBars) std::fill(row + fit.x + fit.width, row + dstWidth, 0u);
         previous = row;
         previousSy = sy;
