@@ -22,6 +22,11 @@ if(TARGET vorel_bench)
            COMMAND vorel_bench --frames 1 --resolution 640x480 --threads 1 --scene real-outside --json)
   set_tests_properties(d3d.bench_real_smoke PROPERTIES
     PASS_REGULAR_EXPRESSION "\"scene\": \"real-outside\".*\"mpix_per_s\": ([1-9]|0\\.0*[1-9])[0-9.]*, \"tris_per_s\": [1-9]")
+  # As the saver draws it without a settings file: detail level 0, the same 16-bit mode.
+  add_test(NAME d3d.bench_low_smoke
+           COMMAND vorel_bench --frames 1 --resolution 640x480 --threads 1 --scene low-inside --json)
+  set_tests_properties(d3d.bench_low_smoke PROPERTIES
+    PASS_REGULAR_EXPRESSION "\"scene\": \"low-inside\".*\"mpix_per_s\": ([1-9]|0\\.0*[1-9])[0-9.]*, \"tris_per_s\": [1-9]")
   # Paced like the saver's timer, each frame ending with the flip: the drawing thread's processor
   # time per frame is measured (not zero), and a pace out of range is refused.
   add_test(NAME d3d.bench_real_paced_smoke

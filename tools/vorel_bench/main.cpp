@@ -55,7 +55,9 @@ void usage(FILE* out) {
                  "        story-outside story-inside story@MS (the real story from vorel_screensaver.pak at\n"
                  "        that moment; asked by name only, not part of the default set)\n"
                  "        real-outside real-inside real@MS (the same story as a real run draws it with the\n"
-                 "        configuration program's defaults: detail level 1, transparency off, 16-bit mode)\n");
+                 "        configuration program's defaults: detail level 1, transparency off, 16-bit mode)\n"
+                 "        low-outside low-inside low@MS (as the saver draws it without a settings file:\n"
+                 "        detail level 0, transparency off, 16-bit mode)\n");
 }
 
 bool parseThreads(const char* text, std::vector<int>* out) {

@@ -33,9 +33,10 @@ namespace {
 
 constexpr DWORD kFrameStepMs = 16;
 
-// How a story scene is drawn: the showcase ("story-": detail level 2, transparency on, 32 bits)
-// or as a real run draws it with the configuration program's defaults ("real-": detail level 1,
-// transparency off, a 16-bit mode).
+// How a story scene is drawn: the showcase ("story-": detail level 2, transparency on, 32 bits),
+// as a real run draws it with the configuration program's defaults ("real-": detail level 1,
+// transparency off, a 16-bit mode) or with the saver's own defaults, without a settings file
+// ("low-": detail level 0, transparency off, a 16-bit mode).
 struct StoryLook {
     DWORD moment = 0;  // story time in ms; 0: not a story scene
     int detail = 2, transparency = 1, bits = 32;
@@ -47,6 +48,9 @@ StoryLook storyLook(const std::string& name) {
     if (rest.rfind("real", 0) == 0) {
         look.detail = 1, look.transparency = 0, look.bits = 16;
         rest = "story" + rest.substr(4);
+    } else if (rest.rfind("low", 0) == 0) {
+        look.detail = 0, look.transparency = 0, look.bits = 16;
+        rest = "story" + rest.substr(3);
     }
     if (rest == "story-outside") look.moment = 8000;
     if (rest == "story-inside") look.moment = 60000;

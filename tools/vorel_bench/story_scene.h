@@ -6,7 +6,8 @@
 // time). Detail level 2, transparency on, a 32-bit mode of the asked size on the headless screen.
 // The same names with "real" in place of "story" ("real-outside", "real-inside", "real@MS") draw
 // the story as a real run does with the configuration program's defaults: detail level 1,
-// transparency off, a 16-bit (R5G6B5) mode.
+// transparency off, a 16-bit (R5G6B5) mode; with "low" ("low-outside", "low-inside", "low@MS")
+// as the saver draws it without a settings file: detail level 0, transparency off, 16 bits.
 // The archive is vorel_screensaver.pak beside the program, or $VOREL_BENCH_ARCHIVE.
 #pragma once
 
