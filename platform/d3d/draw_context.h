@@ -17,6 +17,7 @@
 #include "platform/d3d/d3dtypes.h"
 #include "platform/d3d/pixel_stage.h"
 #include "platform/d3d/span_state.h"
+#include "platform/d3d/span_walk.h"
 #include "platform/d3d/triangle_setup.h"
 #include "platform/d3d/vertex_simd.h"
 
@@ -41,9 +42,12 @@ struct TriangleContext {
     bool textured = false;  // pixels.texture is set
     float textureWidth = 1, textureHeight = 1;
     SpanQueue* spans = nullptr;  // set: triangles go to the span path's queue
-    // The spans queue draws only bands b with b % bandParts == bandPart (SpanQueue::setBandFilter):
-    // triangles clear of them are left out before set-up.
+    // The spans queue draws only these bands (SpanQueue::setBandFilter): triangles clear of them
+    // are left out before set-up. A split scene's thread is part bandPart of bandParts, whose
+    // bands partBands tells (set with groupPartsOut; TriangleDrop's).
+    BandMask bands = kEveryBand;
     int bandPart = 0, bandParts = 1;
+    const BandMask* partBands = nullptr;
     // A list's groups of eight triangles as TriangleDrop's partsOut and partsIn take them, from
     // the call's first triangle (byte t for triangle t): filled by the first pass of a split scene's
     // calling thread, which also copies the vertices of the groups the other parts may keep
@@ -73,11 +77,12 @@ struct ReplayCall {
 };
 
 // Draws `call` from `vertices` (call.count of them) into `queue` as the call itself did, for the
-// bands the queue's filter keeps (span_queue.h); counts no times and no figures. groupParts and
+// bands the queue's filter keeps (span_queue.h), as part `part` of a split scene (the bit of
+// groupParts it reads); counts no times and no figures. groupParts and
 // ready, when set: where the call's own first pass leaves its bytes and the vertices it copies,
 // and how far it has come (TriangleContext's groupPartsIn and groupPartsReady; the replay waits
 // for it chunk by chunk).
-void replayCall(const ReplayCall& call, const D3DVERTEX* vertices, SpanQueue* queue,
+void replayCall(const ReplayCall& call, const D3DVERTEX* vertices, SpanQueue* queue, int part = 0,
                 const uint8_t* groupParts = nullptr, const std::atomic<uint32_t>* ready = nullptr);
 
 }  // namespace platform::d3d

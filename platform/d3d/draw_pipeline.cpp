@@ -211,10 +211,10 @@ namespace {
 // Whether a triangle with corners at these rows (1/16 pixel) may cover a row of the bands its
 // queue draws: its rows taken a pixel wider than they are, cut at bands.
 [[gnu::always_inline]] inline bool mayCoverOwnBands(const TriangleContext& c, int32_t y0, int32_t y1, int32_t y2) {
-    if (c.bandParts <= 1) return true;
+    if (c.bands == kEveryBand) return true;
     const int first = std::max((std::min({y0, y1, y2}) >> kSubPixelBits) - 1, 0) >> kBandShift;
     const int last = ((std::max({y0, y1, y2}) >> kSubPixelBits) + 1) >> kBandShift;
-    return ownsBandIn(first, last, c.bandPart, c.bandParts);
+    return ownsBandIn(first, last, c.bands);
 }
 
 [[gnu::always_inline]] inline void setUpProjected(const TriangleSink& sink, const ScreenVertex& a, const ScreenVertex& b,
@@ -264,7 +264,8 @@ uint64_t processTriangleList(const VertexContext& vc, const TriangleContext& c, 
         const bool copies = c.groupPartsOut && c.verticesOut;
         const uint64_t culled = processTriangleListAvx2(
             vc, in, out, triangles, *projection,
-            {c.cull, c.scissor, c.flat, c.bandPart, c.bandParts, c.groupPartsOut ? c.groupPartsOut + first : nullptr,
+            {c.cull, c.scissor, c.flat, c.bands, c.bandPart, c.bandParts, c.partBands,
+             c.groupPartsOut ? c.groupPartsOut + first : nullptr,
              c.groupPartsReady ? c.groupPartsIn + first : nullptr, copies ? c.verticesOut + 3 * size_t(first) : nullptr,
              c.verticesOutParts});
         if (c.groupPartsOut) tellJudged(c.groupPartsJudged, first + triangles);
@@ -369,7 +370,7 @@ ReplayCall replayOf(const VertexContext& vc, const TriangleContext& c, const Spa
     ReplayCall r{vc, c, span, simdShaders, rows, texels, type, count};
     r.triangles.pixels.color = r.triangles.pixels.depth = r.triangles.pixels.texture = nullptr;
     r.triangles.spans = nullptr;
-    r.triangles.bandPart = 0, r.triangles.bandParts = 1;
+    r.triangles.bands = kEveryBand, r.triangles.bandPart = 0, r.triangles.bandParts = 1, r.triangles.partBands = nullptr;
     r.triangles.groupPartsOut = nullptr, r.triangles.groupPartsJudged = nullptr;
     r.triangles.verticesOut = nullptr, r.triangles.verticesOutParts = 0;
     r.triangles.groupPartsIn = nullptr, r.triangles.groupPartsReady = nullptr;
@@ -378,12 +379,12 @@ ReplayCall replayOf(const VertexContext& vc, const TriangleContext& c, const Spa
 
 }  // namespace
 
-void replayCall(const ReplayCall& call, const D3DVERTEX* vertices, SpanQueue* queue, const uint8_t* groupParts,
-                const std::atomic<uint32_t>* ready) {
+void replayCall(const ReplayCall& call, const D3DVERTEX* vertices, SpanQueue* queue, int part,
+                const uint8_t* groupParts, const std::atomic<uint32_t>* ready) {
     queue->beginCall(call.span, call.simdShaders, call.rows, call.texels);
     TriangleContext c = call.triangles;
     c.spans = queue;
-    c.bandPart = queue->filterPart(), c.bandParts = queue->filterParts();
+    c.bands = queue->filterBands(), c.bandPart = part;
     c.groupPartsIn = ready ? groupParts : nullptr, c.groupPartsReady = ready;
     DrawFigures figures;
     drawGeometry(call.vertex, c, &figures, call.type, vertices, call.count, Clock::now());
@@ -416,7 +417,7 @@ void drawPrimitives(const DeviceState& state, const DrawTargets& targets, D3DPRI
     if (useSpans) {
         queue->beginCall(spanState, path == RasterPath::Automatic, rows, texelOwner);
         c.spans = queue;
-        c.bandPart = queue->filterPart(), c.bandParts = queue->filterParts();
+        c.bands = queue->filterBands();
     } else {
         // What was queued comes first.
         figures->pixels += split && split->running() ? split->finish(queue) : queue->draw();

@@ -327,11 +327,11 @@ HRESULT SoftwareDevice::Clear(DWORD count, D3DRECT* rects, DWORD flags, D3DCOLOR
     // A split scene's first thread draws the bands of its part (split_scene.h), chosen from the
     // rows a draw reaches: the viewport's, within the surfaces.
     const D3DVIEWPORT7& vp = state_.viewport;
-    const int splitEvery = splitting_ ? rasterThreads() : -1;
     int64_t drawRows = int64_t(vp.dwY) + vp.dwHeight;
     if (target.ok()) drawRows = std::min<int64_t>(drawRows, target.height());
     if (depth) drawRows = std::min<int64_t>(drawRows, depth->height());
-    const int splitOwn = splitting_ ? SplitScene::callerPart(splitEvery, int(std::max<int64_t>(drawRows, 1))) : 0;
+    const BandMask splitOwn =
+        splitting_ ? split_.callerBands(rasterThreads(), int(std::max<int64_t>(drawRows, 1))) : kEveryBand;
     D3DRECT whole{LONG(vp.dwX), LONG(vp.dwY), LONG(vp.dwX + vp.dwWidth), LONG(vp.dwY + vp.dwHeight)};
     bool wholeDepth = false;
     for (DWORD i = 0; i < std::max<DWORD>(count, 1); ++i) {
@@ -342,7 +342,7 @@ HRESULT SoftwareDevice::Clear(DWORD count, D3DRECT* rects, DWORD flags, D3DCOLOR
         if (depth) c.right = std::min(c.right, depth->width()), c.bottom = std::min(c.bottom, depth->height());
         if (c.left >= c.right || c.top >= c.bottom) continue;
         // Each band cleared by the thread that draws there next.
-        queue_.clearRows(c.top, c.bottom, splitEvery, splitOwn, [&](int top, int bottom) {
+        queue_.clearRows(c.top, c.bottom, splitting_ ? &splitOwn : nullptr, [&](int top, int bottom) {
             const ClearRect rows{c.left, top, c.right, bottom};
             if (flags & D3DCLEAR_TARGET) clearColor(target, rows, color);
             if (depth)

@@ -530,7 +530,7 @@ TriangleShader routineFor(const SpanState& s, TexelFilter f) {
 // routine, and the AVX-512 routine's for triangles under eight pixels wide, which never have a
 // row for sixteen lanes.
 template <TargetFormat F, DepthFormat D, TexelFilter T>
-inline VOREL_FMA uint64_t shadeTriangle(const SpanState& s, const TriangleSetup& t, TexelFilter, int part, int parts) {
+inline VOREL_FMA uint64_t shadeTriangle(const SpanState& s, const TriangleSetup& t, TexelFilter, BandMask bands) {
     struct Routine {
         const SpanState& s;
         const TriangleSetup& t;
@@ -553,7 +553,7 @@ inline VOREL_FMA uint64_t shadeTriangle(const SpanState& s, const TriangleSetup&
         }
     };
     constexpr double zMax = D == DepthFormat::Z16 ? 65535.0 : 4294967295.0;
-    return walkRows(t, part, parts, Routine{s, t, argbConstants(s, t, zMax)});
+    return walkRows(t, bands, Routine{s, t, argbConstants(s, t, zMax)});
 }
 
 }  // namespace platform::d3d::span_avx2

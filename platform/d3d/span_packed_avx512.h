@@ -181,11 +181,11 @@ struct PositionRun {
     }
 };
 
-// The blocks of part `part` of `parts` of a box (rows dealt out as walkRows deals them), their
+// The blocks in `bands` of a box (rows dealt out as walkRows deals them), their
 // covered centres packed: shade(positions, lanes) for each group. Returns the number of covered
 // centres.
 template <class Edges, class Shade>
-VOREL_AVX512_INLINE uint64_t packBlocks(const TriangleSetup& t, int part, int parts, const CoverageBlocks& b,
+VOREL_AVX512_INLINE uint64_t packBlocks(const TriangleSetup& t, BandMask bands, const CoverageBlocks& b,
                                         const Shade& shade) {
     Edges edges(t, b);
     edges.at(t, t.minY);
@@ -194,13 +194,13 @@ VOREL_AVX512_INLINE uint64_t packBlocks(const TriangleSetup& t, int part, int pa
     for (int y = t.minY; y <= t.maxY;) {
         // At most kBlocks blocks, then the full groups they made are shaded.
         for (int blocks = 0; blocks < PositionRun::kBlocks && y <= t.maxY;) {
-            if (!ownsRow(y, part, parts)) {
+            if (!ownsRow(y, bands)) {
                 y = nextBand(y);
                 if (y <= t.maxY) edges.at(t, y);
                 continue;
             }
             int rows = std::min(b.rows, t.maxY - y + 1);
-            if (parts > 1) rows = std::min(rows, nextBand(y) - y);
+            if (bands != kEveryBand) rows = std::min(rows, nextBand(y) - y);
             const Lanes lanes = edges.covered(b.columns & firstLanes(rows << b.shift));
             const int n = std::popcount(unsigned(lanes));
             covered += uint64_t(n);
@@ -217,13 +217,13 @@ VOREL_AVX512_INLINE uint64_t packBlocks(const TriangleSetup& t, int part, int pa
     return covered;
 }
 
-// The rows of part `part` of `parts` of a triangle at most sixteen pixels wide, their covered
+// The rows in `bands` of a triangle at most sixteen pixels wide, their covered
 // centres packed: shade(positions, lanes) for each group. Returns the number of covered centres.
 template <class Shade>
-VOREL_AVX512_INLINE uint64_t packTriangle(const TriangleSetup& t, int part, int parts, const Shade& shade) {
+VOREL_AVX512_INLINE uint64_t packTriangle(const TriangleSetup& t, BandMask bands, const Shade& shade) {
     const CoverageBlocks b = coverageBlocks(t);
-    if (fitsIn32Bits(t)) return packBlocks<BlockEdges32>(t, part, parts, b, shade);
-    return packBlocks<BlockEdges>(t, part, parts, b, shade);
+    if (fitsIn32Bits(t)) return packBlocks<BlockEdges32>(t, bands, b, shade);
+    return packBlocks<BlockEdges>(t, bands, b, shade);
 }
 
 // ---- pixels anywhere ----------------------------------------------------------------------------

@@ -53,11 +53,15 @@ void prefetchLines(const void* p, size_t bytes, int write) {
 
 }  // namespace
 
-uint64_t SpanQueue::drawItem(const Item& item, int part, int parts) {
+uint64_t SpanQueue::drawItem(const Item& item, BandMask bands) {
     const Call& call = *item.call;
     const TriangleShader shader = item.minifying ? call.minifying : call.magnifying;
-    return shader(call.state, item.triangle, call.state.filter(item.minifying), part, parts);
+    return shader(call.state, item.triangle, call.state.filter(item.minifying), bands);
 }
+
+// The filling thread's bands for a share of `every` (BandShare::every): b with b % every == 0 among
+// the 64 a mask tells apart, none for 0.
+BandMask SpanQueue::shareBands(int every) { return every > 0 ? interleavedBands(0, every) : 0; }
 
 SpanQueue::SpanQueue(bool timed) : timed_(timed) {}
 
@@ -67,12 +71,13 @@ SpanQueue::~SpanQueue() {
 }
 
 void SpanQueue::beginCall(const SpanState& state, bool simd, int rows, std::shared_ptr<const void> keep) {
-    const int bands = std::max(1, (rows + (1 << kBandShift) - 1) >> kBandShift);
+    // Bands whose numbers differ by a multiple of 64 share a list (span_walk.h's BandMask).
+    const int bands = std::clamp((rows + (1 << kBandShift) - 1) >> kBandShift, 1, kBandClasses);
     if (!empty() && bands > bandCount_) covered_ += draw();  // a taller target than the bands cover
     if (empty()) {
         joinHelpers();
         threads_ = helpersAllowed_ ? rasterThreads() : 1;
-        ownEvery_ = threads_ > 1 ? share_.every() : 0;
+        ownBands_ = threads_ > 1 ? shareBands(share_.every()) : 0;
 
         bandCount_ = bands;
         // The band lists serve helpers only (a queue filtered to some bands never has any).
@@ -90,16 +95,16 @@ void SpanQueue::beginCall(const SpanState& state, bool simd, int rows, std::shar
     if (threads_ > 1 && !helping_) startHelpers();
 }
 
-void SpanQueue::clearRows(int top, int bottom, int every, int own, const std::function<void(int, int)>& clear) {
+void SpanQueue::clearRows(int top, int bottom, const BandMask* own, const std::function<void(int, int)>& clear) {
     top = std::max(top, 0);
-    const bool split = every >= 1;
+    const bool split = own != nullptr;
     // A few rows are not worth a hand-over.
     if (!empty() || (!helpersAllowed_ && !split) || rasterThreads() < 2 || bottom - top < (4 << kBandShift)) {
         clear(top, bottom);
         return;
     }
     joinHelpers();  // the workers are free for the job below
-    if (!split) every = share_.every(), own = 0;
+    const BandMask mine = split ? *own : shareBands(share_.every());
     const int first = top >> kBandShift, bands = ((bottom - 1) >> kBandShift) - first + 1;
     if (int(clearClaims_.size()) < bands) clearClaims_ = std::vector<std::atomic<bool>>(size_t(bands));
     for (int i = 0; i < bands; ++i) clearClaims_[size_t(i)].store(false, std::memory_order_relaxed);
@@ -112,7 +117,7 @@ void SpanQueue::clearRows(int top, int bottom, int every, int own, const std::fu
     runParts(2, [&](int part, int) {
         const bool helper = part > 0;
         for (int band = first; band < first + bands; ++band)
-            if ((every > 0 && band % every == own) != helper) clearBand(band);
+            if (ownsBand(band, mine) != helper) clearBand(band);
         if (!helper)
             for (int band = first + bands - 1; band >= first; --band) clearBand(band);
     });
@@ -120,18 +125,12 @@ void SpanQueue::clearRows(int top, int bottom, int every, int own, const std::fu
 
 TriangleSetup* SpanQueue::room() { return &items_[next_ % kCapacity].triangle; }
 
-void SpanQueue::setBandFilter(int part, int parts) {
-    filterParts_ = std::max(parts, 1);
-    filterPart_ = std::clamp(part, 0, filterParts_ - 1);
-}
-
 void SpanQueue::keep(bool minifying) {
     const uint32_t slot = next_ % kCapacity;
     Item& item = items_[slot];
-    if (filterParts_ > 1 && !helping_) {
-        // Left out when none of its bands is this queue's: the first of them at or after the top.
-        if (!ownsBandIn(std::max(item.triangle.minY, 0) >> kBandShift, item.triangle.maxY >> kBandShift, filterPart_,
-                        filterParts_))
+    if (filterBands_ != kEveryBand && !helping_) {
+        // Left out when none of its bands is this queue's.
+        if (!ownsBandIn(std::max(item.triangle.minY, 0) >> kBandShift, item.triangle.maxY >> kBandShift, filterBands_))
             return;
     }
     item.call = &calls_.back();
@@ -142,10 +141,11 @@ void SpanQueue::keep(bool minifying) {
         return;
     }
     const int first = std::max(item.triangle.minY, 0) >> kBandShift;
-    const int last = std::min(item.triangle.maxY >> kBandShift, bandCount_ - 1);
+    const int last = std::min(item.triangle.maxY >> kBandShift,
+                              bandCount_ < kBandClasses ? bandCount_ - 1 : first + kBandClasses - 1);
     for (int b = first; b <= last; ++b) {
-        if (ownBand(b)) continue;
-        Band& band = bands_[size_t(b)];
+        if (ownsBand(b, ownBands_)) continue;
+        Band& band = bands_[size_t(b & (kBandClasses - 1))];
         band.items[band.filed++ % kCapacity] = next_ - 1;
     }
     // A slot written soon: its lines are asked for now (a helper may have read them last, and a
@@ -173,7 +173,7 @@ void SpanQueue::endCall() {
 
 // The filling thread's own bands of the triangles since the last time, as they come.
 void SpanQueue::drawOwn() {
-    if (ownEvery_ <= 0 || drawnUpTo_ == next_) {
+    if (ownBands_ == 0 || drawnUpTo_ == next_) {
         drawnUpTo_ = next_;
         return;
     }
@@ -181,9 +181,8 @@ void SpanQueue::drawOwn() {
     uint64_t covered = 0;
     for (uint32_t i = drawnUpTo_; i < next_; ++i) {
         const Item& item = items_[i % kCapacity];
-        const int first = std::max(item.triangle.minY, 0) >> kBandShift;
-        const int last = std::min(item.triangle.maxY >> kBandShift, bandCount_ - 1);
-        if (last / ownEvery_ * ownEvery_ >= first) covered += drawItem(item, 0, ownEvery_);
+        if (ownsBandIn(std::max(item.triangle.minY, 0) >> kBandShift, item.triangle.maxY >> kBandShift, ownBands_))
+            covered += drawItem(item, ownBands_);
     }
     covered_ += covered;
     drawnUpTo_ = next_;
@@ -277,7 +276,7 @@ bool SpanQueue::drawAvailable(int start) {
         for (uint32_t i = from; i < to; ++i) {
             if (i + kPrefetchAhead < to)
                 prefetchLines(&items_[band.items[(i + kPrefetchAhead) % kCapacity] % kCapacity], sizeof(Item), 0);
-            covered += drawItem(items_[band.items[i % kCapacity] % kCapacity], b, bandCount_);
+            covered += drawItem(items_[band.items[i % kCapacity] % kCapacity], BandMask(1) << b);
         }
         bandCovered_.fetch_add(covered, std::memory_order_relaxed);
         p.drawn.store(to, std::memory_order_release);  // the band's pixels and count before it
@@ -345,7 +344,7 @@ uint64_t SpanQueue::drainItems() {
     const auto started = Clock::now();
     uint64_t covered = 0;
     for (uint32_t i = drawnUpTo_; i < next_; ++i)
-        covered += drawItem(items_[i % kCapacity], filterPart_, filterParts_);
+        covered += drawItem(items_[i % kCapacity], filterBands_);
     countSpanPathTriangles(next_ - drawnUpTo_);
     next_ = drawnUpTo_ = 0;
     spent(started);

@@ -89,24 +89,22 @@ public:
     // edges, each band on the thread that will draw it in the next filling when helpers draw with
     // it (so that the cleared lines are in that thread's caches; this thread takes over the bands
     // of a helper that has not started yet); else once, on this thread. Only while empty. The parts
-    // run at the same time and must touch only their rows. every >= 1: this thread's bands are
-    // those b with b % every == own (0 <= own < every) and a helper clears the rest, even where
-    // this queue draws on one thread (a split scene, split_scene.h); else the queue's own share
-    // decides (own unused).
-    void clearRows(int top, int bottom, int every, int own, const std::function<void(int top, int bottom)>& clear);
+    // run at the same time and must touch only their rows. own set: this thread's bands are *own
+    // and a helper clears the rest, even where this queue draws on one thread (a split scene,
+    // split_scene.h); else the queue's own share decides.
+    void clearRows(int top, int bottom, const BandMask* own, const std::function<void(int top, int bottom)>& clear);
 
     // Waits for the helpers of an earlier filling, which by then only look for work (they are
     // otherwise joined when the next filling begins), so that the device's workers are free for
     // another job. Only while empty.
     void joinIdleHelpers() { joinHelpers(); }
 
-    // Without helpers: this queue draws only the rows of bands b with b % parts == part (ownsRow)
-    // and keeps no triangle that touches none of them; parts <= 1 draws every band. Only while
-    // empty; it stays until changed.
-    void setBandFilter(int part, int parts);
-    // The filter this queue applies to the current filling's triangles (parts 1: none).
-    int filterPart() const { return helping_ ? 0 : filterPart_; }
-    int filterParts() const { return helping_ ? 1 : filterParts_; }
+    // Without helpers: this queue draws only the rows of `bands` (ownsRow) and keeps no triangle
+    // that touches none of them; kEveryBand draws every band. Only while empty; it stays until
+    // changed.
+    void setBandFilter(BandMask bands) { filterBands_ = bands; }
+    // The filter this queue applies to the current filling's triangles (kEveryBand: none).
+    BandMask filterBands() const { return helping_ ? kEveryBand : filterBands_; }
 
     // Draws everything queued and empties the queue (not inside a call); returns the number of
     // pixel centres covered.
@@ -125,7 +123,8 @@ private:
         const Call* call;
         bool minifying;
     };
-    // A band's triangles: its k-th is triangle items[k % kCapacity]; counts run on for the whole
+    // A band's triangles (with more than 64 bands, those of every band b with the same b & 63,
+    // which one thread draws in order as one): its k-th is triangle items[k % kCapacity]; counts run on for the whole
     // filling. `filed` belongs to the filling thread; what the threads share lies in packed arrays
     // (published_, progress_), so a look over every band reads a few cache lines.
     struct Band {
@@ -137,8 +136,8 @@ private:
         std::atomic<bool> held{false};
     };
 
-    static uint64_t drawItem(const Item& item, int part, int parts);
-    bool ownBand(int band) const { return ownEvery_ > 0 && band % ownEvery_ == 0; }
+    static uint64_t drawItem(const Item& item, BandMask bands);
+    static BandMask shareBands(int every);
     void publish();
     void startHelpers();
     void helperLoop(int part);
@@ -169,13 +168,13 @@ private:
     // Helpers: running while the queue is filled, told to finish by `closing_`.
     int threads_ = 1;
     BandShare share_;
-    int ownEvery_ = 0;             // this filling's share (BandShare::every)
+    BandMask ownBands_ = 0;        // this filling's share (BandShare::every, shareBands)
     int64_t fillingStarted_ = 0;   // ns, steady clock
     int64_t fillerOverNs_ = 0;     // this filling: the filling thread drawing helpers' bands or waiting
     std::atomic<int64_t> helperIdleNs_{0};  // this filling: helpers without work while more was to come
     std::vector<std::atomic<bool>> clearClaims_;  // clearRows: a band's rows taken by a thread
     bool helpersAllowed_ = true;
-    int filterPart_ = 0, filterParts_ = 1;  // setBandFilter
+    BandMask filterBands_ = kEveryBand;  // setBandFilter
     bool timed_ = true;
     bool helping_ = false;
     bool joinPending_ = false;  // helpers of an earlier filling not joined yet

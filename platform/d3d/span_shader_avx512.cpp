@@ -529,7 +529,7 @@ VOREL_AVX512 void shadePacked(const SpanState& s, const TriangleSetup& t, const 
 
 // A triangle at most sixteen pixels wide, its covered pixels packed sixteen to a group.
 template <TargetFormat F, DepthFormat D, TexelFilter T>
-VOREL_AVX512 uint64_t shadeSmallTriangle(const SpanState& s, const TriangleSetup& t, int part, int parts) {
+VOREL_AVX512 uint64_t shadeSmallTriangle(const SpanState& s, const TriangleSetup& t, BandMask bands) {
     struct Routine {
         const SpanState& s;
         const TriangleSetup& t;
@@ -542,7 +542,7 @@ VOREL_AVX512 uint64_t shadeSmallTriangle(const SpanState& s, const TriangleSetup
         Routine(const Routine&) = delete;
         VOREL_AVX512 void operator()(__m512i positions, Lanes lanes) const { shadePacked<F, D, T>(s, t, k, positions, lanes); }
     };
-    return packTriangle(t, part, parts, Routine(s, t));
+    return packTriangle(t, bands, Routine(s, t));
 }
 
 // Triangles at most sixteen pixels wide are packed, unless one group of the row walk or a tile
@@ -560,13 +560,13 @@ bool packable(const SpanState& s) {
 }
 
 template <TargetFormat F, DepthFormat D, TexelFilter T>
-VOREL_AVX512 uint64_t shadeTriangle(const SpanState& s, const TriangleSetup& t, TexelFilter f, int part, int parts) {
+VOREL_AVX512 uint64_t shadeTriangle(const SpanState& s, const TriangleSetup& t, TexelFilter f, BandMask bands) {
     // Up to sixteen pixels wide a triangle's covered pixels are packed sixteen to a group (the
     // story's small triangles are mostly slivers: a pixel or none on most of their rows); wider
     // ones go row by row. The others under eight pixels wide are drawn as the AVX2 routine's
     // groups and tiles of eight.
-    if (packed(t) && packable<F, D>(s)) return shadeSmallTriangle<F, D, T>(s, t, part, parts);
-    if (t.maxX - t.minX < 8) return span_avx2::shadeTriangle<F, D, T>(s, t, f, part, parts);
+    if (packed(t) && packable<F, D>(s)) return shadeSmallTriangle<F, D, T>(s, t, bands);
+    if (t.maxX - t.minX < 8) return span_avx2::shadeTriangle<F, D, T>(s, t, f, bands);
     constexpr double zMax = D == DepthFormat::Z16 ? 65535.0 : 4294967295.0;
     struct Shade {
         const SpanState& s;
@@ -618,7 +618,7 @@ VOREL_AVX512 uint64_t shadeTriangle(const SpanState& s, const TriangleSetup& t, 
         }
     };
     const Routine r(s, t);
-    const uint64_t covered = walkRows(t, part, parts, r);
+    const uint64_t covered = walkRows(t, bands, r);
     if (r.packing) r.pack.finish(Shade{s, t, r.small});
     return covered;
 }

@@ -181,7 +181,7 @@ void shadeSpan(const SpanState& s, const TriangleSetup& t, TexelFilter f, const 
 
 }  // namespace
 
-uint64_t shadeTrianglePortable(const SpanState& s, const TriangleSetup& t, TexelFilter f, int part, int parts) {
+uint64_t shadeTrianglePortable(const SpanState& s, const TriangleSetup& t, TexelFilter f, BandMask bands) {
     struct Routine {
         const SpanState& s;
         const TriangleSetup& t;
@@ -189,7 +189,7 @@ uint64_t shadeTrianglePortable(const SpanState& s, const TriangleSetup& t, Texel
         TrianglePlanes planes;
         void span(int y, int x0, int x1) const { shadeSpan(s, t, f, planes, y, x0, x1); }
     };
-    return walkRows(t, part, parts, Routine{s, t, f, trianglePlanes(t)});
+    return walkRows(t, bands, Routine{s, t, f, trianglePlanes(t)});
 }
 
 TriangleShader triangleShader(const SpanState& state, TexelFilter filter, bool simd) {

@@ -8,6 +8,7 @@
 #pragma once
 
 #include <algorithm>
+#include <bit>
 #include <cstdint>
 
 #include "platform/d3d/triangle_setup.h"
@@ -41,30 +42,41 @@ inline bool rowSpan(const TriangleSetup& t, int y, int* x0, int* x1) {
 // Rows are dealt out in bands of 64 (measured against 16 and 32 on the story's scenes at 800x600
 // and 1920x1080, both ways of sharing a scene: with narrower bands a small triangle more often
 // straddles two, and then both threads pay its constants and block walk; a 600-row target still
-// has ten bands to share): part k of n owns the rows whose band number is k modulo n
-// (every row when n is 1). With n at least the number of bands, part k is band k alone (the span
-// queue draws one band at a time that way).
+// has ten bands to share). Which bands a thread draws is a BandMask: bit b & 63 set for band b (a
+// pattern that repeats every 64 bands, so any height is covered); kEveryBand draws every row.
+// Masks that split the 64 bits between threads give each band to exactly one of them.
 constexpr int kBandShift = 6;
-inline bool ownsRow(int y, int part, int parts) { return parts <= 1 || ((y >> kBandShift) % parts) == part; }
+using BandMask = uint64_t;
+constexpr BandMask kEveryBand = ~BandMask(0);
+constexpr int kBandClasses = 64;  // bits of a BandMask
+inline bool ownsBand(int band, BandMask bands) { return (bands >> (band & (kBandClasses - 1))) & 1; }
+inline bool ownsRow(int y, BandMask bands) { return ownsBand(y >> kBandShift, bands); }
 inline int nextBand(int y) { return ((y >> kBandShift) + 1) << kBandShift; }
-// Whether part `part` of `parts` owns any band of first..last (band numbers, first >= 0).
-inline bool ownsBandIn(int first, int last, int part, int parts) {
-    return parts <= 1 || first + (part - first % parts + parts) % parts <= last;
+// Whether `bands` holds any band of first..last (band numbers, first >= 0; none when last < first,
+// except that kEveryBand holds everything).
+inline bool ownsBandIn(int first, int last, BandMask bands) {
+    if (bands == kEveryBand) return true;
+    if (last < first) return false;
+    if (last - first >= kBandClasses - 1) return bands != 0;
+    const BandMask from = std::rotr(bands, first & (kBandClasses - 1));
+    return (from & (kEveryBand >> (kBandClasses - 1 - (last - first)))) != 0;
 }
-// The part of `parts` owning the fewest of rows [0, rows) (the first of them on a tie): a thread
-// with other work besides its bands takes it.
-inline int fewestRowsPart(int rows, int parts) {
-    int best = 0, bestRows = rows + 1;
-    for (int part = 0; part < parts; ++part) {
-        int owned = 0;
-        for (int top = part << kBandShift; top < rows; top += parts << kBandShift)
-            owned += std::min(rows - top, 1 << kBandShift);
-        if (owned < bestRows) best = part, bestRows = owned;
-    }
-    return best;
+// The bands b with b % parts == part (of the 64 a mask tells apart; kEveryBand for parts <= 1).
+inline BandMask interleavedBands(int part, int parts) {
+    if (parts <= 1) return kEveryBand;
+    BandMask m = 0;
+    for (int b = part; b < kBandClasses; b += parts) m |= BandMask(1) << b;
+    return m;
+}
+// How many of rows [0, rows) `bands` holds.
+inline int ownedRows(int rows, BandMask bands) {
+    int owned = 0;
+    for (int top = 0; top < rows; top += 1 << kBandShift)
+        if (ownsRow(top, bands)) owned += std::min(rows - top, 1 << kBandShift);
+    return owned;
 }
 
-// The rows of part `part` of `parts` of a triangle: r.span(y, x0, x1) for each covered run; when
+// The rows of `bands` of a triangle: r.span(y, x0, x1) for each covered run; when
 // the routine has narrowGroup(x, y) and the triangle is at most eight pixels wide, that is called
 // for each row's groups of eight from minX instead (testing each pixel is cheaper there than
 // solving for the span; measured: at four groups it no longer is) and returns how many centres it
@@ -72,7 +84,7 @@ inline int fewestRowsPart(int rows, int parts) {
 // wide as tiles of eight pixels, `columns` 4 (or 2) wide and up to 8 / columns rows from y, all
 // in one band; it returns how many centres it covered. Returns the number of covered centres.
 template <class Routine>
-uint64_t walkRows(const TriangleSetup& t, int part, int parts, const Routine& r) {
+uint64_t walkRows(const TriangleSetup& t, BandMask bands, const Routine& r) {
     bool narrow = false;
     int tileColumns = 0;
     if constexpr (requires { r.narrowGroup(0, 0); }) narrow = t.maxX - t.minX < 8;
@@ -82,7 +94,7 @@ uint64_t walkRows(const TriangleSetup& t, int part, int parts, const Routine& r)
     }
     uint64_t covered = 0;
     for (int y = t.minY; y <= t.maxY;) {
-        if (!ownsRow(y, part, parts)) {
+        if (!ownsRow(y, bands)) {
             y = nextBand(y);
             continue;
         }
@@ -90,7 +102,7 @@ uint64_t walkRows(const TriangleSetup& t, int part, int parts, const Routine& r)
         if (tileColumns != 0) {
             if constexpr (requires { r.tile(0, 1, 4); }) {
                 int rows = std::min(8 / tileColumns, t.maxY - y + 1);
-                if (parts > 1) rows = std::min(rows, nextBand(y) - y);
+                if (bands != kEveryBand) rows = std::min(rows, nextBand(y) - y);
                 // A lone row is cheaper as a row's group than as a tile (measured).
                 if (rows == 1 && narrow) {
                     if constexpr (requires { r.narrowGroup(0, 0); }) covered += uint64_t(r.narrowGroup(t.minX, y));

@@ -16,7 +16,6 @@ namespace platform::d3d {
 namespace {
 
 constexpr uint32_t kLargestCall = 0xFFFF;
-constexpr int kMaxParts = 16;
 
 std::atomic<int>& splitSlot() {
     static std::atomic<int> slot{[] {
@@ -83,14 +82,25 @@ SplitScene::~SplitScene() {
     if (running_) stopHelpers();
 }
 
-int SplitScene::callerPart(int threads, int rows) {
-    return fewestRowsPart(rows, std::clamp(threads, 2, kMaxParts));
+BandMask SplitScene::callerBands(int threads, int rows) const {
+    BandMask bands[kMaxParts];
+    bandMap(std::clamp(threads, 2, kMaxParts), rows, bands);
+    return bands[0];
+}
+
+// Part k's bands of `parts` on a target of `rows` rows: interleaved, the calling thread (part 0)
+// taking the interleaved share with the fewest rows.
+void SplitScene::bandMap(int parts, int rows, BandMask* bands) const {
+    int fewest = 0;
+    for (int k = 1; k < parts; ++k)
+        if (ownedRows(rows, interleavedBands(k, parts)) < ownedRows(rows, interleavedBands(fewest, parts))) fewest = k;
+    for (int k = 0; k < parts; ++k) bands[k] = interleavedBands((fewest + k) % parts, parts);
 }
 
 bool SplitScene::start(int threads, int rows, SpanQueue* callerQueue) {
     if (running_ || !callerQueue->empty()) return false;
     parts_ = std::clamp(threads, 2, kMaxParts);
-    callerPart_ = callerPart(parts_, rows);
+    bandMap(parts_, rows, bands_);
     if (!vertices_) {
         vertices_ = std::make_unique_for_overwrite<D3DVERTEX[]>(vertexCapacity_);
         groupParts_ = std::make_unique_for_overwrite<uint8_t[]>(vertexCapacity_ / 3 + 1);
@@ -100,7 +110,7 @@ bool SplitScene::start(int threads, int rows, SpanQueue* callerQueue) {
     while (int(queues_.size()) < parts_) queues_.push_back(std::make_unique<SpanQueue>(false));
     for (int k = 1; k < parts_; ++k) {
         queues_[size_t(k)]->allowHelpers(false);
-        queues_[size_t(k)]->setBandFilter((callerPart_ + k) % parts_, parts_);
+        queues_[size_t(k)]->setBandFilter(bands_[k]);
         progress_[k].claimed.store(0, std::memory_order_relaxed);
         progress_[k].done.store(0, std::memory_order_relaxed);
     }
@@ -118,7 +128,7 @@ bool SplitScene::start(int threads, int rows, SpanQueue* callerQueue) {
         return false;
     }
     callerQueue->allowHelpers(false);
-    callerQueue->setBandFilter(callerPart_, parts_);
+    callerQueue->setBandFilter(bands_[0]);
     return true;
 }
 
@@ -169,7 +179,8 @@ void SplitScene::postedListPass(TriangleContext* c) {
     c->groupPartsJudged = &slot.judged;
     // Every part's bit but this thread's (within a byte's bits: else post copied them all).
     c->verticesOut = parts_ > kGroupPartBits ? nullptr : &vertices_[at];
-    c->verticesOutParts = uint8_t(((1u << parts_) - 1) & ~(1u << callerPart_));
+    c->verticesOutParts = uint8_t(((1u << parts_) - 1) & ~1u);
+    c->bandPart = 0, c->bandParts = parts_, c->partBands = bands_;
 }
 
 // Replays the next call of `part` unless it has none or another thread is replaying one; true
@@ -181,7 +192,7 @@ bool SplitScene::replayNext(int part) {
     if (!p.claimed.compare_exchange_strong(next, next + 1, std::memory_order_acquire)) return false;
     const Slot& slot = slots_[next % callCapacity_];
     const uint64_t at = slot.vertexAt % vertexCapacity_;
-    replayCall(slot.call, &vertices_[at], queues_[size_t(part)].get(), &groupParts_[at / 3],
+    replayCall(slot.call, &vertices_[at], queues_[size_t(part)].get(), part, &groupParts_[at / 3],
                slot.listPass ? &slot.judged : nullptr);
     p.done.store(next + 1, std::memory_order_release);
     return true;
@@ -231,7 +242,7 @@ uint64_t SplitScene::finish(SpanQueue* callerQueue) {
     }
     stopHelpers();
     for (int k = 1; k < parts_; ++k) covered += queues_[size_t(k)]->draw();
-    callerQueue->setBandFilter(0, 1);
+    callerQueue->setBandFilter(kEveryBand);
     releaseSlots();
     return covered;
 }

@@ -2,11 +2,12 @@
 // whole geometry of every call and sets up and draws only the triangles of its own bands, straight
 // from records still in its own caches, so no triangle record crosses from one core to another.
 //
-// With n threads, band b (64 rows, span_walk.h) belongs to part b % n. The calling thread, which
-// also copies every call's vertices for the helpers (a list's from its first pass, only the groups
-// another part may keep), takes the part with the fewest rows of the target
-// (callerPart, fewestRowsPart) and draws its bands through its own span queue at the call; each
-// helper k takes part (callerPart + k) % n and gets a copy of
+// With n threads, each band (64 rows, span_walk.h) belongs to one part of n, the parts' bands
+// given as BandMasks (bandMap): interleaved, part 0 the interleaved share with the fewest rows of
+// the target. The calling thread, which also copies every call's vertices for the helpers (a
+// list's from its first pass, only the groups another part may keep), takes part 0
+// (callerBands) and draws its bands through its own span queue at the call; each
+// helper k takes part k and gets a copy of
 // the call (ReplayCall: the prepared contexts, no pointers into the caller's stack) and of its
 // vertices (the program may change them once the call returns) through a ring of calls, and
 // replays it into a span queue of its own filtered to its bands. Each band is drawn by one thread
@@ -47,6 +48,7 @@ namespace platform::d3d {
 
 class SplitScene {
 public:
+    static constexpr int kMaxParts = 16;
     // Vertices in flight: 2 MiB, one largest call; a ring that small stays in the processors' shared
     // cache, and copying into it costs half what copying into four times as much did.
     static constexpr uint32_t kVertexCapacity = 1u << 16;
@@ -62,13 +64,14 @@ public:
     int parts() const { return parts_; }
 
     // Starts helpers for `threads` threads (clamped to 2..16) and makes `callerQueue` draw the
-    // calling thread's part of a target of `rows` rows (callerPart) on this thread (its own
+    // calling thread's part of a target of `rows` rows (callerBands) on this thread (its own
     // helpers are left out from then on: allowHelpers(false)); false (nothing changed) when
     // callerQueue is not empty or no worker is free.
     bool start(int threads, int rows, SpanQueue* callerQueue);
 
-    // The calling thread's part of `threads` (clamped as by start) on a target of `rows` rows.
-    static int callerPart(int threads, int rows);
+    // The calling thread's bands when the next scene starts with `threads` (clamped as by start)
+    // on a target of `rows` rows.
+    BandMask callerBands(int threads, int rows) const;
 
     // Hands `call` and a copy of its vertices (call.count of them: the program may change its own
     // once the call returns) to every helper; a helper that far behind has its oldest calls
@@ -107,6 +110,7 @@ private:
     int slowestPart(uint32_t* done) const;
     void stopHelpers();
     void releaseSlots();
+    void bandMap(int parts, int rows, BandMask* bands) const;
 
     uint32_t vertexCapacity_, callCapacity_;
     std::unique_ptr<D3DVERTEX[]> vertices_;
@@ -114,13 +118,13 @@ private:
     // vertex is at ring place v at [v / 3] (distinct for group starts three or more apart).
     std::unique_ptr<uint8_t[]> groupParts_;
     std::unique_ptr<Slot[]> slots_;
-    std::vector<std::unique_ptr<SpanQueue>> queues_;  // [k]: helper k's (part (callerPart_ + k) % parts_); [0] unused
+    std::vector<std::unique_ptr<SpanQueue>> queues_;  // [k]: helper k's (part k); [0] unused
     std::unique_ptr<PartCount[]> progress_;
     uint64_t vertexHead_ = 0;  // the ring's running count where the next call's vertices go
     uint32_t postedLocal_ = 0;
     bool running_ = false;
     int parts_ = 1;
-    int callerPart_ = 0;
+    BandMask bands_[kMaxParts] = {};  // [k]: part k's (0: the calling thread's)
     alignas(64) std::atomic<uint32_t> posted_{0};
     std::atomic<bool> closing_{false};
     std::function<void(int, int)> job_;

@@ -2,13 +2,14 @@
 // a time (AVX2) from their snapped screen positions. Included only by the eight-wide vertex stage
 // (x86-64, GCC or Clang); every function must be inlined into an AVX2 function.
 //
+// clearOfBandsWide is the one AVX-512 function (inlined into AVX-512 functions only).
 // Input: the snapped positions of eight triangles' corners in 1/16 pixel (|x|, |y| < 2^25, as
 // projection leaves them): x[k], y[k] lane t is corner k of triangle t.
 // A lane is dropped when setupTriangle would drop the triangle (no area, culled by its winding,
 // no pixel centre of the scissor in its bounding box), and also when its box holds at most 2 x 2
 // pixel centres none of which the triangle covers (by set-up's edge functions and top-left
 // rule), so a triangle kept here may still cover nothing, but one dropped never covers a pixel.
-// clearOfBands finds, for a queue that draws only some bands (span_walk.h's ownsRow), the lanes
+// clearOfBands finds, for a queue that draws only some bands (span_walk.h's BandMask), the lanes
 // that cannot touch any of them.
 #pragma once
 
@@ -156,32 +157,54 @@ VOREL_DROP_INLINE uint32_t dropped(const __m256i x[3], const __m256i y[3], D3DCU
     return drop;
 }
 
-// Bit t set: triangle t touches no band of part `part` of `parts` (parts >= 2): its rows, taken
-// a pixel wider each way than its corners' (as set-up's mayCoverOwnBands takes them), lie in
-// bands none of which is b with b % parts == part. Corners as above.
-VOREL_DROP_INLINE uint32_t clearOfBands(const __m256i y[3], int part, int parts) {
+// The bands of eight triangles: their rows, taken a pixel wider each way than their corners' (as
+// set-up's mayCoverOwnBands takes them), lie in bands first .. first + count - 1 (first >= 0;
+// count 0 when they lie above the target). Corners as above.
+struct BandRange {
+    __m256i first, count;
+};
+
+VOREL_DROP_INLINE BandRange bandRange(const __m256i y[3]) {
     const __m256i minY = _mm256_min_epi32(_mm256_min_epi32(y[0], y[1]), y[2]);
     const __m256i maxY = _mm256_max_epi32(_mm256_max_epi32(y[0], y[1]), y[2]);
-    const __m256i one = _mm256_set1_epi32(1);
-    const __m256i topRow = _mm256_max_epi32(_mm256_sub_epi32(_mm256_srai_epi32(minY, kSubPixelBits), one),
-                                            _mm256_setzero_si256());
+    const __m256i one = _mm256_set1_epi32(1), zero = _mm256_setzero_si256();
+    const __m256i topRow = _mm256_max_epi32(_mm256_sub_epi32(_mm256_srai_epi32(minY, kSubPixelBits), one), zero);
     const __m256i first = _mm256_srai_epi32(topRow, kBandShift);
     const __m256i last = _mm256_srai_epi32(_mm256_add_epi32(_mm256_srai_epi32(maxY, kSubPixelBits), one), kBandShift);
-    // first % parts (first >= 0): by a mask for two parts, else by a float division: first < 2^20
-    // and parts <= 2^4, so a quotient that is not whole lies at least 1/parts from the next whole
-    // number, far more than its rounding moves it.
-    const __m256i partsV = _mm256_set1_epi32(parts);
-    __m256i rest;
-    if (parts == 2) {
-        rest = _mm256_and_si256(first, one);
-    } else {
-        const __m256 quotient = _mm256_div_ps(_mm256_cvtepi32_ps(first), _mm256_set1_ps(float(parts)));
-        rest = _mm256_sub_epi32(first, _mm256_mullo_epi32(_mm256_cvttps_epi32(quotient), partsV));
+    return {first, _mm256_max_epi32(_mm256_sub_epi32(_mm256_add_epi32(last, one), first), zero)};
+}
+
+// Bit t set: triangle t touches none of `bands` (bandRange's bands of it, none of which the mask
+// holds). Four triangles at a time on 64-bit lanes: the mask turned right by first & 63 has the
+// triangle's bands in its low `count` bits (all 64 when count >= 64, as a shift by 64 or more
+// leaves 0 and 0 - 1 is every bit).
+VOREL_DROP_INLINE uint32_t clearOfBands(const __m256i y[3], BandMask bands) {
+    const BandRange r = bandRange(y);
+    const __m256i mask = _mm256_set1_epi64x(int64_t(bands)), one = _mm256_set1_epi64x(1);
+    const __m256i low6 = _mm256_set1_epi64x(kBandClasses - 1), width = _mm256_set1_epi64x(kBandClasses);
+    uint32_t clear = 0;
+    for (int half = 0; half < 2; ++half) {
+        const __m128i first = half ? _mm256_extracti128_si256(r.first, 1) : _mm256_castsi256_si128(r.first);
+        const __m128i count = half ? _mm256_extracti128_si256(r.count, 1) : _mm256_castsi256_si128(r.count);
+        const __m256i shift = _mm256_and_si256(_mm256_cvtepi32_epi64(first), low6);
+        const __m256i turned = _mm256_or_si256(_mm256_srlv_epi64(mask, shift),
+                                               _mm256_sllv_epi64(mask, _mm256_sub_epi64(width, shift)));
+        const __m256i span = _mm256_sub_epi64(_mm256_sllv_epi64(one, _mm256_cvtepu32_epi64(count)), one);
+        const __m256i none = _mm256_cmpeq_epi64(_mm256_and_si256(turned, span), _mm256_setzero_si256());
+        clear |= uint32_t(_mm256_movemask_pd(_mm256_castsi256_pd(none))) << (4 * half);
     }
-    // The first own band at or after `first`: first + (part - rest) mod parts.
-    __m256i ahead = _mm256_sub_epi32(_mm256_set1_epi32(part), rest);
-    ahead = _mm256_add_epi32(ahead, _mm256_and_si256(_mm256_cmpgt_epi32(_mm256_setzero_si256(), ahead), partsV));
-    return bitsOf(_mm256_cmpgt_epi32(_mm256_add_epi32(first, ahead), last));
+    return clear;
+}
+
+// clearOfBands with 512-bit operations (the eight triangles' 64-bit lanes in one register, turned
+// by one rotation), for AVX-512 functions.
+__attribute__((target("avx512f,avx512vl,avx2"), always_inline)) inline uint32_t clearOfBandsWide(const __m256i y[3],
+                                                                                                 BandMask bands) {
+    const BandRange r = bandRange(y);
+    const __m512i one = _mm512_set1_epi64(1);
+    const __m512i turned = _mm512_rorv_epi64(_mm512_set1_epi64(int64_t(bands)), _mm512_cvtepi32_epi64(r.first));
+    const __m512i span = _mm512_sub_epi64(_mm512_sllv_epi64(one, _mm512_cvtepu32_epi64(r.count)), one);
+    return uint32_t(_mm512_testn_epi64_mask(turned, span));
 }
 
 }  // namespace platform::d3d::drop8

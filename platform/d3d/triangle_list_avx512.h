@@ -84,7 +84,7 @@ VOREL_LIST_INLINE uint32_t beyondTriangles(const uint32_t planes[6]) {
 }
 
 // Whether judgeGroup would cull every triangle of the group with vertices `live` (bit i: vertex i)
-// for lying clear of drop.bandPart's bands (drop8::clearOfBands), told before projecting them:
+// for lying clear of drop.bands (drop8::clearOfBands), told before projecting them:
 // every live vertex projected ahead (`ok`, aheadBits16) and, a pixel wider each way, within one
 // band of another part. A row s = y0 + h (1 - y / w) (y0
 // the viewport's top, h half its height) is tested as h y against (y0 + h - s) w (w > 0 where
@@ -100,7 +100,7 @@ VOREL_LIST_INLINE bool clearOfOwnBands(const Clip16& a, const Clip16& b, uint32_
                                                                                 _mm512_castps512_ps128(a.w)));
     const float estimate = map.y + map.halfHeight * (1.0f - _mm_cvtss_f32(first));
     const bool onScreen = estimate >= 0.0f && estimate < 65536.0f;  // not NaN either
-    const int band = int(onScreen ? estimate : 0.0f) >> kBandShift, parts = c.drop.bandParts;
+    const int band = int(onScreen ? estimate : 0.0f) >> kBandShift;
     // Rows r with r - 1 >= the band's first row (any r in band 0) and r + 1 <= its last row.
     const float top = band == 0 ? -INFINITY : float(band << kBandShift) + 1.25f;
     const float bottom = float(band << kBandShift) + 62.75f;
@@ -112,7 +112,7 @@ VOREL_LIST_INLINE bool clearOfOwnBands(const Clip16& a, const Clip16& b, uint32_
     ia = _mm512_mask_cmp_ps_mask(ia, hya, _mm512_mul_ps(high, a.w), _CMP_GT_OQ);
     ib = _mm512_mask_cmp_ps_mask(ib, hyb, _mm512_mul_ps(high, b.w), _CMP_GT_OQ);
     const bool within = ((uint32_t(ia) | uint32_t(ib) << 16) & live) == live;
-    return ((ok & live) == live) & onScreen & within & ((parts == 2 ? band & 1 : band % parts) != c.drop.bandPart);
+    return ((ok & live) == live) & onScreen & within & !ownsBand(band, c.drop.bands);
 }
 
 // What the groups of a chunk share, kept in memory so that each group broadcasts it from there.
@@ -213,7 +213,7 @@ VOREL_LIST_INLINE void projectGroup(const ListChunk& c, const GroupConstants& k,
         p.ok = avx512::aheadBits16(a.x, a.y, a.w, fa.front, fa.nearOrFar, planes) |
                avx512::aheadBits16(b.x, b.y, b.w, fb.front, fb.nearOrFar, planes) << 16;
         // A split scene's group wholly in other threads' bands is culled unprojected.
-        if (drop.bandParts > 1 && clearOfOwnBands(a, b, vertexBits(triangles & ~kept.beyond[g]), p.ok, c)) {
+        if (drop.bands != kEveryBand && clearOfOwnBands(a, b, vertexBits(triangles & ~kept.beyond[g]), p.ok, c)) {
             kept.beyond[g] = triangles;
             if (drop.partsOut) drop.partsOut[8 * g] = 0xFF;  // left unjudged
             return;
@@ -234,15 +234,17 @@ VOREL_LIST_INLINE void projectGroup(const ListChunk& c, const GroupConstants& k,
 
 // TriangleDrop::partsOut's byte for a group whose triangles `live` are left after the cull for
 // every part alike (the others are beyond the view, or projected ahead and dropped): bit p where
-// one of them is not projected ahead, or is and touches a band of part p (drop8::clearOfBands).
-// Corners as judgeGroup takes them; ownClear: clearOfBands of part `own`, which judgeGroup has
-// made already.
-VOREL_LIST_INLINE uint8_t partsKeeping(const __m256i y[3], uint32_t live, uint32_t ahead, int parts, int own,
+// one of them is not projected ahead, or is and touches a band of part p (clearOfBands of
+// drop.partBands[p]). Corners as judgeGroup takes them; ownClear: clearOfBands of the thread's own
+// part (drop.bandPart), which judgeGroup has made already.
+VOREL_LIST_INLINE uint8_t partsKeeping(const __m256i y[3], uint32_t live, uint32_t ahead, const TriangleDrop& drop,
                                        uint32_t ownClear) {
-    if (parts > kGroupPartBits) return 0xFF;
+    if (drop.bandParts > kGroupPartBits) return 0xFF;
     uint32_t bits = 0;
-    for (int part = 0; part < parts; ++part) {
-        const uint32_t clear = parts == 1 ? 0u : part == own ? ownClear : drop8::clearOfBands(y, part, parts);
+    for (int part = 0; part < drop.bandParts; ++part) {
+        const uint32_t clear = drop.bandParts == 1 ? 0u
+                               : part == drop.bandPart ? ownClear
+                                                        : drop8::clearOfBandsWide(y, drop.partBands[part]);
         if (live & ~(ahead & clear)) bits |= 1u << part;
     }
     return uint8_t(bits);
@@ -266,10 +268,9 @@ VOREL_LIST_INLINE uint32_t judgeGroup(const ListChunk& c, uint32_t first, uint32
     cornerOrder(ys, y);
     const TriangleDrop& drop = c.drop;
     uint32_t dropped = drop8w::dropped(x, y, drop.cull, drop.scissor);
-    const uint32_t ownClear = drop.bandParts > 1 ? drop8::clearOfBands(y, drop.bandPart, drop.bandParts) : 0u;
+    const uint32_t ownClear = drop.bands != kEveryBand ? drop8::clearOfBandsWide(y, drop.bands) : 0u;
     if (drop.partsOut)
-        drop.partsOut[8 * g] = partsKeeping(y, triangles & ~(beyond | (ahead & dropped)), ahead, drop.bandParts,
-                                            drop.bandPart, ownClear);
+        drop.partsOut[8 * g] = partsKeeping(y, triangles & ~(beyond | (ahead & dropped)), ahead, drop, ownClear);
     dropped |= ownClear;
     const uint32_t culled = (beyond | (ahead & dropped)) & triangles;
     const uint32_t keep = triangles & ~culled, clip = drop.flat ? keep : keep & ~ahead;

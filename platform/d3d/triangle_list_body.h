@@ -8,7 +8,8 @@
 // whole triangles at most), corner by corner (lane t of block k: corner k of triangle t): the
 // triangles wholly beyond one plane of the view volume, then, unless that is all of them, the
 // projections of every corner and the triangles whose corners are all projected and that cannot
-// draw a pixel (triangle_drop_avx2.h) or touch a band of drop.bandPart. The kept triangles' vertices get target.ok and their
+// draw a pixel (triangle_drop_avx2.h) or touch none of drop.bands. The kept triangles' vertices
+// get target.ok and their
 // projected positions and go onto `kept` (needing clip vertices when not all projected ahead, or
 // when drop.flat); q gets the 1/w of projected corners (at cornerIndex). Returns the culled
 // triangles (bit t: triangle t).
@@ -27,7 +28,7 @@ VOREL_LIST_INLINE uint32_t cullGroup(const ListChunk& c, uint32_t first, uint32_
     const uint32_t ahead = screen.ok[0] & screen.ok[1] & screen.ok[2];
     const TriangleDrop& drop = c.drop;
     uint32_t dropped = drop8::dropped(x, y, drop.cull, drop.scissor);
-    if (drop.bandParts > 1) dropped |= drop8::clearOfBands(y, drop.bandPart, drop.bandParts);
+    if (drop.bands != kEveryBand) dropped |= drop8::clearOfBands(y, drop.bands);
     const uint32_t culled = (beyond | (ahead & dropped)) & triangles;
     storeKept(screen, c.target, first, triangles & ~culled, drop.flat ? 0xFFu : ~ahead, kept);
     return culled;

@@ -14,6 +14,7 @@
 #include "platform/d3d/clipping.h"
 #include "platform/d3d/fog.h"
 #include "platform/d3d/lighting.h"
+#include "platform/d3d/span_walk.h"
 #include "platform/d3d/transform.h"
 #include "platform/d3d/triangle_setup.h"
 
@@ -50,17 +51,18 @@ constexpr uint32_t kListChunkTriangles = 64;
 
 // What set-up drops triangles for: culling and the scissor; flat: every triangle is drawn from
 // its clip vertices (flat shading copies the first vertex's colour before projecting). With
-// bandParts >= 2 the triangles go to a queue that draws only the bands b with b % bandParts ==
-// bandPart (span_walk.h), and those clear of them are dropped too.
+// bands other than kEveryBand the triangles go to a queue that draws only those bands
+// (span_walk.h's BandMask), and those clear of them are dropped too.
 //
 // A scene split by bands runs every call's first pass on each thread; the first to run it can
 // tell the others which groups of eight triangles they may skip. Both arrays hold a byte for each
 // triangle of the list from the chunk's first, of which only each group's first is used (group g
-// at [8 g]): bit p set when part p (p < kGroupPartBits) may keep a triangle of the group, that is
-// unless every one of them is culled for lying beyond the view, for being dropped ahead (facing,
-// no pixel) or for being clear of part p's bands. partsOut, when set, gets those bytes (all bits
-// for a group whose culling is not known in full); with partsIn set, a group without drop.bandPart's
-// bit is culled whole unread (partsIn made by this function for the same vertices and stage).
+// at [8 g]): bit p set when part p (p < kGroupPartBits, its bands partBands[p], bandParts of them)
+// may keep a triangle of the group, that is unless every one of them is culled for lying beyond
+// the view, for being dropped ahead (facing, no pixel) or for being clear of part p's bands.
+// partsOut, when set, gets those bytes (all bits for a group whose culling is not known in full);
+// with partsIn set, a group without bit bandPart (this thread's part, whose bands are `bands`) is
+// culled whole unread (partsIn made by this function for the same vertices and stage).
 // copyOut, when set with partsOut: the chunk's vertices are copied there (vertex i to copyOut[i])
 // for the threads that replay the call, with AVX-512 only those of the groups whose byte has a bit
 // of copyParts (the others' replays skip those groups unread), with AVX2 all of them.
@@ -69,7 +71,9 @@ struct TriangleDrop {
     D3DCULL cull = D3DCULL_CCW;
     Scissor scissor;
     bool flat = false;
+    BandMask bands = kEveryBand;
     int bandPart = 0, bandParts = 1;
+    const BandMask* partBands = nullptr;  // with partsOut: [p] for p < bandParts
     uint8_t* partsOut = nullptr;
     const uint8_t* partsIn = nullptr;
     D3DVERTEX* copyOut = nullptr;
@@ -81,8 +85,8 @@ struct TriangleDrop {
 // triangles, bit t for triangle t: one wholly beyond the near or far plane or well past one edge
 // of the viewport, or one whose three vertices are all projected ahead and that set-up would drop
 // (setupTriangle) or that covers no pixel centre of a bounding box of at most 2 x 2 centres: none
-// of them could put a pixel on the screen (with drop.bandParts >= 2 also one projected ahead that
-// touches no band of drop.bandPart, drop8::clearOfBands), and their vertices are undefined. Every other
+// of them could put a pixel on the screen (also one projected ahead that touches none of
+// drop.bands, drop8::clearOfBands), and their vertices are undefined. Every other
 // triangle's vertices get ok and, where ok, their projection, as processVerticesAvx2 makes them;
 // their clip vertices in `out` only when not all three are projected ahead, or when drop.flat
 // (else `out` is undefined there). Only when vertexStageCovered.

@@ -1,7 +1,7 @@
 // Small triangles' covered centres packed sixteen to a group (span_packed_avx512.h) against the
 // edge test made at every centre: each covered centre of a part's rows exactly once and nothing
 // else, for boxes one to sixteen pixels wide (every block shape), edges of every sign and size (in
-// and beyond 32 bits), and rows dealt to one, two, three or one part per band.
+// and beyond 32 bits), and rows dealt by band masks (every band, interleaved, one band, random).
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -47,8 +47,8 @@ struct Collect {
     }
 };
 
-VOREL_AVX512 uint64_t pack(const TriangleSetup& t, int part, int parts, Packed* out) {
-    return packTriangle(t, part, parts, Collect{out});
+VOREL_AVX512 uint64_t pack(const TriangleSetup& t, BandMask bands, Packed* out) {
+    return packTriangle(t, bands, Collect{out});
 }
 
 // Random edges over a box at most sixteen wide, on a surface's coordinates (never negative),
@@ -69,11 +69,11 @@ TriangleSetup randomSmallBox(std::mt19937& rng) {
     return t;
 }
 
-std::vector<uint32_t> coveredCentres(const TriangleSetup& t, int part, int parts) {
+std::vector<uint32_t> coveredCentres(const TriangleSetup& t, BandMask bands) {
     std::vector<uint32_t> out;
     for (int y = t.minY; y <= t.maxY; ++y)
         for (int x = t.minX; x <= t.maxX; ++x)
-            if (ownsRow(y, part, parts) && vorel_test::insideEdges(t, x, y)) out.push_back(uint32_t(y) << 16 | uint32_t(x));
+            if (ownsRow(y, bands) && vorel_test::insideEdges(t, x, y)) out.push_back(uint32_t(y) << 16 | uint32_t(x));
     std::sort(out.begin(), out.end());
     return out;
 }
@@ -84,22 +84,23 @@ TEST(PackedPixels, EveryCoveredCentreOfAPartsRowsComesOnceInFullGroups) {
     size_t covered = 0, groups = 0;
     for (int n = 0; n < 3000; ++n) {
         const TriangleSetup t = randomSmallBox(rng);
-        for (int parts : {1, 2, 3, 32})
-            for (int part = 0; part < std::min(parts, 3); ++part) {
-                Packed got;
-                const uint64_t count = pack(t, part, parts, &got);
-                const std::vector<uint32_t> want = coveredCentres(t, part, parts);
-                EXPECT_EQ(count, want.size()) << "triangle " << n << ", part " << part << " of " << parts;
-                std::sort(got.positions.begin(), got.positions.end());
-                ASSERT_EQ(got.positions, want) << "triangle " << n << ", part " << part << " of " << parts;
-                // Every group is full but the last, which holds its first lanes.
-                for (size_t g = 0; g + 1 < got.groups.size(); ++g) ASSERT_EQ(got.groups[g], Lanes(0xFFFF));
-                if (!got.groups.empty()) {
-                    const size_t last = want.size() - 16 * (got.groups.size() - 1);
-                    ASSERT_EQ(got.groups.back(), Lanes((1u << last) - 1u));
-                }
-                covered += want.size(), groups += got.groups.size();
+        const BandMask masks[] = {kEveryBand,           interleavedBands(0, 2), interleavedBands(1, 2), interleavedBands(2, 3),
+                                  BandMask(1) << (n % 4), BandMask(rng()) << 32 | rng()};
+        for (BandMask bands : masks) {
+            Packed got;
+            const uint64_t count = pack(t, bands, &got);
+            const std::vector<uint32_t> want = coveredCentres(t, bands);
+            EXPECT_EQ(count, want.size()) << "triangle " << n << ", bands " << std::hex << bands;
+            std::sort(got.positions.begin(), got.positions.end());
+            ASSERT_EQ(got.positions, want) << "triangle " << n << ", bands " << std::hex << bands;
+            // Every group is full but the last, which holds its first lanes.
+            for (size_t g = 0; g + 1 < got.groups.size(); ++g) ASSERT_EQ(got.groups[g], Lanes(0xFFFF));
+            if (!got.groups.empty()) {
+                const size_t last = want.size() - 16 * (got.groups.size() - 1);
+                ASSERT_EQ(got.groups.back(), Lanes((1u << last) - 1u));
             }
+            covered += want.size(), groups += got.groups.size();
+        }
     }
     EXPECT_GT(covered, 50000u) << "the random boxes hardly covered anything";
     EXPECT_LT(groups * 8, covered) << "groups were not filled";
@@ -215,9 +216,9 @@ TEST(PackedPixels, BoxesAtTheThirtyTwoBitBoundPackExactly) {
             ++beyond32;
         }
         Packed got;
-        pack(t, 0, 1, &got);
+        pack(t, kEveryBand, &got);
         std::sort(got.positions.begin(), got.positions.end());
-        ASSERT_EQ(got.positions, coveredCentres(t, 0, 1)) << "triangle " << n;
+        ASSERT_EQ(got.positions, coveredCentres(t, kEveryBand)) << "triangle " << n;
     }
     EXPECT_GT(in32, 100) << "too few boxes took the 32-bit test";
     EXPECT_GT(beyond32, 100) << "too few boxes took the double test";

@@ -200,18 +200,22 @@ TEST(SpanQueue, ClearRowsCoversEveryRowOnceWithinBands) {
         d3d::SpanQueue queue;
         for (int every : {0, 2, 3}) {
             queue.fixBandShare(every);
-            // Shared bands (-1) and a split scene's interleave of `split` parts, each as the own part.
+            // Shared bands (-1) and a split scene's interleave of `split` parts, each as the own
+            // part, or (split 5) bands of this thread's at random.
             std::vector<std::array<int, 4>> cases;  // top, bottom, split, own
             for (auto [top, bottom] : {std::pair{0, 600}, std::pair{5, 21}, std::pair{7, 333}, std::pair{16, 32}}) {
                 cases.push_back({top, bottom, -1, 0});
                 for (int split = 1; split <= 4; ++split)
                     for (int own = 0; own < split; ++own) cases.push_back({top, bottom, split, own});
+                for (int own = 0; own < 4; ++own) cases.push_back({top, bottom, 5, own});
             }
             for (auto [top, bottom, split, own] : cases) {
                 std::vector<int> times(size_t(bottom) + 16, 0);
                 std::vector<std::pair<int, int>> parts;
                 std::mutex mutex;
-                queue.clearRows(top, bottom, split, own, [&](int from, int to) {
+                const d3d::BandMask mine = split == 5 ? d3d::BandMask(0x9E3779B97F4A7C15ull * unsigned(own + 1))
+                                                      : d3d::interleavedBands(own, split);
+                queue.clearRows(top, bottom, split < 0 ? nullptr : &mine, [&](int from, int to) {
                     std::lock_guard<std::mutex> lock(mutex);
                     parts.push_back({from, to});
                     for (int y = from; y < to; ++y) ++times[size_t(y)];

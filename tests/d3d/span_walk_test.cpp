@@ -1,5 +1,5 @@
 // Row spans against the edge test made at every centre, for edges of every sign and size; the
-// part of a target's bands with the fewest rows against a count of every row.
+// band masks' tests against looks at every band and row.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -40,18 +40,35 @@ TEST(RowSpans, SpansHoldExactlyTheCentresInside) {
     EXPECT_GT(covered, 10000) << "the random edges hardly covered anything";
 }
 
-TEST(BandParts, TheFewestRowsPartOwnsNoMoreRowsThanAnyAndIsTheFirstSuch) {
-    EXPECT_EQ(fewestRowsPart(600, 2), 1);   // 320 rows against 280
-    EXPECT_EQ(fewestRowsPart(1080, 2), 1);  // 568 against 512
-    EXPECT_EQ(fewestRowsPart(768, 2), 0);   // 384 each
-    EXPECT_EQ(fewestRowsPart(600, 3), 1);   // 216, 192, 192
-    for (int parts = 2; parts <= 6; ++parts)
-        for (int rows = 1; rows <= 1300; rows += 7) {
-            std::vector<int> owned(size_t(parts), 0);
-            for (int y = 0; y < rows; ++y)
-                for (int k = 0; k < parts; ++k) owned[size_t(k)] += ownsRow(y, k, parts);
-            const int fewest = int(std::min_element(owned.begin(), owned.end()) - owned.begin());
-            ASSERT_EQ(fewestRowsPart(rows, parts), fewest) << rows << " rows, " << parts << " parts";
+// ownsBandIn against a look at every band of the range, for random masks (sparse, dense, none,
+// every band) and ranges up to several times 64 bands; ownedRows against a count of every row; and
+// interleaved masks share the bands out, each band to one part.
+TEST(BandMasks, RangesAndRowsAgreeWithBandByBandLooks) {
+    std::mt19937 rng(11);
+    for (int round = 0; round < 20000; ++round) {
+        BandMask bands = BandMask(rng()) << 32 | BandMask(rng());
+        if (round % 4 == 1) bands &= BandMask(rng()) << 32 | BandMask(rng());  // sparse
+        if (round % 4 == 2) bands = BandMask(1) << (rng() % 64);
+        if (round % 97 == 0) bands = round % 2 ? 0 : kEveryBand;
+        const int first = int(rng() % 300), last = first - 1 + int(rng() % (round % 3 == 0 ? 200 : 6));
+        bool any = bands == kEveryBand;
+        for (int b = first; b <= last; ++b) any = any || ((bands >> (b % 64)) & 1);
+        ASSERT_EQ(ownsBandIn(first, last, bands), any) << first << ".." << last << ", bands " << std::hex << bands;
+        if (round % 50 == 0) {
+            const int rows = int(rng() % 9000);
+            int owned = 0;
+            for (int y = 0; y < rows; ++y) owned += ownsRow(y, bands) ? 1 : 0;
+            ASSERT_EQ(ownedRows(rows, bands), owned) << rows << " rows, bands " << std::hex << bands;
+        }
+    }
+    for (int parts = 1; parts <= 7; ++parts)
+        for (int y = 0; y < 9000; y += 13) {
+            int owners = 0;
+            for (int k = 0; k < parts; ++k) owners += ownsRow(y, interleavedBands(k, parts)) ? 1 : 0;
+            ASSERT_EQ(owners, 1) << "row " << y << ", " << parts << " parts";
+            if (y < 64 * 64) {
+                ASSERT_TRUE(ownsRow(y, interleavedBands((y >> kBandShift) % parts, parts)));
+            }
         }
 }
 

@@ -2,8 +2,9 @@
 // answer bit for bit, and both must agree with set-up (a triangle set-up keeps and that covers a
 // pixel centre is never dropped; one set-up drops always is), on random snapped triangles of
 // every size, degenerate ones, ones on pixel centres and the scissor's edges, and ones far out.
-// The band test for a queue drawing some bands only must never drop a triangle covering a centre
-// in one of them, and must drop every triangle whose rows (a pixel wider) miss them all.
+// The band test for a queue drawing some bands only (any mask, AVX2 and AVX-512 alike) must never
+// drop a triangle covering a centre in one of them, and must drop every triangle whose rows (a
+// pixel wider) miss them all.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -115,21 +116,44 @@ TEST(TriangleDrop, TheAvx512TestDropsWhatTheAvx2TestAndSetUpDrop) {
     EXPECT_GT(counts.coveringNone, 500) << "too few set-up triangles between pixel centres";
 }
 
-__attribute__((target("avx2"))) uint32_t clearOfBandsAvx2(const EightTriangles& e, int part, int parts) {
+__attribute__((target("avx2"))) uint32_t clearOfBandsAvx2(const EightTriangles& e, BandMask bands) {
     __m256i y[3];
     for (int k = 0; k < 3; ++k) y[k] = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(e.y[k]));
-    return drop8::clearOfBands(y, part, parts);
+    return drop8::clearOfBands(y, bands);
 }
 
-// Whether set-up's triangle covers a pixel centre in a row of part `part` of `parts`.
-bool coversOwnRow(const TriangleSetup& t, int part, int parts) {
+__attribute__((target("avx512f,avx512vl,avx2"))) uint32_t clearOfBandsAvx512(const EightTriangles& e, BandMask bands) {
+    __m256i y[3];
+    for (int k = 0; k < 3; ++k) y[k] = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(e.y[k]));
+    return drop8::clearOfBandsWide(y, bands);
+}
+
+// Whether set-up's triangle covers a pixel centre in a row of `bands`.
+bool coversOwnRow(const TriangleSetup& t, BandMask bands) {
     for (int y = t.minY; y <= t.maxY; ++y) {
         int x0, x1;
-        if (ownsRow(y, part, parts) && rowSpan(t, y, &x0, &x1)) return true;
+        if (ownsRow(y, bands) && rowSpan(t, y, &x0, &x1)) return true;
     }
     return false;
 }
 
+// A queue's bands: interleaved among two to five parts, a few bands, none, or any.
+BandMask randomBands(std::mt19937& rng, int round) {
+    switch (round % 4) {
+        case 0: {
+            const int parts = 2 + int(rng() % 4);
+            return interleavedBands(int(rng() % unsigned(parts)), parts);
+        }
+        case 1: return (BandMask(1) << (rng() % 64)) | (rng() % 2 ? BandMask(1) << (rng() % 64) : 0);
+        case 2: return round % 32 == 2 ? 0 : ~(BandMask(1) << (rng() % 64));
+        default: return BandMask(rng()) << 32 | BandMask(rng());
+    }
+}
+
+// Each band test, AVX2 and AVX-512, against the scalar ownsBandIn of the triangle's rows (a pixel
+// wider each way), for masks of every kind and triangles from a few rows to millions (rows past
+// 64 bands, where the mask repeats); and against set-up: a triangle covering a centre in one of
+// the bands is never dropped.
 TEST(TriangleDrop, TrianglesClearOfAQueuesBandsAreDroppedAndNoOthers) {
     if (!haveAvx2()) GTEST_SKIP() << "no AVX2 on this processor";
     std::mt19937 rng(43);
@@ -142,20 +166,23 @@ TEST(TriangleDrop, TrianglesClearOfAQueuesBandsAreDroppedAndNoOthers) {
             randomTriangle(rng, int(rng() % 5), x, y);
             for (int k = 0; k < 3; ++k) e.x[k][t] = x[k], e.y[k][t] = 2 * y[k] - 640 * (rng() % 2);
         }
-        const int parts = 2 + round % 4, part = int(rng() % unsigned(parts));
-        const uint32_t clear = clearOfBandsAvx2(e, part, parts);
+        const BandMask bands = randomBands(rng, round);
+        const uint32_t clear = clearOfBandsAvx2(e, bands);
+        if (haveAvx512()) {
+            ASSERT_EQ(clearOfBandsAvx512(e, bands), clear) << "round " << round << ", bands " << std::hex << bands;
+        }
         for (int t = 0; t < 8; ++t) {
             const int32_t top = std::min({e.y[0][t], e.y[1][t], e.y[2][t]}) >> kSubPixelBits;
             const int32_t bottom = std::max({e.y[0][t], e.y[1][t], e.y[2][t]}) >> kSubPixelBits;
-            const bool touches = ownsBandIn(std::max(top - 1, 0) >> kBandShift, (bottom + 1) >> kBandShift, part, parts);
-            ASSERT_EQ((clear >> t) & 1, uint32_t(!touches)) << "triangle " << t << ", rows " << top << ".." << bottom
-                                                            << ", part " << part << " of " << parts;
+            const bool touches = ownsBandIn(std::max(top - 1, 0) >> kBandShift, (bottom + 1) >> kBandShift, bands);
+            ASSERT_EQ((clear >> t) & 1, uint32_t(!touches))
+                << "triangle " << t << ", rows " << top << ".." << bottom << ", bands " << std::hex << bands;
             ScreenVertex v[3] = {};
             for (int k = 0; k < 3; ++k) v[k].x = e.x[k][t], v[k].y = e.y[k][t];
             TriangleSetup setup;
             const bool covers = setupTriangle(v[0], v[1], v[2], D3DCULL_NONE, scissor, &setup) &&
-                                coversOwnRow(setup, part, parts);
-            ASSERT_FALSE(covers && ((clear >> t) & 1)) << "triangle " << t << " covers a row of part " << part;
+                                coversOwnRow(setup, bands);
+            ASSERT_FALSE(covers && ((clear >> t) & 1)) << "triangle " << t << " covers a row of its bands";
             keptCovering += covers;
             ++((clear >> t) & 1 ? dropped : kept);
         }

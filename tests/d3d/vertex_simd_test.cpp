@@ -241,14 +241,21 @@ struct ListCounts {
     int culled = 0, kept = 0, beyond = 0, empty = 0, tinyKept = 0, clearOfBands = 0;
 };
 
-// With drop.bandParts >= 2: the triangle's rows, taken a pixel wider each way, touch no band of
-// drop.bandPart.
+// With drop.bands other than kEveryBand: the triangle's rows, taken a pixel wider each way, touch
+// none of them.
 bool clearOfOwnBands(const ScreenVertex* v, const TriangleDrop& drop) {
-    if (drop.bandParts <= 1) return false;
+    if (drop.bands == kEveryBand) return false;
     const int minRow = std::min({v[0].y, v[1].y, v[2].y}) >> kSubPixelBits;
     const int maxRow = std::max({v[0].y, v[1].y, v[2].y}) >> kSubPixelBits;
-    return !ownsBandIn(std::max(minRow - 1, 0) >> kBandShift, (maxRow + 1) >> kBandShift, drop.bandPart,
-                       drop.bandParts);
+    return !ownsBandIn(std::max(minRow - 1, 0) >> kBandShift, (maxRow + 1) >> kBandShift, drop.bands);
+}
+
+// The bands of `parts` parts: interleaved (b % parts), or each band given to a part at random (a
+// part may get none).
+void bandMasks(std::mt19937& rng, int parts, bool interleaved, BandMask* bands) {
+    for (int k = 0; k < parts; ++k) bands[k] = interleaved ? interleavedBands(k, parts) : 0;
+    if (!interleaved)
+        for (int b = 0; b < kBandClasses; ++b) bands[rng() % unsigned(parts)] |= BandMask(1) << b;
 }
 
 // Runs processTriangleListAvx2 on `in` and checks every triangle: one projected ahead is culled
@@ -478,7 +485,9 @@ TEST(VertexStageAvx2, SplitListsCullTheTrianglesClearOfTheirBands) {
                 }
             }
             const int parts = round % 5 == 0 ? 3 : 2;
-            const TriangleDrop drop{D3DCULL_NONE, {0, 0, 799, 599}, round % 7 == 0, round % parts, parts};
+            BandMask bands[3];
+            bandMasks(rng, parts, round % 3 != 0, bands);
+            const TriangleDrop drop{D3DCULL_NONE, {0, 0, 799, 599}, round % 7 == 0, bands[round % parts]};
             const std::string what = "round " + std::to_string(round);
             checkList(s, list, drop, what.c_str(), counts);
         }
@@ -529,13 +538,17 @@ TEST(VertexStageAvx2, SplitListsSkipTheGroupsTheFirstThreadFoundNothingIn) {
             const std::vector<D3DVERTEX> list = bandedGroups(rng);
             const uint32_t triangles = uint32_t(list.size() / 3);
             const int parts = round % 5 == 0 ? 3 : 2, own = round % parts;
+            BandMask bands[3];
+            bandMasks(rng, parts, round % 3 != 0, bands);
             const D3DCULL cull = round % 2 ? D3DCULL_CCW : D3DCULL_CW;
             std::vector<uint8_t> groupParts(triangles, 0xA5);
-            const TriangleDrop first{cull, {0, 0, 799, 599}, false, own, parts, groupParts.data(), nullptr};
+            const TriangleDrop first{cull,  {0, 0, 799, 599}, false, bands[own], own, parts, bands, groupParts.data(),
+                                     nullptr};
             runList(s, list, first);
             for (int part = 0; part < parts; ++part) {
                 const std::string what = "round " + std::to_string(round) + ", part " + std::to_string(part);
-                const TriangleDrop drop{cull, {0, 0, 799, 599}, false, part, parts, nullptr, groupParts.data()};
+                const TriangleDrop drop{cull,    {0, 0, 799, 599}, false, bands[part], part, 1, nullptr, nullptr,
+                                        groupParts.data()};
                 checkList(s, list, drop, what.c_str(), counts);
                 // The groups left out, overwritten with triangles that cover the whole viewport.
                 std::vector<D3DVERTEX> garbage = list;
@@ -584,13 +597,16 @@ TEST(VertexStageAvx2, SplitListsCopyTheVerticesTheOtherPartsRead) {
             list.resize(3 * (kListChunkTriangles - uint32_t(round % 11)));
             const uint32_t triangles = uint32_t(list.size() / 3);
             const int parts = round % 5 == 0 ? 3 : 2, own = round % parts;
+            BandMask bands[3];
+            bandMasks(rng, parts, round % 3 != 0, bands);
             const uint8_t others = uint8_t(((1u << parts) - 1) & ~(1u << own));
             std::vector<uint8_t> groupParts(triangles, 0xA5);
             std::vector<D3DVERTEX> copy(list.size());
             for (size_t v = 0; v < copy.size(); ++v)
                 copy[v] = atPixel(v % 3 == 1 ? 1600 : -10, v % 3 == 2 ? 1200 : -10);
             const std::vector<D3DVERTEX> garbage = copy;
-            TriangleDrop first{D3DCULL_NONE, {0, 0, 799, 599}, false, own, parts, groupParts.data(), nullptr};
+            TriangleDrop first{D3DCULL_NONE, {0, 0, 799, 599}, false, bands[own], own, parts, bands, groupParts.data(),
+                               nullptr};
             first.copyOut = copy.data(), first.copyParts = others;
             runList(s, list, first);
             for (uint32_t v = 0; v < list.size(); ++v) {
@@ -601,7 +617,8 @@ TEST(VertexStageAvx2, SplitListsCopyTheVerticesTheOtherPartsRead) {
             }
             for (int part = 0; part < parts; ++part) {
                 if (part == own) continue;
-                const TriangleDrop drop{D3DCULL_NONE, {0, 0, 799, 599}, false, part, parts, nullptr, groupParts.data()};
+                const TriangleDrop drop{D3DCULL_NONE, {0, 0, 799, 599}, false, bands[part], part, 1, nullptr, nullptr,
+                                        groupParts.data()};
                 EXPECT_EQ(runList(s, copy, drop), runList(s, list, drop)) << "round " << round << ", part " << part;
             }
         }
