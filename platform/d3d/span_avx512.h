@@ -173,10 +173,12 @@ VOREL_AVX512_INLINE __m512d depthHalf(const TriangleSetup& t, __m256 l1, __m256 
     return _mm512_roundscale_pd(z, _MM_FROUND_TO_NEG_INF | _MM_FROUND_NO_EXC);
 }
 
-// The depth values in z-buffer units (at most 2^32 - 1, so the unsigned conversion is exact).
-template <DepthFormat D>
+// The depth values in z-buffer units (at most 2^32 - 1, so the unsigned conversion is exact);
+// of lanes 0-7 only for a half group (Half; the others 0).
+template <DepthFormat D, bool Half = false>
 VOREL_AVX512_INLINE __m512i depthValues(const TriangleSetup& t, __m512 l1, __m512 l2) {
     constexpr double zMax = D == DepthFormat::Z16 ? 65535.0 : 4294967295.0;
+    if constexpr (Half) return _mm512_zextsi256_si512(_mm512_cvttpd_epu32(depthHalf(t, lowHalf(l1), lowHalf(l2), zMax)));
     const __m512d lo = depthHalf(t, lowHalf(l1), lowHalf(l2), zMax);
     const __m512d hi = depthHalf(t, highHalf(l1), highHalf(l2), zMax);
     return join(_mm512_cvttpd_epu32(lo), _mm512_cvttpd_epu32(hi));
@@ -262,14 +264,22 @@ VOREL_AVX512_INLINE __m512i texelOffsets(const TextureView& tv, __m512i x, __m51
     return _mm512_add_epi32(_mm512_mullo_epi32(y, tv.pitch), _mm512_slli_epi32(x, 2));
 }
 
-// The nearest texel of each lane's (u, v).
+// 32-bit texels at byte offsets from the texture's base: of lanes 0-7 only for a half group
+// (Half), eight loads instead of sixteen.
+template <bool Half>
+VOREL_AVX512_INLINE __m512i gatherTexels(const TextureView& tv, __m512i offsets) {
+    if constexpr (Half) return _mm512_zextsi256_si512(_mm256_i32gather_epi32(tv.base, lowHalf(offsets), 1));
+    return _mm512_i32gather_epi32(offsets, tv.base, 1);
+}
+
+// The nearest texel of each lane's (u, v) (of lanes 0-7 only for a half group).
+template <bool Half = false>
 VOREL_AVX512_INLINE __m512i pointTexel(const TextureView& tv, __m512 u, __m512 v) {
     __m512i ix = floorToInt(_mm512_mul_ps(wrapCoordinate(u), tv.widthF));
     __m512i iy = floorToInt(_mm512_mul_ps(wrapCoordinate(v), tv.heightF));
     ix = wrapColumn(tv, ix), iy = wrapRow(tv, iy);
-    if (tv.narrow.format == TexelFormat::Argb8888) {
-        return _mm512_i32gather_epi32(texelOffsets(tv, ix, iy), tv.base, 1);
-    }
+    if (tv.narrow.format == TexelFormat::Argb8888) return gatherTexels<Half>(tv, texelOffsets(tv, ix, iy));
+    if constexpr (Half) return _mm512_zextsi256_si512(span_avx2::fetch(tv.narrow, lowHalf(ix), lowHalf(iy)));
     return join(span_avx2::fetch(tv.narrow, lowHalf(ix), lowHalf(iy)),
                 span_avx2::fetch(tv.narrow, highHalf(ix), highHalf(iy)));
 }
@@ -407,8 +417,34 @@ VOREL_AVX512_INLINE void fetchPairs(const TextureView& tv, __m512i x, __m512i y,
     *right = _mm512_permutex2var_epi32(lo, _mm512_add_epi32(even, load(loopConstants().one)), hi);
 }
 
+// fetchPairs for a half group (lanes 0-7): one gather of eight pairs.
+VOREL_AVX512_INLINE void fetchHalfPairs(const TextureView& tv, __m512i x, __m512i y, __m512i* left, __m512i* right) {
+    const __m512i pairs = _mm512_i32gather_epi64(lowHalf(texelOffsets(tv, x, y)), tv.base, 1);
+    // Even elements are the left texels (the index's high halves repeat its low ones).
+    const __m512i even = _mm512_setr_epi32(0, 2, 4, 6, 8, 10, 12, 14, 0, 2, 4, 6, 8, 10, 12, 14);
+    *left = _mm512_permutexvar_epi32(even, pairs);
+    *right = _mm512_permutexvar_epi32(_mm512_add_epi32(even, load(loopConstants().one)), pairs);
+}
+
+// The taps of a half group (lanes 0-7) of a 32-bit texture: pairs where no lane's column wraps,
+// else a gather of eight lanes for each tap.
+VOREL_AVX512_INLINE void fetchHalfTaps(const TextureView& tv, __m512i x0, __m512i y0, BilinearTaps* taps) {
+    const __m512i one = load(loopConstants().one);
+    const __m512i y1 = wrapRow(tv, _mm512_add_epi32(y0, one));
+    if (_mm512_mask_cmpeq_epi32_mask(0xFF, x0, tv.widthMask) == 0) {  // widthMask: width - 1 for every width
+        fetchHalfPairs(tv, x0, y0, &taps->c00, &taps->c10);
+        fetchHalfPairs(tv, x0, y1, &taps->c01, &taps->c11);
+        return;
+    }
+    const __m512i x1 = wrapColumn(tv, _mm512_add_epi32(x0, one));
+    taps->c00 = gatherTexels<true>(tv, texelOffsets(tv, x0, y0)), taps->c10 = gatherTexels<true>(tv, texelOffsets(tv, x1, y0));
+    taps->c01 = gatherTexels<true>(tv, texelOffsets(tv, x0, y1)), taps->c11 = gatherTexels<true>(tv, texelOffsets(tv, x1, y1));
+}
+
 // Row windows are tried where `windows` says so. Only the taps of `lanes` are read where the group
-// goes as two halves: a half without lanes takes the other half's taps.
+// goes as two halves: a half without lanes takes the other half's taps. A half group (Half: lanes
+// 8-15 empty) of a 32-bit texture is read eight lanes at a time, without windows.
+template <bool Half = false>
 VOREL_AVX512_INLINE BilinearTaps bilinearTaps(const TextureView& tv, __m512 u, __m512 v, Lanes lanes, bool windows) {
     const __m512 half = _mm512_set1_ps(0.5f);
     const __m512 x = _mm512_sub_ps(_mm512_mul_ps(wrapCoordinate(u), tv.widthF), half);
@@ -419,6 +455,12 @@ VOREL_AVX512_INLINE BilinearTaps bilinearTaps(const TextureView& tv, __m512 u, _
     taps.fx = _mm512_sub_ps(x, _mm512_cvtepi32_ps(x0)), taps.fy = _mm512_sub_ps(y, _mm512_cvtepi32_ps(y0));
     // A window needs neither x1 nor y1 as vectors: they are made only where it is not taken.
     x0 = wrapColumn(tv, x0), y0 = wrapRow(tv, y0);
+    if constexpr (Half) {
+        if (tv.narrow.format == TexelFormat::Argb8888) {
+            fetchHalfTaps(tv, x0, y0, &taps);
+            return taps;
+        }
+    }
     if (windows && tv.narrow.format == TexelFormat::Argb8888 &&
         (tv.wrapWindows ? fetchWrappedWindow(tv, x0, y0, &taps) : fetchWindow(tv, x0, y0, &taps)))
         return taps;

@@ -153,31 +153,34 @@ struct PixelPack {
 // A box's covered positions in walk order (what is left of the last full group, then up to kBlocks
 // blocks' worth), kept in memory so that the block walk makes no call: with a call to the pixel
 // work in the walk's loop the edge values lived in memory and each block waited on the previous
-// one's store, and the packing in a register made a chain of expands from block to block.
+// one's store, and the packing in a register made a chain of expands from block to block. The
+// count of positions held is the caller's own variable, passed in and handed back: kept in the
+// run, it lived in memory beside the positions (whose stores may alias anything), and each block
+// waited on the previous one's store of it.
 struct PositionRun {
     static constexpr int kBlocks = 16;  // blocks walked between two rounds of shading
     alignas(64) uint32_t at[16 * (kBlocks + 1)];
-    int count = 0;
 
-    // A block's covered lanes (n of them) after those before: a whole register is written, the
-    // lanes past the last covered ones zero.
-    VOREL_AVX512_INLINE void add(__m512i positions, Lanes lanes, int n) {
+    // A block's covered lanes (n of them) after the `count` before: a whole register is written,
+    // the lanes past the last covered ones zero. Returns the new count.
+    VOREL_AVX512_INLINE int add(int count, __m512i positions, Lanes lanes, int n) {
         _mm512_storeu_si512(at + count, _mm512_maskz_compress_epi32(lanes, positions));
-        count += n;
+        return count + n;
     }
-    // shade(positions, lanes) for each full group; what is left (under sixteen) moves to the front.
+    // shade(positions, lanes) for each full group of the `count` held; what is left (under
+    // sixteen) moves to the front, and its count is returned.
     template <class Shade>
-    VOREL_AVX512_INLINE void shadeFull(const Shade& shade) {
+    VOREL_AVX512_INLINE int shadeFull(int count, const Shade& shade) {
         int first = 0;
         for (; first + 16 <= count; first += 16) shade(_mm512_load_si512(at + first), Lanes(0xFFFF));
         count -= first;
         if (first != 0 && count != 0) _mm512_store_si512(at, _mm512_maskz_loadu_epi32(firstLanes(count), at + first));
+        return count;
     }
     template <class Shade>
-    VOREL_AVX512_INLINE void finish(const Shade& shade) {
-        shadeFull(shade);
+    VOREL_AVX512_INLINE void finish(int count, const Shade& shade) {
+        count = shadeFull(count, shade);
         if (count != 0) shade(_mm512_maskz_load_epi32(firstLanes(count), at), firstLanes(count));
-        count = 0;
     }
 };
 
@@ -190,6 +193,7 @@ VOREL_AVX512_INLINE uint64_t packBlocks(const TriangleSetup& t, BandMask bands, 
     Edges edges(t, b);
     edges.at(t, t.minY);
     PositionRun run;
+    int held = 0;  // positions in the run
     uint64_t covered = 0;
     for (int y = t.minY; y <= t.maxY;) {
         // At most kBlocks blocks, then the full groups they made are shaded.
@@ -204,16 +208,16 @@ VOREL_AVX512_INLINE uint64_t packBlocks(const TriangleSetup& t, BandMask bands, 
             const Lanes lanes = edges.covered(b.columns & firstLanes(rows << b.shift));
             const int n = std::popcount(unsigned(lanes));
             covered += uint64_t(n);
-            run.add(_mm512_add_epi32(b.lanePositions, _mm512_set1_epi32((y << 16) | t.minX)), lanes, n);
+            held = run.add(held, _mm512_add_epi32(b.lanePositions, _mm512_set1_epi32((y << 16) | t.minX)), lanes, n);
             ++blocks;
             y += rows;
             // A block cut short by its band's end is followed by the next band's first row.
             if (rows == b.rows) edges.next();
             else if (y <= t.maxY) edges.at(t, y);
         }
-        if (y <= t.maxY) run.shadeFull(shade);
+        if (y <= t.maxY) held = run.shadeFull(held, shade);
     }
-    run.finish(shade);
+    run.finish(held, shade);
     return covered;
 }
 
@@ -233,16 +237,22 @@ VOREL_AVX512_INLINE __m512i pixelOffsets(__m512i x, __m512i y, ptrdiff_t pitch, 
     return _mm512_add_epi32(_mm512_mullo_epi32(y, _mm512_set1_epi32(int(pitch))), _mm512_mullo_epi32(x, _mm512_set1_epi32(bytes)));
 }
 
-// 32-bit pixels at the lanes' offsets (0 in other lanes).
+// 32-bit pixels at the lanes' offsets (0 in other lanes). A half group (Half: lanes 8-15 empty)
+// is read by a gather of eight lanes, half the loads.
+template <bool Half = false>
 VOREL_AVX512_INLINE __m512i gather32(const uint8_t* base, __m512i offsets, Lanes lanes) {
+    if constexpr (Half)
+        return _mm512_zextsi256_si512(
+            _mm256_mmask_i32gather_epi32(_mm256_setzero_si256(), __mmask8(lanes), lowHalf(offsets), base, 1));
     return _mm512_mask_i32gather_epi32(_mm512_setzero_si512(), lanes, offsets, base, 1);
 }
 
 // 16-bit pixels at the lanes' (even) offsets, zero-extended: each read from the aligned 32-bit
 // word that holds it, which lies in the same row when the surface and its pitch are 4-byte
 // aligned (alignedFor16 checks).
+template <bool Half = false>
 VOREL_AVX512_INLINE __m512i gather16(const uint8_t* base, __m512i offsets, Lanes lanes) {
-    const __m512i word = gather32(base, _mm512_andnot_si512(_mm512_set1_epi32(3), offsets), lanes);
+    const __m512i word = gather32<Half>(base, _mm512_andnot_si512(_mm512_set1_epi32(3), offsets), lanes);
     const __m512i shift = _mm512_slli_epi32(_mm512_and_si512(offsets, _mm512_set1_epi32(2)), 3);
     return _mm512_and_si512(_mm512_srlv_epi32(word, shift), _mm512_set1_epi32(0xFFFF));
 }
@@ -264,8 +274,10 @@ VOREL_AVX512_INLINE void scatter16(uint8_t* base, __m512i offsets, Lanes lanes, 
     }
 }
 
+template <bool Half = false>
 VOREL_AVX512_INLINE void scatter32(uint8_t* base, __m512i offsets, Lanes lanes, __m512i values) {
-    _mm512_mask_i32scatter_epi32(base, lanes, offsets, values, 1);
+    if constexpr (Half) _mm256_mask_i32scatter_epi32(base, __mmask8(lanes), lowHalf(offsets), lowHalf(values), 1);
+    else _mm512_mask_i32scatter_epi32(base, lanes, offsets, values, 1);
 }
 
 // The 4x4 dither thresholds by ((y & 3) << 2) | (x & 3), each in both 16-bit halves.

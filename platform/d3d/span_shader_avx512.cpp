@@ -61,8 +61,15 @@ struct RowPlanes {
     VOREL_AVX512_INLINE void next() { offset = _mm512_add_ps(offset, _mm512_set1_ps(16.0f)); }
 };
 
-// 1 / invW, 0 where invW is 0 (NaN stays NaN).
+// 1 / invW, 0 where invW is 0 (NaN stays NaN); of lanes 0-7 only for a half group (Half; the
+// others 0), a division of eight lanes.
+template <bool Half = false>
 VOREL_AVX512_INLINE __m512 reciprocal(__m512 invW) {
+    if constexpr (Half) {
+        const __m256 low = lowHalf(invW);
+        const __mmask8 nonZero = _mm256_cmp_ps_mask(low, _mm256_setzero_ps(), _CMP_NEQ_UQ);
+        return _mm512_zextps256_ps512(_mm256_maskz_div_ps(nonZero, _mm256_set1_ps(1.0f), low));
+    }
     const Lanes nonZero = _mm512_cmp_ps_mask(invW, _mm512_setzero_ps(), _CMP_NEQ_UQ);
     return _mm512_maskz_div_ps(nonZero, _mm512_set1_ps(1.0f), invW);
 }
@@ -210,18 +217,19 @@ VOREL_AVX512_INLINE __m512i packPixels(const ColourConstants& cc, const Wide& c)
 
 // Stage 0 and fog of sixteen pixels from their planes and w = 1 / invW: their channels, of which
 // only `lanes` count (the others may come out as anything). Texels are read through row windows
-// where `windows` says they are worth trying.
+// where `windows` says they are worth trying; a half group's (Half: lanes 8-15 empty) are read
+// eight lanes at a time.
 // (k: ArgbConstants or SmallConstants, for its diffuse and fogScalesDiffuse.)
-template <TexelFilter T, class Planes, class Constants>
+template <TexelFilter T, bool Half = false, class Planes, class Constants>
 VOREL_AVX512_INLINE Wide shadeColour(const SpanState& s, const Constants& k, const TextureView& tv,
                                       const ColourConstants& cc, const Wide& fogColor, const Planes& planes, __m512 w,
                                       Lanes lanes, bool windows) {
     Wide texel{};
     if constexpr (T == TexelFilter::Point)
-        texel = unpackTexels(cc, tv, pointTexel(tv, _mm512_mul_ps(planes(kU), w), _mm512_mul_ps(planes(kV), w)));
+        texel = unpackTexels(cc, tv, pointTexel<Half>(tv, _mm512_mul_ps(planes(kU), w), _mm512_mul_ps(planes(kV), w)));
     if constexpr (T == TexelFilter::Bilinear)
         texel = filterBilinear(
-            cc, tv, bilinearTaps(tv, _mm512_mul_ps(planes(kU), w), _mm512_mul_ps(planes(kV), w), lanes, windows));
+            cc, tv, bilinearTaps<Half>(tv, _mm512_mul_ps(planes(kU), w), _mm512_mul_ps(planes(kV), w), lanes, windows));
     const __m512 w15 = _mm512_mul_ps(w, _mm512_set1_ps(fixed::kWeightScale));
     __m512 colorW15 = w15;
     if (k.fogScalesDiffuse) colorW15 = _mm512_mul_ps(w15, clampUnit(_mm512_mul_ps(planes(kFog), w)));
@@ -478,13 +486,18 @@ VOREL_AVX512_INLINE __m512d packedEdge(const SmallConstants& k, int i, __m256i d
     return _mm512_add_pd(k.edgeCorner[i], step);
 }
 
-// The reference's weight of edge 1 + i at sixteen pixels dx, dy from the corner.
+// The reference's weight of edge 1 + i at sixteen pixels dx, dy from the corner (at lanes 0-7 only
+// for a half group, the others 0).
+template <bool Half>
 VOREL_AVX512_INLINE __m512 packedWeight(const SmallConstants& k, int i, __m512i dx, __m512i dy) {
+    if constexpr (Half)
+        return _mm512_zextps256_ps512(_mm512_cvtpd_ps(_mm512_mul_pd(packedEdge(k, i, lowHalf(dx), lowHalf(dy)), k.invArea)));
     return weights(packedEdge(k, i, lowHalf(dx), lowHalf(dy)), packedEdge(k, i, highHalf(dx), highHalf(dy)), k.invArea);
 }
 
-// One packed group: the depth test and the pixel work of its lanes.
-template <TargetFormat F, DepthFormat D, TexelFilter T>
+// One packed group: the depth test and the pixel work of its lanes. A half group (Half: lanes 8-15
+// empty) has its gathers, scatters, division and double arithmetic made on eight lanes.
+template <TargetFormat F, DepthFormat D, TexelFilter T, bool Half>
 VOREL_AVX512 void shadePacked(const SpanState& s, const TriangleSetup& t, const SmallConstants& k, __m512i positions,
                               Lanes lanes) {
     constexpr int bpp = F == TargetFormat::Argb8888 ? 4 : 2;
@@ -497,19 +510,19 @@ VOREL_AVX512 void shadePacked(const SpanState& s, const TriangleSetup& t, const 
     __m512i old = _mm512_setzero_si512();
     Bytes old16{old, old};
     if constexpr (F == TargetFormat::Argb8888) {
-        if (s.additive) old = gather32(s.color, at, lanes);
+        if (s.additive) old = gather32<Half>(s.color, at, lanes);
     } else {
-        if (s.additive) old16 = widenTarget<F>(gather16(s.color, at, lanes));
+        if (s.additive) old16 = widenTarget<F>(gather16<Half>(s.color, at, lanes));
     }
     if constexpr (D != DepthFormat::None) {
-        const __m512i value = depthValues<D>(t, packedWeight(k, 0, dx, dy), packedWeight(k, 1, dx, dy));
+        const __m512i value = depthValues<D, Half>(t, packedWeight<Half>(k, 0, dx, dy), packedWeight<Half>(k, 1, dx, dy));
         const __m512i zAt = pixelOffsets(x, y, s.zPitch, D == DepthFormat::Z16 ? 2 : 4);
-        const __m512i stored = D == DepthFormat::Z16 ? gather16(s.z, zAt, lanes) : gather32(s.z, zAt, lanes);
+        const __m512i stored = D == DepthFormat::Z16 ? gather16<Half>(s.z, zAt, lanes) : gather32<Half>(s.z, zAt, lanes);
         lanes = _mm512_mask_cmple_epu32_mask(lanes, value, stored);
         if (lanes == 0) return;
         if (s.zWrite) {
             if constexpr (D == DepthFormat::Z16) scatter16(s.z, zAt, lanes, value);
-            else scatter32(s.z, zAt, lanes, value);
+            else scatter32<Half>(s.z, zAt, lanes, value);
         }
     }
     const PackedPlanes planes{k, _mm512_cvtepi32_ps(dy), _mm512_cvtepi32_ps(dx)};
@@ -517,14 +530,22 @@ VOREL_AVX512 void shadePacked(const SpanState& s, const TriangleSetup& t, const 
     // two texel rows of a window (under one group in a hundred in the story's views): trying
     // costs more than it saves.
     const ColourConstants& cc = loopConstants();
-    const Wide c = shadeColour<T>(s, k, *k.tv, cc, k.fogColor, planes, reciprocal(planes(kInvW)), lanes, false);
+    const Wide c = shadeColour<T, Half>(s, k, *k.tv, cc, k.fogColor, planes, reciprocal<Half>(planes(kInvW)), lanes, false);
     if constexpr (F == TargetFormat::Argb8888) {
-        scatter32(s.color, at, lanes, blendArgb(s, cc, packPixels(cc, c), old));
+        scatter32<Half>(s.color, at, lanes, blendArgb(s, cc, packPixels(cc, c), old));
     } else {
         const __m512i threshold = s.dither ? kDitherSquare.at(x, y) : _mm512_set1_epi16(127);
         const Bytes px = roundBytes(cc, c);
         scatter16(s.color, at, lanes, encode16<F>(threshold, s.additive ? addSaturated(px, old16) : px));
     }
+}
+
+// A packed group: a half group where lanes 8-15 are empty (a triangle's last group, or its only one).
+template <TargetFormat F, DepthFormat D, TexelFilter T>
+VOREL_AVX512_INLINE void shadeGroup(const SpanState& s, const TriangleSetup& t, const SmallConstants& k, __m512i positions,
+                                    Lanes lanes) {
+    if (lanes <= 0xFF) shadePacked<F, D, T, true>(s, t, k, positions, lanes);
+    else shadePacked<F, D, T, false>(s, t, k, positions, lanes);
 }
 
 // A triangle at most sixteen pixels wide, its covered pixels packed sixteen to a group.
@@ -540,7 +561,7 @@ VOREL_AVX512 uint64_t shadeSmallTriangle(const SpanState& s, const TriangleSetup
             smallConstants<D>(s, t, &tv, &k);
         }
         Routine(const Routine&) = delete;
-        VOREL_AVX512 void operator()(__m512i positions, Lanes lanes) const { shadePacked<F, D, T>(s, t, k, positions, lanes); }
+        VOREL_AVX512 void operator()(__m512i positions, Lanes lanes) const { shadeGroup<F, D, T>(s, t, k, positions, lanes); }
     };
     return packTriangle(t, bands, Routine(s, t));
 }
@@ -572,7 +593,7 @@ VOREL_AVX512 uint64_t shadeTriangle(const SpanState& s, const TriangleSetup& t, 
         const SpanState& s;
         const TriangleSetup& t;
         const SmallConstants& k;
-        VOREL_AVX512 void operator()(__m512i positions, Lanes lanes) const { shadePacked<F, D, T>(s, t, k, positions, lanes); }
+        VOREL_AVX512 void operator()(__m512i positions, Lanes lanes) const { shadeGroup<F, D, T>(s, t, k, positions, lanes); }
     };
     struct Routine {
         const SpanState& s;

@@ -127,6 +127,7 @@ struct CollectAll {
 // the order added.
 VOREL_AVX512 Groups runBlocks(const std::vector<std::vector<Lanes>>& rounds, std::vector<uint32_t>* want) {
     PositionRun run;
+    int held = 0;
     Groups got;
     uint32_t next = 1;
     for (size_t round = 0; round < rounds.size(); ++round) {
@@ -135,11 +136,11 @@ VOREL_AVX512 Groups runBlocks(const std::vector<std::vector<Lanes>>& rounds, std
             for (int i = 0; i < 16; ++i) p[i] = next++;
             for (int i = 0; i < 16; ++i)
                 if (lanes >> i & 1) want->push_back(p[i]);
-            run.add(_mm512_load_si512(p), lanes, std::popcount(unsigned(lanes)));
+            held = run.add(held, _mm512_load_si512(p), lanes, std::popcount(unsigned(lanes)));
         }
-        if (round + 1 < rounds.size()) run.shadeFull(CollectAll{&got});
+        if (round + 1 < rounds.size()) held = run.shadeFull(held, CollectAll{&got});
     }
-    run.finish(CollectAll{&got});
+    run.finish(held, CollectAll{&got});
     return got;
 }
 

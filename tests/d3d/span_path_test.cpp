@@ -186,6 +186,8 @@ struct RandomSceneOptions {
     bool blackFog = false;   // fog colour black (else random)
     bool narrow = false;     // every triangle a few pixels wide (one to about twelve rows high)
     bool small = false;      // boxes up to about twenty pixels wide and forty high, many of them slivers
+    float smallSize = 1;     // the small boxes' size scaled by this (0.25: a few pixels each)
+    int textureSize = 70;    // textures 1 to this many texels a side
     float uvRange = 3;       // texture coordinates in [-uvRange, uvRange]
     int textures = 1;        // each call takes one of this many (random sizes and formats)
 };
@@ -195,7 +197,7 @@ struct RandomSceneOptions {
 class RandomScene {
 public:
     RandomScene(uint32_t seed, RandomSceneOptions options) : rng_(seed), options_(options) {
-        std::uniform_int_distribution<int> size(1, 70);
+        std::uniform_int_distribution<int> size(1, options.textureSize);
         for (int i = 0; i < options.textures; ++i) {
             int w = size(rng_), h = size(rng_);
             uint32_t format = rng_();
@@ -312,10 +314,11 @@ private:
     // other two (a pixel or none on most rows), steep or flat.
     void smallTriangle(std::mt19937& rng, std::vector<D3DVERTEX>* out) {
         const float cz = in(rng, 2, 90), cx = in(rng, -0.7f, 0.7f) * cz, cy = in(rng, -0.6f, 0.6f) * cz;
-        const float dx = in(rng, -0.12f, 0.12f) * cz, dy = in(rng, -0.3f, 0.3f) * cz;
+        const float size = options_.smallSize;
+        const float dx = in(rng, -0.12f, 0.12f) * size * cz, dy = in(rng, -0.3f, 0.3f) * size * cz;
         const bool flat = rng() % 4 == 0;
         const float x1 = cx + (flat ? dy : dx), y1 = cy + (flat ? dx : dy);
-        float x2 = cx + in(rng, -0.05f, 0.05f) * cz, y2 = cy + in(rng, -0.1f, 0.1f) * cz;
+        float x2 = cx + in(rng, -0.05f, 0.05f) * size * cz, y2 = cy + in(rng, -0.1f, 0.1f) * size * cz;
         if (rng() % 3 != 0) {
             const float along = in(rng, 0.1f, 0.9f), off = 0.012f * cz;
             x2 = cx + along * (x1 - cx) + in(rng, -off, off), y2 = cy + along * (y1 - cy) + in(rng, -off, off);
@@ -391,6 +394,28 @@ TEST(SpanPath, SmallTrianglesOfCallsSwitchingTexturesMatchTheReference) {
     o.small = true;
     o.textures = 4;
     EXPECT_GT(manyTrianglesInEveryFormat(o, 61), 20000u) << "the span path was hardly used";
+}
+
+// Slivers and blobs of a few pixels (boxes of one to about five pixels by one to ten, or up to
+// about twelve by twenty-four), so that most packed groups hold eight lanes or fewer (every count
+// of them) and are shaded as half groups, on 32-bit textures one to six or to twenty-four texels
+// wide (lanes read the last column, whose right-hand neighbour wraps, alone or with others) and
+// on textures of random formats.
+TEST(SpanPath, SmallTrianglesOfAFewPixelsMatchTheReferenceInEveryFormat) {
+    struct Case {
+        int format;
+        float size;
+        int textureSize;
+    };
+    for (const Case& c : {Case{1, 0.25f, 6}, Case{1, 0.6f, 24}, Case{-1, 0.4f, 12}}) {
+        RandomSceneOptions o;
+        o.small = true;
+        o.smallSize = c.size;
+        o.textureSize = c.textureSize;
+        o.textureFormat = c.format;
+        EXPECT_GT(manyTrianglesInEveryFormat(o, 71), 20000u)
+            << "the span path was hardly used, texture format " << c.format << ", size " << c.size;
+    }
 }
 
 // The same on a 32-bit texture magnified about ten times (a few texels a triangle, wrapping at
