@@ -195,16 +195,17 @@ VOREL_AVX512_INLINE uint64_t packBlocks(const TriangleSetup& t, BandMask bands, 
     PositionRun run;
     int held = 0;  // positions in the run
     uint64_t covered = 0;
+    const bool everyBand = bands == kEveryBand;  // one test for the triangle, not one a block
     for (int y = t.minY; y <= t.maxY;) {
         // At most kBlocks blocks, then the full groups they made are shaded.
         for (int blocks = 0; blocks < PositionRun::kBlocks && y <= t.maxY;) {
-            if (!ownsRow(y, bands)) {
+            if (!everyBand && !ownsRow(y, bands)) {
                 y = nextBand(y);
                 if (y <= t.maxY) edges.at(t, y);
                 continue;
             }
             int rows = std::min(b.rows, t.maxY - y + 1);
-            if (bands != kEveryBand) rows = std::min(rows, nextBand(y) - y);
+            if (!everyBand) rows = std::min(rows, nextBand(y) - y);
             const Lanes lanes = edges.covered(b.columns & firstLanes(rows << b.shift));
             const int n = std::popcount(unsigned(lanes));
             covered += uint64_t(n);

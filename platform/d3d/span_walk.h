@@ -93,8 +93,9 @@ uint64_t walkRows(const TriangleSetup& t, BandMask bands, const Routine& r) {
         tileColumns = width <= 2 ? 2 : width <= 4 ? 4 : 0;
     }
     uint64_t covered = 0;
+    const bool everyBand = bands == kEveryBand;  // one test for the triangle, not one a row
     for (int y = t.minY; y <= t.maxY;) {
-        if (!ownsRow(y, bands)) {
+        if (!everyBand && !ownsRow(y, bands)) {
             y = nextBand(y);
             continue;
         }
@@ -102,7 +103,7 @@ uint64_t walkRows(const TriangleSetup& t, BandMask bands, const Routine& r) {
         if (tileColumns != 0) {
             if constexpr (requires { r.tile(0, 1, 4); }) {
                 int rows = std::min(8 / tileColumns, t.maxY - y + 1);
-                if (bands != kEveryBand) rows = std::min(rows, nextBand(y) - y);
+                if (!everyBand) rows = std::min(rows, nextBand(y) - y);
                 // A lone row is cheaper as a row's group than as a tile (measured).
                 if (rows == 1 && narrow) {
                     if constexpr (requires { r.narrowGroup(0, 0); }) covered += uint64_t(r.narrowGroup(t.minX, y));

@@ -88,9 +88,13 @@ BandMask SplitScene::callerBands(int threads, int rows) const {
     return bands[0];
 }
 
-// Part k's bands of `parts` on a target of `rows` rows: interleaved, the calling thread (part 0)
-// taking the interleaved share with the fewest rows.
+// Part k's bands of `parts` on a target of `rows` rows: the fixed map's, else interleaved, the
+// calling thread (part 0) taking the interleaved share with the fewest rows.
 void SplitScene::bandMap(int parts, int rows, BandMask* bands) const {
+    if (int(fixedMap_.size()) == parts) {
+        std::copy(fixedMap_.begin(), fixedMap_.end(), bands);
+        return;
+    }
     int fewest = 0;
     for (int k = 1; k < parts; ++k)
         if (ownedRows(rows, interleavedBands(k, parts)) < ownedRows(rows, interleavedBands(fewest, parts))) fewest = k;

@@ -37,6 +37,7 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <utility>
 #include <vector>
 
 #include "platform/d3d/d3dtypes.h"
@@ -72,6 +73,11 @@ public:
     // The calling thread's bands when the next scene starts with `threads` (clamped as by start)
     // on a target of `rows` rows.
     BandMask callerBands(int threads, int rows) const;
+
+    // The map of bands of the scenes that start from now on, bands[k] part k's (between them they
+    // hold each of the 64 bits once; a part may hold none), used when the scene has as many parts;
+    // an empty map returns to the interleaved one. For tests.
+    void fixBandMap(std::vector<BandMask> bands) { fixedMap_ = std::move(bands); }
 
     // Hands `call` and a copy of its vertices (call.count of them: the program may change its own
     // once the call returns) to every helper; a helper that far behind has its oldest calls
@@ -125,6 +131,7 @@ private:
     bool running_ = false;
     int parts_ = 1;
     BandMask bands_[kMaxParts] = {};  // [k]: part k's (0: the calling thread's)
+    std::vector<BandMask> fixedMap_;
     alignas(64) std::atomic<uint32_t> posted_{0};
     std::atomic<bool> closing_{false};
     std::function<void(int, int)> job_;

@@ -2,12 +2,14 @@
 // draws the same bytes as one thread: through the device, with many calls, state changes between
 // them, clears, locks and a call off the span path in the middle of the scene and vertices the
 // program rewrites as soon as a call returns; and through drawPrimitives with the smallest rings,
-// where the calling thread waits for room and replays a lagging helper's calls itself. Calls
+// where the calling thread waits for room and replays a lagging helper's calls itself, under any
+// map of bands. Calls
 // differ in colour, z-writes and blending, so that one drawn out of order or twice shows. A
 // finished split keeps no texels alive, and a paced device never splits.
 #include <gtest/gtest.h>
 
 #include <cstdint>
+#include <algorithm>
 #include <cstring>
 #include <memory>
 #include <utility>
@@ -29,7 +31,7 @@ using namespace platform::d3d;
 namespace {
 
 // Three and a half bands (span_walk.h): every part has rows with up to four threads, and the
-// calling thread takes a part other than the first (the one with the fewest rows).
+// calling thread's share (the fewest rows) leaves out the first band.
 constexpr int kWidth = 160, kHeight = 224;
 
 // Restores the thread count and the split when a test ends.
@@ -360,6 +362,52 @@ TEST(SplitScene, LargestCallsAndAQueueAlreadyFilled) {
         queue.draw();
     }
     target->Release();
+}
+
+// Whatever the map of bands (each band given to a part at random, parts holding none, the calling
+// thread all of them or none, a band moved from one part to another between scenes on the same
+// split, and back to the interleaved map), the picture and count are one thread's.
+TEST(SplitScene, AnyMapOfBandsGivesOneThreadsPicture) {
+    ThreadsGuard guard;
+    DirectScene scene;
+    setRasterThreads(1);
+    const uint64_t oneCovered = scene.draw(nullptr, 1, 12, 400);
+    const std::vector<uint8_t> one = scene.bytes();
+    ASSERT_GT(oneCovered, 0u);
+    Sequence s{31};
+    for (int threads : {2, 3}) {
+        setRasterThreads(threads);
+        SplitScene split;
+        std::vector<BandMask> map(size_t(threads), 0);
+        for (int round = 0; round < 8; ++round) {
+            if (round % 4 == 0) {  // each band to a part at random
+                std::fill(map.begin(), map.end(), 0);
+                for (int b = 0; b < kBandClasses; ++b) {
+                    const size_t part = size_t((s.next() + 1.0f) * 0.5f * float(threads)) % map.size();
+                    map[part] |= BandMask(1) << b;
+                }
+            } else if (round % 4 == 1) {  // one band moved from its part to the next
+                const int band = int((s.next() + 1.0f) * 2.0f) % 4;
+                for (size_t p = 0; p < map.size(); ++p)
+                    if (ownsBand(band, map[p])) {
+                        map[p] &= ~(BandMask(1) << band);
+                        map[(p + 1) % map.size()] |= BandMask(1) << band;
+                        break;
+                    }
+            } else {  // one part holds every band
+                std::fill(map.begin(), map.end(), 0);
+                map[round % 4 == 2 ? 0 : map.size() - 1] = kEveryBand;
+            }
+            split.fixBandMap(map);
+            EXPECT_EQ(split.callerBands(threads, kHeight), map[0]);
+            EXPECT_EQ(scene.draw(&split, threads, 12, 400), oneCovered) << threads << " threads, round " << round;
+            EXPECT_TRUE(scene.bytes() == one) << threads << " threads, round " << round;
+        }
+        split.fixBandMap({});
+        EXPECT_EQ(split.callerBands(threads, kHeight), interleavedBands(1, threads)) << "the fewest rows' share";
+        EXPECT_EQ(scene.draw(&split, threads, 12, 400), oneCovered) << threads << " threads, back to interleaved";
+        EXPECT_TRUE(scene.bytes() == one) << threads << " threads, back to interleaved";
+    }
 }
 
 // Once a split scene is finished, no copy of its calls (in the ring or a helper's queue) keeps
