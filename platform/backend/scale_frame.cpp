@@ -67,12 +67,17 @@ void scaleInto(const uint32_t* src, int srcWidth, int srcHeight, int srcPitchByt
                int dstHeight, int dstPitchBytes, bool paintBars) {
     FitRect fit = fitPicture(srcWidth, srcHeight, dstWidth, dstHeight);
     if (!src || !dst || fit.width == 0) return;
-    // The source column of each picture column, kept from frame to frame (no allocation a frame);
-    // none when the widths are the same.
+    // The source column of each picture column, kept from frame to frame and made again only when
+    // the widths change (none when they are the same).
     thread_local std::vector<int> columns;
-    columns.resize(fit.width == srcWidth ? 0 : static_cast<size_t>(fit.width));
-    for (size_t x = 0; x < columns.size(); ++x)
-        columns[x] = static_cast<int>((static_cast<int64_t>(2 * x + 1) * srcWidth) / (2 * static_cast<int64_t>(fit.width)));
+    thread_local int columnsSrcWidth = -1, columnsWidth = -1;
+    if (srcWidth != columnsSrcWidth || fit.width != columnsWidth) {
+        columns.resize(fit.width == srcWidth ? 0 : static_cast<size_t>(fit.width));
+        for (size_t x = 0; x < columns.size(); ++x)
+            columns[x] =
+                static_cast<int>((static_cast<int64_t>(2 * x + 1) * srcWidth) / (2 * static_cast<int64_t>(fit.width)));
+        columnsSrcWidth = srcWidth, columnsWidth = fit.width;
+    }
     auto* dstBytes = reinterpret_cast<unsigned char*>(dst);
     const auto* srcBytes = reinterpret_cast<const unsigned char*>(src);
     // An enlarged picture shows each source row on several rows in a row: those after the first

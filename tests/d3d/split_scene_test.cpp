@@ -281,6 +281,17 @@ struct DirectScene {
         return covered;
     }
     std::vector<uint8_t> bytes() const { return bytesOf(target, z); }
+
+    // The same scene on one thread (the thread count is left at 1): what every split must match.
+    struct Drawn {
+        uint64_t covered;
+        std::vector<uint8_t> bytes;
+    };
+    Drawn onOneThread(int calls, int perCall) {
+        setRasterThreads(1);
+        const uint64_t covered = draw(nullptr, 1, calls, perCall);
+        return {covered, bytes()};
+    }
 };
 
 // Rings of two calls and one largest call's vertices: a few large calls fill the vertex ring and
@@ -291,16 +302,14 @@ TEST(SplitScene, SmallestRingsGiveOneThreadsPictureAndCount) {
     ThreadsGuard guard;
     DirectScene scene;
     for (const auto& [calls, perCall] : {std::pair{24, 9000}, std::pair{240, 300}}) {
-        setRasterThreads(1);
-        const uint64_t oneCovered = scene.draw(nullptr, 1, calls, perCall);
-        const std::vector<uint8_t> one = scene.bytes();
-        ASSERT_GT(oneCovered, 0u);
+        const DirectScene::Drawn one = scene.onOneThread(calls, perCall);
+        ASSERT_GT(one.covered, 0u);
         for (int threads : {2, 3, 4}) {
             setRasterThreads(threads);
             SplitScene split(1, 1);
             for (int round = 0; round < 2; ++round) {  // the second finds the rings as the first left them
-                EXPECT_EQ(scene.draw(&split, threads, calls, perCall), oneCovered) << threads << " threads, " << calls;
-                EXPECT_TRUE(scene.bytes() == one) << threads << " threads, " << calls << " calls, round " << round;
+                EXPECT_EQ(scene.draw(&split, threads, calls, perCall), one.covered) << threads << " threads, " << calls;
+                EXPECT_TRUE(scene.bytes() == one.bytes) << threads << " threads, " << calls << " calls, round " << round;
                 EXPECT_FALSE(split.running());
             }
         }
@@ -314,18 +323,16 @@ TEST(SplitScene, SmallestRingsGiveOneThreadsPictureAndCount) {
 TEST(SplitScene, HelpersAheadOfTheFirstPassWaitForItsCopies) {
     ThreadsGuard guard;
     DirectScene scene;
-    setRasterThreads(1);
-    const uint64_t oneCovered = scene.draw(nullptr, 1, 10, 700);
-    const std::vector<uint8_t> one = scene.bytes();
-    ASSERT_GT(oneCovered, 0u);
+    const DirectScene::Drawn one = scene.onOneThread(10, 700);
+    ASSERT_GT(one.covered, 0u);
     for (int threads : {2, 3}) {
         setRasterThreads(threads);
         SplitScene split;
         holdJudgingForTests(true);
         const uint64_t covered = scene.draw(&split, threads, 10, 700);
         const uint32_t held = holdJudgingForTests(false);
-        EXPECT_EQ(covered, oneCovered) << threads << " threads";
-        EXPECT_TRUE(scene.bytes() == one) << threads << " threads";
+        EXPECT_EQ(covered, one.covered) << threads << " threads";
+        EXPECT_TRUE(scene.bytes() == one.bytes) << threads << " threads";
         EXPECT_GE(held, 10u * 11u) << threads << " threads: chunks of 64 triangles not judged through the seam";
     }
 }
@@ -370,10 +377,8 @@ TEST(SplitScene, LargestCallsAndAQueueAlreadyFilled) {
 TEST(SplitScene, AnyMapOfBandsGivesOneThreadsPicture) {
     ThreadsGuard guard;
     DirectScene scene;
-    setRasterThreads(1);
-    const uint64_t oneCovered = scene.draw(nullptr, 1, 12, 400);
-    const std::vector<uint8_t> one = scene.bytes();
-    ASSERT_GT(oneCovered, 0u);
+    const DirectScene::Drawn one = scene.onOneThread(12, 400);
+    ASSERT_GT(one.covered, 0u);
     Sequence s{31};
     for (int threads : {2, 3}) {
         setRasterThreads(threads);
@@ -400,13 +405,13 @@ TEST(SplitScene, AnyMapOfBandsGivesOneThreadsPicture) {
             }
             split.fixBandMap(map);
             EXPECT_EQ(split.callerBands(threads, kHeight), map[0]);
-            EXPECT_EQ(scene.draw(&split, threads, 12, 400), oneCovered) << threads << " threads, round " << round;
-            EXPECT_TRUE(scene.bytes() == one) << threads << " threads, round " << round;
+            EXPECT_EQ(scene.draw(&split, threads, 12, 400), one.covered) << threads << " threads, round " << round;
+            EXPECT_TRUE(scene.bytes() == one.bytes) << threads << " threads, round " << round;
         }
         split.fixBandMap({});
         EXPECT_EQ(split.callerBands(threads, kHeight), interleavedBands(1, threads)) << "the fewest rows' share";
-        EXPECT_EQ(scene.draw(&split, threads, 12, 400), oneCovered) << threads << " threads, back to interleaved";
-        EXPECT_TRUE(scene.bytes() == one) << threads << " threads, back to interleaved";
+        EXPECT_EQ(scene.draw(&split, threads, 12, 400), one.covered) << threads << " threads, back to interleaved";
+        EXPECT_TRUE(scene.bytes() == one.bytes) << threads << " threads, back to interleaved";
     }
 }
 
