@@ -215,21 +215,42 @@ VOREL_AVX512_INLINE __m512i packPixels(const ColourConstants& cc, const Wide& c)
                                      load(cc.highBytes), 0xF8);
 }
 
-// Stage 0 and fog of sixteen pixels from their planes and w = 1 / invW: their channels, of which
-// only `lanes` count (the others may come out as anything). Texels are read through row windows
-// where `windows` says they are worth trying; a half group's (Half: lanes 8-15 empty) are read
-// eight lanes at a time.
-// (k: ArgbConstants or SmallConstants, for its diffuse and fogScalesDiffuse.)
-template <TexelFilter T, bool Half = false, class Planes, class Constants>
-VOREL_AVX512_INLINE Wide shadeColour(const SpanState& s, const Constants& k, const TextureView& tv,
-                                      const ColourConstants& cc, const Wide& fogColor, const Planes& planes, __m512 w,
-                                      Lanes lanes, bool windows) {
-    Wide texel{};
+// The texels a pixel's colour starts from, as read: none, the nearest one, or the four taps.
+template <TexelFilter T>
+struct Texels {};
+template <>
+struct Texels<TexelFilter::Point> {
+    __m512i texel;
+};
+template <>
+struct Texels<TexelFilter::Bilinear> {
+    BilinearTaps taps;
+};
+
+// The texels of sixteen pixels from their planes and w = 1 / invW, of which only `lanes` count.
+// They are read through row windows where `windows` says they are worth trying; a half group's
+// (Half: lanes 8-15 empty) are read eight lanes at a time.
+template <TexelFilter T, bool Half = false, class Planes>
+VOREL_AVX512_INLINE Texels<T> readTexels(const TextureView& tv, const Planes& planes, __m512 w, Lanes lanes,
+                                         bool windows) {
     if constexpr (T == TexelFilter::Point)
-        texel = unpackTexels(cc, tv, pointTexel<Half>(tv, _mm512_mul_ps(planes(kU), w), _mm512_mul_ps(planes(kV), w)));
-    if constexpr (T == TexelFilter::Bilinear)
-        texel = filterBilinear(
-            cc, tv, bilinearTaps<Half>(tv, _mm512_mul_ps(planes(kU), w), _mm512_mul_ps(planes(kV), w), lanes, windows));
+        return {pointTexel<Half>(tv, _mm512_mul_ps(planes(kU), w), _mm512_mul_ps(planes(kV), w))};
+    else if constexpr (T == TexelFilter::Bilinear)
+        return {bilinearTaps<Half>(tv, _mm512_mul_ps(planes(kU), w), _mm512_mul_ps(planes(kV), w), lanes, windows)};
+    else
+        return {};
+}
+
+// Stage 0 and fog of sixteen pixels from their planes, w = 1 / invW and their texels: their
+// channels (lanes the texels were not read for may come out as anything).
+// (k: ArgbConstants or SmallConstants, for its diffuse and fogScalesDiffuse.)
+template <TexelFilter T, class Planes, class Constants>
+VOREL_AVX512_INLINE Wide colourOf(const SpanState& s, const Constants& k, const TextureView& tv,
+                                  const ColourConstants& cc, const Wide& fogColor, const Planes& planes, __m512 w,
+                                  const Texels<T>& texels) {
+    Wide texel{};
+    if constexpr (T == TexelFilter::Point) texel = unpackTexels(cc, tv, texels.texel);
+    if constexpr (T == TexelFilter::Bilinear) texel = filterBilinear(cc, tv, texels.taps);
     const __m512 w15 = _mm512_mul_ps(w, _mm512_set1_ps(fixed::kWeightScale));
     __m512 colorW15 = w15;
     if (k.fogScalesDiffuse) colorW15 = _mm512_mul_ps(w15, clampUnit(_mm512_mul_ps(planes(kFog), w)));
@@ -242,6 +263,14 @@ VOREL_AVX512_INLINE Wide shadeColour(const SpanState& s, const Constants& k, con
     Wide c = stage0(s, cc, texel, diffuse);
     if (s.fog && !k.fogScalesDiffuse) applyFog(&c, clampUnit(_mm512_mul_ps(planes(kFog), w)), fogColor);
     return c;
+}
+
+// readTexels, then colourOf.
+template <TexelFilter T, bool Half = false, class Planes, class Constants>
+VOREL_AVX512_INLINE Wide shadeColour(const SpanState& s, const Constants& k, const TextureView& tv,
+                                      const ColourConstants& cc, const Wide& fogColor, const Planes& planes, __m512 w,
+                                      Lanes lanes, bool windows) {
+    return colourOf<T>(s, k, tv, cc, fogColor, planes, w, readTexels<T, Half>(tv, planes, w, lanes, windows));
 }
 
 // ---- depth ---------------------------------------------------------------------------------------
@@ -495,60 +524,110 @@ VOREL_AVX512_INLINE __m512 packedWeight(const SmallConstants& k, int i, __m512i 
     return weights(packedEdge(k, i, lowHalf(dx), lowHalf(dy)), packedEdge(k, i, highHalf(dx), highHalf(dy)), k.invArea);
 }
 
-// One packed group: the depth test and the pixel work of its lanes. A half group (Half: lanes 8-15
-// empty) has its gathers, scatters, division and double arithmetic made on eight lanes.
+// What a packed group reads before it decides and writes its pixels: its texels, 1 / invW and,
+// where the state reads them, the target's pixels (ONE/ONE; raw, 16-bit ones zero-extended) and
+// the depth buffer's with the group's own depth values.
+template <TexelFilter T>
+struct PackedReads {
+    Texels<T> texels;
+    __m512i positions, old, depth, stored;
+    __m512 w;
+    Lanes lanes;  // the covered lanes, before the depth test
+};
+
+VOREL_AVX512_INLINE PackedPlanes packedPlanes(const SmallConstants& k, __m512i positions) {
+    const __m512i dx = _mm512_sub_epi32(packedX(positions), _mm512_set1_epi32(k.minX));
+    const __m512i dy = _mm512_sub_epi32(packedY(positions), _mm512_set1_epi32(k.minY));
+    return {k, _mm512_cvtepi32_ps(dy), _mm512_cvtepi32_ps(dx)};
+}
+
+// A packed group's reads (the first half of its work). A half group (Half: lanes 8-15 empty) has
+// its gathers, division and double arithmetic made on eight lanes.
 template <TargetFormat F, DepthFormat D, TexelFilter T, bool Half>
-VOREL_AVX512 void shadePacked(const SpanState& s, const TriangleSetup& t, const SmallConstants& k, __m512i positions,
-                              Lanes lanes) {
+VOREL_AVX512 void readPacked(const SpanState& s, const TriangleSetup& t, const SmallConstants& k, __m512i positions,
+                             Lanes lanes, PackedReads<T>* r) {
     constexpr int bpp = F == TargetFormat::Argb8888 ? 4 : 2;
     const __m512i x = packedX(positions), y = packedY(positions);
-    const __m512i dx = _mm512_sub_epi32(x, _mm512_set1_epi32(k.minX));
-    const __m512i dy = _mm512_sub_epi32(y, _mm512_set1_epi32(k.minY));
-    // The target's pixels for ONE/ONE are read first: the gather waits for earlier scatters,
-    // which the pixel work can hide.
-    const __m512i at = pixelOffsets(x, y, s.colorPitch, bpp);
-    __m512i old = _mm512_setzero_si512();
-    Bytes old16{old, old};
-    if constexpr (F == TargetFormat::Argb8888) {
-        if (s.additive) old = gather32<Half>(s.color, at, lanes);
-    } else {
-        if (s.additive) old16 = widenTarget<F>(gather16<Half>(s.color, at, lanes));
+    r->positions = positions, r->lanes = lanes;
+    r->old = _mm512_setzero_si512();
+    if (s.additive) {
+        const __m512i at = pixelOffsets(x, y, s.colorPitch, bpp);
+        r->old = F == TargetFormat::Argb8888 ? gather32<Half>(s.color, at, lanes) : gather16<Half>(s.color, at, lanes);
     }
     if constexpr (D != DepthFormat::None) {
-        const __m512i value = depthValues<D, Half>(t, packedWeight<Half>(k, 0, dx, dy), packedWeight<Half>(k, 1, dx, dy));
+        const __m512i dx = _mm512_sub_epi32(x, _mm512_set1_epi32(k.minX));
+        const __m512i dy = _mm512_sub_epi32(y, _mm512_set1_epi32(k.minY));
+        r->depth = depthValues<D, Half>(t, packedWeight<Half>(k, 0, dx, dy), packedWeight<Half>(k, 1, dx, dy));
         const __m512i zAt = pixelOffsets(x, y, s.zPitch, D == DepthFormat::Z16 ? 2 : 4);
-        const __m512i stored = D == DepthFormat::Z16 ? gather16<Half>(s.z, zAt, lanes) : gather32<Half>(s.z, zAt, lanes);
-        lanes = _mm512_mask_cmple_epu32_mask(lanes, value, stored);
-        if (lanes == 0) return;
-        if (s.zWrite) {
-            if constexpr (D == DepthFormat::Z16) scatter16(s.z, zAt, lanes, value);
-            else scatter32<Half>(s.z, zAt, lanes, value);
-        }
+        r->stored = D == DepthFormat::Z16 ? gather16<Half>(s.z, zAt, lanes) : gather32<Half>(s.z, zAt, lanes);
     }
-    const PackedPlanes planes{k, _mm512_cvtepi32_ps(dy), _mm512_cvtepi32_ps(dx)};
+    const PackedPlanes planes = packedPlanes(k, positions);
+    r->w = reciprocal<Half>(planes(kInvW));
     // The lanes come from several rows of pixels, so their texels hardly ever lie in the one or
     // two texel rows of a window (under one group in a hundred in the story's views): trying
     // costs more than it saves.
+    r->texels = readTexels<T, Half>(*k.tv, planes, r->w, lanes, false);
+}
+
+// A packed group's depth test and writes, from its reads (the second half of its work).
+template <TargetFormat F, DepthFormat D, TexelFilter T, bool Half>
+VOREL_AVX512 void writePacked(const SpanState& s, const SmallConstants& k, const PackedReads<T>& r) {
+    constexpr int bpp = F == TargetFormat::Argb8888 ? 4 : 2;
+    const __m512i x = packedX(r.positions), y = packedY(r.positions);
+    Lanes lanes = r.lanes;
+    if constexpr (D != DepthFormat::None) {
+        lanes = _mm512_mask_cmple_epu32_mask(lanes, r.depth, r.stored);
+        if (lanes == 0) return;
+        if (s.zWrite) {
+            const __m512i zAt = pixelOffsets(x, y, s.zPitch, D == DepthFormat::Z16 ? 2 : 4);
+            if constexpr (D == DepthFormat::Z16) scatter16(s.z, zAt, lanes, r.depth);
+            else scatter32<Half>(s.z, zAt, lanes, r.depth);
+        }
+    }
     const ColourConstants& cc = loopConstants();
-    const Wide c = shadeColour<T, Half>(s, k, *k.tv, cc, k.fogColor, planes, reciprocal<Half>(planes(kInvW)), lanes, false);
+    const Wide c = colourOf<T>(s, k, *k.tv, cc, k.fogColor, packedPlanes(k, r.positions), r.w, r.texels);
+    const __m512i at = pixelOffsets(x, y, s.colorPitch, bpp);
     if constexpr (F == TargetFormat::Argb8888) {
-        scatter32<Half>(s.color, at, lanes, blendArgb(s, cc, packPixels(cc, c), old));
+        scatter32<Half>(s.color, at, lanes, blendArgb(s, cc, packPixels(cc, c), r.old));
     } else {
         const __m512i threshold = s.dither ? kDitherSquare.at(x, y) : _mm512_set1_epi16(127);
         const Bytes px = roundBytes(cc, c);
-        scatter16(s.color, at, lanes, encode16<F>(threshold, s.additive ? addSaturated(px, old16) : px));
+        scatter16(s.color, at, lanes, encode16<F>(threshold, s.additive ? addSaturated(px, widenTarget<F>(r.old)) : px));
     }
 }
 
-// A packed group: a half group where lanes 8-15 are empty (a triangle's last group, or its only one).
+// A packed group's reads: a half group where lanes 8-15 are empty (a triangle's last group, or its
+// only one).
+template <TargetFormat F, DepthFormat D, TexelFilter T>
+VOREL_AVX512_INLINE void readGroup(const SpanState& s, const TriangleSetup& t, const SmallConstants& k,
+                                   __m512i positions, Lanes lanes, PackedReads<T>* r) {
+    if (lanes <= 0xFF) readPacked<F, D, T, true>(s, t, k, positions, lanes, r);
+    else readPacked<F, D, T, false>(s, t, k, positions, lanes, r);
+}
+
+template <TargetFormat F, DepthFormat D, TexelFilter T>
+VOREL_AVX512_INLINE void writeGroup(const SpanState& s, const SmallConstants& k, const PackedReads<T>& r) {
+    if (r.lanes <= 0xFF) writePacked<F, D, T, true>(s, k, r);
+    else writePacked<F, D, T, false>(s, k, r);
+}
+
+// One packed group, its reads and then its writes.
 template <TargetFormat F, DepthFormat D, TexelFilter T>
 VOREL_AVX512_INLINE void shadeGroup(const SpanState& s, const TriangleSetup& t, const SmallConstants& k, __m512i positions,
                                     Lanes lanes) {
-    if (lanes <= 0xFF) shadePacked<F, D, T, true>(s, t, k, positions, lanes);
-    else shadePacked<F, D, T, false>(s, t, k, positions, lanes);
+    PackedReads<T> r;
+    readGroup<F, D, T>(s, t, k, positions, lanes, &r);
+    writeGroup<F, D, T>(s, k, r);
 }
 
-// A triangle at most sixteen pixels wide, its covered pixels packed sixteen to a group.
+// A triangle at most sixteen pixels wide, its covered pixels packed sixteen to a group. The groups
+// are overlapped: each group's reads are made before the writes of the group before it, so that
+// the next group's texel coordinates and gathers (a chain of about a hundred cycles) run while
+// this one's colour is made and written. The groups of one triangle never share a pixel, so a
+// read moved ahead of the group before's writes reads what it would have read after them; the
+// first group's reads come after the previous triangle's last writes. (A texture that is also
+// the target is not read as the reference would read it: its texels may be read before the
+// writes of the group before.)
 template <TargetFormat F, DepthFormat D, TexelFilter T>
 VOREL_AVX512 uint64_t shadeSmallTriangle(const SpanState& s, const TriangleSetup& t, BandMask bands) {
     struct Routine {
@@ -556,14 +635,27 @@ VOREL_AVX512 uint64_t shadeSmallTriangle(const SpanState& s, const TriangleSetup
         const TriangleSetup& t;
         const TextureView tv;
         SmallConstants k;  // made in place, every field written once; borrows tv
+        mutable PackedReads<T> reads[2];
+        mutable int waiting = -1;  // the slot of reads whose group has not written yet
         VOREL_AVX512 Routine(const SpanState& s_, const TriangleSetup& t_)
             : s(s_), t(t_), tv(textureView(span_avx2::textureView(s_))) {
             smallConstants<D>(s, t, &tv, &k);
         }
         Routine(const Routine&) = delete;
-        VOREL_AVX512 void operator()(__m512i positions, Lanes lanes) const { shadeGroup<F, D, T>(s, t, k, positions, lanes); }
+        VOREL_AVX512 void operator()(__m512i positions, Lanes lanes) const {
+            const int slot = waiting == 0 ? 1 : 0;
+            readGroup<F, D, T>(s, t, k, positions, lanes, &reads[slot]);
+            if (waiting >= 0) writeGroup<F, D, T>(s, k, reads[waiting]);
+            waiting = slot;
+        }
+        VOREL_AVX512 void finish() const {
+            if (waiting >= 0) writeGroup<F, D, T>(s, k, reads[waiting]);
+        }
     };
-    return packTriangle(t, bands, Routine(s, t));
+    const Routine r(s, t);
+    const uint64_t covered = packTriangle(t, bands, r);
+    r.finish();
+    return covered;
 }
 
 // Triangles at most sixteen pixels wide are packed, unless one group of the row walk or a tile
