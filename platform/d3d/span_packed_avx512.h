@@ -10,11 +10,10 @@
 // exact). Internal to span_shader_avx512.cpp, like
 // span_avx512.h (AVX-512 by function attributes only). Pixels of a packed group lie anywhere in
 // the triangle's box, so they are read and written with gathers and scatters (16-bit pixels, which
-// have no scatter, one at a time); every lane is a different pixel.
+// have no scatter, as the 32-bit words that hold them); every lane is a different pixel.
 #pragma once
 
 #include <bit>
-#include <cstring>
 
 #include "platform/d3d/pixel_format.h"
 #include "platform/d3d/span_avx512.h"
@@ -262,23 +261,32 @@ inline bool alignedFor16(const uint8_t* base, ptrdiff_t pitch) {
     return ((reinterpret_cast<uintptr_t>(base) | uintptr_t(pitch)) & 3) == 0;
 }
 
-// The low 16 bits of the lanes' values to their offsets, one at a time.
-VOREL_AVX512_INLINE void scatter16(uint8_t* base, __m512i offsets, Lanes lanes, __m512i values) {
-    alignas(64) int32_t at[16];  // signed, as the 32-bit gathers and scatters take them
-    alignas(64) uint32_t v[16];
-    _mm512_store_si512(at, offsets);
-    _mm512_store_si512(v, values);
-    for (unsigned m = lanes; m != 0; m &= m - 1) {
-        const int i = std::countr_zero(m);
-        const uint16_t pixel = uint16_t(v[i]);
-        std::memcpy(base + at[i], &pixel, sizeof pixel);
-    }
-}
-
 template <bool Half = false>
 VOREL_AVX512_INLINE void scatter32(uint8_t* base, __m512i offsets, Lanes lanes, __m512i values) {
     if constexpr (Half) _mm256_mask_i32scatter_epi32(base, __mmask8(lanes), lowHalf(offsets), lowHalf(values), 1);
     else _mm512_mask_i32scatter_epi32(base, lanes, offsets, values, 1);
+}
+
+// A packed group's 16-bit pixels (the low words of `values`) written as the aligned 32-bit words
+// that hold them (alignedFor16), by one scatter instead of a store a lane: each lane's word is
+// read (after every earlier write) and its pixel put in; where a word also holds the previous
+// lane's pixel (the next column of the same row, which the block walk's order and a row's run put
+// in the next lane: two lanes share a word only as neighbours), the later lane's word takes both
+// pixels and the earlier lane is not written. The word's other pixel lies in the same row, so in
+// the same band: this thread's to write back.
+template <bool Half>
+VOREL_AVX512_INLINE void scatter16(uint8_t* base, __m512i offsets, Lanes lanes, __m512i values) {
+    const __m512i at = _mm512_andnot_si512(_mm512_set1_epi32(3), offsets);
+    const __m512i shift = _mm512_slli_epi32(_mm512_and_si512(offsets, _mm512_set1_epi32(2)), 3);
+    const __m512i low = _mm512_set1_epi32(0xFFFF);
+    const __m512i own = _mm512_sllv_epi32(_mm512_and_si512(values, low), shift);
+    // (word & ~(0xFFFF << shift)) | own
+    __m512i words = _mm512_ternarylogic_epi32(gather32<Half>(base, at, lanes), _mm512_sllv_epi32(low, shift), own, 0xBA);
+    // Lane i's values moved to lane i + 1.
+    const __m512i atBefore = _mm512_alignr_epi32(at, at, 15), ownBefore = _mm512_alignr_epi32(own, own, 15);
+    const Lanes paired = _mm512_mask_cmpeq_epi32_mask(Lanes(lanes & (lanes << 1)), at, atBefore);
+    words = _mm512_mask_or_epi32(words, paired, own, ownBefore);
+    scatter32<Half>(base, at, Lanes(lanes & ~(paired >> 1)), words);
 }
 
 // The 4x4 dither thresholds by ((y & 3) << 2) | (x & 3), each in both 16-bit halves.

@@ -569,27 +569,6 @@ VOREL_AVX512 void readPacked(const SpanState& s, const TriangleSetup& t, const S
     r->texels = readTexels<T, Half>(*k.tv, planes, r->w, lanes, false);
 }
 
-// A packed group's 16-bit pixels (the low words of `values`) written as the aligned 32-bit words
-// that hold them, by one scatter instead of a store a lane: each lane's word is read (after every
-// earlier write) and its pixel put in; where a word also holds the previous lane's pixel (the
-// next column of the same row, which the walk's order puts in the next lane: two lanes share a
-// word only as neighbours), the later lane's word takes both pixels and the earlier lane is not
-// written. The word's other pixel lies in the same row, so it is this thread's to rewrite.
-template <bool Half>
-VOREL_AVX512_INLINE void scatter16Words(uint8_t* base, __m512i offsets, Lanes lanes, __m512i values) {
-    const __m512i at = _mm512_andnot_si512(_mm512_set1_epi32(3), offsets);
-    const __m512i shift = _mm512_slli_epi32(_mm512_and_si512(offsets, _mm512_set1_epi32(2)), 3);
-    const __m512i low = _mm512_set1_epi32(0xFFFF);
-    const __m512i own = _mm512_sllv_epi32(_mm512_and_si512(values, low), shift);
-    // (word & ~(0xFFFF << shift)) | own
-    __m512i words = _mm512_ternarylogic_epi32(gather32<Half>(base, at, lanes), _mm512_sllv_epi32(low, shift), own, 0xBA);
-    // Lane i's values moved to lane i + 1.
-    const __m512i atBefore = _mm512_alignr_epi32(at, at, 15), ownBefore = _mm512_alignr_epi32(own, own, 15);
-    const Lanes paired = _mm512_mask_cmpeq_epi32_mask(Lanes(lanes & (lanes << 1)), at, atBefore);
-    words = _mm512_mask_or_epi32(words, paired, own, ownBefore);
-    scatter32<Half>(base, at, Lanes(lanes & ~(paired >> 1)), words);
-}
-
 // A packed group's depth test and writes, from its reads (the second half of its work).
 template <TargetFormat F, DepthFormat D, TexelFilter T, bool Half>
 VOREL_AVX512 void writePacked(const SpanState& s, const SmallConstants& k, const PackedReads<T>& r) {
@@ -601,7 +580,7 @@ VOREL_AVX512 void writePacked(const SpanState& s, const SmallConstants& k, const
         if (lanes == 0) return;
         if (s.zWrite) {
             const __m512i zAt = pixelOffsets(x, y, s.zPitch, D == DepthFormat::Z16 ? 2 : 4);
-            if constexpr (D == DepthFormat::Z16) scatter16(s.z, zAt, lanes, r.depth);
+            if constexpr (D == DepthFormat::Z16) scatter16<Half>(s.z, zAt, lanes, r.depth);
             else scatter32<Half>(s.z, zAt, lanes, r.depth);
         }
     }
@@ -613,7 +592,7 @@ VOREL_AVX512 void writePacked(const SpanState& s, const SmallConstants& k, const
     } else {
         const __m512i threshold = s.dither ? kDitherSquare.at(x, y) : _mm512_set1_epi16(127);
         const Bytes px = roundBytes(cc, c);
-        scatter16Words<Half>(s.color, at, lanes, encode16<F>(threshold, s.additive ? addSaturated(px, widenTarget<F>(r.old)) : px));
+        scatter16<Half>(s.color, at, lanes, encode16<F>(threshold, s.additive ? addSaturated(px, widenTarget<F>(r.old)) : px));
     }
 }
 
