@@ -25,6 +25,19 @@ namespace platform::d3d {
 
 class SpanQueue;
 
+// Bands a split scene's part gives up to the calling thread near the scene's end (split_scene.h's
+// finish): that thread asks for some of the part's bands (`asked`), and whoever replays the part's
+// calls answers once, at the next chunk of a list or at the start of the part's next call: it
+// draws what its queue holds, leaves the asked bands out from then on and tells where (`call`, the
+// scene's count of calls, and `from`, the call's first triangle it left them out of), storing
+// `answered` (release) after them. Triangles of the asked bands before that point are the part's,
+// the rest the calling thread's, so each band is still drawn by one thread at a time in call order.
+struct HandOver {
+    std::atomic<BandMask> asked{0};
+    std::atomic<bool> answered{false};
+    uint32_t call = 0, from = 0;
+};
+
 // The vertex stage's context; simd: the eight-wide stage covers it and the span path may use it.
 struct VertexContext : VertexStage {
     bool simd = false;
@@ -61,6 +74,10 @@ struct TriangleContext {
     uint8_t verticesOutParts = 0;
     const uint8_t* groupPartsIn = nullptr;
     const std::atomic<uint32_t>* groupPartsReady = nullptr;
+    // A replay of a split scene's part (replayCall): answers a hand-over asked of it between chunks
+    // of a list (call: the scene's count of this call), and draws from triangle `from` on.
+    HandOver* handOver = nullptr;
+    uint32_t call = 0, from = 0;
 };
 
 // A span-path call with everything its geometry and its queue need but the vertices (the
@@ -76,13 +93,21 @@ struct ReplayCall {
     uint32_t count = 0;  // vertices
 };
 
+// Where a replay of a split scene's call stands: part `part` (the bit of groupParts it reads);
+// groupParts and ready, when set: where the call's own first pass leaves its bytes and the vertices
+// it copies, and how far it has come (TriangleContext's groupPartsIn and groupPartsReady; the
+// replay waits for it chunk by chunk); handOver, when set: answered at the call's start or between
+// its list's chunks once asked (the call's scene count `call`); from: the first triangle drawn.
+struct ReplayPlace {
+    int part = 0;
+    const uint8_t* groupParts = nullptr;
+    const std::atomic<uint32_t>* ready = nullptr;
+    HandOver* handOver = nullptr;
+    uint32_t call = 0, from = 0;
+};
+
 // Draws `call` from `vertices` (call.count of them) into `queue` as the call itself did, for the
-// bands the queue's filter keeps (span_queue.h), as part `part` of a split scene (the bit of
-// groupParts it reads); counts no times and no figures. groupParts and
-// ready, when set: where the call's own first pass leaves its bytes and the vertices it copies,
-// and how far it has come (TriangleContext's groupPartsIn and groupPartsReady; the replay waits
-// for it chunk by chunk).
-void replayCall(const ReplayCall& call, const D3DVERTEX* vertices, SpanQueue* queue, int part = 0,
-                const uint8_t* groupParts = nullptr, const std::atomic<uint32_t>* ready = nullptr);
+// bands the queue's filter keeps (span_queue.h), as `place` says; counts no times and no figures.
+void replayCall(const ReplayCall& call, const D3DVERTEX* vertices, SpanQueue* queue, const ReplayPlace& place = {});
 
 }  // namespace platform::d3d

@@ -286,6 +286,33 @@ uint64_t processTriangleList(const VertexContext& vc, const TriangleContext& c, 
     return culled;
 }
 
+// A replay's answer to a hand-over asked of it (TriangleContext's handOver, split_scene.h), looked
+// for before each chunk of a list and each triangle it keeps; once answered, the chunks after are
+// judged and set up for the bands left (`context`).
+class HandOverWatch {
+public:
+    explicit HandOverWatch(const TriangleContext& c) : context(&c), c_(c), open_(c.handOver != nullptr) {}
+    const TriangleContext* context;
+
+    // At triangle `at` of the call, before it is set up.
+    [[gnu::always_inline]] void check(uint32_t at) {
+        if (!open_) return;
+        if (handOverHoldSet().load(std::memory_order_relaxed)) awaitAskForTests(c_.handOver, c_.call, at);
+        if (c_.handOver->asked.load(std::memory_order_relaxed)) answer(at);
+    }
+
+private:
+    [[gnu::noinline]] void answer(uint32_t at) {
+        open_ = false;
+        narrowed_ = c_;
+        narrowed_.bands = answerHandOver(c_.handOver, c_.spans, c_.call, at);
+        context = &narrowed_;
+    }
+    const TriangleContext& c_;
+    bool open_;
+    TriangleContext narrowed_;
+};
+
 // The ticks of a run of list chunks, and those of them its vertex work took.
 struct ListTicks {
     uint64_t vertex = 0, all = 0;
@@ -304,18 +331,24 @@ ListTicks drawListRange(const VertexContext& vc, const TriangleContext& c, DrawF
     const ProjectionTarget* ahead = vc.simd ? &target : nullptr;
     ListTicks spent;
     const uint64_t started = ticks();
-    for (uint32_t at = first; at < last; at += kChunk) {
+    HandOverWatch watch(c);
+    // Replays from a triangle inside a chunk (a hand-over's `from`) judge the whole chunk.
+    for (uint32_t at = first - first % kChunk; at < last; at += kChunk) {
+        watch.check(std::max(at, first));
+        const TriangleContext& cc = *watch.context;
         uint32_t n = std::min(kChunk, last - at);
         const uint64_t begin = ticks();
-        const uint64_t culled = processTriangleList(vc, c, in + 3 * size_t(at), v, at, n, ahead);
+        const uint64_t culled = processTriangleList(vc, cc, in + 3 * size_t(at), v, at, n, ahead);
         spent.vertex += ticks() - begin;
-        const TriangleSink sink{c, figures, v, ahead ? projected : nullptr, ahead ? ok : nullptr};
+        const TriangleSink sink{cc, figures, v, ahead ? projected : nullptr, ahead ? ok : nullptr};
         // The kept triangles one set bit at a time (a test per triangle would be mispredicted
         // whenever facing flips).
         static_assert(kChunk <= 64, "a bit a triangle");
         const uint64_t all = n == 64 ? ~uint64_t(0) : (uint64_t(1) << n) - 1;
-        for (uint64_t kept = all & ~culled; kept; kept &= kept - 1) {
+        const uint64_t before = at < first ? (uint64_t(1) << (first - at)) - 1 : 0;
+        for (uint64_t kept = all & ~culled & ~before; kept; kept &= kept - 1) {
             const uint32_t i = uint32_t(std::countr_zero(kept));
+            watch.check(at + i);  // the set-up of this chunk goes on with its own bands' filter
             drawIndexed(sink, v, 3 * i, 3 * i + 1, 3 * i + 2);
         }
     }
@@ -338,7 +371,7 @@ GeometryTimes drawGeometry(const VertexContext& vc, const TriangleContext& c, Dr
         // A list's triangles own their vertices: transformed and set up a chunk at a time; the
         // clock time of the chunks is shared out as their ticks were.
         const auto listed = Clock::now();
-        const ListTicks spent = drawListRange(vc, c, figures, vertices, 0, triangles);
+        const ListTicks spent = drawListRange(vc, c, figures, vertices, std::min(c.from, triangles), triangles);
         times.setUp = Clock::now();
         const double vertexShare = spent.all ? std::min(1.0, double(spent.vertex) / double(spent.all)) : 0.0;
         times.transformed =
@@ -359,7 +392,7 @@ GeometryTimes drawGeometry(const VertexContext& vc, const TriangleContext& c, Dr
     }
     processVertices(vc, vertices, v, 0, count, vc.simd ? &ahead : nullptr);
     times.transformed = Clock::now();
-    drawTriangles({c, figures, v, ahead.out, ahead.ok}, type, v, 0, triangles);
+    drawTriangles({c, figures, v, ahead.out, ahead.ok}, type, v, std::min(c.from, triangles), triangles);
     times.setUp = Clock::now();
     return times;
 }
@@ -374,18 +407,21 @@ ReplayCall replayOf(const VertexContext& vc, const TriangleContext& c, const Spa
     r.triangles.groupPartsOut = nullptr, r.triangles.groupPartsJudged = nullptr;
     r.triangles.verticesOut = nullptr, r.triangles.verticesOutParts = 0;
     r.triangles.groupPartsIn = nullptr, r.triangles.groupPartsReady = nullptr;
+    r.triangles.handOver = nullptr, r.triangles.call = 0, r.triangles.from = 0;
     return r;
 }
 
 }  // namespace
 
-void replayCall(const ReplayCall& call, const D3DVERTEX* vertices, SpanQueue* queue, int part,
-                const uint8_t* groupParts, const std::atomic<uint32_t>* ready) {
+void replayCall(const ReplayCall& call, const D3DVERTEX* vertices, SpanQueue* queue, const ReplayPlace& place) {
     queue->beginCall(call.span, call.simdShaders, call.rows, call.texels);
     TriangleContext c = call.triangles;
     c.spans = queue;
-    c.bands = queue->filterBands(), c.bandPart = part;
-    c.groupPartsIn = ready ? groupParts : nullptr, c.groupPartsReady = ready;
+    c.bands = queue->filterBands(), c.bandPart = place.part;
+    c.groupPartsIn = place.ready ? place.groupParts : nullptr, c.groupPartsReady = place.ready;
+    // Only a list answers between chunks; other calls were answered for at their start.
+    c.handOver = call.type == D3DPT_TRIANGLELIST ? place.handOver : nullptr;
+    c.call = place.call, c.from = place.from;
     DrawFigures figures;
     drawGeometry(call.vertex, c, &figures, call.type, vertices, call.count, Clock::now());
     queue->endCall();

@@ -162,6 +162,17 @@ void SpanQueue::add(const TriangleSetup& t, bool minifying) {
     keep(minifying);
 }
 
+void SpanQueue::drawKept(BandMask bands) {
+    const auto started = Clock::now();
+    for (uint32_t i = drawnUpTo_; i < next_; ++i) covered_ += drawItem(items_[i % kCapacity], bands);
+    spent(started);
+}
+
+void SpanQueue::narrowFilter(BandMask bands) {
+    filterBands_ = bands;
+    if (next_ != drawnUpTo_) covered_ += drainItems();
+}
+
 void SpanQueue::endCall() {
     if (!helping_) {
         if (next_ != drawnUpTo_) covered_ += drainItems();

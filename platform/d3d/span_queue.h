@@ -103,6 +103,12 @@ public:
     // that touches none of them; kEveryBand draws every band. Only while empty; it stays until
     // changed.
     void setBandFilter(BandMask bands) { filterBands_ = bands; }
+    // Without helpers, also inside a call: draws the triangles kept and not drawn yet in `bands`
+    // only, and keeps them for the filter's other bands.
+    void drawKept(BandMask bands);
+    // Without helpers, also inside a call: filters to `bands` from now on, the triangles kept and
+    // not drawn yet too (drawn now; drawKept draws them in other bands first).
+    void narrowFilter(BandMask bands);
     // The filter this queue applies to the current filling's triangles (kEveryBand: none).
     BandMask filterBands() const { return helping_ ? kEveryBand : filterBands_; }
 

@@ -43,6 +43,40 @@ void poison(D3DVERTEX* to, uint32_t count) {
         to[i] = {i % 3 == 1 ? 8.0f : -4.0f, i % 3 == 2 ? 8.0f : -4.0f, 0.3f, 0, 0, -1, 0.5f, 0.5f};
 }
 
+// How many of the part's bands lie on a target of `bandCount` bands.
+int bandsOf(BandMask part, int bandCount) {
+    int n = 0;
+    for (int b = 0; b < std::min(bandCount, kBandClasses); ++b) n += ownsBand(b, part);
+    return n;
+}
+
+// `count` of the part's bands on the target, spread over them (its j-th of n when
+// floor((j + 1) count / n) > floor(j count / n)).
+BandMask spreadBands(BandMask part, int bandCount, int count) {
+    const int n = bandsOf(part, bandCount);
+    BandMask handed = 0;
+    for (int b = 0, j = 0; b < std::min(bandCount, kBandClasses); ++b)
+        if (ownsBand(b, part)) {
+            if ((j + 1) * count / n > j * count / n) handed |= BandMask(1) << b;
+            ++j;
+        }
+    return handed;
+}
+
+// The place where replays wait for a hand-over to be asked (holdHandOverForTests), and how many
+// wait there.
+std::atomic<uint64_t> handOverHold{~uint64_t(0)};
+std::atomic<int> handOverHeld{0};
+std::atomic<bool> handOversAsked{false};  // finish has asked every part it asks
+
+// While a test holds replays (holdHandOverForTests): waits until `parts` of them wait at the hold
+// (at most a quarter of a second), so that they are asked there.
+void awaitHeldReplays(int parts) {
+    if (handOverHold.load(std::memory_order_relaxed) == ~uint64_t(0)) return;
+    const auto until = std::chrono::steady_clock::now() + std::chrono::milliseconds(250);
+    for (int idle = 0; handOverHeld.load() < parts && std::chrono::steady_clock::now() < until;) waitStep(&idle);
+}
+
 }  // namespace
 
 void tellJudged(std::atomic<uint32_t>* judged, uint32_t count) {
@@ -70,6 +104,36 @@ uint32_t holdJudgingForTests(bool hold) {
     judgingHeld().store(hold);
     waitingOn.store(nullptr);
     return heldJudgings.exchange(0);
+}
+
+BandMask answerHandOver(HandOver* hand, SpanQueue* queue, uint32_t call, uint32_t from) {
+    const BandMask asked = hand->asked.load(std::memory_order_relaxed);
+    if (asked != 0 && !hand->answered.load(std::memory_order_relaxed)) {
+        // The asked bands of what the queue holds first: the calling thread waits for those.
+        const BandMask bands = queue->filterBands();
+        queue->drawKept(bands & asked);
+        hand->call = call, hand->from = from;
+        hand->answered.store(true, std::memory_order_release);  // after the pixels drawn before
+        queue->narrowFilter(bands & ~asked);
+    }
+    return queue->filterBands();
+}
+
+void holdHandOverForTests(uint32_t call, uint32_t from) {
+    handOverHold.store(call == kNoHandOverHold ? ~uint64_t(0) : uint64_t(call) << 32 | from);
+    handOverHoldSet().store(call != kNoHandOverHold);
+    handOverHeld.store(0);
+    handOversAsked.store(false);
+}
+
+void awaitAskForTests(const HandOver* hand, uint32_t call, uint32_t at) {
+    const uint64_t hold = handOverHold.load(std::memory_order_relaxed);
+    if (hold >> 32 != call || at < uint32_t(hold) || hand->asked.load(std::memory_order_relaxed)) return;
+    handOverHeld.fetch_add(1);
+    const auto until = std::chrono::steady_clock::now() + std::chrono::milliseconds(250);
+    for (int idle = 0; !hand->asked.load(std::memory_order_relaxed) && !handOversAsked.load() &&
+                       std::chrono::steady_clock::now() < until;)
+        waitStep(&idle);
 }
 
 ThreadSplit threadSplit() { return ThreadSplit(splitSlot().load(std::memory_order_relaxed)); }
@@ -104,6 +168,7 @@ void SplitScene::bandMap(int parts, int rows, BandMask* bands) const {
 bool SplitScene::start(int threads, int rows, SpanQueue* callerQueue) {
     if (running_ || !callerQueue->empty()) return false;
     parts_ = std::clamp(threads, 2, kMaxParts);
+    bandCount_ = std::max(1, (rows + (1 << kBandShift) - 1) >> kBandShift);
     bandMap(parts_, rows, bands_);
     if (!vertices_) {
         vertices_ = std::make_unique_for_overwrite<D3DVERTEX[]>(vertexCapacity_);
@@ -117,6 +182,8 @@ bool SplitScene::start(int threads, int rows, SpanQueue* callerQueue) {
         queues_[size_t(k)]->setBandFilter(bands_[k]);
         progress_[k].claimed.store(0, std::memory_order_relaxed);
         progress_[k].done.store(0, std::memory_order_relaxed);
+        progress_[k].hand.asked.store(0, std::memory_order_relaxed);
+        progress_[k].hand.answered.store(false, std::memory_order_relaxed);
     }
     posted_.store(0, std::memory_order_relaxed);
     postedLocal_ = 0;
@@ -196,8 +263,16 @@ bool SplitScene::replayNext(int part) {
     if (!p.claimed.compare_exchange_strong(next, next + 1, std::memory_order_acquire)) return false;
     const Slot& slot = slots_[next % callCapacity_];
     const uint64_t at = slot.vertexAt % vertexCapacity_;
-    replayCall(slot.call, &vertices_[at], queues_[size_t(part)].get(), part, &groupParts_[at / 3],
-               slot.listPass ? &slot.judged : nullptr);
+    SpanQueue* queue = queues_[size_t(part)].get();
+    // A hand-over asked before the call is answered at its start, else (a list) between chunks.
+    HandOver* hand = p.hand.answered.load(std::memory_order_relaxed) ? nullptr : &p.hand;
+    if (hand && handOverHoldSet().load(std::memory_order_relaxed)) awaitAskForTests(hand, next, 0);
+    if (hand && hand->asked.load(std::memory_order_relaxed)) {
+        answerHandOver(hand, queue, next, 0);
+        hand = nullptr;
+    }
+    replayCall(slot.call, &vertices_[at], queue,
+               {part, &groupParts_[at / 3], slot.listPass ? &slot.judged : nullptr, hand, next, 0});
     p.done.store(next + 1, std::memory_order_release);
     return true;
 }
@@ -236,19 +311,87 @@ void SplitScene::stopHelpers() {
 
 uint64_t SplitScene::finish(SpanQueue* callerQueue) {
     uint64_t covered = callerQueue->draw();
-    // Whatever a helper has not started yet is drawn here beside it, the part furthest behind first.
+    // The parts still drawing hand some of their bands over for the rest of the scene; whatever a
+    // helper has not started yet is drawn here beside it, the part furthest behind first.
+    askHandOvers();
+    uint32_t taken = 0;
+    using Clock = std::chrono::steady_clock;
+    Clock::time_point tookAt{};
+    bool waitedAfter = false;
     for (int idle = 0;;) {
+        if (takeHandOver(callerQueue, &taken, &covered)) {
+            idle = 0;
+            tookAt = Clock::now();
+            waitedAfter = false;
+            continue;
+        }
         uint32_t done = 0;
         const int slowest = slowestPart(&done);
-        if (done == postedLocal_) break;
+        if (done == postedLocal_) {
+            if (takeHandOver(callerQueue, &taken, &covered)) continue;  // answered by a last call
+            break;
+        }
+        waitedAfter = true;
         if (replayAny(slowest)) idle = 0;
         else waitStep(&idle);
     }
+    if (taken) adaptHandCount(taken, waitedAfter ? Clock::now() - tookAt : Clock::duration::zero());
+    handedOver_ = taken;
     stopHelpers();
     for (int k = 1; k < parts_; ++k) covered += queues_[size_t(k)]->draw();
     callerQueue->setBandFilter(kEveryBand);
     releaseSlots();
     return covered;
+}
+
+// Asks every part still drawing for a share of its bands.
+void SplitScene::askHandOvers() {
+    awaitHeldReplays(parts_ - 1);
+    for (int k = 1; k < parts_; ++k) {
+        if (progress_[k].done.load(std::memory_order_acquire) == postedLocal_) continue;
+        const int n = bandsOf(bands_[k], bandCount_);
+        if (n < 2) continue;
+        if (handCount_[k] == 0) handCount_[k] = n / 2;
+        progress_[k].hand.asked.store(spreadBands(bands_[k], bandCount_, std::clamp(handCount_[k], 1, n - 1)),
+                                      std::memory_order_relaxed);
+    }
+    if (handOverHold.load(std::memory_order_relaxed) != ~uint64_t(0)) handOversAsked.store(true);
+}
+
+// After a finish in which the parts of `taken` handed bands over and the helpers drew on for
+// `after` once this thread had drawn them: more bands next time when they drew on longer than a
+// band's share, fewer when they were done first.
+void SplitScene::adaptHandCount(uint32_t taken, std::chrono::steady_clock::duration after) {
+    for (int k = 1; k < parts_; ++k) {
+        if (!(taken >> k & 1)) continue;
+        const int n = bandsOf(bands_[k], bandCount_);
+        if (after == std::chrono::steady_clock::duration::zero()) handCount_[k] = std::max(1, handCount_[k] - 1);
+        else if (after > std::chrono::microseconds(20)) handCount_[k] = std::min(n - 1, handCount_[k] + 1);
+    }
+}
+
+// Draws here, through callerQueue, the bands a part has handed over since it answered (from the
+// call and triangle it answered at, to the last call); true when it drew a part's (bit k of
+// `taken` then set).
+bool SplitScene::takeHandOver(SpanQueue* callerQueue, uint32_t* taken, uint64_t* covered) {
+    for (int k = 1; k < parts_; ++k) {
+        const HandOver& hand = progress_[k].hand;
+        if ((*taken >> k & 1) || !hand.answered.load(std::memory_order_acquire)) continue;
+        *taken |= 1u << k;
+        const BandMask bands = hand.asked.load(std::memory_order_relaxed);
+        callerQueue->setBandFilter(bands);
+        for (uint32_t n = hand.call; n != postedLocal_; ++n) {
+            const Slot& slot = slots_[n % callCapacity_];
+            const uint64_t at = slot.vertexAt % vertexCapacity_;
+            replayCall(slot.call, &vertices_[at], callerQueue,
+                       {k, &groupParts_[at / 3], slot.listPass ? &slot.judged : nullptr, nullptr, n,
+                        n == hand.call ? hand.from : 0});
+        }
+        *covered += callerQueue->draw();
+        callerQueue->setBandFilter(bands_[0]);
+        return true;
+    }
+    return false;
 }
 
 // The scene's calls let go of their widened texels and lights (a slot keeps its lights' room for

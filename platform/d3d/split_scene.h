@@ -14,6 +14,11 @@
 // in call order, so the picture is the same bytes as on one thread, whatever the thread count and
 // timing. Everything that reads or changes pixels waits for finish() first.
 //
+// At finish the calling thread asks every part still drawing for some of its bands (HandOver,
+// draw_context.h; how many adapts from one finish to the next): the part's replayer answers at
+// the next triangle it keeps, list chunk or call, and the calling thread then replays the rest of
+// the scene's calls for those bands alone from there, while the part goes on without them.
+//
 // Threads: start, post and finish belong to one (the calling) thread. A part's calls are replayed
 // in order, one at a time, by its helper or, when the calling thread has to wait (a full ring,
 // or at finish), by the calling thread: whoever claims the part's next call. Shared:
@@ -28,12 +33,17 @@
 // - a part's `claimed` (== done while free, done + 1 while a call is replayed) is taken by
 //   compare-and-swap after `done` was loaded (acquire); `done` is stored (release) after the call
 //   is drawn, so the part's queue (queues_[k]) passes from one replayer to the next with it;
+// - a part's `hand`: `asked` stored by the calling thread (in finish) and loaded by the part's
+//   replayers; `call`, `from` and the asked bands' pixels of the triangles before are written by
+//   the replayer that answers, before `answered` (release), and read by the calling thread after
+//   it (acquire); from then on only the calling thread draws the asked bands;
 // - closing_: a flag; helperWait_ (helper_wait.h). After finishParts every part's queue is the caller's again.
 // Helpers run as one job of the device's workers (raster_workers.h) from start() to finish().
 // When the workers are busy with another device's job, start() says false and nothing is split.
 #pragma once
 
 #include <atomic>
+#include <chrono>
 #include <cstdint>
 #include <functional>
 #include <memory>
@@ -62,6 +72,12 @@ public:
     SplitScene& operator=(const SplitScene&) = delete;
 
     bool running() const { return running_; }
+    // The parts whose bands the calling thread drew for them at the last finish (bit k: part k's),
+    // and where part k handed them over (its HandOver's call and from). For tests.
+    uint32_t handedOver() const { return handedOver_; }
+    std::pair<uint32_t, uint32_t> handOverPlace(int part) const {
+        return {progress_[part].hand.call, progress_[part].hand.from};
+    }
     int parts() const { return parts_; }
 
     // Starts helpers for `threads` threads (clamped to 2..16) and makes `callerQueue` draw the
@@ -108,6 +124,7 @@ private:
     struct alignas(64) PartCount {
         std::atomic<uint32_t> claimed{0};
         std::atomic<uint32_t> done{0};
+        HandOver hand;  // asked by finish, answered by the part's replayer
     };
 
     bool replayNext(int part);
@@ -116,6 +133,9 @@ private:
     int slowestPart(uint32_t* done) const;
     void stopHelpers();
     void releaseSlots();
+    void askHandOvers();
+    void adaptHandCount(uint32_t taken, std::chrono::steady_clock::duration after);
+    bool takeHandOver(SpanQueue* callerQueue, uint32_t* taken, uint64_t* covered);
     void bandMap(int parts, int rows, BandMask* bands) const;
 
     uint32_t vertexCapacity_, callCapacity_;
@@ -130,6 +150,9 @@ private:
     uint32_t postedLocal_ = 0;
     bool running_ = false;
     int parts_ = 1;
+    int bandCount_ = 1;  // the target's bands (rows / 64, rounded up)
+    uint32_t handedOver_ = 0;
+    int handCount_[kMaxParts] = {};  // [k]: how many of part k's bands it hands over (0: not chosen yet)
     BandMask bands_[kMaxParts] = {};  // [k]: part k's (0: the calling thread's)
     std::vector<BandMask> fixedMap_;
     alignas(64) std::atomic<uint32_t> posted_{0};
@@ -143,6 +166,27 @@ private:
 void tellJudged(std::atomic<uint32_t>* judged, uint32_t count);
 // Waits until the first pass of the call has judged its triangles below `count` (acquire).
 void awaitJudged(const std::atomic<uint32_t>* judged, uint32_t count);
+// Answers `hand` (draw_context.h's HandOver) if it is asked and not answered yet: draws what
+// `queue` (a part's, without helpers) holds, leaves the asked bands out of its filter from now on
+// and tells (call, from). Returns the queue's filter as it then is.
+BandMask answerHandOver(HandOver* hand, SpanQueue* queue, uint32_t call, uint32_t from);
+
+// Test seam: a replay of a part's call `call` waits at the first place at or after triangle `from`
+// where it may answer a hand-over (the call's start, a list's chunk or a triangle it keeps) until a
+// hand-over is asked of it, and finish asks only once every
+// helper waits there (each wait at most a quarter of a second), so that the hand-over is answered
+// there. kNoHandOverHold: none from now on.
+constexpr uint32_t kNoHandOverHold = ~uint32_t(0);
+void holdHandOverForTests(uint32_t call, uint32_t from);
+// Whether a test holds replays (looked at before awaitAskForTests).
+inline std::atomic<bool>& handOverHoldSet() {
+    static constinit std::atomic<bool> set{false};
+    return set;
+}
+// Where a replay may answer a hand-over (triangle `at` of call `call`): waits if it is the first
+// such place at or after the hold that a test set.
+void awaitAskForTests(const HandOver* hand, uint32_t call, uint32_t at);
+
 // Test seam (true while a test holds it): post fills the places of the vertices a first pass is
 // to copy with triangles larger than the screen, and tellJudged tells a count only once a replay
 // waits for it (or after a quarter of a second), so that a replay reading a vertex before it is copied, or

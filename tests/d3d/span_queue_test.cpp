@@ -190,6 +190,67 @@ TEST(SpanQueue, EveryShareOfTheBandsDrawsTheSamePictureAsOneThread) {
     d3d::setRasterThreads(threadsBefore, pacedBefore);
 }
 
+// A queue filtered to some bands hands some of them over in the middle of a call (as a split
+// scene's part does at its end): it draws the handed bands of what it holds (drawKept), keeps the
+// rest of its bands for what it holds and what comes (narrowFilter), and another queue filtered to
+// the handed bands draws the call's later triangles there. Whatever the triangle (first, last, at
+// and around the group of 64 a queue draws at once) and whichever bands, the picture and count are
+// one queue's (additive: a triangle drawn twice in a band, or in none, shows).
+TEST(SpanQueue, BandsHandedOverInACallAreDrawnOnceInEachBand) {
+    constexpr int kWidth = 64, kRows = 256, kCount = 300;  // four bands
+    std::vector<d3d::TriangleSetup> triangles;
+    uint32_t seed = 41;
+    auto next = [&](int range) {
+        seed = seed * 1664525u + 1013904223u;
+        return int32_t((seed >> 8) % uint32_t(range));
+    };
+    while (triangles.size() < kCount) {
+        d3d::ScreenVertex v[3] = {};
+        const int32_t x = next(kWidth * 16), y = next(kRows * 16);
+        for (d3d::ScreenVertex& c : v) {
+            c.x = x + next(300) - 150, c.y = y + next(1600) - 800, c.z = 0.5, c.invW = 1.0f;
+            c.attr[d3d::kRed] = c.attr[d3d::kGreen] = c.attr[d3d::kBlue] = 0.01f;
+        }
+        d3d::TriangleSetup t;
+        if (d3d::setupTriangle(v[0], v[1], v[2], D3DCULL_NONE, {0, 0, kWidth - 1, kRows - 1}, &t)) triangles.push_back(t);
+    }
+    std::vector<uint8_t> pixels(size_t(kWidth) * kRows * 4);
+    d3d::SpanState state;
+    state.color = pixels.data(), state.colorPitch = kWidth * 4, state.width = kWidth, state.additive = true;
+    // Triangles [from, to) through `queue` in one call; returns the covered count.
+    auto drawRange = [&](d3d::SpanQueue& queue, int from, int to) {
+        queue.beginCall(state, false, kRows, nullptr);
+        for (int i = from; i < to; ++i) queue.add(triangles[size_t(i)], false);
+        queue.endCall();
+        return queue.draw();
+    };
+    d3d::SpanQueue one, part, taker;
+    for (d3d::SpanQueue* q : {&one, &part, &taker}) q->allowHelpers(false);
+    const uint64_t covered = drawRange(one, 0, kCount);
+    const std::vector<uint8_t> picture = pixels;
+    ASSERT_GT(covered, 0u);
+    const d3d::BandMask own = d3d::interleavedBands(0, 2) | 2;  // bands 0, 1, 2 (3 is nobody's here)
+    const d3d::BandMask other = ~own;
+    for (const d3d::BandMask handed : {d3d::BandMask(2), d3d::BandMask(5), own, d3d::BandMask(0)})
+        for (int at : {0, 1, 63, 64, 65, 130, kCount}) {
+            std::fill(pixels.begin(), pixels.end(), 0);
+            taker.setBandFilter(other);  // the bands of neither
+            uint64_t got = drawRange(taker, 0, kCount);
+            part.setBandFilter(own);
+            part.beginCall(state, false, kRows, nullptr);
+            for (int i = 0; i < at; ++i) part.add(triangles[size_t(i)], false);
+            part.drawKept(handed);
+            part.narrowFilter(own & ~handed);
+            for (int i = at; i < kCount; ++i) part.add(triangles[size_t(i)], false);
+            part.endCall();
+            got += part.draw();
+            taker.setBandFilter(handed);
+            got += drawRange(taker, at, kCount);
+            EXPECT_EQ(got, covered) << "bands " << handed << " from triangle " << at;
+            EXPECT_TRUE(pixels == picture) << "bands " << handed << " from triangle " << at;
+        }
+}
+
 // Rows handed out for clearing, by whichever threads: each row of the range once, no part crossing
 // a band edge when cut, for ranges of a few rows and of many, aligned and not.
 TEST(SpanQueue, ClearRowsCoversEveryRowOnceWithinBands) {

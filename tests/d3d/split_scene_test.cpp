@@ -12,6 +12,7 @@
 #include <algorithm>
 #include <cstring>
 #include <memory>
+#include <string>
 #include <utility>
 #include <vector>
 
@@ -412,6 +413,59 @@ TEST(SplitScene, AnyMapOfBandsGivesOneThreadsPicture) {
         EXPECT_EQ(split.callerBands(threads, kHeight), interleavedBands(1, threads)) << "the fewest rows' share";
         EXPECT_EQ(scene.draw(&split, threads, 12, 400), one.covered) << threads << " threads, back to interleaved";
         EXPECT_TRUE(scene.bytes() == one.bytes) << threads << " threads, back to interleaved";
+    }
+}
+
+// At a scene's end the calling thread asks the parts still drawing for some of their bands and
+// draws those for the rest of the scene itself. With a test seam holding every helper at a chosen
+// call and triangle until it is asked (the first call's start, a chunk in the middle of the first,
+// two middle calls, one of them inside a chunk, the last call's start and last chunk), the
+// hand-over is answered there
+// and the picture and count stay one thread's, on two and three threads and under maps where the
+// helper holds no band or one band only (nothing to hand over). A handed-over band drawn by both
+// threads, or drawn here before the helper's earlier triangles in it, changes the bytes (additive
+// calls, z-writes on and off).
+TEST(SplitScene, BandsHandedOverAtTheEndGiveOneThreadsPicture) {
+    ThreadsGuard guard;
+    DirectScene scene;
+    constexpr int kCalls = 12, kPerCall = 400;  // seven chunks of 64 triangles a call
+    const DirectScene::Drawn one = scene.onOneThread(kCalls, kPerCall);
+    ASSERT_GT(one.covered, 0u);
+    // The last but one inside a chunk: answered at the first triangle from there the part keeps, or
+    // at the next chunk.
+    const std::pair<uint32_t, uint32_t> holds[] = {{0, 0}, {0, 192}, {5, 64}, {7, 100}, {kCalls - 1, 0}, {kCalls - 1, 384}};
+    for (int threads : {2, 3}) {
+        setRasterThreads(threads);
+        SplitScene split;
+        for (const auto& [call, from] : holds) {
+            holdHandOverForTests(call, from);
+            const uint64_t covered = scene.draw(&split, threads, kCalls, kPerCall);
+            holdHandOverForTests(kNoHandOverHold, 0);
+            const std::string where = std::to_string(threads) + " threads, call " + std::to_string(call) + " from " +
+                                      std::to_string(from);
+            EXPECT_EQ(covered, one.covered) << where;
+            EXPECT_TRUE(scene.bytes() == one.bytes) << where;
+            EXPECT_NE(split.handedOver(), 0u) << where << ": no part handed bands over";
+            for (int k = 1; k < threads; ++k)
+                if (split.handedOver() >> k & 1) {
+                    const auto [answeredCall, answeredFrom] = split.handOverPlace(k);
+                    EXPECT_EQ(answeredCall, call) << where << ", part " << k;
+                    EXPECT_GE(answeredFrom, from) << where << ", part " << k;
+                    EXPECT_LE(answeredFrom, from % 64 ? from - from % 64 + 64 : from) << where << ", part " << k;
+                }
+        }
+        // The helper holds no band, or a single one: nothing is handed over, nothing lost.
+        for (const std::vector<BandMask>& map : {std::vector<BandMask>{kEveryBand, 0}, std::vector<BandMask>{~BandMask(4), 4}}) {
+            if (threads != 2) break;
+            split.fixBandMap(map);
+            holdHandOverForTests(3, 64);
+            const uint64_t covered = scene.draw(&split, threads, kCalls, kPerCall);
+            holdHandOverForTests(kNoHandOverHold, 0);
+            EXPECT_EQ(covered, one.covered) << "helper's bands " << map[1];
+            EXPECT_TRUE(scene.bytes() == one.bytes) << "helper's bands " << map[1];
+            EXPECT_EQ(split.handedOver(), 0u) << "helper's bands " << map[1];
+        }
+        split.fixBandMap({});
     }
 }
 
