@@ -39,67 +39,6 @@ inline bool rowSpan(const TriangleSetup& t, int y, int* x0, int* x1) {
     return true;
 }
 
-// rowSpan for consecutive rows of one triangle, without a division after the first row: each
-// edge's bound is the floor quotient of its value at x = 0 (negated) by |a| and the remainder,
-// stepped from row to row by the quotient and remainder of its change b (the remainder carried
-// into the quotient when it reaches |a|). Exact integers, so the spans are rowSpan's.
-class RowSpans {
-public:
-    // Solves row y; next() moves to the row below (the steps are not made for a last row).
-    RowSpans(const TriangleSetup& t, int y) : minX_(t.minX), maxX_(t.maxX) {
-        const bool more = y < t.maxY;
-        for (int i = 0; i < 3; ++i) {
-            const Edge& e = t.edge[i];
-            Step& s = step_[i];
-            s.kind = e.a > 0 ? 1 : e.a < 0 ? -1 : 0;
-            s.divisor = e.a == 0 ? 1 : e.a > 0 ? e.a : -e.a;
-            s.dq = more ? span_detail::floorDiv(-e.b, s.divisor) : 0;
-            s.dr = -e.b - s.dq * s.divisor;
-        }
-        restart(t, y);
-    }
-    // Solves row y afresh (after rows were skipped).
-    void restart(const TriangleSetup& t, int y) {
-        for (int i = 0; i < 3; ++i) {
-            const Edge& e = t.edge[i];
-            Step& s = step_[i];
-            const int64_t v = -(e.b * y + e.c + e.bias);
-            s.q = span_detail::floorDiv(v, s.divisor);
-            s.r = v - s.q * s.divisor;
-        }
-    }
-    void next() {
-        for (Step& s : step_) {
-            s.q += s.dq, s.r += s.dr;
-            const int64_t carry = s.r >= s.divisor ? 1 : 0;
-            s.q += carry, s.r -= s.divisor & -carry;
-        }
-    }
-    // rowSpan of the current row.
-    bool span(int* x0, int* x1) const {
-        int64_t lo = minX_, hi = maxX_;
-        for (const Step& s : step_) {
-            // Inside where a x + r > 0, r the edge at x = 0 and q = floor(-r / |a|).
-            if (s.kind > 0) lo = std::max(lo, s.q + 1);
-            else if (s.kind < 0) hi = std::min(hi, -s.q - 1);
-            else if (s.q >= 0) return false;  // a = 0: inside where r > 0
-        }
-        if (lo > hi) return false;
-        *x0 = int(lo), *x1 = int(hi);
-        return true;
-    }
-
-private:
-    struct Step {
-        int64_t q, r;       // the current row's quotient and remainder, 0 <= r < divisor
-        int64_t dq, dr;     // the change per row, 0 <= dr < divisor
-        int64_t divisor;    // |a|, or 1 where a = 0 (q is then -r itself)
-        int kind;           // 1: a lower bound (a > 0), -1: an upper bound (a < 0), 0: a = 0
-    };
-    int64_t minX_, maxX_;
-    Step step_[3];
-};
-
 // Rows are dealt out in bands of 64 (measured against 16 and 32 on the story's scenes at 800x600
 // and 1920x1080, both ways of sharing a scene: with narrower bands a small triangle more often
 // straddles two, and then both threads pay its constants and block walk; a 600-row target still
@@ -137,34 +76,6 @@ inline int ownedRows(int rows, BandMask bands) {
     return owned;
 }
 
-// The rows of `bands` of a triangle, r.span(y, x0, x1) for each covered run (found by RowSpans).
-template <class Routine>
-uint64_t walkSpans(const TriangleSetup& t, BandMask bands, const Routine& r) {
-    const bool everyBand = bands == kEveryBand;  // one test for the triangle, not one a row
-    int y = t.minY;
-    if (!everyBand && !ownsRow(y, bands)) {
-        while (y <= t.maxY && !ownsRow(y, bands)) y = nextBand(y);
-        if (y > t.maxY) return 0;
-    }
-    RowSpans spans(t, y);
-    uint64_t covered = 0;
-    for (;;) {
-        int x0, x1;
-        if (spans.span(&x0, &x1)) {
-            covered += uint64_t(x1 - x0 + 1);
-            r.span(y, x0, x1);
-        }
-        if (++y > t.maxY) return covered;
-        if (!everyBand && !ownsRow(y, bands)) {
-            while (y <= t.maxY && !ownsRow(y, bands)) y = nextBand(y);
-            if (y > t.maxY) return covered;
-            spans.restart(t, y);
-        } else {
-            spans.next();
-        }
-    }
-}
-
 // The rows of `bands` of a triangle: r.span(y, x0, x1) for each covered run; when
 // the routine has narrowGroup(x, y) and the triangle is at most eight pixels wide, that is called
 // for each row's groups of eight from minX instead (testing each pixel is cheaper there than
@@ -181,14 +92,14 @@ uint64_t walkRows(const TriangleSetup& t, BandMask bands, const Routine& r) {
         const int width = t.maxX - t.minX + 1;
         tileColumns = width <= 2 ? 2 : width <= 4 ? 4 : 0;
     }
-    if (!narrow && tileColumns == 0) return walkSpans(t, bands, r);
     uint64_t covered = 0;
-    const bool everyBand = bands == kEveryBand;
+    const bool everyBand = bands == kEveryBand;  // one test for the triangle, not one a row
     for (int y = t.minY; y <= t.maxY;) {
         if (!everyBand && !ownsRow(y, bands)) {
             y = nextBand(y);
             continue;
         }
+        int x0, x1;
         if (tileColumns != 0) {
             if constexpr (requires { r.tile(0, 1, 4); }) {
                 int rows = std::min(8 / tileColumns, t.maxY - y + 1);
@@ -202,8 +113,12 @@ uint64_t walkRows(const TriangleSetup& t, BandMask bands, const Routine& r) {
                 y += rows;
                 continue;
             }
-        } else if constexpr (requires { r.narrowGroup(0, 0); }) {
-            for (int x = t.minX; x <= t.maxX; x += 8) covered += uint64_t(r.narrowGroup(x, y));
+        } else if (narrow) {
+            if constexpr (requires { r.narrowGroup(0, 0); })
+                for (int x = t.minX; x <= t.maxX; x += 8) covered += uint64_t(r.narrowGroup(x, y));
+        } else if (rowSpan(t, y, &x0, &x1)) {
+            covered += uint64_t(x1 - x0 + 1);
+            r.span(y, x0, x1);
         }
         ++y;
     }

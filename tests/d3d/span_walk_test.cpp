@@ -40,47 +40,7 @@ TEST(RowSpans, SpansHoldExactlyTheCentresInside) {
     EXPECT_GT(covered, 10000) << "the random edges hardly covered anything";
 }
 
-// Edges as the set-up makes them for positions anywhere up to 2^24 sixteenths of a pixel from
-// the origin (the set-up's own limit), over a box of rows far from the origin: edge values near
-// 2^50, quotients both ways of zero, whole and not.
-TriangleSetup farEdges(std::mt19937& rng) {
-    TriangleSetup t{};
-    std::uniform_int_distribution<int64_t> position(-(int64_t(1) << 24), int64_t(1) << 24);
-    for (Edge& e : t.edge) {
-        const int64_t ax = position(rng), ay = position(rng);
-        const int64_t dx = rng() % 5 == 0 ? 0 : position(rng) - ax, dy = rng() % 5 == 0 ? 0 : position(rng) - ay;
-        e.a = -dy * 16, e.b = dx * 16, e.c = dy * ax - dx * ay, e.bias = rng() % 2;
-    }
-    std::uniform_int_distribution<int> corner(-(1 << 20), 1 << 20);
-    t.minX = corner(rng), t.maxX = t.minX + int(rng() % 3000);
-    t.minY = corner(rng), t.maxY = t.minY + int(rng() % 200);
-    return t;
-}
-
-// RowSpans stepped from a row (and started again further down) against rowSpan at every row.
-void expectStepsSolveEveryRow(const TriangleSetup& t, int n) {
-    RowSpans spans(t, t.minY);
-    for (int y = t.minY; y <= t.maxY; ++y) {
-        if (y % 7 == 3) spans.restart(t, y);
-        int x0 = 0, x1 = -1, want0 = 0, want1 = -1;
-        const bool want = rowSpan(t, y, &want0, &want1);
-        ASSERT_EQ(spans.span(&x0, &x1), want) << "triangle " << n << " row " << y;
-        if (want) {
-            ASSERT_EQ(x0, want0) << "triangle " << n << " row " << y;
-            ASSERT_EQ(x1, want1) << "triangle " << n << " row " << y;
-        }
-        spans.next();
-    }
-}
-
-TEST(RowSpans, SteppedRowsAreTheSolvedOnes) {
-    std::mt19937 rng(17);
-    for (int n = 0; n < 3000; ++n) expectStepsSolveEveryRow(randomEdges(rng), n);
-    for (int n = 0; n < 3000; ++n) expectStepsSolveEveryRow(farEdges(rng), n);
-}
-
-// The walk hands each owned row's span to the routine once, from the stepped solution, for every
-// band mask (rows skipped by bands start the steps again).
+// The walk hands each owned row's span to the routine once, for every band mask.
 TEST(RowSpans, TheWalkGivesTheSolvedSpansOfOwnedRows) {
     struct Recorder {
         std::vector<int>* rows;
