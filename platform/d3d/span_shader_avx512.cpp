@@ -625,9 +625,8 @@ VOREL_AVX512_INLINE void shadeGroup(const SpanState& s, const TriangleSetup& t, 
 // the next group's texel coordinates and gathers (a chain of about a hundred cycles) run while
 // this one's colour is made and written. The groups of one triangle never share a pixel, so a
 // read moved ahead of the group before's writes reads what it would have read after them; the
-// first group's reads come after the previous triangle's last writes. (A texture that is also
-// the target is not read as the reference would read it: its texels may be read before the
-// writes of the group before.)
+// first group's reads come after the previous triangle's last writes. (A call whose texture is its
+// target never comes here: makeSpanState leaves it to the reference.)
 template <TargetFormat F, DepthFormat D, TexelFilter T>
 VOREL_AVX512 uint64_t shadeSmallTriangle(const SpanState& s, const TriangleSetup& t, BandMask bands) {
     struct Routine {

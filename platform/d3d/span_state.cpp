@@ -118,6 +118,9 @@ bool makeSpanState(const PixelPipeline& p, SpanState* out, std::shared_ptr<const
         return false;
     if (!targetFormat(p.color->layout(), &s.format, &s.targetAlpha)) return false;
     if (!depthFormat(p, &s) || !texture(p, &s, texelOwner)) return false;
+    // A call that samples its own target reads texels its earlier pixels wrote: the span routines
+    // read ahead of their writes, so the reference draws it.
+    if (p.texture && p.texture->bits() == p.color->bits()) return false;
     bool textured = s.texels != nullptr;
     if (!stageOperand(p.colorOp, p.colorArg1, p.colorArg2, textured, &s.colorFrom)) return false;
     if (p.colorOp == D3DTOP_DISABLE) s.alphaFrom = StageOperand::Diffuse;

@@ -37,6 +37,14 @@ std::atomic<const std::atomic<uint32_t>*> waitingOn{nullptr};
 std::atomic<uint32_t> waitingFor{0};
 std::atomic<uint32_t> heldJudgings{0};
 
+// Test seams' waits: until `done()` or a quarter of a second has passed, so that a test whose
+// thread never arrives fails instead of hanging.
+template <class Done>
+void waitAtMostAQuarterSecond(const Done& done) {
+    const auto until = std::chrono::steady_clock::now() + std::chrono::milliseconds(250);
+    for (int idle = 0; !done() && std::chrono::steady_clock::now() < until;) waitStep(&idle);
+}
+
 // Triangles far larger than the screen, where a first pass is still to copy vertices.
 void poison(D3DVERTEX* to, uint32_t count) {
     for (uint32_t i = 0; i < count; ++i)
@@ -73,19 +81,14 @@ std::atomic<bool> handOversAsked{false};  // finish has asked every part it asks
 // (at most a quarter of a second), so that they are asked there.
 void awaitHeldReplays(int parts) {
     if (handOverHold.load(std::memory_order_relaxed) == ~uint64_t(0)) return;
-    const auto until = std::chrono::steady_clock::now() + std::chrono::milliseconds(250);
-    for (int idle = 0; handOverHeld.load() < parts && std::chrono::steady_clock::now() < until;) waitStep(&idle);
+    waitAtMostAQuarterSecond([&] { return handOverHeld.load() >= parts; });
 }
 
 }  // namespace
 
 void tellJudged(std::atomic<uint32_t>* judged, uint32_t count) {
     if (judgingHeld().load(std::memory_order_relaxed)) {
-        // Bounded, so that a replay that never waits fails its test instead of hanging it.
-        const auto until = std::chrono::steady_clock::now() + std::chrono::milliseconds(250);
-        int idle = 0;
-        while (!(waitingOn.load() == judged && waitingFor.load() >= count) && std::chrono::steady_clock::now() < until)
-            waitStep(&idle);
+        waitAtMostAQuarterSecond([&] { return waitingOn.load() == judged && waitingFor.load() >= count; });
         heldJudgings.fetch_add(1);
     }
     judged->store(count, std::memory_order_release);
@@ -130,10 +133,7 @@ void awaitAskForTests(const HandOver* hand, uint32_t call, uint32_t at) {
     const uint64_t hold = handOverHold.load(std::memory_order_relaxed);
     if (hold >> 32 != call || at < uint32_t(hold) || hand->asked.load(std::memory_order_relaxed)) return;
     handOverHeld.fetch_add(1);
-    const auto until = std::chrono::steady_clock::now() + std::chrono::milliseconds(250);
-    for (int idle = 0; !hand->asked.load(std::memory_order_relaxed) && !handOversAsked.load() &&
-                       std::chrono::steady_clock::now() < until;)
-        waitStep(&idle);
+    waitAtMostAQuarterSecond([&] { return hand->asked.load(std::memory_order_relaxed) || handOversAsked.load(); });
 }
 
 ThreadSplit threadSplit() { return ThreadSplit(splitSlot().load(std::memory_order_relaxed)); }

@@ -665,6 +665,13 @@ TEST(SpanPath, StatesOutsideItsCoverageAreLeftToTheReference) {
         EXPECT_TRUE(refused([](PixelPipeline& q) { q.colorOp = D3DTOP_MODULATE2X; }));
         EXPECT_TRUE(refused([](PixelPipeline& q) { q.depthFunc = D3DCMP_LESS; }) == false)
             << "without a depth surface the depth function does not matter";
+        MemorySurface* other = createMemorySurface(8, 8, formatX8R8G8B8(), DDSCAPS_TEXTURE);
+        {
+            SurfaceLock texels(other, SurfaceLock::Kind::Color);
+            EXPECT_FALSE(refused([&](PixelPipeline& q) { q.texture = &texels; })) << "a texture of the target's format";
+            EXPECT_TRUE(refused([&](PixelPipeline& q) { q.texture = &color; })) << "the target sampled as its own texture";
+        }
+        other->Release();
     }
     target->Release();
 }
