@@ -319,9 +319,9 @@ struct ListTicks {
 };
 
 // List triangles [first, last) of `in`, a few dozen at a time, so that their vertices are still
-// in the cache when they are set up.
+// in the cache when they are set up; timed: whether to count the ticks (else they stay 0).
 ListTicks drawListRange(const VertexContext& vc, const TriangleContext& c, DrawFigures* figures,
-                              const D3DVERTEX* in, uint32_t first, uint32_t last) {
+                        const D3DVERTEX* in, uint32_t first, uint32_t last, bool timed) {
     constexpr uint32_t kChunk = kListChunkTriangles;
     ClipVertex v[3 * kChunk];
     ScreenVertex projected[3 * kChunk];
@@ -330,16 +330,16 @@ ListTicks drawListRange(const VertexContext& vc, const TriangleContext& c, DrawF
     ProjectionTarget target{c.map, c.perspective, projected, ok, c.planes};
     const ProjectionTarget* ahead = vc.simd ? &target : nullptr;
     ListTicks spent;
-    const uint64_t started = ticks();
+    const uint64_t started = timed ? ticks() : 0;
     HandOverWatch watch(c);
     // Replays from a triangle inside a chunk (a hand-over's `from`) judge the whole chunk.
     for (uint32_t at = first - first % kChunk; at < last; at += kChunk) {
         watch.check(std::max(at, first));
         const TriangleContext& cc = *watch.context;
         uint32_t n = std::min(kChunk, last - at);
-        const uint64_t begin = ticks();
+        const uint64_t begin = timed ? ticks() : 0;
         const uint64_t culled = processTriangleList(vc, cc, in + 3 * size_t(at), v, at, n, ahead);
-        spent.vertex += ticks() - begin;
+        if (timed) spent.vertex += ticks() - begin;
         const TriangleSink sink{cc, figures, v, ahead ? projected : nullptr, ahead ? ok : nullptr};
         // The kept triangles one set bit at a time (a test per triangle would be mispredicted
         // whenever facing flips).
@@ -352,9 +352,12 @@ ListTicks drawListRange(const VertexContext& vc, const TriangleContext& c, DrawF
             drawIndexed(sink, v, 3 * i, 3 * i + 1, 3 * i + 2);
         }
     }
-    spent.all = ticks() - started;
+    if (timed) spent.all = ticks() - started;
     return spent;
 }
+
+// The clock now, where the drawing times are kept (else a zero time: nothing reads it).
+Clock::time_point stamp(bool timed) { return timed ? Clock::now() : Clock::time_point{}; }
 
 // When the call's vertex work and set-up ended.
 struct GeometryTimes {
@@ -362,17 +365,19 @@ struct GeometryTimes {
 };
 
 // The call's triangles from its vertices: through the vertex stage, assembled and set up, into the
-// span queue or drawn (c.spans). `started`: when the call began.
+// span queue or drawn (c.spans). `started`: when the call began; timed: whether the times are
+// wanted (else they are all `started`).
 GeometryTimes drawGeometry(const VertexContext& vc, const TriangleContext& c, DrawFigures* figures,
-                           D3DPRIMITIVETYPE type, const D3DVERTEX* vertices, uint32_t count, Clock::time_point started) {
+                           D3DPRIMITIVETYPE type, const D3DVERTEX* vertices, uint32_t count, Clock::time_point started,
+                           bool timed) {
     const uint32_t triangles = triangleCount(type, count);
     GeometryTimes times{started, started};
     if (type == D3DPT_TRIANGLELIST) {
         // A list's triangles own their vertices: transformed and set up a chunk at a time; the
         // clock time of the chunks is shared out as their ticks were.
-        const auto listed = Clock::now();
-        const ListTicks spent = drawListRange(vc, c, figures, vertices, std::min(c.from, triangles), triangles);
-        times.setUp = Clock::now();
+        const auto listed = stamp(timed);
+        const ListTicks spent = drawListRange(vc, c, figures, vertices, std::min(c.from, triangles), triangles, timed);
+        times.setUp = stamp(timed);
         const double vertexShare = spent.all ? std::min(1.0, double(spent.vertex) / double(spent.all)) : 0.0;
         times.transformed =
             started + std::chrono::duration_cast<Clock::duration>((times.setUp - listed) * vertexShare);
@@ -391,9 +396,9 @@ GeometryTimes drawGeometry(const VertexContext& vc, const TriangleContext& c, Dr
         ahead.out = projectedStore.data(), ahead.ok = projectedOkStore.data();
     }
     processVertices(vc, vertices, v, 0, count, vc.simd ? &ahead : nullptr);
-    times.transformed = Clock::now();
+    times.transformed = stamp(timed);
     drawTriangles({c, figures, v, ahead.out, ahead.ok}, type, v, std::min(c.from, triangles), triangles);
-    times.setUp = Clock::now();
+    times.setUp = stamp(timed);
     return times;
 }
 
@@ -423,7 +428,7 @@ void replayCall(const ReplayCall& call, const D3DVERTEX* vertices, SpanQueue* qu
     c.handOver = call.type == D3DPT_TRIANGLELIST ? place.handOver : nullptr;
     c.call = place.call, c.from = place.from;
     DrawFigures figures;
-    drawGeometry(call.vertex, c, &figures, call.type, vertices, call.count, Clock::now());
+    drawGeometry(call.vertex, c, &figures, call.type, vertices, call.count, Clock::time_point{}, false);
     queue->endCall();
 }
 
@@ -437,7 +442,8 @@ void drawPrimitives(const DeviceState& state, const DrawTargets& targets, D3DPRI
         countSkippedCall(triangles);
         return;
     }
-    auto started = Clock::now();
+    const bool timed = rasterTimesWanted();
+    const auto started = stamp(timed);
     // A full span queue is drawn during the call: that time is the pixels', not set-up's.
     const uint64_t drawnBefore = queue->drawnNs();
     TriangleContext c = makeContext(state, targets);
@@ -468,10 +474,12 @@ void drawPrimitives(const DeviceState& state, const DrawTargets& targets, D3DPRI
                     listPass);
         if (listPass) split->postedListPass(&c);
     }
-    const GeometryTimes times = drawGeometry(vc, c, figures, type, vertices, count, started);
-    const unsigned long long drained = queue->drawnNs() - drawnBefore;
-    const unsigned long long triangleNs = nanoseconds(times.setUp - times.transformed);
-    addRasterTimes({nanoseconds(times.transformed - started), triangleNs - std::min(triangleNs, drained), 0});
+    const GeometryTimes times = drawGeometry(vc, c, figures, type, vertices, count, started, timed);
+    if (timed) {
+        const unsigned long long drained = queue->drawnNs() - drawnBefore;
+        const unsigned long long triangleNs = nanoseconds(times.setUp - times.transformed);
+        addRasterTimes({nanoseconds(times.transformed - started), triangleNs - std::min(triangleNs, drained), 0});
+    }
     if (!useSpans) return;
     queue->endCall();
 }

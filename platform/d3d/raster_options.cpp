@@ -96,7 +96,11 @@ bool rasterThreadsPaced() { return pacedSlot().load(std::memory_order_relaxed); 
 namespace {
 std::atomic<unsigned long long> spanTriangles{0};
 std::atomic<unsigned long long> vertexNs{0}, setupNs{0}, rasterNs{0};
+std::atomic<bool> timesWanted{false};
 }  // namespace
+
+bool rasterTimesWanted() { return timesWanted.load(std::memory_order_relaxed); }
+void wantRasterTimes(bool wanted) { timesWanted.store(wanted, std::memory_order_relaxed); }
 
 RasterTimes rasterTimes() { return {vertexNs.load(), setupNs.load(), rasterNs.load()}; }
 void addRasterTimes(const RasterTimes& t) {

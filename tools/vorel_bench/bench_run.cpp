@@ -91,6 +91,7 @@ std::string selfPath() {
 void timeFrames(IDirect3DDevice7* device, int frames, const std::function<void(int)>& draw,
                 const std::function<void(int)>& afterFrame, RunResult* r, const std::function<void()>& present) {
     using namespace platform::d3d;
+    wantRasterTimes(true);  // the split between vertex, set-up and pixel work is reported
     RasterTimes before{};
     SkippedCalls skippedBefore{};
     for (int f = 0; f < frames + 2; ++f) {
