@@ -34,6 +34,19 @@ std::unique_ptr<Backend> choose() {
 std::unique_ptr<Backend> makeX11() { return nullptr; }
 #endif
 
+std::vector<uint32_t> gatherRows(const FrameRows& frame) {
+    if (frame.width <= 0 || frame.height <= 0 || !frame.row) return {};
+    std::vector<uint32_t> pixels(static_cast<size_t>(frame.width) * static_cast<size_t>(frame.height));
+    for (int y = 0; y < frame.height; ++y)
+        frame.row(frame.context, y, pixels.data() + static_cast<size_t>(y) * static_cast<size_t>(frame.width));
+    return pixels;
+}
+
+bool Backend::presentRows(WindowId window, const FrameRows& frame) {
+    const std::vector<uint32_t> pixels = gatherRows(frame);
+    return !pixels.empty() && present(window, pixels.data(), frame.width, frame.height, frame.width * 4);
+}
+
 Backend& current() {
     if (!g_backend) g_backend = choose();
     return *g_backend;

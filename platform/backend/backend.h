@@ -18,6 +18,14 @@ namespace platform::backend {
 using WindowId = uintptr_t;
 // X8R8G8B8 pixels of a presented frame, shared between the one who made them and the backend.
 using SharedFrame = std::shared_ptr<const std::vector<uint32_t>>;
+// A presented frame given row by row: row(context, y, out) writes row y (0 <= y < height) as width
+// X8R8G8B8 pixels with the top byte 0 into out. For a maker whose pixels are narrower (16-bit) and a
+// backend that fits frames into an image of its own: the widened frame is never written whole.
+struct FrameRows {
+    int width = 0, height = 0;
+    void (*row)(const void* context, int y, uint32_t* out) = nullptr;
+    const void* context = nullptr;
+};
 
 struct WindowSpec {
     WindowId parent = 0;   // 0: a top-level window
@@ -78,6 +86,13 @@ public:
     virtual bool presentShared(WindowId window, SharedFrame frame, int width, int height) {
         return frame && present(window, frame->data(), width, height, width * 4);
     }
+    // Whether presentRows is the cheaper way to show a frame one has to widen first: true for a
+    // backend that fits every frame into an image of its own (no frame is kept).
+    virtual bool presentsRows() const { return false; }
+    // Shows the frame as present shows the same pixels given whole, asking for the rows it needs
+    // (each at most once, in rising order) before it returns. By default the rows are gathered
+    // into a frame that is then presented.
+    virtual bool presentRows(WindowId window, const FrameRows& frame);
     virtual void setCursorHidden(bool hidden) = 0;
     virtual bool cursorPosition(int* x, int* y) = 0;
     // Scripted pointer moves change the cursor position the backend reports.
@@ -88,6 +103,9 @@ public:
     // A file descriptor that becomes readable when events arrive, or -1.
     virtual int eventFd() const = 0;
 };
+
+// The whole frame of `frame`'s rows (width * height pixels, rows packed).
+std::vector<uint32_t> gatherRows(const FrameRows& frame);
 
 // The process's backend, chosen on first use.
 Backend& current();

@@ -1,5 +1,6 @@
 #include "platform/backend/bridge.h"
 
+#include <memory>
 #include <utility>
 
 #include "platform/backend/backend.h"
@@ -9,6 +10,7 @@ namespace {
 
 PresentFn g_present = nullptr;
 PresentSharedFn g_presentShared = nullptr;
+PresentRowsFn g_presentRows = nullptr;
 DesktopSizeFn g_desktop = nullptr;
 DisplayListener g_listener = nullptr;
 
@@ -30,6 +32,24 @@ bool presentShared(HWND window, SharedFrame frame, int width, int height) {
     return backend::current().presentShared(handleToNumber(window), std::move(frame), width, height);
 }
 
+void setPresentRows(PresentRowsFn fn) { g_presentRows = fn; }
+
+bool presentsRows() {
+    if (g_presentRows) return true;
+    if (g_present || g_presentShared) return false;
+    return backend::current().presentsRows();
+}
+
+bool presentRows(HWND window, const FrameRows& frame) {
+    if (frame.width <= 0 || frame.height <= 0 || !frame.row) return false;
+    if (g_presentRows) return g_presentRows(window, frame);
+    if (g_present || g_presentShared) {
+        auto pixels = std::make_shared<const std::vector<uint32_t>>(backend::gatherRows(frame));
+        return presentShared(window, std::move(pixels), frame.width, frame.height);
+    }
+    return backend::current().presentRows(handleToNumber(window), frame);
+}
+
 void setDesktopSize(DesktopSizeFn fn) { g_desktop = fn; }
 
 void desktopSize(int* width, int* height) {
@@ -48,6 +68,7 @@ void raise(DisplayEvent event) {
 void reset() {
     g_present = nullptr;
     g_presentShared = nullptr;
+    g_presentRows = nullptr;
     g_desktop = nullptr;
     g_listener = nullptr;
 }

@@ -28,6 +28,16 @@ bool presentShared(HWND window, SharedFrame frame, int width, int height);
 using PresentSharedFn = bool (*)(HWND window, SharedFrame frame, int width, int height);
 void setPresentShared(PresentSharedFn fn);
 
+// A frame given row by row (backend::FrameRows) for a backend that fits frames into an image of
+// its own: presentsRows tells whether that is the cheaper way to show a frame that must be widened
+// (false while a test's whole-frame functions are registered, unless it registered setPresentRows
+// too); presentRows shows it as present would show the same pixels whole.
+using FrameRows = backend::FrameRows;
+bool presentsRows();
+bool presentRows(HWND window, const FrameRows& frame);
+using PresentRowsFn = bool (*)(HWND window, const FrameRows& frame);
+void setPresentRows(PresentRowsFn fn);
+
 // Desktop size in pixels.
 using DesktopSizeFn = void (*)(int* width, int* height);
 void setDesktopSize(DesktopSizeFn fn);

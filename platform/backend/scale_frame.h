@@ -7,6 +7,8 @@
 
 #include <cstdint>
 
+#include "platform/backend/backend.h"
+
 namespace platform::backend {
 
 struct FitRect {
@@ -19,5 +21,9 @@ FitRect fitPicture(int srcWidth, int srcHeight, int dstWidth, int dstHeight);
 // sizes before and has not written there since.
 void scaleInto(const uint32_t* src, int srcWidth, int srcHeight, int srcPitchBytes, uint32_t* dst, int dstWidth,
                int dstHeight, int dstPitchBytes, bool paintBars = true);
+// The same for a frame given row by row: the same pixels as scaleInto of the whole frame its rows
+// make, each row asked for at most once, in rising order, and none of them written whole.
+void scaleRowsInto(const FrameRows& src, uint32_t* dst, int dstWidth, int dstHeight, int dstPitchBytes,
+                   bool paintBars = true);
 
 }  // namespace platform::backend

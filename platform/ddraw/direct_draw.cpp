@@ -5,6 +5,7 @@
 #include <algorithm>
 
 #include "platform/backend/bridge.h"
+#include "platform/backend/stream_copy.h"
 #include "platform/ddraw/display_control.h"
 #include "platform/ddraw/display_modes.h"
 #include "platform/ddraw/frame_output.h"
@@ -202,15 +203,66 @@ HRESULT DirectDraw::FlipToGDISurface() {
     return exclusive_ ? DD_OK : DDERR_NOEXCLUSIVEMODE;
 }
 
-void DirectDraw::present(Surface* front, const uint8_t* picture, int pitch,
-                         std::shared_ptr<std::vector<uint32_t>>* widened) {
+bool DirectDraw::present(Surface* front, const uint8_t* picture, int pitch,
+                         std::shared_ptr<std::vector<uint32_t>>* widened, uint8_t* copyTo) {
     const int w = front->width(), h = front->height();
     if (front->layout().bytesPerPixel == 4) {
         const uint32_t* pixels = reinterpret_cast<const uint32_t*>(picture);
         platform::bridge::present(window_, pixels, w, h, pitch);
         recordPresentedFrame(pixels, w, h, pitch);
-        return;
+        return false;
     }
+    if (platform::bridge::presentsRows()) {
+        widened->reset();  // nothing keeps the picture widened now
+        presentRows(front, picture, pitch, copyTo);
+        return false;
+    }
+    presentWidened(front, picture, pitch, widened);
+    return true;
+}
+
+namespace {
+
+// The rows of a 16-bit picture as the window asks for them (rising, each at most once), widened;
+// with `copyTo`, every row up to the one asked for is copied there on the way.
+struct PictureRows {
+    WideningTable* widening;
+    const PixelLayout* layout;
+    const uint8_t* picture;
+    uint8_t* copyTo;
+    int pitch, width;
+    int copied = 0;  // rows [0, copied) are in copyTo
+
+    void copyUpTo(int end) {
+        if (!copyTo || end <= copied) return;
+        platform::backend::streamCopy(copyTo + ptrdiff_t(copied) * pitch, picture + ptrdiff_t(copied) * pitch,
+                                      size_t(end - copied) * size_t(pitch));
+        copied = end;
+    }
+    static void row(const void* context, int y, uint32_t* out) {
+        auto* self = const_cast<PictureRows*>(static_cast<const PictureRows*>(context));
+        self->widening->widenRowOf(*self->layout, self->picture + ptrdiff_t(y) * self->pitch, self->width, out);
+        self->copyUpTo(y + 1);
+    }
+};
+
+}  // namespace
+
+void DirectDraw::presentRows(Surface* front, const uint8_t* picture, int pitch, uint8_t* copyTo) {
+    const int w = front->width(), h = front->height();
+    PictureRows rows{&widening_, &front->layout(), picture, copyTo, pitch, w};
+    platform::bridge::presentRows(window_, {w, h, &PictureRows::row, &rows});
+    rows.copyUpTo(h);
+    platform::backend::fenceStreamedCopies();
+    if (!frameCapturedNext()) return recordPresentedFrame(nullptr, w, h, w * 4);
+    std::vector<uint32_t> frame(static_cast<size_t>(w) * static_cast<size_t>(h));
+    widening_.widenPicture(front->layout(), picture, pitch, w, h, frame.data());
+    recordPresentedFrame(frame.data(), w, h, w * 4);
+}
+
+void DirectDraw::presentWidened(Surface* front, const uint8_t* picture, int pitch,
+                                std::shared_ptr<std::vector<uint32_t>>* widened) {
+    const int w = front->width(), h = front->height();
     // Two blocks take turns: the one the window showed last may still be held by the backend.
     std::shared_ptr<std::vector<uint32_t>> block;
     if (*widened && widened->use_count() == 1)

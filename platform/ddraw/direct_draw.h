@@ -45,11 +45,15 @@ public:
     void markSurfacesLost();
     bool exclusive() const { return exclusive_; }
     // Shows a picture of the front buffer's size and format (rows `pitch` bytes apart) in the
-    // cooperative window, then captures and traces the frame. A 16-bit picture is widened into a
-    // block of width * height pixels that `widened` then holds and that a back-end keeping frames
-    // keeps without copying (the headless screen; the X11 one copies it into its own image); the
-    // block is written only while no one else holds it (a kept frame never changes).
-    void present(Surface* front, const uint8_t* picture, int pitch, std::shared_ptr<std::vector<uint32_t>>* widened);
+    // cooperative window, then captures and traces the frame. A 16-bit picture goes to a back-end
+    // that fits frames into an image of its own (bridge::presentsRows: the X11 window) row by row,
+    // widened on the way; with `copyTo` (rows `pitch` bytes apart) the picture is copied there too
+    // as it goes by. Otherwise it is widened into a block of width * height pixels that `widened`
+    // then holds and that a back-end keeping frames keeps without copying (the headless screen);
+    // the block is written only while no one else holds it (a kept frame never changes), and
+    // copyTo is left alone. Returns true when the picture was left in *widened.
+    bool present(Surface* front, const uint8_t* picture, int pitch, std::shared_ptr<std::vector<uint32_t>>* widened,
+                 uint8_t* copyTo = nullptr);
 
 private:
     ~DirectDraw();
@@ -57,6 +61,9 @@ private:
     HRESULT createZBuffer(const DDSURFACEDESC2& desc, IDirectDrawSurface7** out);
     HRESULT createPlain(const DDSURFACEDESC2& desc, IDirectDrawSurface7** out);
     void currentMode(int* width, int* height, int* bits) const;
+    void presentRows(Surface* front, const uint8_t* picture, int pitch, uint8_t* copyTo);
+    void presentWidened(Surface* front, const uint8_t* picture, int pitch,
+                        std::shared_ptr<std::vector<uint32_t>>* widened);
 
     ULONG refs_ = 1;
     HWND window_ = nullptr;

@@ -103,10 +103,15 @@ bool writePng(const char* path, const uint32_t* pixels, int width, int height, i
     return ok != 0;
 }
 
-void recordPresentedFrame(const uint32_t* pixels, int width, int height, int pitchBytes) {
+bool frameCapturedNext() {
     if (!g_output.configured) configure();
+    return !g_output.captureFolder.empty() && g_output.frames % g_output.captureEvery == 0;
+}
+
+void recordPresentedFrame(const uint32_t* pixels, int width, int height, int pitchBytes) {
+    const bool capture = frameCapturedNext();
     const uint64_t frame = g_output.frames++;
-    if (!g_output.captureFolder.empty() && frame % g_output.captureEvery == 0) {
+    if (capture && pixels) {
         char name[32];
         std::snprintf(name, sizeof name, "/frame_%06llu.png", static_cast<unsigned long long>(frame));
         writePng((g_output.captureFolder + name).c_str(), pixels, width, height, pitchBytes);

@@ -13,8 +13,10 @@
 
 namespace platform::ddraw {
 
-// pixels: X8R8G8B8, pitch in bytes.
+// pixels: X8R8G8B8, pitch in bytes; may be null when frameCapturedNext() said no.
 void recordPresentedFrame(const uint32_t* pixels, int width, int height, int pitchBytes);
+// Whether the next recorded frame is written as a picture (its pixels are needed).
+bool frameCapturedNext();
 // Number of frames presented since start or reset.
 uint64_t presentedFrameCount();
 // Closes the trace, forgets the settings and the frame count (tests).

@@ -129,8 +129,8 @@ HRESULT Surface::Flip(IDirectDrawSurface7* target, DWORD flags) {
     stampWrite();
     pictureWidened_ = false;
     if (WideningTable::narrowsExactly(layout_) && back->pitch() == pitch_) {
-        owner_->present(this, back->memory(), pitch_, &widened_);
-        pictureWidened_ = true;
+        // The window takes the picture row by row, or it is widened into a block the front keeps.
+        pictureWidened_ = owner_->present(this, back->memory(), pitch_, &widened_, memory_.data());
     } else {
         std::memcpy(memory_.data(), back->memory(), memory_.size());
         owner_->present(this, memory_.data(), pitch_, &widened_);

@@ -98,16 +98,14 @@ bool WideningTable::widenRowByShifts(const PixelLayout& layout, const uint8_t* r
 #endif
 }
 
+void WideningTable::widenRowOf(const PixelLayout& layout, const uint8_t* row, int width, uint32_t* out) {
+    if (!widenRowByShifts(layout, row, width, out)) widenRow(forLayout(layout), row, width, out);
+}
+
 void WideningTable::widenPicture(const PixelLayout& layout, const uint8_t* pixels, int pitch, int width, int height,
                                  uint32_t* out) {
-    if (width <= 0 || height <= 0) return;
-    if (widenRowByShifts(layout, pixels, width, out)) {
-        for (int y = 1; y < height; ++y)
-            widenRowByShifts(layout, pixels + ptrdiff_t(y) * pitch, width, out + ptrdiff_t(y) * width);
-        return;
-    }
-    const uint32_t* table = forLayout(layout);
-    for (int y = 0; y < height; ++y) widenRow(table, pixels + ptrdiff_t(y) * pitch, width, out + ptrdiff_t(y) * width);
+    if (width <= 0) return;
+    for (int y = 0; y < height; ++y) widenRowOf(layout, pixels + ptrdiff_t(y) * pitch, width, out + ptrdiff_t(y) * width);
 }
 
 bool WideningTable::narrowsExactly(const PixelLayout& layout) {

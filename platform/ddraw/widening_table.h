@@ -25,6 +25,9 @@ public:
     // Widens `width` pixels of a 16-bit row into out.
     static void widenRow(const uint32_t* table, const uint8_t* row, int width, uint32_t* out);
 
+    // Widens `width` pixels of a 16-bit row of `layout` into out, by arithmetic where it can, else
+    // by table: widenPicture's rows one at a time.
+    void widenRowOf(const PixelLayout& layout, const uint8_t* row, int width, uint32_t* out);
     // Widens a picture of `layout` (16 bits per pixel; rows `pitch` bytes apart, any alignment)
     // into out (width * height pixels, rows packed), by arithmetic where it can, else by table.
     void widenPicture(const PixelLayout& layout, const uint8_t* pixels, int pitch, int width, int height,

@@ -9,6 +9,7 @@
 #include "platform/ddraw/frame_trace.h"
 #include "platform/ddraw/pixel_formats.h"
 #include "tests/ddraw/ddraw_fixture.h"
+#include "tests/ddraw/pattern_565.h"
 
 using namespace ddraw_test;
 namespace fs = std::filesystem;
@@ -43,39 +44,6 @@ TEST_F(Presenting, SixteenBitFramesArriveWidenedToThirtyTwoBits) {
     ASSERT_EQ(g_presented.width, 800);
     EXPECT_EQ(g_presented.pixels[0] & 0xFFFFFF, 0xFF0000u);
     EXPECT_EQ(g_presented.pixels[599 * 800 + 799] & 0xFFFFFF, 0x0000FFu);
-}
-
-platform::ddraw::PixelLayout layout565() {
-    platform::ddraw::PixelLayout layout;
-    platform::ddraw::describeLayout(platform::ddraw::formatR5G6B5(), &layout);
-    return layout;
-}
-
-// A raw 16-bit value for every pixel, neighbours far apart.
-uint16_t patternAt(int x, int y) { return uint16_t((y * 640 + x) * 40503u); }
-
-void drawPattern(IDirectDrawSurface7* s) {
-    DDSURFACEDESC2 d{};
-    d.dwSize = sizeof d;
-    ASSERT_EQ(s->Lock(nullptr, &d, DDLOCK_WAIT, nullptr), DD_OK);
-    for (int y = 0; y < 480; ++y)
-        for (int x = 0; x < 640; ++x)
-            reinterpret_cast<uint16_t*>(static_cast<uint8_t*>(d.lpSurface) + y * d.lPitch)[x] = patternAt(x, y);
-    s->Unlock(nullptr);
-}
-
-// Pixels of a 640x480 16-bit surface that differ from the pattern.
-int offPattern(IDirectDrawSurface7* s) {
-    DDSURFACEDESC2 d{};
-    d.dwSize = sizeof d;
-    if (s->Lock(nullptr, &d, DDLOCK_WAIT | DDLOCK_READONLY, nullptr) != DD_OK) return -1;
-    int wrong = 0;
-    for (int y = 0; y < 480; ++y)
-        for (int x = 0; x < 640; ++x)
-            wrong += reinterpret_cast<const uint16_t*>(static_cast<const uint8_t*>(d.lpSurface) + y * d.lPitch)[x] !=
-                     patternAt(x, y);
-    s->Unlock(nullptr);
-    return wrong;
 }
 
 // After a 16-bit flip the front holds the back buffer's picture of the moment of the flip, for a

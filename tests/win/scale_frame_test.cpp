@@ -5,10 +5,15 @@
 #include <random>
 #include <vector>
 
+#include "tests/support/fit_rule.h"
+
 namespace {
 
+using fit_rule::scaledByRule;
 using platform::backend::fitPicture;
+using platform::backend::FrameRows;
 using platform::backend::scaleInto;
+using platform::backend::scaleRowsInto;
 
 TEST(ScaleFrame, FitKeepsTheWholePictureVisibleAndCentred) {
     auto r = fitPicture(800, 600, 1920, 1080);  // 4:3 into 16:9: bars left and right
@@ -50,37 +55,9 @@ TEST(ScaleFrame, ShrinkingSamplesPixelCentresAndHonoursPitch) {
     EXPECT_EQ(dst[2], 7u);  // padding beyond the width untouched
 }
 
-// The nearest-pixel rule written out pixel by pixel, for comparison with the row-wise routine.
-std::vector<uint32_t> scaledByRule(const std::vector<uint32_t>& src, int sw, int sh, int dw, int dh, int pitch) {
-    std::vector<uint32_t> out(static_cast<size_t>(pitch) * dh, 0x5A5A5A5Au);
-    const auto fit = fitPicture(sw, sh, dw, dh);
-    for (int y = 0; y < dh; ++y)
-        for (int x = 0; x < dw; ++x) {
-            uint32_t p = 0;
-            if (x >= fit.x && x < fit.x + fit.width && y >= fit.y && y < fit.y + fit.height) {
-                const int sx = int((int64_t(2 * (x - fit.x) + 1) * sw) / (2 * int64_t(fit.width)));
-                const int sy = int((int64_t(2 * (y - fit.y) + 1) * sh) / (2 * int64_t(fit.height)));
-                p = src[size_t(sy) * sw + sx] & 0x00FFFFFFu;
-            }
-            out[size_t(y) * pitch + x] = p;
-        }
-    return out;
-}
-
-TEST(ScaleFrame, EverySizeMatchesTheNearestPixelRuleAndLeavesThePaddingAlone) {
-    std::mt19937 random(7);
-    const int sizes[][4] = {{640, 480, 1920, 1080}, {640, 480, 640, 480}, {640, 480, 1024, 768},
-                            {37, 23, 101, 59},      {101, 59, 37, 23},   {13, 11, 13, 40},
-                            {800, 600, 803, 601},   {9, 9, 3, 17}};
-    for (const auto& size : sizes) {
-        const int sw = size[0], sh = size[1], dw = size[2], dh = size[3], pitch = dw + 3;
-        std::vector<uint32_t> src(size_t(sw) * sh);
-        for (auto& p : src) p = random();
-        std::vector<uint32_t> dst(size_t(pitch) * dh, 0x5A5A5A5Au);
-        scaleInto(src.data(), sw, sh, sw * 4, dst.data(), dw, dh, pitch * 4);
-        EXPECT_EQ(dst, scaledByRule(src, sw, sh, dw, dh, pitch)) << sw << "x" << sh << " into " << dw << "x" << dh;
-    }
-}
+const int kSizes[][4] = {{640, 480, 1920, 1080}, {640, 480, 640, 480}, {640, 480, 1024, 768}, {37, 23, 101, 59},
+                         {101, 59, 37, 23},      {13, 11, 13, 40},     {800, 600, 803, 601},  {9, 9, 3, 17},
+                         {640, 480, 641, 480},   {640, 480, 640, 481}, {640, 480, 639, 479},  {5, 7, 5, 7}};
 
 TEST(ScaleFrame, BarsCanBeLeftAsTheyAre) {
     std::vector<uint32_t> src{0x0000FF, 0x00FF00, 0xFF0000, 0xFFFFFF};  // 2x2 into 6x4: bars at x 0 and 5
@@ -97,6 +74,60 @@ TEST(ScaleFrame, BarsCanBeLeftAsTheyAre) {
     for (int i : {0, 1, 2, 3, 8, 9, 10, 11}) EXPECT_EQ(tall[i], 0xDEADBEEFu) << i;
     EXPECT_EQ(tall[4], 0x0000FFu);
     EXPECT_EQ(tall[7], 0xFFFFFFu);
+}
+
+// A frame given row by row from a whole one, counting which rows were asked for and in what order.
+struct CountedRows {
+    const std::vector<uint32_t>* pixels;
+    int width;
+    std::vector<int> asked;
+    static void row(const void* context, int y, uint32_t* out) {
+        auto* self = const_cast<CountedRows*>(static_cast<const CountedRows*>(context));
+        self->asked.push_back(y);
+        for (int x = 0; x < self->width; ++x) out[x] = (*self->pixels)[size_t(y) * self->width + x] & 0x00FFFFFFu;
+    }
+};
+
+// Whole or row by row, the picture is the rule's; rows are asked for each once, in rising order.
+TEST(ScaleFrame, EverySizeMatchesTheNearestPixelRuleAndLeavesThePaddingAlone) {
+    std::mt19937 random(7);
+    for (const auto& size : kSizes) {
+        const int sw = size[0], sh = size[1], dw = size[2], dh = size[3], pitch = dw + 3;
+        std::vector<uint32_t> src(size_t(sw) * sh);
+        for (auto& p : src) p = random();
+        const auto expected = scaledByRule(src, sw, sh, dw, dh, pitch);
+        std::vector<uint32_t> whole(size_t(pitch) * dh, 0x5A5A5A5Au), byRows = whole;
+        scaleInto(src.data(), sw, sh, sw * 4, whole.data(), dw, dh, pitch * 4);
+        EXPECT_EQ(whole, expected) << sw << "x" << sh << " into " << dw << "x" << dh;
+        CountedRows rows{&src, sw, {}};
+        scaleRowsInto(FrameRows{sw, sh, &CountedRows::row, &rows}, byRows.data(), dw, dh, pitch * 4);
+        EXPECT_EQ(byRows, expected) << sw << "x" << sh << " into " << dw << "x" << dh << " by rows";
+        ASSERT_FALSE(rows.asked.empty());
+        for (size_t i = 1; i < rows.asked.size(); ++i) ASSERT_LT(rows.asked[i - 1], rows.asked[i]) << i;
+        // Every source row shows when the picture is at least as tall as the source.
+        if (fitPicture(sw, sh, dw, dh).height >= sh) {
+            EXPECT_EQ(rows.asked.size(), size_t(sh)) << sw << "x" << sh << " into " << dw << "x" << dh;
+        }
+    }
+}
+
+TEST(ScaleFrame, RowsLeaveTheBarsAsTheyAreWhenAsked) {
+    const std::vector<uint32_t> src{0x0000FF, 0x00FF00, 0xFF0000, 0xFFFFFF};  // 2x2 into 6x4: bars at x 0 and 5
+    CountedRows rows{&src, 2, {}};
+    std::vector<uint32_t> kept(6 * 4, 0xDEADBEEF);
+    scaleRowsInto(FrameRows{2, 2, &CountedRows::row, &rows}, kept.data(), 6, 4, 24, false);
+    const auto painted = scaledByRule(src, 2, 2, 6, 4, 6);
+    for (int y = 0; y < 4; ++y)
+        for (int x = 0; x < 6; ++x) {
+            const bool bar = x == 0 || x == 5;
+            EXPECT_EQ(kept[y * 6 + x], bar ? 0xDEADBEEFu : painted[y * 6 + x]) << x << "," << y;
+        }
+    // Nothing to show: nothing asked for, nothing written.
+    CountedRows none{&src, 2, {}};
+    scaleRowsInto(FrameRows{2, 2, nullptr, &none}, kept.data(), 6, 4, 24);
+    scaleRowsInto(FrameRows{0, 2, &CountedRows::row, &none}, kept.data(), 6, 4, 24);
+    EXPECT_TRUE(none.asked.empty());
+    EXPECT_EQ(kept[0], 0xDEADBEEFu);
 }
 
 }  // namespace

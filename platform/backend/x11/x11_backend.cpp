@@ -72,6 +72,8 @@ public:
     bool bringToFront(WindowId window) override;
     WindowId foregroundWindow() override;
     bool present(WindowId window, const uint32_t* pixels, int width, int height, int pitchBytes) override;
+    bool presentsRows() const override { return true; }
+    bool presentRows(WindowId window, const backend::FrameRows& frame) override;
     void setCursorHidden(bool hidden) override;
     bool cursorPosition(int* x, int* y) override;
     void moveCursor(int x, int y) override;
@@ -323,6 +325,12 @@ bool X11Backend::present(WindowId window, const uint32_t* pixels, int width, int
     return it->second.presenter->present(pixels, width, height, pitchBytes, it->second.width, it->second.height);
 }
 
+bool X11Backend::presentRows(WindowId window, const backend::FrameRows& frame) {
+    auto it = own_.find(static_cast<Window>(window));
+    if (!live() || it == own_.end() || !it->second.presenter) return false;
+    return it->second.presenter->presentRows(frame, it->second.width, it->second.height);
+}
+
 void X11Backend::setCursorHidden(bool hidden) {
     cursorHidden_ = hidden;
     if (!live()) return;
@@ -404,6 +412,7 @@ void X11Backend::translate(const XEvent& e, std::vector<BackendEvent>& out) {
         case MotionNotify: out.push_back(BackendEvent{EventKind::Motion, w, 0, e.xmotion.x, e.xmotion.y}); break;
         case FocusOut: translateFocus(e, out); break;
         case Expose:
+            if (auto it = own_.find(w); it != own_.end() && it->second.presenter) it->second.presenter->exposed();
             if (e.xexpose.count == 0) out.push_back(BackendEvent{EventKind::Exposed, w, 0, 0, 0});
             break;
         case VisibilityNotify: translateVisibility(w, e.xvisibility.state != VisibilityFullyObscured, out); break;

@@ -142,30 +142,63 @@ void X11Presenter::convertForVisual() {
     }
 }
 
-bool X11Presenter::present(const uint32_t* pixels, int width, int height, int pitchBytes, int windowWidth,
-                           int windowHeight) {
+bool X11Presenter::prepare(int windowWidth, int windowHeight) {
     if (windowWidth <= 0 || windowHeight <= 0) return false;
     if (!image_ || imageWidth_ != windowWidth || imageHeight_ != windowHeight) {
         if (!makeImage(windowWidth, windowHeight)) return false;
     }
     if (pending_) XSync(display_, False);  // the server has read the previous frame
     pending_ = false;
-    int framePitch = reinterpret_cast<char*>(frame_) == image_->data ? image_->bytes_per_line : imageWidth_ * 4;
+    return true;
+}
+
+int X11Presenter::framePitch() const {
+    return reinterpret_cast<char*>(frame_) == image_->data ? image_->bytes_per_line : imageWidth_ * 4;
+}
+
+bool X11Presenter::paintsBars(int width, int height) {
     // The bars stay black from one frame to the next while the sizes stay the same.
-    const bool paintBars = width != barsWidth_ || height != barsHeight_;
-    backend::scaleInto(pixels, width, height, pitchBytes, frame_, imageWidth_, imageHeight_, framePitch, paintBars);
+    const bool paint = width != barsWidth_ || height != barsHeight_;
     barsWidth_ = width, barsHeight_ = height;
+    if (paint) {
+        picture_ = backend::fitPicture(width, height, imageWidth_, imageHeight_);
+        wholeNext_ = true;
+    }
+    return paint;
+}
+
+bool X11Presenter::present(const uint32_t* pixels, int width, int height, int pitchBytes, int windowWidth,
+                           int windowHeight) {
+    if (!prepare(windowWidth, windowHeight)) return false;
+    const bool bars = paintsBars(width, height);
+    backend::scaleInto(pixels, width, height, pitchBytes, frame_, imageWidth_, imageHeight_, framePitch(), bars);
+    show();
+    return true;
+}
+
+bool X11Presenter::presentRows(const backend::FrameRows& frame, int windowWidth, int windowHeight) {
+    if (!prepare(windowWidth, windowHeight)) return false;
+    const bool bars = paintsBars(frame.width, frame.height);
+    backend::scaleRowsInto(frame, frame_, imageWidth_, imageHeight_, framePitch(), bars);
+    show();
+    return true;
+}
+
+void X11Presenter::show() {
     convertForVisual();
+    // The bars go to the server with the first frame of a size and after an exposure; the window
+    // keeps them while only the picture changes.
+    backend::FitRect r = picture_;
+    if (wholeNext_ || r.width <= 0 || r.height <= 0) r = backend::FitRect{0, 0, imageWidth_, imageHeight_};
+    wholeNext_ = false;
+    const auto w = static_cast<unsigned>(r.width), h = static_cast<unsigned>(r.height);
     if (usingShm_) {
-        XShmPutImage(display_, window_, gc_, image_, 0, 0, 0, 0, static_cast<unsigned>(imageWidth_),
-                     static_cast<unsigned>(imageHeight_), False);
+        XShmPutImage(display_, window_, gc_, image_, r.x, r.y, r.x, r.y, w, h, False);
         pending_ = true;
     } else {
-        XPutImage(display_, window_, gc_, image_, 0, 0, 0, 0, static_cast<unsigned>(imageWidth_),
-                  static_cast<unsigned>(imageHeight_));
+        XPutImage(display_, window_, gc_, image_, r.x, r.y, r.x, r.y, w, h);
     }
     XFlush(display_);
-    return true;
 }
 
 }  // namespace platform::x11
