@@ -410,7 +410,10 @@ TEST(SplitScene, AnyMapOfBandsGivesOneThreadsPicture) {
             EXPECT_TRUE(scene.bytes() == one.bytes) << threads << " threads, round " << round;
         }
         split.fixBandMap({});
-        EXPECT_EQ(split.callerBands(threads, kHeight), interleavedBands(1, threads)) << "the fewest rows' share";
+        // Two parts at their boundary (the fixed maps left it where it started: the calling
+        // thread's the lower two of four bands), more interleaved.
+        EXPECT_EQ(split.callerBands(threads, kHeight), threads == 2 ? ~BandMask(3) : interleavedBands(1, threads))
+            << "the fewest rows' share";
         EXPECT_EQ(scene.draw(&split, threads, 12, 400), one.covered) << threads << " threads, back to interleaved";
         EXPECT_TRUE(scene.bytes() == one.bytes) << threads << " threads, back to interleaved";
     }
@@ -421,7 +424,8 @@ TEST(SplitScene, AnyMapOfBandsGivesOneThreadsPicture) {
 // call and triangle until it is asked (the first call's start, a chunk in the middle of the first,
 // two middle calls, one of them inside a chunk, the last call's start and last chunk), the
 // hand-over is answered there
-// and the picture and count stay one thread's, on two and three threads and under maps where the
+// and the picture and count stay one thread's, on two threads (split at a boundary or interleaved)
+// and three, and under maps where the
 // helper holds no band or one band only (nothing to hand over). A handed-over band drawn by both
 // threads, or drawn here before the helper's earlier triangles in it, changes the bytes (additive
 // calls, z-writes on and off).
@@ -434,15 +438,21 @@ TEST(SplitScene, BandsHandedOverAtTheEndGiveOneThreadsPicture) {
     // The last but one inside a chunk: answered at the first triangle from there the part keeps, or
     // at the next chunk.
     const std::pair<uint32_t, uint32_t> holds[] = {{0, 0}, {0, 192}, {5, 64}, {7, 100}, {kCalls - 1, 0}, {kCalls - 1, 384}};
-    for (int threads : {2, 3}) {
+    // Two parts split at a boundary (the helper's two bands above the calling thread's) or
+    // interleaved; three interleaved.
+    const std::pair<int, std::vector<BandMask>> splits[] = {
+        {2, {~BandMask(3), 3}}, {2, {interleavedBands(1, 2), interleavedBands(0, 2)}}, {3, {}}};
+    for (const auto& [threads, parts] : splits) {
         setRasterThreads(threads);
         SplitScene split;
+        split.fixBandMap(parts);
         for (const auto& [call, from] : holds) {
             holdHandOverForTests(call, from);
             const uint64_t covered = scene.draw(&split, threads, kCalls, kPerCall);
             holdHandOverForTests(kNoHandOverHold, 0);
-            const std::string where = std::to_string(threads) + " threads, call " + std::to_string(call) + " from " +
-                                      std::to_string(from);
+            const std::string where = std::to_string(threads) + " threads (helper's bands " +
+                                      std::to_string(split.callerBands(threads, kHeight) ^ kEveryBand) + "), call " +
+                                      std::to_string(call) + " from " + std::to_string(from);
             EXPECT_EQ(covered, one.covered) << where;
             EXPECT_TRUE(scene.bytes() == one.bytes) << where;
             EXPECT_NE(split.handedOver(), 0u) << where << ": no part handed bands over";
@@ -456,7 +466,7 @@ TEST(SplitScene, BandsHandedOverAtTheEndGiveOneThreadsPicture) {
         }
         // The helper holds no band, or a single one: nothing is handed over, nothing lost.
         for (const std::vector<BandMask>& map : {std::vector<BandMask>{kEveryBand, 0}, std::vector<BandMask>{~BandMask(4), 4}}) {
-            if (threads != 2) break;
+            if (threads != 2 || parts[0] != ~BandMask(3)) break;
             split.fixBandMap(map);
             holdHandOverForTests(3, 64);
             const uint64_t covered = scene.draw(&split, threads, kCalls, kPerCall);
