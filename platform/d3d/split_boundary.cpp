@@ -43,7 +43,7 @@ void SplitBoundary::sceneEnded(int bands, int64_t callerNs, int64_t laterNs, int
     // A band's work: the two parts' (each about the calling thread's) over every band.
     const int64_t band = 2 * std::max<int64_t>(callerNs, 0) / bands;
     int moved = boundary_;
-    if (late > band / 2 && boundary_ > 1) --moved;              // the helper's part is the heavier
+    if (late > band && boundary_ > 1) --moved;                 // the helper's part is the heavier
     else if (late < -band && boundary_ < bands - 1) ++moved;  // the calling thread's is
     if (moved != boundary_) boundary_ = moved, settle_ = kSettleScenes, seen_ = false;
 }

@@ -8,9 +8,10 @@
 // calling thread had drawn its own bands the helper ended, negative when it had ended before),
 // averaged with the scene before, and the boundary moves one band towards the part that ended
 // first when the other ended later by more than a band's work (twice the calling thread's time
-// over every band: wherever the boundary stands, each part takes about that thread's time; by half
-// of that when the helper ended later: the calling thread then draws some of the helper's bands
-// itself, which hides half of the difference). A scene in which the process used less than
+// over every band: wherever the boundary stands, each part takes about that thread's time; the
+// helper ends a little later even when the parts weigh the same, as it starts each call only
+// once posted, so a smaller threshold on its side drifts the boundary towards the calling thread).
+// A scene in which the process used less than
 // kRunning times its real time in processor time (two threads running through it use about
 // twice: a helper without work looks on) is left out: another program held a processor, and who
 // ended later then says who got one, not whose part was heavier (moving bands to the calling

@@ -1,6 +1,6 @@
 // Two parts' boundary: where it starts (the calling thread the fewer rows), that the masks share
 // every band once, one band a move towards the part that ended first when the other ended later
-// by more than half a band's work (the helper) or a whole band's (the calling thread), averaged
+// by more than a band's work, averaged
 // over two scenes, two scenes' rest after each move, never every band to one part, and a new
 // start for a target of another size; scenes in which the process ran on less than 1.8
 // processors move nothing.
@@ -49,9 +49,9 @@ TEST(SplitBoundary, StartsWithTheFewerRowsForTheCallingThreadAndSharesEveryBandO
 
 TEST(SplitBoundary, ALateHelperGivesBandsToTheCallingThreadOneAMoveWithTwoScenesRestBetween) {
     SplitBoundary b;
-    // Late by 110 us, more than half of a 200 us band: a band moves at once, then two scenes of
-    // rest before the next.
-    EXPECT_EQ(boundaries(b, 10, 110'000), (std::vector<int>{4, 4, 4, 3, 3, 3, 2, 2, 2, 1}));
+    // Late by 210 us, more than a 200 us band: a band moves at once, then two scenes of rest
+    // before the next.
+    EXPECT_EQ(boundaries(b, 10, 210'000), (std::vector<int>{4, 4, 4, 3, 3, 3, 2, 2, 2, 1}));
     EXPECT_EQ(boundaries(b, 4, 1'000'000), (std::vector<int>{1, 1, 1, 1})) << "the helper keeps a band";
 }
 
@@ -74,18 +74,18 @@ TEST(SplitBoundary, ACallingThreadEndingLaterGivesBandsToTheHelper) {
 
 TEST(SplitBoundary, DifferencesWithinABandsWorkMoveNothing) {
     SplitBoundary b;
-    // Late by just under half a band, early by just under a whole one: no move either way.
-    EXPECT_EQ(boundaries(b, 4, 99'000), (std::vector<int>{5, 5, 5, 5}));
+    // Late or early by just under a band: no move either way.
+    EXPECT_EQ(boundaries(b, 4, 199'000), (std::vector<int>{5, 5, 5, 5}));
     EXPECT_EQ(boundaries(b, 4, -199'000), (std::vector<int>{5, 5, 5, 5}));
 }
 
 TEST(SplitBoundary, OneSceneAlonePullsHalfAsFar) {
     SplitBoundary b;
     b.sceneEnded(kBands, kOwn, 0, kScene, kBothRan);
-    // A late scene after an even one: the average, 90 us, is under half a band.
-    b.sceneEnded(kBands, kOwn, 180'000, kScene, kBothRan);
+    // A late scene after an even one: the average, 195 us, is under a band.
+    b.sceneEnded(kBands, kOwn, 390'000, kScene, kBothRan);
     EXPECT_EQ(b.boundary(kBands), 5);
-    b.sceneEnded(kBands, kOwn, 180'000, kScene, kBothRan);
+    b.sceneEnded(kBands, kOwn, 390'000, kScene, kBothRan);
     EXPECT_EQ(b.boundary(kBands), 4) << "two late scenes in a row";
     // The same for a calling thread ending later: -390 us after an even scene averages -195 us.
     SplitBoundary c;
