@@ -16,7 +16,8 @@
 // twice: a helper without work looks on) is left out: another program held a processor, and who
 // ended later then says who got one, not whose part was heavier (moving bands to the calling
 // thread then makes the helper's share of the processors go unused). It starts where the calling
-// thread, which also copies the calls for the helper, has the fewer rows, and stays two scenes
+// thread takes half the bands (one more when they are odd: the lower parts of the story's views
+// are the lighter), and stays two scenes
 // after a move before it looks again. The picture never depends on the boundary, only the speed.
 // Times are nanoseconds of real time. Not thread-safe: the calling thread alone uses it.
 #pragma once

@@ -1,4 +1,4 @@
-// Two parts' boundary: where it starts (the calling thread the fewer rows), that the masks share
+// Two parts' boundary: where it starts (half the bands each), that the masks share
 // every band once, one band a move towards the part that ended first when the other ended later
 // by more than a band's work, averaged
 // over two scenes, two scenes' rest after each move, never every band to one part, and a new
@@ -30,13 +30,12 @@ std::vector<int> boundaries(SplitBoundary& b, int scenes, int64_t later, int ban
     return out;
 }
 
-TEST(SplitBoundary, StartsWithTheFewerRowsForTheCallingThreadAndSharesEveryBandOnce) {
+TEST(SplitBoundary, StartsWithHalfTheBandsEachAndSharesEveryBandOnce) {
     const SplitBoundary b;
     for (int bands = 2; bands <= kBandClasses; ++bands) {
         const int at = b.boundary(bands);
-        // 64-row bands, the last one shorter: the calling thread's bands [at, bands) hold no more rows.
-        EXPECT_LE(bands - at, at) << bands;
-        EXPECT_GE(bands - at + 1, at) << bands;
+        // The calling thread's bands [at, bands): half, one more when odd.
+        EXPECT_EQ(bands - at, (bands + 1) / 2) << bands;
         BandMask m[2];
         b.masks(bands, m);
         EXPECT_EQ(m[0] & m[1], 0u) << bands;
@@ -112,8 +111,8 @@ TEST(SplitBoundary, ATargetOfAnotherSizeStartsAgain) {
     SplitBoundary b;
     boundaries(b, 4, 1'000'000);
     EXPECT_EQ(b.boundary(kBands), 3);
-    EXPECT_EQ(b.boundary(17), 9) << "another size is asked for its start";
-    EXPECT_EQ(boundaries(b, 1, 0, 17), (std::vector<int>{9}));
+    EXPECT_EQ(b.boundary(17), 8) << "another size is asked for its start";
+    EXPECT_EQ(boundaries(b, 1, 0, 17), (std::vector<int>{8}));
     EXPECT_EQ(b.boundary(kBands), 5) << "and back: the ten bands' start again";
 }
 
