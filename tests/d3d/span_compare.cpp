@@ -8,6 +8,7 @@
 #include "platform/d3d/memory_surface.h"
 #include "platform/d3d/span_shader.h"
 #include "platform/d3d/standard_formats.h"
+#include "tests/d3d/render_fixture.h"
 
 using namespace platform::d3d;
 
@@ -27,6 +28,13 @@ std::vector<Formats> allFormats() {
             {"r5g6b5 without z", formatR5G6B5(), false, formatZ16()},
             {"x8r8g8b8 without z", formatX8R8G8B8(), false, formatZ32()},
             {"x8r8g8b8+z24s8 (reference only)", formatX8R8G8B8(), true, formatZ24S8()}};
+}
+
+MemorySurface* randomTexture(std::mt19937& rng, int maxSide, uint32_t channels) {
+    const int width = 1 + int(rng() % uint32_t(maxSide)), height = 1 + int(rng() % uint32_t(maxSide));
+    std::vector<uint32_t> argb(size_t(width * height));
+    for (uint32_t& c : argb) c = 0xFF000000u | (rng() & channels);
+    return d3dtest::makeTexture(width, height, argb, formatA8R8G8B8());
 }
 
 Result render(const Formats& f, int width, int height, const Scene& scene) {

@@ -4,13 +4,25 @@
 #pragma once
 
 #include <functional>
+#include <random>
 #include <string>
 #include <vector>
 
 #include "platform/d3d/raster_options.h"
 #include "platform/ddraw/ddraw.h"
 
+namespace platform::d3d {
+struct MemorySurface;
+}
+
 namespace spantest {
+
+// A uniform random float in [lo, hi).
+inline float in(std::mt19937& rng, float lo, float hi) { return std::uniform_real_distribution<float>(lo, hi)(rng); }
+
+// An opaque A8R8G8B8 texture one to maxSide texels a side, of random texels whose colour bits are
+// those of `channels` at most (0x2F2F2F: channels under 48).
+platform::d3d::MemorySurface* randomTexture(std::mt19937& rng, int maxSide, uint32_t channels);
 
 // Restores the automatic path, the SIMD level and the thread count when a test ends.
 struct PathGuard {

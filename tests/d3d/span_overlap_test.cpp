@@ -23,15 +23,8 @@ namespace {
 
 constexpr int kWidth = 64, kHeight = 48;
 
-float in(std::mt19937& rng, float lo, float hi) { return std::uniform_real_distribution<float>(lo, hi)(rng); }
-
 // A dark texture (channels under 48), so that a dozen layers added together seldom saturate.
-MemorySurface* darkTexture(std::mt19937& rng) {
-    const int width = 1 + int(rng() % 12), height = 1 + int(rng() % 12);
-    std::vector<uint32_t> argb(size_t(width * height));
-    for (uint32_t& c : argb) c = 0xFF000000u | (rng() & 0x2F2F2F);
-    return d3dtest::makeTexture(width, height, argb, formatA8R8G8B8());
-}
+MemorySurface* darkTexture(std::mt19937& rng) { return randomTexture(rng, 12, 0x2F2F2F); }
 
 // A vertex at screen position (sx, sy) and depth z, with identity transforms.
 D3DVERTEX at(float sx, float sy, float z, std::mt19937& rng) {
