@@ -77,7 +77,7 @@ SpanQueue::~SpanQueue() {
 
 void SpanQueue::beginCall(const SpanState& state, bool simd, int rows, std::shared_ptr<const void> keep) {
     // Bands whose numbers differ by a multiple of 64 share a list (span_walk.h's BandMask).
-    const int bands = std::clamp((rows + (1 << kBandShift) - 1) >> kBandShift, 1, kBandClasses);
+    const int bands = std::clamp(bandsOfRows(rows), 1, kBandClasses);
     if (!empty() && bands > bandCount_) covered_ += draw();  // a taller target than the bands cover
     if (empty()) {
         joinHelpers();

@@ -68,6 +68,9 @@ inline BandMask interleavedBands(int part, int parts) {
     for (int b = part; b < kBandClasses; b += parts) m |= BandMask(1) << b;
     return m;
 }
+// The bands rows [0, rows) touch (the last one perhaps in part).
+inline int bandsOfRows(int rows) { return (rows + (1 << kBandShift) - 1) >> kBandShift; }
+
 // How many of rows [0, rows) `bands` holds.
 inline int ownedRows(int rows, BandMask bands) {
     int owned = 0;

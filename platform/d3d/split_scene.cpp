@@ -166,7 +166,7 @@ void SplitScene::bandMap(int parts, int rows, BandMask* bands) const {
         return;
     }
     if (parts == 2) {
-        boundary_.masks((rows + (1 << kBandShift) - 1) >> kBandShift, bands);
+        boundary_.masks(bandsOfRows(rows), bands);
         return;
     }
     int fewest = 0;
@@ -178,7 +178,7 @@ void SplitScene::bandMap(int parts, int rows, BandMask* bands) const {
 bool SplitScene::start(int threads, int rows, SpanQueue* callerQueue) {
     if (running_ || !callerQueue->empty()) return false;
     parts_ = std::clamp(threads, 2, kMaxParts);
-    bandCount_ = std::max(1, (rows + (1 << kBandShift) - 1) >> kBandShift);
+    bandCount_ = std::max(1, bandsOfRows(rows));
     bandMap(parts_, rows, bands_);
     if (!vertices_) {
         vertices_ = std::make_unique_for_overwrite<D3DVERTEX[]>(vertexCapacity_);
@@ -364,10 +364,10 @@ uint64_t SplitScene::finish(SpanQueue* callerQueue) {
 // Two parts' boundary after a scene in which this thread had drawn its own bands at `ownDrawn`,
 // the helper's part then done or not: how much later (or sooner) than this thread it ended.
 void SplitScene::moveBoundary(std::chrono::steady_clock::time_point ownDrawn, bool helperDone) {
+    const int64_t now = nanosecondsOf(std::chrono::steady_clock::now());
     const int64_t own = nanosecondsOf(ownDrawn) - nanosecondsOf(startedAt_);
-    const int64_t ended = helperDone ? progress_[1].endedNs.load(std::memory_order_relaxed)
-                                     : nanosecondsOf(std::chrono::steady_clock::now());
-    const int64_t scene = nanosecondsOf(std::chrono::steady_clock::now()) - nanosecondsOf(startedAt_);
+    const int64_t ended = helperDone ? progress_[1].endedNs.load(std::memory_order_relaxed) : now;
+    const int64_t scene = now - nanosecondsOf(startedAt_);
     boundary_.sceneEnded(bandCount_, own, std::clamp(ended - nanosecondsOf(ownDrawn), -own, own), scene,
                          pacingCpuNs() - startedCpuNs_);
 }
