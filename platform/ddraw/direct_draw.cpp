@@ -274,7 +274,10 @@ void DirectDraw::presentWidened(Surface* front, const uint8_t* picture, int pitc
     if (block != *widened) spareFrame_ = std::move(*widened);
     *widened = block;
     block->resize(static_cast<size_t>(w) * h);
-    widening_.widenPicture(front->layout(), picture, pitch, w, h, block->data());
+    // The block goes to the window and is not read here again (but for a captured frame): its
+    // lines skip the cache instead of pushing the device's buffers out of it.
+    widening_.widenPicture(front->layout(), picture, pitch, w, h, block->data(), WideningStores::Streamed);
+    platform::backend::fenceStreamedCopies();
     platform::bridge::presentShared(window_, block, w, h);
     recordPresentedFrame(block->data(), w, h, w * 4);
 }

@@ -3,8 +3,8 @@
 //
 // By table: one entry for each of the 65536 raw values of a layout, made the first time that
 // layout is asked for (256 KiB) and kept while it stays the same. By arithmetic: when the
-// processor has AVX2 and each colour channel is 4 to 8 bits wide (565, 555, 4444 and the like),
-// eight pixels at a time by shifts that repeat a channel's bits as rawToArgb does; no table.
+// processor has AVX2 or AVX-512 and each colour channel is 4 to 8 bits wide (565, 555, 4444 and
+// the like), several pixels a step as widening_arithmetic.h describes; no table.
 //
 // The way back: where every one of the 16 bits belongs to the red, green or blue channel and each
 // channel is at most 8 bits wide (565), a widened pixel holds each channel's bits at the top of
@@ -15,6 +15,7 @@
 #include <vector>
 
 #include "platform/ddraw/pixel_formats.h"
+#include "platform/ddraw/widening_arithmetic.h"
 
 namespace platform::ddraw {
 
@@ -26,12 +27,13 @@ public:
     static void widenRow(const uint32_t* table, const uint8_t* row, int width, uint32_t* out);
 
     // Widens `width` pixels of a 16-bit row of `layout` into out, by arithmetic where it can, else
-    // by table: widenPicture's rows one at a time.
-    void widenRowOf(const PixelLayout& layout, const uint8_t* row, int width, uint32_t* out);
+    // by table: widenPicture's rows one at a time. `stores` as widenRowByArithmetic takes them.
+    void widenRowOf(const PixelLayout& layout, const uint8_t* row, int width, uint32_t* out,
+                    WideningStores stores = WideningStores::Cached);
     // Widens a picture of `layout` (16 bits per pixel; rows `pitch` bytes apart, any alignment)
     // into out (width * height pixels, rows packed), by arithmetic where it can, else by table.
     void widenPicture(const PixelLayout& layout, const uint8_t* pixels, int pitch, int width, int height,
-                      uint32_t* out);
+                      uint32_t* out, WideningStores stores = WideningStores::Cached);
     // The arithmetic alone: false (nothing written) when the layout or the processor does not allow it.
     static bool widenRowByShifts(const PixelLayout& layout, const uint8_t* row, int width, uint32_t* out);
 

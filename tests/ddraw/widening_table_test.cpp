@@ -55,8 +55,8 @@ TEST(WideningTable, ShiftsGiveTheTablesValuesForEveryRawValueAndRowLength) {
     }
 }
 
-// Pictures widen row by row into packed rows, whatever the pitch; layouts the shifts cannot take
-// (a channel of two bits) go by table with the same values.
+// Pictures widen row by row into packed rows, whatever the pitch, stored through the cache or
+// streamed; layouts the shifts cannot take (a channel of two bits) go by table with the same values.
 TEST(WideningTable, PicturesWidenIntoPackedRowsByShiftsOrByTable) {
     PixelLayout layouts[2];
     ASSERT_TRUE(describeLayout(formatR5G6B5(), &layouts[0]));
@@ -67,17 +67,19 @@ TEST(WideningTable, PicturesWidenIntoPackedRowsByShiftsOrByTable) {
     const int width = 11, height = 3, pitch = 2 * width + 6;
     std::vector<uint8_t> pixels(size_t(pitch) * height);
     for (size_t i = 0; i < pixels.size(); ++i) pixels[i] = uint8_t(i * 37 + 5);
-    for (const PixelLayout& layout : layouts) {
-        WideningTable table;
-        std::vector<uint32_t> out(size_t(width) * height);
-        table.widenPicture(layout, pixels.data(), pitch, width, height, out.data());
-        for (int y = 0; y < height; ++y)
-            for (int x = 0; x < width; ++x) {
-                uint16_t raw;
-                std::memcpy(&raw, &pixels[size_t(y) * pitch + 2 * size_t(x)], 2);
-                EXPECT_EQ(out[size_t(y) * width + x], rawToArgb(layout, raw) & 0x00FFFFFFu) << x << "," << y;
-            }
-    }
+    for (const PixelLayout& layout : layouts)
+        for (WideningStores stores : {WideningStores::Cached, WideningStores::Streamed}) {
+            WideningTable table;
+            std::vector<uint32_t> out(size_t(width) * height);
+            table.widenPicture(layout, pixels.data(), pitch, width, height, out.data(), stores);
+            for (int y = 0; y < height; ++y)
+                for (int x = 0; x < width; ++x) {
+                    uint16_t raw;
+                    std::memcpy(&raw, &pixels[size_t(y) * pitch + 2 * size_t(x)], 2);
+                    EXPECT_EQ(out[size_t(y) * width + x], rawToArgb(layout, raw) & 0x00FFFFFFu)
+                        << x << "," << y << " streamed " << (stores == WideningStores::Streamed);
+                }
+        }
 }
 
 // Layouts whose 16 bits are all red, green or blue, none over 8 bits, narrow back to every raw
