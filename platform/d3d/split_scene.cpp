@@ -6,7 +6,6 @@
 #include <cstdlib>
 #include <cstring>
 
-#include "platform/d3d/helper_pacing.h"
 #include "platform/d3d/raster_options.h"
 #include "platform/d3d/raster_workers.h"
 #include "platform/d3d/span_walk.h"
@@ -44,10 +43,6 @@ template <class Done>
 void waitAtMostAQuarterSecond(const Done& done) {
     const auto until = std::chrono::steady_clock::now() + std::chrono::milliseconds(250);
     for (int idle = 0; !done() && std::chrono::steady_clock::now() < until;) waitStep(&idle);
-}
-
-int64_t nanosecondsOf(std::chrono::steady_clock::time_point t) {
-    return std::chrono::duration_cast<std::chrono::nanoseconds>(t.time_since_epoch()).count();
 }
 
 // Triangles far larger than the screen, where a first pass is still to copy vertices.
@@ -157,16 +152,11 @@ BandMask SplitScene::callerBands(int threads, int rows) const {
     return bands[0];
 }
 
-// Part k's bands of `parts` on a target of `rows` rows: the fixed map's, else two parts' at their
-// boundary, else interleaved, the calling thread (part 0) taking the interleaved share with the
-// fewest rows.
+// Part k's bands of `parts` on a target of `rows` rows: the fixed map's, else interleaved, the
+// calling thread (part 0) taking the interleaved share with the fewest rows.
 void SplitScene::bandMap(int parts, int rows, BandMask* bands) const {
     if (int(fixedMap_.size()) == parts) {
         std::copy(fixedMap_.begin(), fixedMap_.end(), bands);
-        return;
-    }
-    if (parts == 2) {
-        boundary_.masks(bandsOfRows(rows), bands);
         return;
     }
     int fewest = 0;
@@ -197,9 +187,6 @@ bool SplitScene::start(int threads, int rows, SpanQueue* callerQueue) {
     }
     posted_.store(0, std::memory_order_relaxed);
     postedLocal_ = 0;
-    startedAt_ = std::chrono::steady_clock::now();
-    startedCpuNs_ = pacingCpuNs();
-    for (int k = 1; k < parts_; ++k) progress_[k].endedNs.store(nanosecondsOf(startedAt_), std::memory_order_relaxed);
     vertexHead_ = 0;
     closing_.store(false);
     job_ = [this](int part, int) {
@@ -286,7 +273,6 @@ bool SplitScene::replayNext(int part) {
     }
     replayCall(slot.call, &vertices_[at], queue,
                {part, &groupParts_[at / 3], slot.listPass ? &slot.judged : nullptr, hand, next, 0});
-    p.endedNs.store(nanosecondsOf(std::chrono::steady_clock::now()), std::memory_order_relaxed);
     p.done.store(next + 1, std::memory_order_release);
     return true;
 }
@@ -325,13 +311,11 @@ void SplitScene::stopHelpers() {
 
 uint64_t SplitScene::finish(SpanQueue* callerQueue) {
     uint64_t covered = callerQueue->draw();
-    using Clock = std::chrono::steady_clock;
-    const Clock::time_point ownDrawn = Clock::now();
-    const bool helperDone = progress_[parts_ - 1].done.load(std::memory_order_acquire) == postedLocal_;
     // The parts still drawing hand some of their bands over for the rest of the scene; whatever a
     // helper has not started yet is drawn here beside it, the part furthest behind first.
     askHandOvers();
     uint32_t taken = 0;
+    using Clock = std::chrono::steady_clock;
     Clock::time_point tookAt{};
     bool waitedAfter = false;
     for (int idle = 0;;) {
@@ -352,24 +336,12 @@ uint64_t SplitScene::finish(SpanQueue* callerQueue) {
         else waitStep(&idle);
     }
     if (taken) adaptHandCount(taken, waitedAfter ? Clock::now() - tookAt : Clock::duration::zero());
-    if (parts_ == 2 && fixedMap_.size() != 2) moveBoundary(ownDrawn, helperDone);
     handedOver_ = taken;
     stopHelpers();
     for (int k = 1; k < parts_; ++k) covered += queues_[size_t(k)]->draw();
     callerQueue->setBandFilter(kEveryBand);
     releaseSlots();
     return covered;
-}
-
-// Two parts' boundary after a scene in which this thread had drawn its own bands at `ownDrawn`,
-// the helper's part then done or not: how much later (or sooner) than this thread it ended.
-void SplitScene::moveBoundary(std::chrono::steady_clock::time_point ownDrawn, bool helperDone) {
-    const int64_t now = nanosecondsOf(std::chrono::steady_clock::now());
-    const int64_t own = nanosecondsOf(ownDrawn) - nanosecondsOf(startedAt_);
-    const int64_t ended = helperDone ? progress_[1].endedNs.load(std::memory_order_relaxed) : now;
-    const int64_t scene = now - nanosecondsOf(startedAt_);
-    boundary_.sceneEnded(bandCount_, own, std::clamp(ended - nanosecondsOf(ownDrawn), -own, own), scene,
-                         pacingCpuNs() - startedCpuNs_);
 }
 
 // Asks every part still drawing for a share of its bands.

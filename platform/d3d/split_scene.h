@@ -3,9 +3,7 @@
 // from records still in its own caches, so no triangle record crosses from one core to another.
 //
 // With n threads, each band (64 rows, span_walk.h) belongs to one part of n, the parts' bands
-// given as BandMasks (bandMap): with two, the helper's part above a boundary and the calling
-// thread's from it down, the boundary moved scene by scene by how the threads' ends compare
-// (split_boundary.h); with more, interleaved, part 0 the interleaved share with the fewest rows of
+// given as BandMasks (bandMap): interleaved, part 0 the interleaved share with the fewest rows of
 // the target. The calling thread, which also copies every call's vertices for the helpers (a
 // list's from its first pass, only the groups another part may keep), takes part 0
 // (callerBands) and draws its bands through its own span queue at the call; each
@@ -38,8 +36,7 @@
 // - a part's `hand`: `asked` stored by the calling thread (in finish) and loaded by the part's
 //   replayers; `call`, `from` and the asked bands' pixels of the triangles before are written by
 //   the replayer that answers, before `answered` (release), and read by the calling thread after
-//   it (acquire); from then on only the calling thread draws the asked bands; `endedNs` stored
-//   (relaxed) by whoever replayed the part's call, before `done`, and loaded after it (acquire);
+//   it (acquire); from then on only the calling thread draws the asked bands;
 // - closing_: a flag; helperWait_ (helper_wait.h). After finishParts every part's queue is the caller's again.
 // Helpers run as one job of the device's workers (raster_workers.h) from start() to finish().
 // When the workers are busy with another device's job, start() says false and nothing is split.
@@ -57,7 +54,6 @@
 #include "platform/d3d/draw_context.h"
 #include "platform/d3d/helper_wait.h"
 #include "platform/d3d/span_queue.h"
-#include "platform/d3d/split_boundary.h"
 
 namespace platform::d3d {
 
@@ -95,9 +91,8 @@ public:
     BandMask callerBands(int threads, int rows) const;
 
     // The map of bands of the scenes that start from now on, bands[k] part k's (between them they
-    // hold each of the 64 bits once; a part may hold none), used when the scene has as many parts
-    // (the boundary of two parts then stays where it is); an empty map returns to the chosen one.
-    // For tests.
+    // hold each of the 64 bits once; a part may hold none), used when the scene has as many parts;
+    // an empty map returns to the interleaved one. For tests.
     void fixBandMap(std::vector<BandMask> bands) { fixedMap_ = std::move(bands); }
 
     // Hands `call` and a copy of its vertices (call.count of them: the program may change its own
@@ -130,7 +125,6 @@ private:
         std::atomic<uint32_t> claimed{0};
         std::atomic<uint32_t> done{0};
         HandOver hand;  // asked by finish, answered by the part's replayer
-        std::atomic<int64_t> endedNs{0};  // when its last call replayed ended (steady clock)
     };
 
     bool replayNext(int part);
@@ -143,7 +137,6 @@ private:
     void adaptHandCount(uint32_t taken, std::chrono::steady_clock::duration after);
     bool takeHandOver(SpanQueue* callerQueue, uint32_t* taken, uint64_t* covered);
     void bandMap(int parts, int rows, BandMask* bands) const;
-    void moveBoundary(std::chrono::steady_clock::time_point ownDrawn, bool helperDone);
 
     uint32_t vertexCapacity_, callCapacity_;
     std::unique_ptr<D3DVERTEX[]> vertices_;
@@ -162,9 +155,6 @@ private:
     int handCount_[kMaxParts] = {};  // [k]: how many of part k's bands it hands over (0: not chosen yet)
     BandMask bands_[kMaxParts] = {};  // [k]: part k's (0: the calling thread's)
     std::vector<BandMask> fixedMap_;
-    SplitBoundary boundary_;  // two parts' boundary
-    std::chrono::steady_clock::time_point startedAt_{};  // the scene's first call
-    int64_t startedCpuNs_ = 0;  // the process's processor time then (pacingCpuNs)
     alignas(64) std::atomic<uint32_t> posted_{0};
     std::atomic<bool> closing_{false};
     std::function<void(int, int)> job_;

@@ -410,10 +410,7 @@ TEST(SplitScene, AnyMapOfBandsGivesOneThreadsPicture) {
             EXPECT_TRUE(scene.bytes() == one.bytes) << threads << " threads, round " << round;
         }
         split.fixBandMap({});
-        // Two parts at their boundary (the fixed maps left it where it started: the calling
-        // thread's the lower two of four bands), more interleaved.
-        EXPECT_EQ(split.callerBands(threads, kHeight), threads == 2 ? ~BandMask(3) : interleavedBands(1, threads))
-            << "the fewest rows' share";
+        EXPECT_EQ(split.callerBands(threads, kHeight), interleavedBands(1, threads)) << "the fewest rows' share";
         EXPECT_EQ(scene.draw(&split, threads, 12, 400), one.covered) << threads << " threads, back to interleaved";
         EXPECT_TRUE(scene.bytes() == one.bytes) << threads << " threads, back to interleaved";
     }
@@ -424,8 +421,8 @@ TEST(SplitScene, AnyMapOfBandsGivesOneThreadsPicture) {
 // call and triangle until it is asked (the first call's start, a chunk in the middle of the first,
 // two middle calls, one of them inside a chunk, the last call's start and last chunk), the
 // hand-over is answered there
-// and the picture and count stay one thread's, on two threads (split at a boundary or interleaved)
-// and three, and under maps where the
+// and the picture and count stay one thread's, on two threads (a fixed map split at one boundary,
+// or interleaved) and three, and under maps where the
 // helper holds no band or one band only (nothing to hand over). A handed-over band drawn by both
 // threads, or drawn here before the helper's earlier triangles in it, changes the bytes (additive
 // calls, z-writes on and off).
@@ -438,7 +435,7 @@ TEST(SplitScene, BandsHandedOverAtTheEndGiveOneThreadsPicture) {
     // The last but one inside a chunk: answered at the first triangle from there the part keeps, or
     // at the next chunk.
     const std::pair<uint32_t, uint32_t> holds[] = {{0, 0}, {0, 192}, {5, 64}, {7, 100}, {kCalls - 1, 0}, {kCalls - 1, 384}};
-    // Two parts split at a boundary (the helper's two bands above the calling thread's) or
+    // Two parts split at one boundary (the helper's two bands above the calling thread's) or
     // interleaved; three interleaved.
     const std::pair<int, std::vector<BandMask>> splits[] = {
         {2, {~BandMask(3), 3}}, {2, {interleavedBands(1, 2), interleavedBands(0, 2)}}, {3, {}}};
