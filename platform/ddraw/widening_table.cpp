@@ -35,10 +35,6 @@ void WideningTable::widenRow(const uint32_t* table, const uint8_t* row, int widt
     }
 }
 
-bool WideningTable::widenRowByShifts(const PixelLayout& layout, const uint8_t* row, int width, uint32_t* out) {
-    return widenRowByArithmetic(layout, row, width, out);
-}
-
 void WideningTable::widenRowOf(const PixelLayout& layout, const uint8_t* row, int width, uint32_t* out,
                                WideningStores stores) {
     if (!widenRowByArithmetic(layout, row, width, out, WideningWay::Fastest, stores))

@@ -34,8 +34,6 @@ public:
     // into out (width * height pixels, rows packed), by arithmetic where it can, else by table.
     void widenPicture(const PixelLayout& layout, const uint8_t* pixels, int pitch, int width, int height,
                       uint32_t* out, WideningStores stores = WideningStores::Cached);
-    // The arithmetic alone: false (nothing written) when the layout or the processor does not allow it.
-    static bool widenRowByShifts(const PixelLayout& layout, const uint8_t* row, int width, uint32_t* out);
 
     // Whether narrowPicture gives back every raw value of `layout` from its widened value.
     static bool narrowsExactly(const PixelLayout& layout);

@@ -48,7 +48,7 @@ TEST(WideningTable, ShiftsGiveTheTablesValuesForEveryRawValueAndRowLength) {
         const uint32_t* entries = table.forLayout(layout);
         for (int width : {65536, 17, 8, 7, 1}) {
             std::vector<uint32_t> shifted(size_t(width) + 1, 0xDEADBEEFu), byTable(size_t(width) + 1, 0xDEADBEEFu);
-            ASSERT_TRUE(WideningTable::widenRowByShifts(layout, bytes.data() + 1, width, shifted.data()));
+            ASSERT_TRUE(widenRowByArithmetic(layout, bytes.data() + 1, width, shifted.data()));
             WideningTable::widenRow(entries, bytes.data() + 1, width, byTable.data());
             EXPECT_EQ(shifted, byTable) << format.dwRBitMask << " width " << width;  // the one past stays
         }
@@ -63,7 +63,7 @@ TEST(WideningTable, PicturesWidenIntoPackedRowsByShiftsOrByTable) {
     layouts[1] = layouts[0];
     layouts[1].blue = {0x0003, 0, 2};
     layouts[1].green = {0x07FC, 2, 9};
-    EXPECT_FALSE(WideningTable::widenRowByShifts(layouts[1], nullptr, 0, nullptr));
+    EXPECT_FALSE(widenRowByArithmetic(layouts[1], nullptr, 0, nullptr));
     const int width = 11, height = 3, pitch = 2 * width + 6;
     std::vector<uint8_t> pixels(size_t(pitch) * height);
     for (size_t i = 0; i < pixels.size(); ++i) pixels[i] = uint8_t(i * 37 + 5);
