@@ -441,11 +441,23 @@ VOREL_AVX512_INLINE void fetchHalfTaps(const TextureView& tv, __m512i x0, __m512
     taps->c01 = gatherTexels<true>(tv, texelOffsets(tv, x0, y1)), taps->c11 = gatherTexels<true>(tv, texelOffsets(tv, x1, y1));
 }
 
-// Row windows are tried where `windows` says so. Only the taps of `lanes` are read where the group
-// goes as two halves: a half without lanes takes the other half's taps. A half group (Half: lanes
-// 8-15 empty) of a 32-bit texture is read eight lanes at a time, without windows.
+// How the row windows of one triangle's groups fare. A minified texture's groups hardly ever fit
+// one (their sixteen lanes span more columns or texel rows than a window holds), and on a core
+// with quick gathers a window tried and missed costs more than the gathers it would save: a
+// triangle's groups stop trying once more of them missed a window than fitted one.
+struct WindowTries {
+    int found = 0, missed = 0;
+    bool worthTrying() const { return missed <= found; }
+    void record(bool fits) { ++(fits ? found : missed); }
+};
+
+// Row windows are tried where `windows` says so, and whether the group fitted one is recorded in
+// *tries when given. Only the taps of `lanes` are read where the group goes as two halves: a half
+// without lanes takes the other half's taps. A half group (Half: lanes 8-15 empty) of a 32-bit
+// texture is read eight lanes at a time, without windows.
 template <bool Half = false>
-VOREL_AVX512_INLINE BilinearTaps bilinearTaps(const TextureView& tv, __m512 u, __m512 v, Lanes lanes, bool windows) {
+VOREL_AVX512_INLINE BilinearTaps bilinearTaps(const TextureView& tv, __m512 u, __m512 v, Lanes lanes, bool windows,
+                                               WindowTries* tries = nullptr) {
     const __m512 half = _mm512_set1_ps(0.5f);
     const __m512 x = _mm512_sub_ps(_mm512_mul_ps(wrapCoordinate(u), tv.widthF), half);
     const __m512 y = _mm512_sub_ps(_mm512_mul_ps(wrapCoordinate(v), tv.heightF), half);
@@ -461,9 +473,11 @@ VOREL_AVX512_INLINE BilinearTaps bilinearTaps(const TextureView& tv, __m512 u, _
             return taps;
         }
     }
-    if (windows && tv.narrow.format == TexelFormat::Argb8888 &&
-        (tv.wrapWindows ? fetchWrappedWindow(tv, x0, y0, &taps) : fetchWindow(tv, x0, y0, &taps)))
-        return taps;
+    if (windows && tv.narrow.format == TexelFormat::Argb8888) {
+        const bool fits = tv.wrapWindows ? fetchWrappedWindow(tv, x0, y0, &taps) : fetchWindow(tv, x0, y0, &taps);
+        if (tries) tries->record(fits);
+        if (fits) return taps;
+    }
     const __m512i one = load(loopConstants().one);
     const __m512i x1 = wrapColumn(tv, _mm512_add_epi32(x0, one)), y1 = wrapRow(tv, _mm512_add_epi32(y0, one));
     // Groups in both halves read texel pairs sixteen lanes at a time where no column wraps, and

@@ -232,11 +232,11 @@ struct Texels<TexelFilter::Bilinear> {
 // (Half: lanes 8-15 empty) are read eight lanes at a time.
 template <TexelFilter T, bool Half = false, class Planes>
 VOREL_AVX512_INLINE Texels<T> readTexels(const TextureView& tv, const Planes& planes, __m512 w, Lanes lanes,
-                                         bool windows) {
+                                         bool windows, WindowTries* tries = nullptr) {
     if constexpr (T == TexelFilter::Point)
         return {pointTexel<Half>(tv, _mm512_mul_ps(planes(kU), w), _mm512_mul_ps(planes(kV), w))};
     else if constexpr (T == TexelFilter::Bilinear)
-        return {bilinearTaps<Half>(tv, _mm512_mul_ps(planes(kU), w), _mm512_mul_ps(planes(kV), w), lanes, windows)};
+        return {bilinearTaps<Half>(tv, _mm512_mul_ps(planes(kU), w), _mm512_mul_ps(planes(kV), w), lanes, windows, tries)};
     else
         return {};
 }
@@ -269,8 +269,8 @@ VOREL_AVX512_INLINE Wide colourOf(const SpanState& s, const Constants& k, const 
 template <TexelFilter T, bool Half = false, class Planes, class Constants>
 VOREL_AVX512_INLINE Wide shadeColour(const SpanState& s, const Constants& k, const TextureView& tv,
                                       const ColourConstants& cc, const Wide& fogColor, const Planes& planes, __m512 w,
-                                      Lanes lanes, bool windows) {
-    return colourOf<T>(s, k, tv, cc, fogColor, planes, w, readTexels<T, Half>(tv, planes, w, lanes, windows));
+                                      Lanes lanes, bool windows, WindowTries* tries = nullptr) {
+    return colourOf<T>(s, k, tv, cc, fogColor, planes, w, readTexels<T, Half>(tv, planes, w, lanes, windows, tries));
 }
 
 // ---- depth ---------------------------------------------------------------------------------------
@@ -378,9 +378,12 @@ VOREL_AVX512_INLINE void prefetchRow(const SpanState& s, int y, int x0, int x1) 
     if constexpr (D != DepthFormat::None) prefetchLines(s.z + y * s.zPitch + x0 * zBytes, (x1 - x0 + 1) * zBytes);
 }
 
+// The covered run x0..x1 of row y, sixteen pixels at a time; *windows: the triangle's window
+// tries so far, carried from row to row.
 template <TargetFormat F, DepthFormat D, TexelFilter T>
 VOREL_AVX512_INLINE void shadeSpan(const SpanState& s, const TriangleSetup& t, const ArgbConstants& k,
-                                   const WideConstants& w16, int y, int x0, int x1) {
+                                   const WideConstants& w16, int y, int x0, int x1, WindowTries* windows) {
+    WindowTries tries = *windows;  // a local copy the loop keeps in registers
     constexpr int bpp = F == TargetFormat::Argb8888 ? 4 : 2;
     constexpr int zBytes = D == DepthFormat::Z16 ? 2 : 4;
     RowPlanes planes(t, k, x0, y, D != DepthFormat::None && k.quickDepth);
@@ -412,8 +415,10 @@ VOREL_AVX512_INLINE void shadeSpan(const SpanState& s, const TriangleSetup& t, c
         }
         if (g.lanes == 0) continue;
         const ColourConstants& cc = loopConstants();
-        writePixels<F>(s, cc, color, g, threshold, shadeColour<T>(s, k, w16.tv, cc, w16.fogColor, planes, wHere, g.lanes, true));
+        const Wide c = shadeColour<T>(s, k, w16.tv, cc, w16.fogColor, planes, wHere, g.lanes, tries.worthTrying(), &tries);
+        writePixels<F>(s, cc, color, g, threshold, c);
     }
+    *windows = tries;
 }
 
 // ---- small triangles, their pixels packed -------------------------------------------------------
@@ -695,6 +700,7 @@ VOREL_AVX512 uint64_t shadeTriangle(const SpanState& s, const TriangleSetup& t, 
         // Short runs are packed sixteen pixels to a group, with constants made at the first.
         mutable PixelPack pack;
         mutable bool packing = false;
+        mutable WindowTries windows;
         mutable SmallConstants small;
         // The constants are made in place (w16 from k, declared before it).
         VOREL_AVX512 Routine(const SpanState& s_, const TriangleSetup& t_)
@@ -720,12 +726,12 @@ VOREL_AVX512 uint64_t shadeTriangle(const SpanState& s, const TriangleSetup& t, 
             } else if (x1 - x0 < 8) {
                 span_avx2::shadeSpan<F, D, T>(s, t, k, y, x0, x1);
             } else if (x1 - x0 < 64) {
-                shadeSpan<F, D, T>(s, t, k, w16, y, x0, x1);
+                shadeSpan<F, D, T>(s, t, k, w16, y, x0, x1, &windows);
             } else {
                 const SpanState state = s;
                 const ArgbConstants constants = k;
                 const WideConstants wide = w16;
-                shadeSpan<F, D, T>(state, t, constants, wide, y, x0, x1);
+                shadeSpan<F, D, T>(state, t, constants, wide, y, x0, x1, &windows);
             }
         }
     };

@@ -1,7 +1,8 @@
 // The AVX-512 texel reads (span_avx512.h): a group's bilinear taps read from one or two windows of
 // a texture row must be the texels at each lane's columns and rows, with the texture repeating at
 // its edges, and a group the window cannot hold must be refused without reading; texel pairs read
-// elsewhere must be each lane's texel and the next.
+// elsewhere must be each lane's texel and the next; a triangle's window tries must count the
+// groups that fitted and missed, and the taps must not depend on whether a window was tried.
 #include <gtest/gtest.h>
 
 #include <cmath>
@@ -137,6 +138,61 @@ TEST(SpanWindow, TexelPairsAreEachLanesTexelAndItsRightHandNeighbour) {
             }
         }
     }
+}
+
+// The bilinear taps of a group whose lanes sample texel columns g.x, rows g.y, a quarter texel
+// right of and below each texel's centre, read through bilinearTaps with its window tries.
+VOREL_AVX512 void readTaps(const Texture& t, const Group& g, bool windows, WindowTries* tries, uint32_t out[4][16]) {
+    const TextureView tv = textureView(span_avx2::textureView(t.state));
+    float u[16], v[16];
+    for (int i = 0; i < 16; ++i) {
+        u[i] = (float(g.x[i]) + 0.75f) / float(t.width);
+        v[i] = (float(g.y[i]) + 0.75f) / float(t.height);
+    }
+    const BilinearTaps taps = bilinearTaps(tv, _mm512_loadu_ps(u), _mm512_loadu_ps(v), 0xFFFF, windows, tries);
+    _mm512_storeu_si512(out[0], taps.c00), _mm512_storeu_si512(out[1], taps.c10);
+    _mm512_storeu_si512(out[2], taps.c01), _mm512_storeu_si512(out[3], taps.c11);
+}
+
+void expectTexels(const Texture& t, const Group& g, const uint32_t taps[4][16], const char* what) {
+    for (int i = 0; i < 16; ++i) {
+        const int x = g.x[i], y = g.y[i];
+        EXPECT_EQ(taps[0][i], t.at(x, y)) << what << ", lane " << i;
+        EXPECT_EQ(taps[1][i], t.at(x + 1, y)) << what << ", lane " << i;
+        EXPECT_EQ(taps[2][i], t.at(x, y + 1)) << what << ", lane " << i;
+        EXPECT_EQ(taps[3][i], t.at(x + 1, y + 1)) << what << ", lane " << i;
+    }
+}
+
+TEST(SpanWindow, ATrianglesGroupsStopTryingWindowsOnceMoreMissedThanFitted) {
+    if (!haveAvx512()) GTEST_SKIP() << "no AVX-512";
+    // 64 wide: wrapped windows of 32; 40 wide: windows of seventeen.
+    for (int width : {64, 40}) {
+        const Texture t(width, 8, uint32_t(width) + 7);
+        const Group fits = group(t, 2, 1, 3, 16), misses = group(t, 1, 3, 5, 16);  // 46 columns
+        uint32_t taps[4][16];
+        WindowTries tries;
+        readTaps(t, fits, true, &tries, taps);
+        expectTexels(t, fits, taps, "a group a window holds");
+        EXPECT_EQ(tries.found, 1) << width;
+        EXPECT_EQ(tries.missed, 0) << width;
+        readTaps(t, misses, true, &tries, taps);
+        expectTexels(t, misses, taps, "a group read by gathers after its window missed");
+        EXPECT_EQ(tries.missed, 1) << width;
+        EXPECT_TRUE(tries.worthTrying()) << "one miss against one fit, " << width;
+        readTaps(t, misses, true, &tries, taps);
+        EXPECT_EQ(tries.missed, 2) << width;
+        EXPECT_FALSE(tries.worthTrying()) << "two misses against one fit, " << width;
+        // Groups not asked to try a window record nothing and read the same texels.
+        readTaps(t, fits, false, &tries, taps);
+        expectTexels(t, fits, taps, "a group read without a window");
+        EXPECT_EQ(tries.found, 1) << width;
+        EXPECT_EQ(tries.missed, 2) << width;
+    }
+    // A triangle's first group decides alone: a miss there stops the tries.
+    WindowTries first;
+    first.record(false);
+    EXPECT_FALSE(first.worthTrying());
 }
 
 // wrapCoordinate of sixteen values.
