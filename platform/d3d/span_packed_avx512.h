@@ -157,7 +157,7 @@ struct PixelPack {
 // run, it lived in memory beside the positions (whose stores may alias anything), and each block
 // waited on the previous one's store of it.
 struct PositionRun {
-    static constexpr int kBlocks = 16;  // blocks walked between two rounds of shading
+    static constexpr int kBlocks = 16;  // blocks' worth of positions between two rounds of shading
     alignas(64) uint32_t at[16 * (kBlocks + 1)];
 
     // A block's covered lanes (n of them) after the `count` before: a whole register is written,
@@ -185,37 +185,45 @@ struct PositionRun {
 
 // The blocks in `bands` of a box (rows dealt out as walkRows deals them), their
 // covered centres packed: shade(positions, lanes) for each group. Returns the number of covered
-// centres.
+// centres. The box's rows are walked as runs of rows in `bands` (the whole box on one thread):
+// a run's whole blocks in a loop of their own, which tests no row count and no band, then the
+// rows left under a block. Full groups are shaded once the run holds more than kBlocks - 1
+// blocks' worth of positions (in the story's views, hardly ever before the triangle's end).
 template <class Edges, class Shade>
 VOREL_AVX512_INLINE uint64_t packBlocks(const TriangleSetup& t, BandMask bands, const CoverageBlocks& b,
                                         const Shade& shade) {
+    constexpr int kFull = 16 * (PositionRun::kBlocks - 1);  // positions held before shading
     Edges edges(t, b);
-    edges.at(t, t.minY);
     PositionRun run;
     int held = 0;  // positions in the run
     uint64_t covered = 0;
     const bool everyBand = bands == kEveryBand;  // one test for the triangle, not one a block
+    const __m512i down = _mm512_set1_epi32(b.rows << 16);
     for (int y = t.minY; y <= t.maxY;) {
-        // At most kBlocks blocks, then the full groups they made are shaded.
-        for (int blocks = 0; blocks < PositionRun::kBlocks && y <= t.maxY;) {
-            if (!everyBand && !ownsRow(y, bands)) {
-                y = nextBand(y);
-                if (y <= t.maxY) edges.at(t, y);
-                continue;
-            }
-            int rows = std::min(b.rows, t.maxY - y + 1);
-            if (!everyBand) rows = std::min(rows, nextBand(y) - y);
-            const Lanes lanes = edges.covered(b.columns & firstLanes(rows << b.shift));
+        if (!everyBand && !ownsRow(y, bands)) {
+            y = nextBand(y);
+            continue;
+        }
+        const int last = everyBand ? t.maxY : std::min(t.maxY, nextBand(y) - 1);  // the run's last row
+        edges.at(t, y);
+        __m512i positions = _mm512_add_epi32(b.lanePositions, _mm512_set1_epi32((y << 16) | t.minX));
+        for (; y + b.rows - 1 <= last; y += b.rows) {
+            const Lanes lanes = edges.covered(b.columns);
             const int n = std::popcount(unsigned(lanes));
             covered += uint64_t(n);
-            held = run.add(held, _mm512_add_epi32(b.lanePositions, _mm512_set1_epi32((y << 16) | t.minX)), lanes, n);
-            ++blocks;
-            y += rows;
-            // A block cut short by its band's end is followed by the next band's first row.
-            if (rows == b.rows) edges.next();
-            else if (y <= t.maxY) edges.at(t, y);
+            held = run.add(held, positions, lanes, n);
+            positions = _mm512_add_epi32(positions, down);
+            edges.next();
+            if (held > kFull) [[unlikely]] held = run.shadeFull(held, shade);
         }
-        if (y <= t.maxY) held = run.shadeFull(held, shade);
+        if (y <= last) {
+            const Lanes lanes = edges.covered(b.columns & firstLanes((last - y + 1) << b.shift));
+            const int n = std::popcount(unsigned(lanes));
+            covered += uint64_t(n);
+            held = run.add(held, positions, lanes, n);
+            if (held > kFull) [[unlikely]] held = run.shadeFull(held, shade);
+            y = last + 1;
+        }
     }
     run.finish(held, shade);
     return covered;

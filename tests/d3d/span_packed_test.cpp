@@ -78,10 +78,14 @@ std::vector<uint32_t> coveredCentres(const TriangleSetup& t, BandMask bands) {
     return out;
 }
 
-TEST(PackedPixels, EveryCoveredCentreOfAPartsRowsComesOnceInFullGroups) {
+// The walk hands the centres over in rows from the top, each row from the left (so in rising
+// (y << 16) | x): the order in which a 16-bit target's two pixels of a word come in neighbouring
+// lanes, which scatter16 relies on. Boxes whose centres fill more than a run's rounds of blocks are
+// shaded part way through the walk.
+TEST(PackedPixels, EveryCoveredCentreOfAPartsRowsComesOnceInWalkOrderInFullGroups) {
     if (!haveAvx512()) GTEST_SKIP() << "no AVX-512";
     std::mt19937 rng(23);
-    size_t covered = 0, groups = 0;
+    size_t covered = 0, groups = 0, shadedInTheWalk = 0;
     for (int n = 0; n < 3000; ++n) {
         const TriangleSetup t = randomSmallBox(rng);
         const BandMask masks[] = {kEveryBand,           interleavedBands(0, 2), interleavedBands(1, 2), interleavedBands(2, 3),
@@ -91,8 +95,10 @@ TEST(PackedPixels, EveryCoveredCentreOfAPartsRowsComesOnceInFullGroups) {
             const uint64_t count = pack(t, bands, &got);
             const std::vector<uint32_t> want = coveredCentres(t, bands);
             EXPECT_EQ(count, want.size()) << "triangle " << n << ", bands " << std::hex << bands;
-            std::sort(got.positions.begin(), got.positions.end());
+            ASSERT_TRUE(std::is_sorted(got.positions.begin(), got.positions.end()))
+                << "triangle " << n << ", bands " << std::hex << bands;
             ASSERT_EQ(got.positions, want) << "triangle " << n << ", bands " << std::hex << bands;
+            if (want.size() > size_t(16 * PositionRun::kBlocks)) ++shadedInTheWalk;
             // Every group is full but the last, which holds its first lanes.
             for (size_t g = 0; g + 1 < got.groups.size(); ++g) ASSERT_EQ(got.groups[g], Lanes(0xFFFF));
             if (!got.groups.empty()) {
@@ -104,6 +110,7 @@ TEST(PackedPixels, EveryCoveredCentreOfAPartsRowsComesOnceInFullGroups) {
     }
     EXPECT_GT(covered, 50000u) << "the random boxes hardly covered anything";
     EXPECT_LT(groups * 8, covered) << "groups were not filled";
+    EXPECT_GT(shadedInTheWalk, 20u) << "too few boxes filled a run's rounds";
 }
 
 // What a PositionRun handed over, each group's lanes and all sixteen of its positions.
