@@ -625,6 +625,30 @@ VOREL_AVX512_INLINE void shadeGroup(const SpanState& s, const TriangleSetup& t, 
     writeGroup<F, D, T>(s, k, r);
 }
 
+// The 512-bit view of the state's texture, made again only when the texture differs from the one
+// this thread's small triangles read last: the view is made from the texture's address, size,
+// pitch, format and alpha alone, which are compared. A call's small triangles all read one
+// texture, and making the view (a dozen broadcasts and about 0.8 KB of stores) for every triangle
+// cost about as much as the block walk of its first rows.
+VOREL_AVX512 const TextureView& smallTextureView(const SpanState& s) {
+    struct Made {
+        const uint8_t* texels;
+        ptrdiff_t pitch;
+        int width, height;
+        TexelFormat format;
+        bool alpha, made;
+        TextureView view;
+    };
+    alignas(64) thread_local Made last{};
+    if (!last.made || last.texels != s.texels || last.pitch != s.texPitch || last.width != s.texWidth ||
+        last.height != s.texHeight || last.format != s.texFormat || last.alpha != s.texAlpha) [[unlikely]] {
+        last.texels = s.texels, last.pitch = s.texPitch, last.width = s.texWidth, last.height = s.texHeight;
+        last.format = s.texFormat, last.alpha = s.texAlpha, last.made = true;
+        last.view = textureView(span_avx2::textureView(s));
+    }
+    return last.view;
+}
+
 // A triangle at most sixteen pixels wide, its covered pixels packed sixteen to a group. The groups
 // are overlapped: each group's reads are made before the writes of the group before it, so that
 // the next group's texel coordinates and gathers (a chain of about a hundred cycles) run while
@@ -637,12 +661,12 @@ VOREL_AVX512 uint64_t shadeSmallTriangle(const SpanState& s, const TriangleSetup
     struct Routine {
         const SpanState& s;
         const TriangleSetup& t;
-        const TextureView tv;
+        const TextureView& tv;  // the thread's own, not changed while the triangle is drawn
         SmallConstants k;  // made in place, every field written once; borrows tv
         mutable PackedReads<T> reads[2];
         mutable int waiting = -1;  // the slot of reads whose group has not written yet
         VOREL_AVX512 Routine(const SpanState& s_, const TriangleSetup& t_)
-            : s(s_), t(t_), tv(textureView(span_avx2::textureView(s_))) {
+            : s(s_), t(t_), tv(smallTextureView(s_)) {
             smallConstants<D>(s, t, &tv, &k);
         }
         Routine(const Routine&) = delete;
