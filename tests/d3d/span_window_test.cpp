@@ -70,9 +70,7 @@ Group group(const Texture& t, int first, int step, int row, int split) {
     return g;
 }
 
-void expectTaps(const Texture& t, const Group& g, const char* what) {
-    uint32_t taps[4][16];
-    ASSERT_TRUE(readWindow(t, g, taps)) << what << ", texture " << t.width << " wide, first column " << g.x[0];
+void expectTexels(const Texture& t, const Group& g, const uint32_t taps[4][16], const char* what) {
     for (int i = 0; i < 16; ++i) {
         const int x = g.x[i], y = g.y[i];
         EXPECT_EQ(taps[0][i], t.at(x, y)) << what << ", lane " << i;
@@ -80,6 +78,12 @@ void expectTaps(const Texture& t, const Group& g, const char* what) {
         EXPECT_EQ(taps[2][i], t.at(x, y + 1)) << what << ", lane " << i;
         EXPECT_EQ(taps[3][i], t.at(x + 1, y + 1)) << what << ", lane " << i;
     }
+}
+
+void expectTaps(const Texture& t, const Group& g, const char* what) {
+    uint32_t taps[4][16];
+    ASSERT_TRUE(readWindow(t, g, taps)) << what << ", texture " << t.width << " wide, first column " << g.x[0];
+    expectTexels(t, g, taps, what);
 }
 
 TEST(SpanWindow, WindowsReadEachLanesTexelsAcrossTheTexturesEdges) {
@@ -152,16 +156,6 @@ VOREL_AVX512 void readTaps(const Texture& t, const Group& g, bool windows, Windo
     const BilinearTaps taps = bilinearTaps(tv, _mm512_loadu_ps(u), _mm512_loadu_ps(v), 0xFFFF, windows, tries);
     _mm512_storeu_si512(out[0], taps.c00), _mm512_storeu_si512(out[1], taps.c10);
     _mm512_storeu_si512(out[2], taps.c01), _mm512_storeu_si512(out[3], taps.c11);
-}
-
-void expectTexels(const Texture& t, const Group& g, const uint32_t taps[4][16], const char* what) {
-    for (int i = 0; i < 16; ++i) {
-        const int x = g.x[i], y = g.y[i];
-        EXPECT_EQ(taps[0][i], t.at(x, y)) << what << ", lane " << i;
-        EXPECT_EQ(taps[1][i], t.at(x + 1, y)) << what << ", lane " << i;
-        EXPECT_EQ(taps[2][i], t.at(x, y + 1)) << what << ", lane " << i;
-        EXPECT_EQ(taps[3][i], t.at(x + 1, y + 1)) << what << ", lane " << i;
-    }
 }
 
 TEST(SpanWindow, ATrianglesGroupsStopTryingWindowsOnceMoreMissedThanFitted) {
