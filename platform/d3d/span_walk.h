@@ -39,6 +39,68 @@ inline bool rowSpan(const TriangleSetup& t, int y, int* x0, int* x1) {
     return true;
 }
 
+// rowSpan's runs of successive rows, stepped from row to row without dividing: each edge's
+// bound on x is floor(n / d) for n = -(E at x = 0) and d = |a|, kept as a quotient and a
+// remainder in [0, d), and a row down takes b from n, so the quotient and remainder step by those
+// of b / d with one carry. Three divisions start the rows and three more, at the first step, give
+// the steps, where rowSpan divides three times a row (64-bit divisions: the bulk of a wide
+// triangle's row walk). The runs are rowSpan's, exactly.
+class RowSpans {
+public:
+    explicit RowSpans(const TriangleSetup& t) : t_(t) {}
+    // Starts at row y.
+    void at(int y) {
+        for (int i = 0; i < 3; ++i) {
+            const Edge& e = t_.edge[i];
+            Bound& b = bound_[i];
+            b.d = e.a < 0 ? -e.a : e.a;
+            b.n = -(e.b * y + e.c + e.bias);
+            if (b.d != 0) b.q = span_detail::floorDiv(b.n, b.d), b.rem = b.n - b.q * b.d;
+        }
+    }
+    // The current row's run, as rowSpan gives it.
+    bool span(int* x0, int* x1) const {
+        int64_t lo = t_.minX, hi = t_.maxX;
+        for (int i = 0; i < 3; ++i) {
+            const int64_t a = t_.edge[i].a;
+            if (a > 0) lo = std::max(lo, bound_[i].q + 1);
+            else if (a < 0) hi = std::min(hi, -bound_[i].q - 1);
+            else if (bound_[i].n >= 0) return false;
+        }
+        if (lo > hi) return false;
+        *x0 = static_cast<int>(lo);
+        *x1 = static_cast<int>(hi);
+        return true;
+    }
+    // On to the next row.
+    void next() {
+        if (!steps_) {
+            for (int i = 0; i < 3; ++i) {
+                Bound& b = bound_[i];
+                if (b.d != 0) b.stepQ = span_detail::floorDiv(t_.edge[i].b, b.d), b.stepRem = t_.edge[i].b - b.stepQ * b.d;
+            }
+            steps_ = true;
+        }
+        for (int i = 0; i < 3; ++i) {
+            Bound& b = bound_[i];
+            b.n -= t_.edge[i].b;
+            b.q -= b.stepQ, b.rem -= b.stepRem;
+            const int64_t borrow = b.rem >> 63;  // -1 where the remainder went below 0, else 0
+            b.rem += b.d & borrow, b.q += borrow;  // no branch: the carry comes as often as not
+        }
+    }
+
+private:
+    struct Bound {
+        int64_t n = 0;  // -(E at x = 0) on the current row
+        int64_t d = 0, q = 0, rem = 0;  // d = |a|; n = q d + rem, 0 <= rem < d (d != 0)
+        int64_t stepQ = 0, stepRem = 0;  // b = stepQ d + stepRem, 0 <= stepRem < d
+    };
+    const TriangleSetup& t_;
+    Bound bound_[3];
+    bool steps_ = false;
+};
+
 // Rows are dealt out in bands of 64 (measured against 16 and 32 on the story's scenes at 800x600
 // and 1920x1080, both ways of sharing a scene: with narrower bands a small triangle more often
 // straddles two, and then both threads pay its constants and block walk; a 600-row target still
@@ -97,9 +159,12 @@ uint64_t walkRows(const TriangleSetup& t, BandMask bands, const Routine& r) {
     }
     uint64_t covered = 0;
     const bool everyBand = bands == kEveryBand;  // one test for the triangle, not one a row
+    RowSpans spans(t);
+    bool stepping = false;  // spans is at row y - 1 (the row before, drawn)
     for (int y = t.minY; y <= t.maxY;) {
         if (!everyBand && !ownsRow(y, bands)) {
             y = nextBand(y);
+            stepping = false;
             continue;
         }
         int x0, x1;
@@ -119,9 +184,13 @@ uint64_t walkRows(const TriangleSetup& t, BandMask bands, const Routine& r) {
         } else if (narrow) {
             if constexpr (requires { r.narrowGroup(0, 0); })
                 for (int x = t.minX; x <= t.maxX; x += 8) covered += uint64_t(r.narrowGroup(x, y));
-        } else if (rowSpan(t, y, &x0, &x1)) {
-            covered += uint64_t(x1 - x0 + 1);
-            r.span(y, x0, x1);
+        } else {
+            if (stepping) spans.next();
+            else spans.at(y), stepping = true;
+            if (spans.span(&x0, &x1)) {
+                covered += uint64_t(x1 - x0 + 1);
+                r.span(y, x0, x1);
+            }
         }
         ++y;
     }

@@ -40,6 +40,34 @@ TEST(RowSpans, SpansHoldExactlyTheCentresInside) {
     EXPECT_GT(covered, 10000) << "the random edges hardly covered anything";
 }
 
+// Runs stepped down from any row, without dividing, are the solved ones: edges of every sign and
+// size (large steps carry across several multiples of a each row, negative ones borrow), rows
+// above and below zero, and walks restarted part way as at a band's start.
+TEST(RowSpans, SteppedRunsAreTheSolvedOnes) {
+    std::mt19937 rng(31);
+    int rows = 0, nonEmpty = 0;
+    for (int n = 0; n < 3000; ++n) {
+        TriangleSetup t = randomEdges(rng);
+        t.maxY = t.minY + int(rng() % 200);
+        RowSpans spans(t);
+        const int restart = t.minY + int(rng() % uint32_t(t.maxY - t.minY + 1));
+        for (int y = t.minY; y <= t.maxY; ++y) {
+            if (y == t.minY || y == restart) spans.at(y);
+            else spans.next();
+            int x0 = 0, x1 = -1, wantX0 = 0, wantX1 = -1;
+            const bool got = spans.span(&x0, &x1), want = rowSpan(t, y, &wantX0, &wantX1);
+            ASSERT_EQ(got, want) << "triangle " << n << ", row " << y;
+            if (want) {
+                ASSERT_EQ(x0, wantX0) << "triangle " << n << ", row " << y;
+                ASSERT_EQ(x1, wantX1) << "triangle " << n << ", row " << y;
+                ++nonEmpty;
+            }
+            ++rows;
+        }
+    }
+    EXPECT_GT(nonEmpty, rows / 20) << "the random edges hardly covered anything";
+}
+
 // The walk hands each owned row's span to the routine once, for every band mask.
 TEST(RowSpans, TheWalkGivesTheSolvedSpansOfOwnedRows) {
     struct Recorder {
