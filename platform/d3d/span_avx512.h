@@ -403,18 +403,52 @@ VOREL_AVX512_INLINE bool fetchWrappedWindow(const TextureView& tv, __m512i x0, _
     return true;
 }
 
-// Texels (x, y) and (x + 1, y) of sixteen lanes of a 32-bit texture whose x + 1 never wraps: side
-// by side in memory, so two gathers of eight 64-bit pairs give both, spread to lanes by two
-// permutes. (Sixteen single 64-bit reads were cheaper on a core with slow gathers; on one whose
-// gathers are quick, the reads' addresses went to general registers by lane extractions, shuffles.)
-VOREL_AVX512_INLINE void fetchPairs(const TextureView& tv, __m512i x, __m512i y, __m512i* left, __m512i* right) {
-    const __m512i offset = texelOffsets(tv, x, y);
-    const __m512i lo = _mm512_i32gather_epi64(lowHalf(offset), tv.base, 1);
-    const __m512i hi = _mm512_i32gather_epi64(highHalf(offset), tv.base, 1);
+// Sixteen lanes' texel pairs, lane i's in 64-bit element i of lo (lanes 0-7) and hi (8-15), split
+// into the left and the right texels by two permutes.
+VOREL_AVX512_INLINE void splitPairs(__m512i lo, __m512i hi, __m512i* left, __m512i* right) {
     // Even elements are the left texels.
     const __m512i even = _mm512_setr_epi32(0, 2, 4, 6, 8, 10, 12, 14, 16, 18, 20, 22, 24, 26, 28, 30);
     *left = _mm512_permutex2var_epi32(lo, even, hi);
     *right = _mm512_permutex2var_epi32(lo, _mm512_add_epi32(even, load(loopConstants().one)), hi);
+}
+
+// The 64-bit pairs at base + at[0] and base + at[1] in one quarter register.
+VOREL_AVX512_INLINE __m128i twoPairs(const uint8_t* base, const int32_t* at) {
+    const __m128i a = _mm_loadl_epi64(reinterpret_cast<const __m128i*>(base + at[0]));
+    return _mm_castpd_si128(_mm_loadh_pd(_mm_castsi128_pd(a), reinterpret_cast<const double*>(base + at[1])));
+}
+VOREL_AVX512_INLINE __m256i fourPairs(const uint8_t* base, const int32_t* at) {
+    return _mm256_inserti128_si256(_mm256_castsi128_si256(twoPairs(base, at)), twoPairs(base, at + 2), 1);
+}
+
+// The sixteen 64-bit pairs at base + at[0..15]: plain loads, two to a quarter register.
+VOREL_AVX512_INLINE void loadPairs(const uint8_t* base, const int32_t* at, __m512i* lo, __m512i* hi) {
+    *lo = join(fourPairs(base, at), fourPairs(base, at + 4));
+    *hi = join(fourPairs(base, at + 8), fourPairs(base, at + 12));
+}
+
+// The taps of sixteen lanes of a 32-bit texture whose x0 + 1 never wraps, rows y0 and y1 (each
+// lane's texel and its right-hand neighbour side by side in memory): thirty-two plain 64-bit loads.
+// The texel offsets go to memory and come back as numbers (loads; extracting lanes to general
+// registers took some forty shuffles a group). Where every lane's y1 is the texel row under its
+// y0, one set of offsets serves both rows. On this core (Zen 5) the loads take about 7 % fewer of
+// the wide rows' samples than four gathers of eight 64-bit pairs did.
+VOREL_AVX512_INLINE void loadPairTaps(const TextureView& tv, __m512i x0, __m512i y0, __m512i y1, BilinearTaps* taps) {
+    alignas(64) int32_t at[32];
+    _mm512_store_si512(at, texelOffsets(tv, x0, y0));
+    const auto* base = reinterpret_cast<const uint8_t*>(tv.base);
+    const uint8_t* below = base + tv.narrow.rowBytes;
+    const int32_t* atBelow = at;
+    if (_mm512_cmpneq_epi32_mask(y1, _mm512_add_epi32(y0, load(loopConstants().one))) != 0) {
+        _mm512_store_si512(at + 16, texelOffsets(tv, x0, y1));
+        below = base, atBelow = at + 16;
+    }
+    asm("" : "+m"(at));  // read back from memory
+    __m512i lo, hi;
+    loadPairs(base, at, &lo, &hi);
+    splitPairs(lo, hi, &taps->c00, &taps->c10);
+    loadPairs(below, atBelow, &lo, &hi);
+    splitPairs(lo, hi, &taps->c01, &taps->c11);
 }
 
 // fetchPairs for a half group (lanes 0-7): one gather of eight pairs.
@@ -484,8 +518,7 @@ VOREL_AVX512_INLINE BilinearTaps bilinearTaps(const TextureView& tv, __m512 u, _
     // each tap by a gather of its own where one does.
     if (tv.narrow.format == TexelFormat::Argb8888 && uint8_t(lanes) != 0 && lanes >> 8 != 0) {
         if (_mm512_cmpeq_epi32_mask(x0, tv.widthMask) == 0) {  // widthMask: width - 1 for every width
-            fetchPairs(tv, x0, y0, &taps.c00, &taps.c10);
-            fetchPairs(tv, x0, y1, &taps.c01, &taps.c11);
+            loadPairTaps(tv, x0, y0, y1, &taps);
             return taps;
         }
         const __m512i top = _mm512_mullo_epi32(y0, tv.pitch), bottom = _mm512_mullo_epi32(y1, tv.pitch);

@@ -1,8 +1,9 @@
 // The AVX-512 texel reads (span_avx512.h): a group's bilinear taps read from one or two windows of
 // a texture row must be the texels at each lane's columns and rows, with the texture repeating at
 // its edges, and a group the window cannot hold must be refused without reading; texel pairs read
-// elsewhere must be each lane's texel and the next; a triangle's window tries must count the
-// groups that fitted and missed, and the taps must not depend on whether a window was tried.
+// elsewhere must be each lane's texel and the next, in its row and in the row below it; a
+// triangle's window tries must count the groups that fitted and missed, and the taps must not
+// depend on whether a window was tried.
 #include <gtest/gtest.h>
 
 #include <cmath>
@@ -118,27 +119,38 @@ TEST(SpanWindow, GroupsTheWindowCannotHoldAreRefused) {
     }
 }
 
-// Texel pairs, read where no window holds a group: any columns but the last, any rows.
-VOREL_AVX512 void readPairs(const Texture& t, const Group& g, uint32_t left[16], uint32_t right[16]) {
+// A group's taps read as texel pairs, where no window holds it: any columns but the last, rows
+// g.y and the rows `below` (each row's next, or any).
+VOREL_AVX512 void readPairTaps(const Texture& t, const Group& g, const int32_t below[16], uint32_t out[4][16]) {
     const TextureView tv = textureView(span_avx2::textureView(t.state));
-    __m512i l, r;
-    fetchPairs(tv, _mm512_loadu_si512(g.x), _mm512_loadu_si512(g.y), &l, &r);
-    _mm512_storeu_si512(left, l), _mm512_storeu_si512(right, r);
+    BilinearTaps taps;
+    loadPairTaps(tv, _mm512_loadu_si512(g.x), _mm512_loadu_si512(g.y), _mm512_loadu_si512(below), &taps);
+    _mm512_storeu_si512(out[0], taps.c00), _mm512_storeu_si512(out[1], taps.c10);
+    _mm512_storeu_si512(out[2], taps.c01), _mm512_storeu_si512(out[3], taps.c11);
 }
 
-TEST(SpanWindow, TexelPairsAreEachLanesTexelAndItsRightHandNeighbour) {
+TEST(SpanWindow, TexelPairsAreEachLanesTexelsInItsRowAndTheRowBelow) {
     if (!haveAvx512()) GTEST_SKIP() << "no AVX-512";
     std::mt19937 rng(3);
     for (int width : {2, 20, 64}) {
         const Texture t(width, 9, uint32_t(width) + 1);
-        for (int round = 0; round < 20; ++round) {
+        for (int round = 0; round < 30; ++round) {
+            // Rows under rows (one set of offsets for both), some lane on the last row (whose next
+            // is the first), and rows at random below lanes anywhere (a second set).
+            const int kind = round % 3;
             Group g;
-            for (int i = 0; i < 16; ++i) g.x[i] = int(rng() % uint32_t(width - 1)), g.y[i] = int(rng() % 9u);
-            uint32_t left[16], right[16];
-            readPairs(t, g, left, right);
+            for (int i = 0; i < 16; ++i) g.x[i] = int(rng() % uint32_t(width - 1)), g.y[i] = int(rng() % (kind == 0 ? 8u : 9u));
+            if (kind == 1) g.y[rng() % 16u] = 8;
+            int32_t below[16];
+            for (int i = 0; i < 16; ++i) below[i] = kind == 2 ? int(rng() % 9u) : (g.y[i] + 1) % 9;
+            uint32_t taps[4][16];
+            readPairTaps(t, g, below, taps);
             for (int i = 0; i < 16; ++i) {
-                EXPECT_EQ(left[i], t.at(g.x[i], g.y[i])) << width << ", lane " << i;
-                EXPECT_EQ(right[i], t.at(g.x[i] + 1, g.y[i])) << width << ", lane " << i;
+                const int x = g.x[i], y = g.y[i];
+                EXPECT_EQ(taps[0][i], t.at(x, y)) << width << ", kind " << kind << ", lane " << i;
+                EXPECT_EQ(taps[1][i], t.at(x + 1, y)) << width << ", kind " << kind << ", lane " << i;
+                EXPECT_EQ(taps[2][i], t.at(x, below[i])) << width << ", kind " << kind << ", lane " << i;
+                EXPECT_EQ(taps[3][i], t.at(x + 1, below[i])) << width << ", kind " << kind << ", lane " << i;
             }
         }
     }
