@@ -451,7 +451,8 @@ VOREL_AVX512_INLINE void loadPairTaps(const TextureView& tv, __m512i x0, __m512i
     splitPairs(lo, hi, &taps->c01, &taps->c11);
 }
 
-// fetchPairs for a half group (lanes 0-7): one gather of eight pairs.
+// Texels (x, y) and (x + 1, y) of a half group (lanes 0-7) whose x + 1 never wraps: one gather of
+// eight 64-bit pairs.
 VOREL_AVX512_INLINE void fetchHalfPairs(const TextureView& tv, __m512i x, __m512i y, __m512i* left, __m512i* right) {
     const __m512i pairs = _mm512_i32gather_epi64(lowHalf(texelOffsets(tv, x, y)), tv.base, 1);
     // Even elements are the left texels (the index's high halves repeat its low ones).
