@@ -19,32 +19,13 @@ namespace span_detail {
 inline int64_t floorDiv(int64_t v, int64_t d) { return v >= 0 ? v / d : -((-v + d - 1) / d); }
 }  // namespace span_detail
 
-// Inclusive range [*x0, *x1] of covered centres of row y (within the triangle's bounds); false
-// when the row covers none.
-inline bool rowSpan(const TriangleSetup& t, int y, int* x0, int* x1) {
-    int64_t lo = t.minX, hi = t.maxX;
-    for (const Edge& e : t.edge) {
-        int64_t r = e.b * y + e.c + e.bias;  // the edge function at x = 0
-        if (e.a == 0) {
-            if (r <= 0) return false;
-        } else if (e.a > 0) {
-            lo = std::max(lo, span_detail::floorDiv(-r, e.a) + 1);
-        } else {
-            hi = std::min(hi, -span_detail::floorDiv(-r, -e.a) - 1);  // ceil(r / -a) - 1
-        }
-    }
-    if (lo > hi) return false;
-    *x0 = static_cast<int>(lo);
-    *x1 = static_cast<int>(hi);
-    return true;
-}
-
-// rowSpan's runs of successive rows, stepped from row to row without dividing: each edge's
-// bound on x is floor(n / d) for n = -(E at x = 0) and d = |a|, kept as a quotient and a
-// remainder in [0, d), and a row down takes b from n, so the quotient and remainder step by those
-// of b / d with one carry. Three divisions start the rows and three more, at the first step, give
-// the steps, where rowSpan divides three times a row (64-bit divisions: the bulk of a wide
-// triangle's row walk). The runs are rowSpan's, exactly.
+// The runs of successive rows of a triangle, solved at the first row and then stepped from row to
+// row without dividing: each edge's bound on x is floor(n / d) for n = -(E at x = 0) and d = |a|,
+// kept as a quotient and a remainder in [0, d), and a row down takes b from n, so the quotient and
+// remainder step by those of b / d with one carry. Three divisions start the rows and three more,
+// at the first step, give the steps, where solving each row afresh divides three times a row
+// (64-bit divisions: the bulk of a wide triangle's row walk). The stepped runs are the solved ones,
+// exactly.
 class RowSpans {
 public:
     explicit RowSpans(const TriangleSetup& t) : t_(t) {}
@@ -58,7 +39,8 @@ public:
             if (b.d != 0) b.q = span_detail::floorDiv(b.n, b.d), b.rem = b.n - b.q * b.d;
         }
     }
-    // The current row's run, as rowSpan gives it.
+    // The current row's inclusive range [*x0, *x1] of covered centres (within the triangle's
+    // bounds); false when the row covers none.
     bool span(int* x0, int* x1) const {
         int64_t lo = t_.minX, hi = t_.maxX;
         for (int i = 0; i < 3; ++i) {
@@ -100,6 +82,14 @@ private:
     Bound bound_[3];
     bool steps_ = false;
 };
+
+// Row y's run solved afresh: inclusive range [*x0, *x1] of covered centres (within the triangle's
+// bounds); false when the row covers none.
+inline bool rowSpan(const TriangleSetup& t, int y, int* x0, int* x1) {
+    RowSpans spans(t);
+    spans.at(y);
+    return spans.span(x0, x1);
+}
 
 // Rows are dealt out in bands of 64 (measured against 16 and 32 on the story's scenes at 800x600
 // and 1920x1080, both ways of sharing a scene: with narrower bands a small triangle more often
