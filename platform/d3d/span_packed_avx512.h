@@ -1,8 +1,8 @@
 // Small triangles' covered pixels packed sixteen to a group: the box of a triangle at most
-// sixteen pixels wide is tested in blocks of sixteen centres (C columns by 16 / C rows), and the
-// covered centres of successive blocks are packed into one group of sixteen lanes, so a triangle
-// of a few pixels spread over many rows takes one or two passes of the pixel work instead of one
-// per row.
+// sixteen pixels wide is tested in blocks of sixteen centres (C columns by 16 / C rows), a box
+// seventeen to thirty-two wide in two blocks of 16 x 1 side by side a row, and the covered centres
+// of successive blocks are packed into one group of sixteen lanes, so a triangle of a few pixels
+// spread over many rows takes one or two passes of the pixel work instead of one per row.
 //
 // Positions are packed as (y << 16) | x in 32-bit lanes (surfaces are under 65536 pixels a side).
 // Coverage is the reference's edge test of each centre: E + bias > 0 with the exact integer edge
@@ -23,12 +23,16 @@ namespace platform::d3d::span_avx512 {
 VOREL_AVX512_INLINE __m512i packedX(__m512i positions) { return _mm512_and_si512(positions, _mm512_set1_epi32(0xFFFF)); }
 VOREL_AVX512_INLINE __m512i packedY(__m512i positions) { return _mm512_srli_epi32(positions, 16); }
 
+// The widest box packed: two blocks of sixteen columns side by side.
+constexpr int kPackedWidth = 32;
+
 // The blocks a triangle's box is tested in: lane i of the block at row y is centre
-// (minX + i % C, y + i / C), C = 2, 4, 8 or 16, the narrowest that holds the box's width.
+// (minX + i % C, y + i / C), C = 2, 4, 8 or 16, the narrowest that holds the box's width; a box
+// over sixteen wide has a second block of 16 x 1 to the right of each (lane i at minX + 16 + i).
 struct CoverageBlocks {
     __m512i column, row;     // i % C and i / C
     __m512i lanePositions;   // (i / C) << 16 | i % C
-    Lanes columns;           // lanes whose column lies within the box
+    Lanes columns[2];        // lanes whose column lies within the box, of the block and of the one to its right
     int shift;               // log2 C
     int rows;                // 16 / C
 };
@@ -42,14 +46,17 @@ VOREL_AVX512_INLINE CoverageBlocks coverageBlocks(const TriangleSetup& t) {
     b.column = _mm512_and_si512(lane, _mm512_set1_epi32((1 << b.shift) - 1));
     b.row = _mm512_srl_epi32(lane, _mm_cvtsi32_si128(b.shift));
     b.lanePositions = _mm512_or_si512(_mm512_slli_epi32(b.row, 16), b.column);
-    b.columns = _mm512_cmplt_epi32_mask(b.column, _mm512_set1_epi32(width));
+    b.columns[0] = _mm512_cmplt_epi32_mask(b.column, _mm512_set1_epi32(width));
+    b.columns[1] = _mm512_cmplt_epi32_mask(b.column, _mm512_set1_epi32(width - 16));
     return b;
 }
 
-// The edge values of a block's lanes, moved from block to block down the box: exact integers in
-// double (every sum is exact below 2^53).
+// The edge values of a block's lanes (and, Across = 2, of the block to its right), moved from
+// block to block down the box: exact integers in double (every sum is exact below 2^53).
+template <int Across>
 struct BlockEdges {
-    __m512d lo[3], hi[3];
+    static constexpr int kAcross = Across;
+    __m512d lo[Across][3], hi[Across][3];
     __m512d offsetLo[3], offsetHi[3];  // edge i's change from the block's first centre to each lane
     __m512d limit[3];                  // -bias: a lane is inside where its edge value is above it
     __m512d step[3];                   // edge i's change from a block to the next
@@ -67,41 +74,48 @@ struct BlockEdges {
     }
     // The block whose first row is y.
     VOREL_AVX512_INLINE void at(const TriangleSetup& t, int y) {
-        for (int i = 0; i < 3; ++i) {
-            const __m512d base = _mm512_set1_pd(double(edgeAt(t, i, t.minX, y)));
-            lo[i] = _mm512_add_pd(base, offsetLo[i]), hi[i] = _mm512_add_pd(base, offsetHi[i]);
-        }
+        for (int j = 0; j < Across; ++j)
+            for (int i = 0; i < 3; ++i) {
+                const __m512d base = _mm512_set1_pd(double(edgeAt(t, i, t.minX + 16 * j, y)));
+                lo[j][i] = _mm512_add_pd(base, offsetLo[i]), hi[j][i] = _mm512_add_pd(base, offsetHi[i]);
+            }
     }
     VOREL_AVX512_INLINE void next() {
-        for (int i = 0; i < 3; ++i) lo[i] = _mm512_add_pd(lo[i], step[i]), hi[i] = _mm512_add_pd(hi[i], step[i]);
+        for (int j = 0; j < Across; ++j)
+            for (int i = 0; i < 3; ++i) lo[j][i] = _mm512_add_pd(lo[j][i], step[i]), hi[j][i] = _mm512_add_pd(hi[j][i], step[i]);
     }
-    // The covered lanes among `lanes`.
-    VOREL_AVX512_INLINE Lanes covered(Lanes lanes) const {
+    // The covered lanes among `lanes` of block j (0, or 1 for the one to the right).
+    VOREL_AVX512_INLINE Lanes covered(int j, Lanes lanes) const {
         __mmask8 inLo = __mmask8(lanes), inHi = __mmask8(lanes >> 8);
         for (int i = 0; i < 3; ++i) {
-            inLo = _mm512_mask_cmp_pd_mask(inLo, lo[i], limit[i], _CMP_GT_OQ);
-            inHi = _mm512_mask_cmp_pd_mask(inHi, hi[i], limit[i], _CMP_GT_OQ);
+            inLo = _mm512_mask_cmp_pd_mask(inLo, lo[j][i], limit[i], _CMP_GT_OQ);
+            inHi = _mm512_mask_cmp_pd_mask(inHi, hi[j][i], limit[i], _CMP_GT_OQ);
         }
         return Lanes(unsigned(inLo) | unsigned(inHi) << 8);
     }
 };
 
+// The columns right of the box's first that its blocks reach: 15, or 31 with blocks side by side.
+inline int64_t blockColumns(const TriangleSetup& t) { return t.maxX - t.minX < 16 ? 15 : 31; }
+
 // Whether every edge value a block of the box (and the rows a last block reaches past it) can
 // hold lies below 2^30 in magnitude, so that BlockEdges32's 32-bit sums are exact.
 inline bool fitsIn32Bits(const TriangleSetup& t) {
-    const int64_t rows = t.maxY - t.minY + 16;
+    const int64_t rows = t.maxY - t.minY + 16, columns = blockColumns(t);
     for (int i = 0; i < 3; ++i) {
         const Edge& e = t.edge[i];
         const int64_t corner = edgeAt(t, i, t.minX, t.minY);
-        const int64_t bound = (corner < 0 ? -corner : corner) + (e.a < 0 ? -e.a : e.a) * 15 + (e.b < 0 ? -e.b : e.b) * rows;
+        const int64_t bound = (corner < 0 ? -corner : corner) + (e.a < 0 ? -e.a : e.a) * columns + (e.b < 0 ? -e.b : e.b) * rows;
         if (bound >= (int64_t(1) << 30)) return false;
     }
     return true;
 }
 
 // BlockEdges on 32-bit lanes, sixteen to an instruction, for boxes fitsIn32Bits passes.
+template <int Across>
 struct BlockEdges32 {
-    __m512i value[3], offset[3], limit[3], step[3];
+    static constexpr int kAcross = Across;
+    __m512i value[Across][3], offset[3], limit[3], step[3];
 
     VOREL_AVX512_INLINE BlockEdges32(const TriangleSetup& t, const CoverageBlocks& b) {
         for (int i = 0; i < 3; ++i) {
@@ -113,13 +127,16 @@ struct BlockEdges32 {
         }
     }
     VOREL_AVX512_INLINE void at(const TriangleSetup& t, int y) {
-        for (int i = 0; i < 3; ++i) value[i] = _mm512_add_epi32(_mm512_set1_epi32(int32_t(edgeAt(t, i, t.minX, y))), offset[i]);
+        for (int j = 0; j < Across; ++j)
+            for (int i = 0; i < 3; ++i)
+                value[j][i] = _mm512_add_epi32(_mm512_set1_epi32(int32_t(edgeAt(t, i, t.minX + 16 * j, y))), offset[i]);
     }
     VOREL_AVX512_INLINE void next() {
-        for (int i = 0; i < 3; ++i) value[i] = _mm512_add_epi32(value[i], step[i]);
+        for (int j = 0; j < Across; ++j)
+            for (int i = 0; i < 3; ++i) value[j][i] = _mm512_add_epi32(value[j][i], step[i]);
     }
-    VOREL_AVX512_INLINE Lanes covered(Lanes lanes) const {
-        for (int i = 0; i < 3; ++i) lanes = _mm512_mask_cmpgt_epi32_mask(lanes, value[i], limit[i]);
+    VOREL_AVX512_INLINE Lanes covered(int j, Lanes lanes) const {
+        for (int i = 0; i < 3; ++i) lanes = _mm512_mask_cmpgt_epi32_mask(lanes, value[j][i], limit[i]);
         return lanes;
     }
 };
@@ -183,12 +200,29 @@ struct PositionRun {
     }
 };
 
+// The covered lanes of the blocks at `positions` (Edges::kAcross side by side) among `columns`,
+// added to the run after its `held` positions; adds their count to *covered and returns the new
+// count held.
+template <class Edges>
+VOREL_AVX512_INLINE int addBlocks(const Edges& edges, const Lanes* columns, __m512i positions, PositionRun* run,
+                                  int held, uint64_t* covered) {
+    for (int j = 0; j < Edges::kAcross; ++j) {
+        const Lanes lanes = edges.covered(j, columns[j]);
+        const int n = std::popcount(unsigned(lanes));
+        *covered += uint64_t(n);
+        held = run->add(held, j == 0 ? positions : _mm512_add_epi32(positions, _mm512_set1_epi32(16 * j)), lanes, n);
+    }
+    return held;
+}
+
 // The blocks in `bands` of a box (rows dealt out as walkRows deals them), their
 // covered centres packed: shade(positions, lanes) for each group. Returns the number of covered
 // centres. The box's rows are walked as runs of rows in `bands` (the whole box on one thread):
 // a run's whole blocks in a loop of their own, which tests no row count and no band, then the
 // rows left under a block. Full groups are shaded once the run holds more than kBlocks - 1
-// blocks' worth of positions (in the story's views, hardly ever before the triangle's end).
+// blocks' worth of positions (in the story's views, hardly ever before the triangle's end). Two
+// blocks side by side add at most two blocks' worth before the test, which the run's extra
+// block of room holds.
 template <class Edges, class Shade>
 VOREL_AVX512_INLINE uint64_t packBlocks(const TriangleSetup& t, BandMask bands, const CoverageBlocks& b,
                                         const Shade& shade) {
@@ -208,19 +242,15 @@ VOREL_AVX512_INLINE uint64_t packBlocks(const TriangleSetup& t, BandMask bands, 
         edges.at(t, y);
         __m512i positions = _mm512_add_epi32(b.lanePositions, _mm512_set1_epi32((y << 16) | t.minX));
         for (; y + b.rows - 1 <= last; y += b.rows) {
-            const Lanes lanes = edges.covered(b.columns);
-            const int n = std::popcount(unsigned(lanes));
-            covered += uint64_t(n);
-            held = run.add(held, positions, lanes, n);
+            held = addBlocks(edges, b.columns, positions, &run, held, &covered);
             positions = _mm512_add_epi32(positions, down);
             edges.next();
             if (held > kFull) [[unlikely]] held = run.shadeFull(held, shade);
         }
-        if (y <= last) {
-            const Lanes lanes = edges.covered(b.columns & firstLanes((last - y + 1) << b.shift));
-            const int n = std::popcount(unsigned(lanes));
-            covered += uint64_t(n);
-            held = run.add(held, positions, lanes, n);
+        if (y <= last) {  // never with blocks side by side, which are one row high
+            const Lanes rows = firstLanes((last - y + 1) << b.shift);
+            const Lanes columns[2] = {Lanes(b.columns[0] & rows), Lanes(b.columns[1] & rows)};
+            held = addBlocks(edges, columns, positions, &run, held, &covered);
             if (held > kFull) [[unlikely]] held = run.shadeFull(held, shade);
             y = last + 1;
         }
@@ -229,13 +259,17 @@ VOREL_AVX512_INLINE uint64_t packBlocks(const TriangleSetup& t, BandMask bands, 
     return covered;
 }
 
-// The rows in `bands` of a triangle at most sixteen pixels wide, their covered
+// The rows in `bands` of a triangle at most kPackedWidth pixels wide, their covered
 // centres packed: shade(positions, lanes) for each group. Returns the number of covered centres.
 template <class Shade>
 VOREL_AVX512_INLINE uint64_t packTriangle(const TriangleSetup& t, BandMask bands, const Shade& shade) {
     const CoverageBlocks b = coverageBlocks(t);
-    if (fitsIn32Bits(t)) return packBlocks<BlockEdges32>(t, bands, b, shade);
-    return packBlocks<BlockEdges>(t, bands, b, shade);
+    if (t.maxX - t.minX >= 16) {
+        if (fitsIn32Bits(t)) return packBlocks<BlockEdges32<2>>(t, bands, b, shade);
+        return packBlocks<BlockEdges<2>>(t, bands, b, shade);
+    }
+    if (fitsIn32Bits(t)) return packBlocks<BlockEdges32<1>>(t, bands, b, shade);
+    return packBlocks<BlockEdges<1>>(t, bands, b, shade);
 }
 
 // ---- pixels anywhere ----------------------------------------------------------------------------

@@ -1,7 +1,8 @@
 // Small triangles' covered centres packed sixteen to a group (span_packed_avx512.h) against the
 // edge test made at every centre: each covered centre of a part's rows exactly once and nothing
-// else, for boxes one to sixteen pixels wide (every block shape), edges of every sign and size (in
-// and beyond 32 bits), and rows dealt by band masks (every band, interleaved, one band, random).
+// else, for boxes one to thirty-two pixels wide (every block shape, and two blocks side by side),
+// edges of every sign and size (in and beyond 32 bits), and rows dealt by band masks (every band,
+// interleaved, one band, random).
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -51,12 +52,13 @@ VOREL_AVX512 uint64_t pack(const TriangleSetup& t, BandMask bands, Packed* out) 
     return packTriangle(t, bands, Collect{out});
 }
 
-// Random edges over a box at most sixteen wide, on a surface's coordinates (never negative),
-// through the box's middle so that most boxes cover something.
+// Random edges over a box at most sixteen wide (a third of them: at most thirty-two), on a
+// surface's coordinates (never negative), through the box's middle so that most boxes cover
+// something.
 TriangleSetup randomSmallBox(std::mt19937& rng) {
     TriangleSetup t{};
     vorel_test::randomEdges(rng, &t);
-    t.minX = int(rng() % 200), t.maxX = t.minX + int(rng() % 16);
+    t.minX = int(rng() % 200), t.maxX = t.minX + int(rng() % (rng() % 3 == 0 ? kPackedWidth : 16));
     t.minY = int(rng() % 200), t.maxY = t.minY + int(rng() % 70);
     const int64_t midX = (t.minX + t.maxX) / 2, midY = (t.minY + t.maxY) / 2;
     // A third of the boxes have edge values beyond 32 bits (a triangle reaching far past the
@@ -85,9 +87,10 @@ std::vector<uint32_t> coveredCentres(const TriangleSetup& t, BandMask bands) {
 TEST(PackedPixels, EveryCoveredCentreOfAPartsRowsComesOnceInWalkOrderInFullGroups) {
     if (!haveAvx512()) GTEST_SKIP() << "no AVX-512";
     std::mt19937 rng(23);
-    size_t covered = 0, groups = 0, shadedInTheWalk = 0;
+    size_t covered = 0, groups = 0, shadedInTheWalk = 0, sideBySide = 0;
     for (int n = 0; n < 3000; ++n) {
         const TriangleSetup t = randomSmallBox(rng);
+        sideBySide += t.maxX - t.minX >= 16;
         const BandMask masks[] = {kEveryBand,           interleavedBands(0, 2), interleavedBands(1, 2), interleavedBands(2, 3),
                                   BandMask(1) << (n % 4), BandMask(rng()) << 32 | rng()};
         for (BandMask bands : masks) {
@@ -111,6 +114,7 @@ TEST(PackedPixels, EveryCoveredCentreOfAPartsRowsComesOnceInWalkOrderInFullGroup
     EXPECT_GT(covered, 50000u) << "the random boxes hardly covered anything";
     EXPECT_LT(groups * 8, covered) << "groups were not filled";
     EXPECT_GT(shadedInTheWalk, 20u) << "too few boxes filled a run's rounds";
+    EXPECT_GT(sideBySide, 300u) << "too few boxes over sixteen wide";
 }
 
 // What a PositionRun handed over, each group's lanes and all sixteen of its positions.
@@ -191,13 +195,15 @@ TEST(PackedPixels, PositionRunsHandOverBlocksInOrderInFullGroups) {
     EXPECT_EQ(want.size(), size_t(15 + 16 * PositionRun::kBlocks));
 }
 
-// The largest |E| over the centres a box's blocks reach: sixteen columns from its left and down to
-// fifteen rows past its last (a last block's rows).
+// The largest |E| over the centres a box's blocks reach: sixteen columns from its left (thirty-two
+// for a box over sixteen wide, two blocks side by side) and down to fifteen rows past its last (a
+// last block's rows).
 int64_t largestEdgeValue(const TriangleSetup& t) {
+    const int right = t.minX + (t.maxX - t.minX >= 16 ? 31 : 15);
     int64_t largest = 0;
     for (int i = 0; i < 3; ++i)
         for (int y : {t.minY, t.maxY + 15})
-            for (int x : {t.minX, t.minX + 15}) largest = std::max(largest, std::abs(edgeAt(t, i, x, y)));
+            for (int x : {t.minX, right}) largest = std::max(largest, std::abs(edgeAt(t, i, x, y)));
     return largest;  // E is linear in x and y, so the box's corners hold its extremes
 }
 
@@ -211,7 +217,7 @@ TEST(PackedPixels, BoxesAtTheThirtyTwoBitBoundPackExactly) {
     for (int n = 0; n < 1500; ++n) {
         TriangleSetup t{};
         vorel_test::randomEdges(rng, &t);
-        t.minX = int(rng() % 200), t.maxX = t.minX + int(rng() % 16);
+        t.minX = int(rng() % 200), t.maxX = t.minX + int(rng() % (n % 2 == 0 ? 16 : kPackedWidth));
         t.minY = int(rng() % 200), t.maxY = t.minY + int(rng() % 40);
         const int64_t largest = std::max<int64_t>(largestEdgeValue(t), 1);
         // A factor that puts the largest value between 2^29 and 2^32.

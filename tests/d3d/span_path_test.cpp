@@ -315,6 +315,19 @@ TEST(SpanPath, SmallTrianglesOnMagnifiedAndMinifiedTexturesMatchTheReference) {
     }
 }
 
+// Slivers and blobs twice the usual size (boxes up to about forty pixels wide): those seventeen to
+// thirty-two wide are packed as two blocks of sixteen columns side by side a row, wider ones go
+// row by row, on minified and magnified textures.
+TEST(SpanPath, SliversUpToThirtyTwoWideMatchTheReferenceInEveryFormat) {
+    for (float uvRange : {0.2f, 20.0f}) {
+        RandomSceneOptions o;
+        o.small = true;
+        o.smallSize = 2;
+        o.uvRange = uvRange;
+        EXPECT_GT(manyTrianglesInEveryFormat(o, 81), 20000u) << "the span path was hardly used, uv range " << uvRange;
+    }
+}
+
 TEST(SpanPath, DirectionallyLitRandomTrianglesMatchTheReference) {
     for (const Formats& f : {allFormats()[0], allFormats()[2]})
         for (uint32_t seed = 11; seed <= 14; ++seed) {
