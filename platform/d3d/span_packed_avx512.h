@@ -1,6 +1,6 @@
 // Small triangles' covered pixels packed sixteen to a group: the box of a triangle at most
 // sixteen pixels wide is tested in blocks of sixteen centres (C columns by 16 / C rows), a box
-// seventeen to thirty-two wide in two blocks of 16 x 1 side by side a row, and the covered centres
+// seventeen to sixty-four wide in two to four blocks of 16 x 1 side by side a row, and the covered centres
 // of successive blocks are packed into one group of sixteen lanes, so a triangle of a few pixels
 // spread over many rows takes one or two passes of the pixel work instead of one per row.
 //
@@ -23,16 +23,16 @@ namespace platform::d3d::span_avx512 {
 VOREL_AVX512_INLINE __m512i packedX(__m512i positions) { return _mm512_and_si512(positions, _mm512_set1_epi32(0xFFFF)); }
 VOREL_AVX512_INLINE __m512i packedY(__m512i positions) { return _mm512_srli_epi32(positions, 16); }
 
-// The widest box packed: two blocks of sixteen columns side by side.
-constexpr int kPackedWidth = 32;
+// The widest box packed: four blocks of sixteen columns side by side.
+constexpr int kPackedWidth = 64;
 
 // The blocks a triangle's box is tested in: lane i of the block at row y is centre
 // (minX + i % C, y + i / C), C = 2, 4, 8 or 16, the narrowest that holds the box's width; a box
-// over sixteen wide has a second block of 16 x 1 to the right of each (lane i at minX + 16 + i).
+// over sixteen wide has blocks of 16 x 1 side by side (block j's lane i at minX + 16 j + i).
 struct CoverageBlocks {
     __m512i column, row;     // i % C and i / C
     __m512i lanePositions;   // (i / C) << 16 | i % C
-    Lanes columns[2];        // lanes whose column lies within the box, of the block and of the one to its right
+    Lanes columns[4];        // lanes whose column lies within the box, of each block side by side
     int shift;               // log2 C
     int rows;                // 16 / C
 };
@@ -47,11 +47,11 @@ VOREL_AVX512_INLINE CoverageBlocks coverageBlocks(const TriangleSetup& t) {
     b.row = _mm512_srl_epi32(lane, _mm_cvtsi32_si128(b.shift));
     b.lanePositions = _mm512_or_si512(_mm512_slli_epi32(b.row, 16), b.column);
     b.columns[0] = _mm512_cmplt_epi32_mask(b.column, _mm512_set1_epi32(width));
-    b.columns[1] = _mm512_cmplt_epi32_mask(b.column, _mm512_set1_epi32(width - 16));
+    for (int j = 1; j < 4; ++j) b.columns[j] = _mm512_cmplt_epi32_mask(b.column, _mm512_set1_epi32(width - 16 * j));
     return b;
 }
 
-// The edge values of a block's lanes (and, Across = 2, of the block to its right), moved from
+// The edge values of a block's lanes (and of the Across - 1 blocks to its right), moved from
 // block to block down the box: exact integers in double (every sum is exact below 2^53).
 template <int Across>
 struct BlockEdges {
@@ -84,7 +84,7 @@ struct BlockEdges {
         for (int j = 0; j < Across; ++j)
             for (int i = 0; i < 3; ++i) lo[j][i] = _mm512_add_pd(lo[j][i], step[i]), hi[j][i] = _mm512_add_pd(hi[j][i], step[i]);
     }
-    // The covered lanes among `lanes` of block j (0, or 1 for the one to the right).
+    // The covered lanes among `lanes` of block j (0 the leftmost).
     VOREL_AVX512_INLINE Lanes covered(int j, Lanes lanes) const {
         __mmask8 inLo = __mmask8(lanes), inHi = __mmask8(lanes >> 8);
         for (int i = 0; i < 3; ++i) {
@@ -95,8 +95,11 @@ struct BlockEdges {
     }
 };
 
-// The columns right of the box's first that its blocks reach: 15, or 31 with blocks side by side.
-inline int64_t blockColumns(const TriangleSetup& t) { return t.maxX - t.minX < 16 ? 15 : 31; }
+// The blocks side by side a box over sixteen wide takes (1 for narrower boxes).
+inline int blocksAcross(const TriangleSetup& t) { return (t.maxX - t.minX) / 16 + 1; }
+
+// The columns right of the box's first that its blocks reach: 15, 31, 47 or 63.
+inline int64_t blockColumns(const TriangleSetup& t) { return 16 * blocksAcross(t) - 1; }
 
 // Whether every edge value a block of the box (and the rows a last block reaches past it) can
 // hold lies below 2^30 in magnitude, so that BlockEdges32's 32-bit sums are exact.
@@ -219,14 +222,15 @@ VOREL_AVX512_INLINE int addBlocks(const Edges& edges, const Lanes* columns, __m5
 // covered centres packed: shade(positions, lanes) for each group. Returns the number of covered
 // centres. The box's rows are walked as runs of rows in `bands` (the whole box on one thread):
 // a run's whole blocks in a loop of their own, which tests no row count and no band, then the
-// rows left under a block. Full groups are shaded once the run holds more than kBlocks - 1
-// blocks' worth of positions (in the story's views, hardly ever before the triangle's end). Two
-// blocks side by side add at most two blocks' worth before the test, which the run's extra
-// block of room holds.
+// rows left under a block. Full groups are shaded once the run holds more than kFull positions
+// (in the story's views, hardly ever before the triangle's end): kAcross blocks side by side add
+// up to kAcross blocks' worth before the test, and the last one's whole register must fit the
+// run's room.
 template <class Edges, class Shade>
 VOREL_AVX512_INLINE uint64_t packBlocks(const TriangleSetup& t, BandMask bands, const CoverageBlocks& b,
                                         const Shade& shade) {
-    constexpr int kFull = 16 * (PositionRun::kBlocks - 1);  // positions held before shading
+    constexpr int kFull = 16 * (PositionRun::kBlocks - (Edges::kAcross > 1 ? Edges::kAcross - 1 : 1));
+    static_assert(kFull + 16 * Edges::kAcross <= 16 * (PositionRun::kBlocks + 1), "the run's room");
     Edges edges(t, b);
     PositionRun run;
     int held = 0;  // positions in the run
@@ -249,7 +253,7 @@ VOREL_AVX512_INLINE uint64_t packBlocks(const TriangleSetup& t, BandMask bands, 
         }
         if (y <= last) {  // never with blocks side by side, which are one row high
             const Lanes rows = firstLanes((last - y + 1) << b.shift);
-            const Lanes columns[2] = {Lanes(b.columns[0] & rows), Lanes(b.columns[1] & rows)};
+            const Lanes columns[4] = {Lanes(b.columns[0] & rows), Lanes(b.columns[1] & rows), 0, 0};
             held = addBlocks(edges, columns, positions, &run, held, &covered);
             if (held > kFull) [[unlikely]] held = run.shadeFull(held, shade);
             y = last + 1;
@@ -259,17 +263,24 @@ VOREL_AVX512_INLINE uint64_t packBlocks(const TriangleSetup& t, BandMask bands, 
     return covered;
 }
 
+// packBlocks with Across blocks side by side, in 32-bit lanes where the box's values fit.
+template <int Across, class Shade>
+VOREL_AVX512_INLINE uint64_t packAcross(const TriangleSetup& t, BandMask bands, const CoverageBlocks& b, const Shade& shade) {
+    if (fitsIn32Bits(t)) return packBlocks<BlockEdges32<Across>>(t, bands, b, shade);
+    return packBlocks<BlockEdges<Across>>(t, bands, b, shade);
+}
+
 // The rows in `bands` of a triangle at most kPackedWidth pixels wide, their covered
 // centres packed: shade(positions, lanes) for each group. Returns the number of covered centres.
 template <class Shade>
 VOREL_AVX512_INLINE uint64_t packTriangle(const TriangleSetup& t, BandMask bands, const Shade& shade) {
     const CoverageBlocks b = coverageBlocks(t);
-    if (t.maxX - t.minX >= 16) {
-        if (fitsIn32Bits(t)) return packBlocks<BlockEdges32<2>>(t, bands, b, shade);
-        return packBlocks<BlockEdges<2>>(t, bands, b, shade);
+    switch (blocksAcross(t)) {
+        case 1: return packAcross<1>(t, bands, b, shade);
+        case 2: return packAcross<2>(t, bands, b, shade);
+        case 3: return packAcross<3>(t, bands, b, shade);
+        default: return packAcross<4>(t, bands, b, shade);
     }
-    if (fitsIn32Bits(t)) return packBlocks<BlockEdges32<1>>(t, bands, b, shade);
-    return packBlocks<BlockEdges<1>>(t, bands, b, shade);
 }
 
 // ---- pixels anywhere ----------------------------------------------------------------------------

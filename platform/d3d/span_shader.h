@@ -6,7 +6,7 @@
 // span_walk.h) and returns how many it covered; the caller guarantees the
 // triangle's bounds lie inside the surfaces. The portable routine runs anywhere; the AVX2
 // routines do eight pixels at a time and the AVX-512 ones sixteen (along a row, or the covered
-// pixels of a triangle at most thirty-two wide packed into groups); both exist only on x86-64 (triangleShader gives the portable one when the
+// pixels of a triangle at most sixty-four wide packed into groups); both exist only on x86-64 (triangleShader gives the portable one when the
 // processor lacks AVX2 or FMA). Routines write only pixels of their own rows.
 #pragma once
 

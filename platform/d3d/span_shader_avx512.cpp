@@ -2,7 +2,7 @@
 // routine's arithmetic (and so the reference pixel stage's) lane for lane, so the pictures are the
 // same bytes on every target format.
 //
-// Triangles at most thirty-two pixels wide have their covered pixels packed sixteen to a group
+// Triangles at most sixty-four pixels wide have their covered pixels packed sixteen to a group
 // (span_packed_avx512.h), each lane's planes evaluated at its own pixel, the pixels gathered and
 // scattered. Wider triangles go row by row, with the AVX2 routine's per-triangle constants and
 // row starts (span_argb_avx2.h); their runs of at most eight pixels are packed as well. The colour is the same fixed point on 16-bit lanes in the same
@@ -649,7 +649,7 @@ VOREL_AVX512 const TextureView& smallTextureView(const SpanState& s) {
     return last.view;
 }
 
-// A triangle at most thirty-two pixels wide, its covered pixels packed sixteen to a group. The groups
+// A triangle at most sixty-four pixels wide, its covered pixels packed sixteen to a group. The groups
 // are overlapped: each group's reads are made before the writes of the group before it, so that
 // the next group's texel coordinates and gathers (a chain of about a hundred cycles) run while
 // this one's colour is made and written. The groups of one triangle never share a pixel, so a
@@ -686,11 +686,12 @@ VOREL_AVX512 uint64_t shadeSmallTriangle(const SpanState& s, const TriangleSetup
     return covered;
 }
 
-// Triangles at most thirty-two pixels wide are packed, unless one group of the row walk or a tile
+// Triangles at most sixty-four pixels wide are packed, unless one group of the row walk or a tile
 // holds them (one row, or two rows at most four pixels wide): their constants cost less. The
 // story's outside view has some four thousand slivers a frame seventeen to thirty-two wide, a
 // pixel or a few on each of their rows: packed, they take about 8 % less of its frame than
-// through the row walk (its per-triangle constants and a call a row).
+// through the row walk (its per-triangle constants and a call a row); at 1920x1080 the same
+// slivers are up to sixty-four wide.
 inline bool packed(const TriangleSetup& t) {
     const int width = t.maxX - t.minX + 1, rows = t.maxY - t.minY + 1;
     return width <= kPackedWidth && rows > (width <= 4 ? 2 : 1);
@@ -705,7 +706,7 @@ bool packable(const SpanState& s) {
 
 template <TargetFormat F, DepthFormat D, TexelFilter T>
 VOREL_AVX512 uint64_t shadeTriangle(const SpanState& s, const TriangleSetup& t, TexelFilter f, BandMask bands) {
-    // Up to thirty-two pixels wide a triangle's covered pixels are packed sixteen to a group (the
+    // Up to sixty-four pixels wide a triangle's covered pixels are packed sixteen to a group (the
     // story's small triangles are mostly slivers: a pixel or none on most of their rows); wider
     // ones go row by row. The others under eight pixels wide are drawn as the AVX2 routine's
     // groups and tiles of eight.

@@ -1,6 +1,6 @@
 // Small triangles' covered centres packed sixteen to a group (span_packed_avx512.h) against the
 // edge test made at every centre: each covered centre of a part's rows exactly once and nothing
-// else, for boxes one to thirty-two pixels wide (every block shape, and two blocks side by side),
+// else, for boxes one to sixty-four pixels wide (every block shape, and two to four blocks side by side),
 // edges of every sign and size (in and beyond 32 bits), and rows dealt by band masks (every band,
 // interleaved, one band, random).
 #include <gtest/gtest.h>
@@ -52,7 +52,7 @@ VOREL_AVX512 uint64_t pack(const TriangleSetup& t, BandMask bands, Packed* out) 
     return packTriangle(t, bands, Collect{out});
 }
 
-// Random edges over a box at most sixteen wide (a third of them: at most thirty-two), on a
+// Random edges over a box at most sixteen wide (a third of them: at most sixty-four), on a
 // surface's coordinates (never negative), through the box's middle so that most boxes cover
 // something.
 TriangleSetup randomSmallBox(std::mt19937& rng) {
@@ -195,11 +195,11 @@ TEST(PackedPixels, PositionRunsHandOverBlocksInOrderInFullGroups) {
     EXPECT_EQ(want.size(), size_t(15 + 16 * PositionRun::kBlocks));
 }
 
-// The largest |E| over the centres a box's blocks reach: sixteen columns from its left (thirty-two
-// for a box over sixteen wide, two blocks side by side) and down to fifteen rows past its last (a
-// last block's rows).
+// The largest |E| over the centres a box's blocks reach: sixteen columns from its left for each
+// block side by side (up to four for a box up to sixty-four wide) and down to fifteen rows past
+// its last (a last block's rows).
 int64_t largestEdgeValue(const TriangleSetup& t) {
-    const int right = t.minX + (t.maxX - t.minX >= 16 ? 31 : 15);
+    const int right = t.minX + 16 * ((t.maxX - t.minX) / 16 + 1) - 1;
     int64_t largest = 0;
     for (int i = 0; i < 3; ++i)
         for (int y : {t.minY, t.maxY + 15})
