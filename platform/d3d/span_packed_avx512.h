@@ -253,7 +253,7 @@ VOREL_AVX512_INLINE uint64_t packBlocks(const TriangleSetup& t, BandMask bands, 
         }
         if (y <= last) {  // never with blocks side by side, which are one row high
             const Lanes rows = firstLanes((last - y + 1) << b.shift);
-            const Lanes columns[4] = {Lanes(b.columns[0] & rows), Lanes(b.columns[1] & rows), 0, 0};
+            const Lanes columns[4] = {Lanes(b.columns[0] & rows)};  // the others add nothing
             held = addBlocks(edges, columns, positions, &run, held, &covered);
             if (held > kFull) [[unlikely]] held = run.shadeFull(held, shade);
             y = last + 1;
