@@ -234,14 +234,20 @@ VOREL_AVX512_INLINE __m512i floorToInt(__m512 v) {
     return _mm512_cvt_roundps_epi32(v, _MM_FROUND_TO_NEG_INF | _MM_FROUND_NO_EXC);
 }
 
-// t - floor(t), 0 for infinities and NaN. Lanes whose floor comes out as INT_MIN are 0: NaN,
-// infinities and floats from 2^31 up, and the floats in [-2^31, -2^31 + 1), which are whole
-// numbers and so wrap to 0 too. (-0 comes out as -0, not +0: both scale to a texel's floor 0 and
-// to the same coordinate less a half.)
+// t - floor(t), 0 for infinities and NaN: the floor rounded as a float (exact for every finite
+// float), so the texel coordinates wait on two operations, not on a conversion there and back;
+// which lanes are infinite or NaN is found beside it.
 VOREL_AVX512_INLINE __m512 wrapCoordinate(__m512 t) {
-    const __m512i floor = floorToInt(t);
-    const Lanes inRange = _mm512_cmpneq_epi32_mask(floor, _mm512_set1_epi32(INT32_MIN));
-    return _mm512_maskz_sub_ps(inRange, t, _mm512_cvtepi32_ps(floor));
+    constexpr int kNaNOrInfinite = 0x01 | 0x08 | 0x10 | 0x80;  // quiet NaN, +inf, -inf, signalling NaN
+    const Lanes finite = Lanes(~_mm512_fpclass_ps_mask(t, kNaNOrInfinite));
+    return _mm512_maskz_sub_ps(finite, t, _mm512_roundscale_ps(t, _MM_FROUND_TO_NEG_INF | _MM_FROUND_NO_EXC));
+}
+
+// t x size - 1/2 for t in [0, 1]: one fused multiply-add where the size is a power of two (t x
+// size is then exact, so the one rounding is the subtraction's), else the two steps.
+VOREL_AVX512_INLINE __m512 scaledLessHalf(__m512 t, __m512 size, bool powerOfTwo) {
+    const __m512 half = _mm512_set1_ps(0.5f);
+    return powerOfTwo ? _mm512_fmsub_ps(t, size, half) : _mm512_sub_ps(_mm512_mul_ps(t, size), half);
 }
 
 // An index in [-1, size] brought into [0, size).
@@ -493,9 +499,8 @@ struct WindowTries {
 template <bool Half = false>
 VOREL_AVX512_INLINE BilinearTaps bilinearTaps(const TextureView& tv, __m512 u, __m512 v, Lanes lanes, bool windows,
                                                WindowTries* tries = nullptr) {
-    const __m512 half = _mm512_set1_ps(0.5f);
-    const __m512 x = _mm512_sub_ps(_mm512_mul_ps(wrapCoordinate(u), tv.widthF), half);
-    const __m512 y = _mm512_sub_ps(_mm512_mul_ps(wrapCoordinate(v), tv.heightF), half);
+    const __m512 x = scaledLessHalf(wrapCoordinate(u), tv.widthF, tv.narrow.powerOfTwo);
+    const __m512 y = scaledLessHalf(wrapCoordinate(v), tv.heightF, tv.narrow.powerOfTwo);
     // x and y lie in [-0.5, size): their floors are exact as floats too.
     __m512i x0 = floorToInt(x), y0 = floorToInt(y);
     BilinearTaps taps;

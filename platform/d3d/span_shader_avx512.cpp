@@ -62,16 +62,22 @@ struct RowPlanes {
 };
 
 // 1 / invW, 0 where invW is 0 (NaN stays NaN); of lanes 0-7 only for a half group (Half; the
-// others 0), a division of eight lanes.
+// others 0), a division of eight lanes. The division does not wait for the comparison: the zero
+// lanes are cleared after it (the barrier keeps the compiler from folding the clearing back into
+// a masked division).
 template <bool Half = false>
 VOREL_AVX512_INLINE __m512 reciprocal(__m512 invW) {
     if constexpr (Half) {
         const __m256 low = lowHalf(invW);
         const __mmask8 nonZero = _mm256_cmp_ps_mask(low, _mm256_setzero_ps(), _CMP_NEQ_UQ);
-        return _mm512_zextps256_ps512(_mm256_maskz_div_ps(nonZero, _mm256_set1_ps(1.0f), low));
+        __m256 q = _mm256_div_ps(_mm256_set1_ps(1.0f), low);
+        asm("" : "+v"(q));
+        return _mm512_zextps256_ps512(_mm256_maskz_mov_ps(nonZero, q));
     }
     const Lanes nonZero = _mm512_cmp_ps_mask(invW, _mm512_setzero_ps(), _CMP_NEQ_UQ);
-    return _mm512_maskz_div_ps(nonZero, _mm512_set1_ps(1.0f), invW);
+    __m512 q = _mm512_div_ps(_mm512_set1_ps(1.0f), invW);
+    asm("" : "+v"(q));
+    return _mm512_maskz_mov_ps(nonZero, q);
 }
 
 // ---- fixed-point colour --------------------------------------------------------------------------
