@@ -245,6 +245,41 @@ TEST(SpanWindow, CoordinatesWrapAsTheReferencesDo) {
     }
 }
 
+// scaledLessHalf of sixteen values.
+VOREL_AVX512 void scaled16(const float in[16], float size, bool powerOfTwo, float out[16]) {
+    _mm512_storeu_ps(out, scaledLessHalf(_mm512_loadu_ps(in), _mm512_set1_ps(size), powerOfTwo));
+}
+
+// Wrapped coordinates scaled to a texture and less a half are the reference's two roundings (the
+// product, then the difference) for every size; a fused multiply-add rounds once, which differs
+// where the product is not exact (sizes other than powers of two).
+TEST(SpanWindow, ScaledCoordinatesLessAHalfRoundAsTheReferencesTwoSteps) {
+    if (!haveAvx512()) GTEST_SKIP() << "no AVX-512";
+    std::vector<float> values = {0.0f, -0.0f, 1.0f, std::numeric_limits<float>::denorm_min(), 0.5f, 0.9999999f,
+                                 std::ldexp(1.0f, -24), 1.0f / 3.0f, 0.5f / 256.0f - std::ldexp(1.0f, -33)};
+    std::mt19937 rng(11);
+    std::uniform_real_distribution<float> unit(0.0f, 1.0f);
+    while (values.size() < 16 * 64) values.push_back(unit(rng));
+    for (const int size : {1, 2, 16, 256, 512, 4096, 3, 100, 257, 1000}) {
+        const bool powerOfTwo = (size & (size - 1)) == 0;
+        int differsFromOneRounding = 0;
+        for (size_t at = 0; at < values.size(); at += 16) {
+            float out[16];
+            scaled16(&values[at], float(size), powerOfTwo, out);
+            for (int i = 0; i < 16; ++i) {
+                const float t = values[at + size_t(i)];
+                volatile float product = t * float(size);  // rounded on its own, as the reference does
+                const float want = product - 0.5f;
+                EXPECT_EQ(out[i], want) << "t = " << t << ", size " << size;
+                differsFromOneRounding += std::fma(t, float(size), -0.5f) != want;
+            }
+        }
+        // The fused form is only taken where it cannot differ: the values above tell them apart.
+        if (!powerOfTwo) EXPECT_GT(differsFromOneRounding, 0) << size;
+        else EXPECT_EQ(differsFromOneRounding, 0) << size;
+    }
+}
+
 }  // namespace
 
 #endif

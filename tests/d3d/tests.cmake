@@ -2,8 +2,10 @@
 # benchmark itself runs once on a tiny target as a smoke test.
 if(TARGET vorel_tests)
   target_sources(vorel_tests PRIVATE ${CMAKE_SOURCE_DIR}/tools/vorel_bench/synthetic_scene.cpp)
-  # The span routines' planes are compared with the reference's floats: no fused multiply-adds.
+  # The span routines' planes and texel coordinates are compared with the reference's floats: no
+  # fused multiply-adds but those the routines ask for.
   set_source_files_properties(${CMAKE_SOURCE_DIR}/tests/d3d/lane_planes_test.cpp
+                              ${CMAKE_SOURCE_DIR}/tests/d3d/span_window_test.cpp
                               PROPERTIES COMPILE_OPTIONS -ffp-contract=off)
 endif()
 if(TARGET vorel_bench)
