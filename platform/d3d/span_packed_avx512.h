@@ -37,9 +37,11 @@ struct CoverageBlocks {
     int rows;                // 16 / C
 };
 
+// The blocks of a box Across blocks wide (the column lanes of blocks past Across: none).
+template <int Across>
 VOREL_AVX512_INLINE CoverageBlocks coverageBlocks(const TriangleSetup& t) {
     const int width = t.maxX - t.minX + 1;
-    CoverageBlocks b;
+    CoverageBlocks b{};
     b.shift = width <= 2 ? 1 : width <= 4 ? 2 : width <= 8 ? 3 : 4;
     b.rows = 16 >> b.shift;
     const __m512i lane = _mm512_setr_epi32(0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15);
@@ -47,7 +49,7 @@ VOREL_AVX512_INLINE CoverageBlocks coverageBlocks(const TriangleSetup& t) {
     b.row = _mm512_srl_epi32(lane, _mm_cvtsi32_si128(b.shift));
     b.lanePositions = _mm512_or_si512(_mm512_slli_epi32(b.row, 16), b.column);
     b.columns[0] = _mm512_cmplt_epi32_mask(b.column, _mm512_set1_epi32(width));
-    for (int j = 1; j < 4; ++j) b.columns[j] = _mm512_cmplt_epi32_mask(b.column, _mm512_set1_epi32(width - 16 * j));
+    for (int j = 1; j < Across; ++j) b.columns[j] = _mm512_cmplt_epi32_mask(b.column, _mm512_set1_epi32(width - 16 * j));
     return b;
 }
 
@@ -265,7 +267,8 @@ VOREL_AVX512_INLINE uint64_t packBlocks(const TriangleSetup& t, BandMask bands, 
 
 // packBlocks with Across blocks side by side, in 32-bit lanes where the box's values fit.
 template <int Across, class Shade>
-VOREL_AVX512_INLINE uint64_t packAcross(const TriangleSetup& t, BandMask bands, const CoverageBlocks& b, const Shade& shade) {
+VOREL_AVX512_INLINE uint64_t packAcross(const TriangleSetup& t, BandMask bands, const Shade& shade) {
+    const CoverageBlocks b = coverageBlocks<Across>(t);
     if (fitsIn32Bits(t)) return packBlocks<BlockEdges32<Across>>(t, bands, b, shade);
     return packBlocks<BlockEdges<Across>>(t, bands, b, shade);
 }
@@ -274,12 +277,11 @@ VOREL_AVX512_INLINE uint64_t packAcross(const TriangleSetup& t, BandMask bands, 
 // centres packed: shade(positions, lanes) for each group. Returns the number of covered centres.
 template <class Shade>
 VOREL_AVX512_INLINE uint64_t packTriangle(const TriangleSetup& t, BandMask bands, const Shade& shade) {
-    const CoverageBlocks b = coverageBlocks(t);
     switch (blocksAcross(t)) {
-        case 1: return packAcross<1>(t, bands, b, shade);
-        case 2: return packAcross<2>(t, bands, b, shade);
-        case 3: return packAcross<3>(t, bands, b, shade);
-        default: return packAcross<4>(t, bands, b, shade);
+        case 1: return packAcross<1>(t, bands, shade);
+        case 2: return packAcross<2>(t, bands, shade);
+        case 3: return packAcross<3>(t, bands, shade);
+        default: return packAcross<4>(t, bands, shade);
     }
 }
 
