@@ -247,16 +247,21 @@ VOREL_AVX512_INLINE Texels<T> readTexels(const TextureView& tv, const Planes& pl
         return {};
 }
 
-// Stage 0 and fog of sixteen pixels from their planes, w = 1 / invW and their texels: their
-// channels (lanes the texels were not read for may come out as anything).
-// (k: ArgbConstants or SmallConstants, for its diffuse and fogScalesDiffuse.)
-template <TexelFilter T, class Planes, class Constants>
-VOREL_AVX512_INLINE Wide colourOf(const SpanState& s, const Constants& k, const TextureView& tv,
-                                  const ColourConstants& cc, const Wide& fogColor, const Planes& planes, __m512 w,
-                                  const Texels<T>& texels) {
+// The texture's channels of sixteen pixels from their texels as read (none: zero).
+template <TexelFilter T>
+VOREL_AVX512_INLINE Wide texelChannels(const ColourConstants& cc, const TextureView& tv, const Texels<T>& texels) {
     Wide texel{};
     if constexpr (T == TexelFilter::Point) texel = unpackTexels(cc, tv, texels.texel);
     if constexpr (T == TexelFilter::Bilinear) texel = filterBilinear(cc, tv, texels.taps);
+    return texel;
+}
+
+// Stage 0 and fog of sixteen pixels from their planes, w = 1 / invW and their texture channels
+// (texelChannels): their channels (lanes the texels were not read for may come out as anything).
+// (k: ArgbConstants or SmallConstants, for its diffuse and fogScalesDiffuse.)
+template <class Planes, class Constants>
+VOREL_AVX512_INLINE Wide colourOfTexel(const SpanState& s, const Constants& k, const ColourConstants& cc,
+                                       const Wide& fogColor, const Planes& planes, __m512 w, const Wide& texel) {
     const __m512 w15 = _mm512_mul_ps(w, _mm512_set1_ps(fixed::kWeightScale));
     __m512 colorW15 = w15;
     if (k.fogScalesDiffuse) colorW15 = _mm512_mul_ps(w15, clampUnit(_mm512_mul_ps(planes(kFog), w)));
@@ -269,6 +274,14 @@ VOREL_AVX512_INLINE Wide colourOf(const SpanState& s, const Constants& k, const 
     Wide c = stage0(s, cc, texel, diffuse);
     if (s.fog && !k.fogScalesDiffuse) applyFog(&c, clampUnit(_mm512_mul_ps(planes(kFog), w)), fogColor);
     return c;
+}
+
+// colourOfTexel from the texels as read.
+template <TexelFilter T, class Planes, class Constants>
+VOREL_AVX512_INLINE Wide colourOf(const SpanState& s, const Constants& k, const TextureView& tv,
+                                  const ColourConstants& cc, const Wide& fogColor, const Planes& planes, __m512 w,
+                                  const Texels<T>& texels) {
+    return colourOfTexel(s, k, cc, fogColor, planes, w, texelChannels<T>(cc, tv, texels));
 }
 
 // readTexels, then colourOf.
@@ -540,7 +553,8 @@ VOREL_AVX512_INLINE __m512 packedWeight(const SmallConstants& k, int i, __m512i 
 // the depth buffer's with the group's own depth values.
 template <TexelFilter T>
 struct PackedReads {
-    Texels<T> texels;
+    Wide texel;       // the texture's channels, filtered (with depth)
+    __m512i pixels;   // the pixels to write (without depth)
     __m512i positions, old, depth, stored;
     __m512 w;
     Lanes lanes;  // the covered lanes, before the depth test
@@ -552,8 +566,24 @@ VOREL_AVX512_INLINE PackedPlanes packedPlanes(const SmallConstants& k, __m512i p
     return {k, _mm512_cvtepi32_ps(dy), _mm512_cvtepi32_ps(dx)};
 }
 
+// The pixels a packed group writes at (x, y) from its colour and the target's old pixels (ONE/ONE):
+// 32-bit ones, or 16-bit ones in the low words.
+template <TargetFormat F>
+VOREL_AVX512_INLINE __m512i packedPixels(const SpanState& s, const ColourConstants& cc, __m512i x, __m512i y,
+                                         const Wide& c, __m512i old) {
+    if constexpr (F == TargetFormat::Argb8888) {
+        return blendArgb(s, cc, packPixels(cc, c), old);
+    } else {
+        const __m512i threshold = s.dither ? kDitherSquare.at(x, y) : _mm512_set1_epi16(127);
+        const Bytes px = roundBytes(cc, c);
+        return encode16<F>(threshold, s.additive ? addSaturated(px, widenTarget<F>(old)) : px);
+    }
+}
+
 // A packed group's reads (the first half of its work). A half group (Half: lanes 8-15 empty) has
-// its gathers, division and double arithmetic made on eight lanes.
+// its gathers, division and double arithmetic made on eight lanes. Without depth nothing decides a
+// lane after them, so the group's pixels are made here too and the writes only scatter them: a
+// group waiting for its writes holds one register of pixels, not its texels and 1/w.
 template <TargetFormat F, DepthFormat D, TexelFilter T, bool Half>
 VOREL_AVX512 void readPacked(const SpanState& s, const TriangleSetup& t, const SmallConstants& k, __m512i positions,
                              Lanes lanes, PackedReads<T>* r) {
@@ -577,7 +607,12 @@ VOREL_AVX512 void readPacked(const SpanState& s, const TriangleSetup& t, const S
     // The lanes come from several rows of pixels, so their texels hardly ever lie in the one or
     // two texel rows of a window (under one group in a hundred in the story's views): trying
     // costs more than it saves.
-    r->texels = readTexels<T, Half>(*k.tv, planes, r->w, lanes, false);
+    const ColourConstants& cc = loopConstants();
+    const Wide texel = texelChannels<T>(cc, *k.tv, readTexels<T, Half>(*k.tv, planes, r->w, lanes, false));
+    if constexpr (D == DepthFormat::None)
+        r->pixels = packedPixels<F>(s, cc, x, y, colourOfTexel(s, k, cc, k.fogColor, planes, r->w, texel), r->old);
+    else
+        r->texel = texel;
 }
 
 // A packed group's depth test and writes, from its reads (the second half of its work).
@@ -595,16 +630,15 @@ VOREL_AVX512 void writePacked(const SpanState& s, const SmallConstants& k, const
             else scatter32<Half>(s.z, zAt, lanes, r.depth);
         }
     }
-    const ColourConstants& cc = loopConstants();
-    const Wide c = colourOf<T>(s, k, *k.tv, cc, k.fogColor, packedPlanes(k, r.positions), r.w, r.texels);
-    const __m512i at = pixelOffsets(x, y, s.colorPitch, bpp);
-    if constexpr (F == TargetFormat::Argb8888) {
-        scatter32<Half>(s.color, at, lanes, blendArgb(s, cc, packPixels(cc, c), r.old));
-    } else {
-        const __m512i threshold = s.dither ? kDitherSquare.at(x, y) : _mm512_set1_epi16(127);
-        const Bytes px = roundBytes(cc, c);
-        scatter16<Half>(s.color, at, lanes, encode16<F>(threshold, s.additive ? addSaturated(px, widenTarget<F>(r.old)) : px));
+    __m512i pixels = r.pixels;
+    if constexpr (D != DepthFormat::None) {
+        const ColourConstants& cc = loopConstants();
+        const Wide c = colourOfTexel(s, k, cc, k.fogColor, packedPlanes(k, r.positions), r.w, r.texel);
+        pixels = packedPixels<F>(s, cc, x, y, c, r.old);
     }
+    const __m512i at = pixelOffsets(x, y, s.colorPitch, bpp);
+    if constexpr (F == TargetFormat::Argb8888) scatter32<Half>(s.color, at, lanes, pixels);
+    else scatter16<Half>(s.color, at, lanes, pixels);
 }
 
 // A packed group's reads: a half group where lanes 8-15 are empty (a triangle's last group, or its
