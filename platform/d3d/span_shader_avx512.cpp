@@ -548,15 +548,13 @@ VOREL_AVX512_INLINE __m512 packedWeight(const SmallConstants& k, int i, __m512i 
     return weights(packedEdge(k, i, lowHalf(dx), lowHalf(dy)), packedEdge(k, i, highHalf(dx), highHalf(dy)), k.invArea);
 }
 
-// What a packed group reads before it decides and writes its pixels: its texels, 1 / invW and,
-// where the state reads them, the target's pixels (ONE/ONE; raw, 16-bit ones zero-extended) and
-// the depth buffer's with the group's own depth values.
+// What a packed group keeps from its reads for its writes: its pixels as they are to be written
+// (made from its texels, its planes and, where the state reads them, the target's old pixels) and,
+// with depth, the depth buffer's values and the group's own.
 template <TexelFilter T>
 struct PackedReads {
-    Wide texel;       // the texture's channels, filtered (with depth)
-    __m512i pixels;   // the pixels to write (without depth)
-    __m512i positions, old, depth, stored;
-    __m512 w;
+    __m512i pixels;  // 32-bit, or 16-bit in the low words
+    __m512i positions, depth, stored;
     Lanes lanes;  // the covered lanes, before the depth test
 };
 
@@ -580,20 +578,20 @@ VOREL_AVX512_INLINE __m512i packedPixels(const SpanState& s, const ColourConstan
     }
 }
 
-// A packed group's reads (the first half of its work). A half group (Half: lanes 8-15 empty) has
-// its gathers, division and double arithmetic made on eight lanes. Without depth nothing decides a
-// lane after them, so the group's pixels are made here too and the writes only scatter them: a
-// group waiting for its writes holds one register of pixels, not its texels and 1/w.
+// A packed group's reads and its pixels (the first half of its work). A half group (Half: lanes
+// 8-15 empty) has its gathers, division and double arithmetic made on eight lanes. The pixels are
+// made here, for lanes the depth test may still discard too: a group waiting for its writes holds
+// one register of pixels, not its texels, weights and 1/w.
 template <TargetFormat F, DepthFormat D, TexelFilter T, bool Half>
 VOREL_AVX512 void readPacked(const SpanState& s, const TriangleSetup& t, const SmallConstants& k, __m512i positions,
                              Lanes lanes, PackedReads<T>* r) {
     constexpr int bpp = F == TargetFormat::Argb8888 ? 4 : 2;
     const __m512i x = packedX(positions), y = packedY(positions);
     r->positions = positions, r->lanes = lanes;
-    r->old = _mm512_setzero_si512();
+    __m512i old = _mm512_setzero_si512();
     if (s.additive) {
         const __m512i at = pixelOffsets(x, y, s.colorPitch, bpp);
-        r->old = F == TargetFormat::Argb8888 ? gather32<Half>(s.color, at, lanes) : gather16<Half>(s.color, at, lanes);
+        old = F == TargetFormat::Argb8888 ? gather32<Half>(s.color, at, lanes) : gather16<Half>(s.color, at, lanes);
     }
     if constexpr (D != DepthFormat::None) {
         const __m512i dx = _mm512_sub_epi32(x, _mm512_set1_epi32(k.minX));
@@ -603,21 +601,18 @@ VOREL_AVX512 void readPacked(const SpanState& s, const TriangleSetup& t, const S
         r->stored = D == DepthFormat::Z16 ? gather16<Half>(s.z, zAt, lanes) : gather32<Half>(s.z, zAt, lanes);
     }
     const PackedPlanes planes = packedPlanes(k, positions);
-    r->w = reciprocal<Half>(planes(kInvW));
+    const __m512 w = reciprocal<Half>(planes(kInvW));
     // The lanes come from several rows of pixels, so their texels hardly ever lie in the one or
     // two texel rows of a window (under one group in a hundred in the story's views): trying
     // costs more than it saves.
     const ColourConstants& cc = loopConstants();
-    const Wide texel = texelChannels<T>(cc, *k.tv, readTexels<T, Half>(*k.tv, planes, r->w, lanes, false));
-    if constexpr (D == DepthFormat::None)
-        r->pixels = packedPixels<F>(s, cc, x, y, colourOfTexel(s, k, cc, k.fogColor, planes, r->w, texel), r->old);
-    else
-        r->texel = texel;
+    const Wide texel = texelChannels<T>(cc, *k.tv, readTexels<T, Half>(*k.tv, planes, w, lanes, false));
+    r->pixels = packedPixels<F>(s, cc, x, y, colourOfTexel(s, k, cc, k.fogColor, planes, w, texel), old);
 }
 
 // A packed group's depth test and writes, from its reads (the second half of its work).
 template <TargetFormat F, DepthFormat D, TexelFilter T, bool Half>
-VOREL_AVX512 void writePacked(const SpanState& s, const SmallConstants& k, const PackedReads<T>& r) {
+VOREL_AVX512 void writePacked(const SpanState& s, const PackedReads<T>& r) {
     constexpr int bpp = F == TargetFormat::Argb8888 ? 4 : 2;
     const __m512i x = packedX(r.positions), y = packedY(r.positions);
     Lanes lanes = r.lanes;
@@ -630,12 +625,7 @@ VOREL_AVX512 void writePacked(const SpanState& s, const SmallConstants& k, const
             else scatter32<Half>(s.z, zAt, lanes, r.depth);
         }
     }
-    __m512i pixels = r.pixels;
-    if constexpr (D != DepthFormat::None) {
-        const ColourConstants& cc = loopConstants();
-        const Wide c = colourOfTexel(s, k, cc, k.fogColor, packedPlanes(k, r.positions), r.w, r.texel);
-        pixels = packedPixels<F>(s, cc, x, y, c, r.old);
-    }
+    const __m512i pixels = r.pixels;
     const __m512i at = pixelOffsets(x, y, s.colorPitch, bpp);
     if constexpr (F == TargetFormat::Argb8888) scatter32<Half>(s.color, at, lanes, pixels);
     else scatter16<Half>(s.color, at, lanes, pixels);
@@ -651,9 +641,9 @@ VOREL_AVX512_INLINE void readGroup(const SpanState& s, const TriangleSetup& t, c
 }
 
 template <TargetFormat F, DepthFormat D, TexelFilter T>
-VOREL_AVX512_INLINE void writeGroup(const SpanState& s, const SmallConstants& k, const PackedReads<T>& r) {
-    if (r.lanes <= 0xFF) writePacked<F, D, T, true>(s, k, r);
-    else writePacked<F, D, T, false>(s, k, r);
+VOREL_AVX512_INLINE void writeGroup(const SpanState& s, const PackedReads<T>& r) {
+    if (r.lanes <= 0xFF) writePacked<F, D, T, true>(s, r);
+    else writePacked<F, D, T, false>(s, r);
 }
 
 // One packed group, its reads and then its writes.
@@ -662,7 +652,7 @@ VOREL_AVX512_INLINE void shadeGroup(const SpanState& s, const TriangleSetup& t, 
                                     Lanes lanes) {
     PackedReads<T> r;
     readGroup<F, D, T>(s, t, k, positions, lanes, &r);
-    writeGroup<F, D, T>(s, k, r);
+    writeGroup<F, D, T>(s, r);
 }
 
 // The 512-bit view of the state's texture, made again only when the texture differs from the one
@@ -713,11 +703,11 @@ VOREL_AVX512 uint64_t shadeSmallTriangle(const SpanState& s, const TriangleSetup
         VOREL_AVX512 void operator()(__m512i positions, Lanes lanes) const {
             const int slot = waiting == 0 ? 1 : 0;
             readGroup<F, D, T>(s, t, k, positions, lanes, &reads[slot]);
-            if (waiting >= 0) writeGroup<F, D, T>(s, k, reads[waiting]);
+            if (waiting >= 0) writeGroup<F, D, T>(s, reads[waiting]);
             waiting = slot;
         }
         VOREL_AVX512 void finish() const {
-            if (waiting >= 0) writeGroup<F, D, T>(s, k, reads[waiting]);
+            if (waiting >= 0) writeGroup<F, D, T>(s, reads[waiting]);
         }
     };
     const Routine r(s, t);
