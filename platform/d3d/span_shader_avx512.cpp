@@ -551,7 +551,6 @@ VOREL_AVX512_INLINE __m512 packedWeight(const SmallConstants& k, int i, __m512i 
 // What a packed group keeps from its reads for its writes: its pixels as they are to be written
 // (made from its texels, its planes and, where the state reads them, the target's old pixels) and,
 // with depth, the depth buffer's values and the group's own.
-template <TexelFilter T>
 struct PackedReads {
     __m512i pixels;  // 32-bit, or 16-bit in the low words
     __m512i positions, depth, stored;
@@ -584,7 +583,7 @@ VOREL_AVX512_INLINE __m512i packedPixels(const SpanState& s, const ColourConstan
 // one register of pixels, not its texels, weights and 1/w.
 template <TargetFormat F, DepthFormat D, TexelFilter T, bool Half>
 VOREL_AVX512 void readPacked(const SpanState& s, const TriangleSetup& t, const SmallConstants& k, __m512i positions,
-                             Lanes lanes, PackedReads<T>* r) {
+                             Lanes lanes, PackedReads* r) {
     constexpr int bpp = F == TargetFormat::Argb8888 ? 4 : 2;
     const __m512i x = packedX(positions), y = packedY(positions);
     r->positions = positions, r->lanes = lanes;
@@ -612,7 +611,7 @@ VOREL_AVX512 void readPacked(const SpanState& s, const TriangleSetup& t, const S
 
 // A packed group's depth test and writes, from its reads (the second half of its work).
 template <TargetFormat F, DepthFormat D, TexelFilter T, bool Half>
-VOREL_AVX512 void writePacked(const SpanState& s, const PackedReads<T>& r) {
+VOREL_AVX512 void writePacked(const SpanState& s, const PackedReads& r) {
     constexpr int bpp = F == TargetFormat::Argb8888 ? 4 : 2;
     const __m512i x = packedX(r.positions), y = packedY(r.positions);
     Lanes lanes = r.lanes;
@@ -635,13 +634,13 @@ VOREL_AVX512 void writePacked(const SpanState& s, const PackedReads<T>& r) {
 // only one).
 template <TargetFormat F, DepthFormat D, TexelFilter T>
 VOREL_AVX512_INLINE void readGroup(const SpanState& s, const TriangleSetup& t, const SmallConstants& k,
-                                   __m512i positions, Lanes lanes, PackedReads<T>* r) {
+                                   __m512i positions, Lanes lanes, PackedReads* r) {
     if (lanes <= 0xFF) readPacked<F, D, T, true>(s, t, k, positions, lanes, r);
     else readPacked<F, D, T, false>(s, t, k, positions, lanes, r);
 }
 
 template <TargetFormat F, DepthFormat D, TexelFilter T>
-VOREL_AVX512_INLINE void writeGroup(const SpanState& s, const PackedReads<T>& r) {
+VOREL_AVX512_INLINE void writeGroup(const SpanState& s, const PackedReads& r) {
     if (r.lanes <= 0xFF) writePacked<F, D, T, true>(s, r);
     else writePacked<F, D, T, false>(s, r);
 }
@@ -650,7 +649,7 @@ VOREL_AVX512_INLINE void writeGroup(const SpanState& s, const PackedReads<T>& r)
 template <TargetFormat F, DepthFormat D, TexelFilter T>
 VOREL_AVX512_INLINE void shadeGroup(const SpanState& s, const TriangleSetup& t, const SmallConstants& k, __m512i positions,
                                     Lanes lanes) {
-    PackedReads<T> r;
+    PackedReads r;
     readGroup<F, D, T>(s, t, k, positions, lanes, &r);
     writeGroup<F, D, T>(s, r);
 }
@@ -693,7 +692,7 @@ VOREL_AVX512 uint64_t shadeSmallTriangle(const SpanState& s, const TriangleSetup
         const TriangleSetup& t;
         const TextureView& tv;  // the thread's own, not changed while the triangle is drawn
         SmallConstants k;  // made in place, every field written once; borrows tv
-        mutable PackedReads<T> reads[2];
+        mutable PackedReads reads[2];
         mutable int waiting = -1;  // the slot of reads whose group has not written yet
         VOREL_AVX512 Routine(const SpanState& s_, const TriangleSetup& t_)
             : s(s_), t(t_), tv(smallTextureView(s_)) {

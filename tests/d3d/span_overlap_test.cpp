@@ -32,6 +32,16 @@ D3DVERTEX at(float sx, float sy, float z, std::mt19937& rng) {
     return {sx / (kWidth / 2.0f) - 1.0f, 1.0f - sy / (kHeight / 2.0f), z, 0, 0, -1, in(rng, -2, 2), in(rng, -2, 2)};
 }
 
+// A triangle from (x, y) spanning width by height pixels, its corners near depth z; a sliver's
+// third corner lies within a pixel of the line through the other two.
+void pushThinTriangle(std::mt19937& rng, float x, float y, float z, float width, float height, bool sliver,
+                      std::vector<D3DVERTEX>* v) {
+    v->push_back(at(x, y, z, rng));
+    v->push_back(at(x + width, y + height, z + in(rng, -0.1f, 0.1f), rng));
+    const float along = in(rng, 0.1f, 0.9f), off = sliver ? in(rng, -1, 1) : in(rng, -width, width);
+    v->push_back(at(x + along * width + off, y + along * height, z + in(rng, -0.1f, 0.1f), rng));
+}
+
 // Calls of about sixty small triangles each, all in one box of about 24 by 36 pixels: slivers
 // (a pixel or two on most rows) and blobs, one to sixteen pixels wide and three to thirty high,
 // at random depths. The states change from call to call: ONE/ONE or opaque, depth writes on in
@@ -59,11 +69,7 @@ void overlapScene(IDirect3DDevice7* d, uint32_t seed, MemorySurface* texture) {
             const float x = left + in(rng, 0, 24 - width * 0.5f), y = top + in(rng, 0, 36 - height * 0.5f);
             const float z = in(rng, 0.2f, 0.8f);
             const bool sliver = rng() % 3 != 0;
-            v.push_back(at(x, y, z, rng));
-            v.push_back(at(x + width, y + height, z + in(rng, -0.1f, 0.1f), rng));
-            // A sliver's third corner lies within a pixel of the line through the other two.
-            const float along = in(rng, 0.1f, 0.9f), off = sliver ? in(rng, -1, 1) : in(rng, -width, width);
-            v.push_back(at(x + along * width + off, y + along * height, z + in(rng, -0.1f, 0.1f), rng));
+            pushThinTriangle(rng, x, y, z, width, height, sliver, &v);
         }
         EXPECT_EQ(d->DrawPrimitive(D3DPT_TRIANGLELIST, D3DFVF_VERTEX, v.data(), DWORD(v.size()), 0), D3D_OK);
     }
@@ -118,10 +124,7 @@ void fieldScene(IDirect3DDevice7* d, uint32_t seed, MemorySurface* texture) {
             const float x = in(rng, -4, kWidth - width * 0.5f), y = in(rng, -4, kHeight - height * 0.5f);
             const float z = in(rng, 0.1f, 0.9f);
             const bool sliver = rng() % 2 != 0;
-            v.push_back(at(x, y, z, rng));
-            v.push_back(at(x + width, y + height, z + in(rng, -0.1f, 0.1f), rng));
-            const float along = in(rng, 0.1f, 0.9f), off = sliver ? in(rng, -1, 1) : in(rng, -width, width);
-            v.push_back(at(x + along * width + off, y + along * height, z + in(rng, -0.1f, 0.1f), rng));
+            pushThinTriangle(rng, x, y, z, width, height, sliver, &v);
         }
         EXPECT_EQ(d->DrawPrimitive(D3DPT_TRIANGLELIST, D3DFVF_VERTEX, v.data(), DWORD(v.size()), 0), D3D_OK);
     }
