@@ -548,11 +548,13 @@ VOREL_AVX512_INLINE __m512 packedWeight(const SmallConstants& k, int i, __m512i 
     return weights(packedEdge(k, i, lowHalf(dx), lowHalf(dy)), packedEdge(k, i, highHalf(dx), highHalf(dy)), k.invArea);
 }
 
-// What a packed group keeps from its reads for its writes: its pixels as they are to be written
-// (made from its texels, its planes and, where the state reads them, the target's old pixels) and,
-// with depth, the depth buffer's values and the group's own.
+// What a packed group keeps from its reads for its writes: its colour (packedSource, made from its
+// texels and planes), the target's old pixels where the state reads them (blended only in the
+// writes, so a gather that missed is waited for one group later) and, with depth, the depth
+// buffer's values and the group's own.
 struct PackedReads {
-    __m512i pixels;  // 32-bit, or 16-bit in the low words
+    Bytes source;
+    __m512i old;  // raw; 16-bit ones zero-extended
     __m512i positions, depth, stored;
     Lanes lanes;  // the covered lanes, before the depth test
 };
@@ -563,34 +565,41 @@ VOREL_AVX512_INLINE PackedPlanes packedPlanes(const SmallConstants& k, __m512i p
     return {k, _mm512_cvtepi32_ps(dy), _mm512_cvtepi32_ps(dx)};
 }
 
+// A packed group's colour before the blend: 32-bit pixels in rb (g unused), or a 16-bit target's
+// bytes.
+template <TargetFormat F>
+VOREL_AVX512_INLINE Bytes packedSource(const ColourConstants& cc, const Wide& c) {
+    if constexpr (F == TargetFormat::Argb8888) return {packPixels(cc, c), _mm512_setzero_si512()};
+    else return roundBytes(cc, c);
+}
+
 // The pixels a packed group writes at (x, y) from its colour and the target's old pixels (ONE/ONE):
 // 32-bit ones, or 16-bit ones in the low words.
 template <TargetFormat F>
 VOREL_AVX512_INLINE __m512i packedPixels(const SpanState& s, const ColourConstants& cc, __m512i x, __m512i y,
-                                         const Wide& c, __m512i old) {
+                                         const Bytes& source, __m512i old) {
     if constexpr (F == TargetFormat::Argb8888) {
-        return blendArgb(s, cc, packPixels(cc, c), old);
+        return blendArgb(s, cc, source.rb, old);
     } else {
         const __m512i threshold = s.dither ? kDitherSquare.at(x, y) : _mm512_set1_epi16(127);
-        const Bytes px = roundBytes(cc, c);
-        return encode16<F>(threshold, s.additive ? addSaturated(px, widenTarget<F>(old)) : px);
+        return encode16<F>(threshold, s.additive ? addSaturated(source, widenTarget<F>(old)) : source);
     }
 }
 
-// A packed group's reads and its pixels (the first half of its work). A half group (Half: lanes
-// 8-15 empty) has its gathers, division and double arithmetic made on eight lanes. The pixels are
+// A packed group's reads and its colour (the first half of its work). A half group (Half: lanes
+// 8-15 empty) has its gathers, division and double arithmetic made on eight lanes. The colour is
 // made here, for lanes the depth test may still discard too: a group waiting for its writes holds
-// one register of pixels, not its texels, weights and 1/w.
+// its colour and old pixels, not its texels, weights and 1/w.
 template <TargetFormat F, DepthFormat D, TexelFilter T, bool Half>
 VOREL_AVX512 void readPacked(const SpanState& s, const TriangleSetup& t, const SmallConstants& k, __m512i positions,
                              Lanes lanes, PackedReads* r) {
     constexpr int bpp = F == TargetFormat::Argb8888 ? 4 : 2;
     const __m512i x = packedX(positions), y = packedY(positions);
     r->positions = positions, r->lanes = lanes;
-    __m512i old = _mm512_setzero_si512();
+    r->old = _mm512_setzero_si512();
     if (s.additive) {
         const __m512i at = pixelOffsets(x, y, s.colorPitch, bpp);
-        old = F == TargetFormat::Argb8888 ? gather32<Half>(s.color, at, lanes) : gather16<Half>(s.color, at, lanes);
+        r->old = F == TargetFormat::Argb8888 ? gather32<Half>(s.color, at, lanes) : gather16<Half>(s.color, at, lanes);
     }
     if constexpr (D != DepthFormat::None) {
         const __m512i dx = _mm512_sub_epi32(x, _mm512_set1_epi32(k.minX));
@@ -606,7 +615,7 @@ VOREL_AVX512 void readPacked(const SpanState& s, const TriangleSetup& t, const S
     // costs more than it saves.
     const ColourConstants& cc = loopConstants();
     const Wide texel = texelChannels<T>(cc, *k.tv, readTexels<T, Half>(*k.tv, planes, w, lanes, false));
-    r->pixels = packedPixels<F>(s, cc, x, y, colourOfTexel(s, k, cc, k.fogColor, planes, w, texel), old);
+    r->source = packedSource<F>(cc, colourOfTexel(s, k, cc, k.fogColor, planes, w, texel));
 }
 
 // A packed group's depth test and writes, from its reads (the second half of its work).
@@ -624,7 +633,7 @@ VOREL_AVX512 void writePacked(const SpanState& s, const PackedReads& r) {
             else scatter32<Half>(s.z, zAt, lanes, r.depth);
         }
     }
-    const __m512i pixels = r.pixels;
+    const __m512i pixels = packedPixels<F>(s, loopConstants(), x, y, r.source, r.old);
     const __m512i at = pixelOffsets(x, y, s.colorPitch, bpp);
     if constexpr (F == TargetFormat::Argb8888) scatter32<Half>(s.color, at, lanes, pixels);
     else scatter16<Half>(s.color, at, lanes, pixels);
