@@ -117,6 +117,44 @@ TEST(PackedPixels, EveryCoveredCentreOfAPartsRowsComesOnceInWalkOrderInFullGroup
     EXPECT_GT(sideBySide, 300u) << "too few boxes over sixteen wide";
 }
 
+// Edges of tiny slopes through the box, so that many centres lie exactly on an edge (E = 0, drawn
+// only where the bias is 1) or a step off it (E = -1 and 1): each such centre packed as the
+// reference tests it, in the 32-bit and the double test (some boxes scaled past 32 bits) and for
+// boxes of one to four blocks side by side.
+TEST(PackedPixels, CentresOnAnEdgeArePackedByTheReferencesBias) {
+    if (!haveAvx512()) GTEST_SKIP() << "no AVX-512";
+    std::mt19937 rng(37);
+    int onEdge[2] = {0, 0}, nextToEdge = 0;
+    for (int n = 0; n < 1500; ++n) {
+        TriangleSetup t{};
+        t.minX = int(rng() % 100), t.maxX = t.minX + int(rng() % kPackedWidth);
+        t.minY = int(rng() % 100), t.maxY = t.minY + int(rng() % 30);
+        const int64_t midX = (t.minX + t.maxX) / 2, midY = (t.minY + t.maxY) / 2;
+        const int64_t scale = n % 4 == 0 ? (int64_t(1) << 28) : 1;
+        for (Edge& e : t.edge) {
+            e.a = int64_t(rng() % 5) - 2, e.b = int64_t(rng() % 5) - 2;
+            e.c = -(e.a * midX + e.b * midY) + int64_t(rng() % 7) - 1;
+            e.bias = rng() % 2;
+            e.a *= scale, e.b *= scale, e.c *= scale;
+        }
+        for (int y = t.minY; y <= t.maxY; ++y)
+            for (int x = t.minX; x <= t.maxX; ++x)
+                for (const Edge& e : t.edge) {
+                    const int64_t v = (e.a * x + e.b * y + e.c) / scale;
+                    if (v == 0) ++onEdge[e.bias];
+                    if (v == 1 || v == -1) ++nextToEdge;
+                }
+        Packed got;
+        const uint64_t count = pack(t, kEveryBand, &got);
+        const std::vector<uint32_t> want = coveredCentres(t, kEveryBand);
+        ASSERT_EQ(got.positions, want) << "triangle " << n;
+        ASSERT_EQ(count, want.size()) << "triangle " << n;
+    }
+    EXPECT_GT(onEdge[0], 2000) << "too few centres on edges without the bias";
+    EXPECT_GT(onEdge[1], 2000) << "too few centres on edges with the bias";
+    EXPECT_GT(nextToEdge, 2000) << "too few centres a step off an edge";
+}
+
 // What a PositionRun handed over, each group's lanes and all sixteen of its positions.
 struct Groups {
     std::vector<std::vector<uint32_t>> positions;
