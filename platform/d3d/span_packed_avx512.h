@@ -129,9 +129,9 @@ struct BlockEdges32 {
     VOREL_AVX512_INLINE BlockEdges32(const TriangleSetup& t, const CoverageBlocks& b) {
         for (int i = 0; i < 3; ++i) {
             const Edge& e = t.edge[i];
-            offset[i] = _mm512_add_epi32(_mm512_mullo_epi32(b.column, _mm512_set1_epi32(int32_t(e.a))),
-                                         _mm512_mullo_epi32(b.row, _mm512_set1_epi32(int32_t(e.b))));
-            offset[i] = _mm512_add_epi32(offset[i], _mm512_set1_epi32(int32_t(e.bias) - 1));
+            const __m512i perLane = _mm512_add_epi32(_mm512_mullo_epi32(b.column, _mm512_set1_epi32(int32_t(e.a))),
+                                                    _mm512_mullo_epi32(b.row, _mm512_set1_epi32(int32_t(e.b))));
+            offset[i] = _mm512_add_epi32(perLane, _mm512_set1_epi32(int32_t(e.bias) - 1));
             step[i] = _mm512_set1_epi32(int32_t(e.b * b.rows));
         }
     }

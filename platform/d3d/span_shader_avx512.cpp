@@ -565,12 +565,12 @@ VOREL_AVX512_INLINE PackedPlanes packedPlanes(const SmallConstants& k, __m512i p
     return {k, _mm512_cvtepi32_ps(dy), _mm512_cvtepi32_ps(dx)};
 }
 
-// A packed group's colour before the blend: 32-bit pixels in rb (g unused), or a 16-bit target's
-// bytes.
+// A packed group's colour before the blend, into *out: 32-bit pixels in rb (g is neither written
+// nor read, a store less in every group), or a 16-bit target's bytes.
 template <TargetFormat F>
-VOREL_AVX512_INLINE Bytes packedSource(const ColourConstants& cc, const Wide& c) {
-    if constexpr (F == TargetFormat::Argb8888) return {packPixels(cc, c), _mm512_setzero_si512()};
-    else return roundBytes(cc, c);
+VOREL_AVX512_INLINE void packedSource(const ColourConstants& cc, const Wide& c, Bytes* out) {
+    if constexpr (F == TargetFormat::Argb8888) out->rb = packPixels(cc, c);
+    else *out = roundBytes(cc, c);
 }
 
 // The pixels a packed group writes at (x, y) from its colour and the target's old pixels (ONE/ONE):
@@ -615,7 +615,7 @@ VOREL_AVX512 void readPacked(const SpanState& s, const TriangleSetup& t, const S
     // costs more than it saves.
     const ColourConstants& cc = loopConstants();
     const Wide texel = texelChannels<T>(cc, *k.tv, readTexels<T, Half>(*k.tv, planes, w, lanes, false));
-    r->source = packedSource<F>(cc, colourOfTexel(s, k, cc, k.fogColor, planes, w, texel));
+    packedSource<F>(cc, colourOfTexel(s, k, cc, k.fogColor, planes, w, texel), &r->source);
 }
 
 // A packed group's depth test and writes, from its reads (the second half of its work).
