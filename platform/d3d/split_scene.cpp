@@ -140,7 +140,9 @@ ThreadSplit threadSplit() { return ThreadSplit(splitSlot().load(std::memory_orde
 void setThreadSplit(ThreadSplit split) { splitSlot().store(int(split), std::memory_order_relaxed); }
 
 SplitScene::SplitScene(uint32_t vertexCapacity, uint32_t callCapacity)
-    : vertexCapacity_(std::max(vertexCapacity, kLargestCall)), callCapacity_(std::max(callCapacity, 2u)) {}
+    : vertexCapacity_(std::max(vertexCapacity, kLargestCall)),
+      callCapacity_(std::max(callCapacity, 2u)),
+      repeated_(vertexCapacity_) {}
 
 SplitScene::~SplitScene() {
     if (running_) stopHelpers();
@@ -187,7 +189,9 @@ bool SplitScene::start(int threads, int rows, SpanQueue* callerQueue) {
     }
     posted_.store(0, std::memory_order_relaxed);
     postedLocal_ = 0;
+    repeatedCalls_ = 0;
     vertexHead_ = 0;
+    repeated_.clear();  // no helper reads the last scene's copies any more
     closing_.store(false);
     job_ = [this](int part, int) {
         if (part > 0) helperLoop(part);
@@ -236,8 +240,14 @@ void SplitScene::post(const ReplayCall& call, const D3DVERTEX* vertices, bool li
     slot.judged.store(0, std::memory_order_relaxed);  // published with the slot
     slot.listPass = listPass;
     D3DVERTEX* to = &vertices_[at % vertexCapacity_];
-    if (!listPass || parts_ > kGroupPartBits) std::memcpy(to, vertices, sizeof(D3DVERTEX) * call.count);
-    else if (judgingHeld().load(std::memory_order_relaxed)) poison(to, call.count);
+    // The ring's places stay reserved for a repeated array too: its group parts go there.
+    slot.vertices = repeated_.find(vertices, call.count);
+    if (slot.vertices) ++repeatedCalls_;
+    else {
+        slot.vertices = to;
+        if (!listPass || parts_ > kGroupPartBits) std::memcpy(to, vertices, sizeof(D3DVERTEX) * call.count);
+        else if (judgingHeld().load(std::memory_order_relaxed)) poison(to, call.count);
+    }
     vertexHead_ = at + call.count;
     posted_.store(++postedLocal_);  // seq_cst: against a helper going to sleep (see wake)
     if (helperWait_.anySleeping()) helperWait_.wakeAll();
@@ -249,7 +259,7 @@ void SplitScene::postedListPass(TriangleContext* c) {
     c->groupPartsOut = &groupParts_[at / 3];
     c->groupPartsJudged = &slot.judged;
     // Every part's bit but this thread's (within a byte's bits: else post copied them all).
-    c->verticesOut = parts_ > kGroupPartBits ? nullptr : &vertices_[at];
+    c->verticesOut = parts_ > kGroupPartBits || slot.vertices != &vertices_[at] ? nullptr : &vertices_[at];
     c->verticesOutParts = uint8_t(((1u << parts_) - 1) & ~1u);
     c->bandPart = 0, c->bandParts = parts_, c->partBands = bands_;
 }
@@ -271,7 +281,7 @@ bool SplitScene::replayNext(int part) {
         answerHandOver(hand, queue, next, 0);
         hand = nullptr;
     }
-    replayCall(slot.call, &vertices_[at], queue,
+    replayCall(slot.call, slot.vertices, queue,
                {part, &groupParts_[at / 3], slot.listPass ? &slot.judged : nullptr, hand, next, 0});
     p.done.store(next + 1, std::memory_order_release);
     return true;
@@ -383,7 +393,7 @@ bool SplitScene::takeHandOver(SpanQueue* callerQueue, uint32_t* taken, uint64_t*
         for (uint32_t n = hand.call; n != postedLocal_; ++n) {
             const Slot& slot = slots_[n % callCapacity_];
             const uint64_t at = slot.vertexAt % vertexCapacity_;
-            replayCall(slot.call, &vertices_[at], callerQueue,
+            replayCall(slot.call, slot.vertices, callerQueue,
                        {k, &groupParts_[at / 3], slot.listPass ? &slot.judged : nullptr, nullptr, n,
                         n == hand.call ? hand.from : 0});
         }

@@ -10,7 +10,8 @@
 // helper k takes part k and gets a copy of
 // the call (ReplayCall: the prepared contexts, no pointers into the caller's stack) and of its
 // vertices (the program may change them once the call returns) through a ring of calls, and
-// replays it into a span queue of its own filtered to its bands. Each band is drawn by one thread
+// replays it into a span queue of its own filtered to its bands. An array the scene draws again
+// unchanged is read from the one copy made of it (RepeatedVertices), not copied for every call. Each band is drawn by one thread
 // in call order, so the picture is the same bytes as on one thread, whatever the thread count and
 // timing. Everything that reads or changes pixels waits for finish() first.
 //
@@ -24,6 +25,8 @@
 // or at finish), by the calling thread: whoever claims the part's next call. Shared:
 // - slots_ and vertices_: a slot (and the vertex range it names) is written by the caller only
 //   after every part's `done` has passed it, and read by a part's replayer only below posted_;
+//   a slot's repeated copy (repeated_) is written before the slot is posted and not again until
+//   start, when no helper runs;
 //   a list posted with listPass has its vertices written by the caller's first pass instead;
 // - groupParts_ and a slot's `judged`: the bytes (and for a listPass call the vertices) of a
 //   posted call's vertex range are written by the caller's first pass of it, chunk by chunk, each
@@ -53,6 +56,7 @@
 #include "platform/d3d/d3dtypes.h"
 #include "platform/d3d/draw_context.h"
 #include "platform/d3d/helper_wait.h"
+#include "platform/d3d/repeated_vertices.h"
 #include "platform/d3d/span_queue.h"
 
 namespace platform::d3d {
@@ -79,6 +83,8 @@ public:
         return {progress_[part].hand.call, progress_[part].hand.from};
     }
     int parts() const { return parts_; }
+    // Calls since start() whose helpers read a copy made for an earlier call. For tests.
+    uint32_t repeatedCalls() const { return repeatedCalls_; }
 
     // Starts helpers for `threads` threads (clamped to 2..16) and makes `callerQueue` draw the
     // calling thread's part of a target of `rows` rows (callerBands) on this thread (its own
@@ -96,7 +102,8 @@ public:
     void fixBandMap(std::vector<BandMask> bands) { fixedMap_ = std::move(bands); }
 
     // Hands `call` and a copy of its vertices (call.count of them: the program may change its own
-    // once the call returns) to every helper; a helper that far behind has its oldest calls
+    // once the call returns; an array drawn before in the scene and unchanged since is read from
+    // the one copy made of it, RepeatedVertices) to every helper; a helper that far behind has its oldest calls
     // replayed here while the ring is full. Only while running. listPass: this thread's first
     // pass of a list (TriangleContext's groupPartsOut, set by postedListPass) comes next and
     // copies the vertices the helpers read, chunk by chunk, as it judges them (with more parts
@@ -120,6 +127,7 @@ private:
         uint64_t vertexAt = 0;  // where its vertices start in the ring's running count
         std::atomic<uint32_t> judged{0};  // triangles whose group parts the caller has left
         bool listPass = false;            // post's: the helpers wait for `judged`
+        const D3DVERTEX* vertices = nullptr;  // where replays read: the ring at vertexAt or a repeated copy
     };
     struct alignas(64) PartCount {
         std::atomic<uint32_t> claimed{0};
@@ -140,6 +148,7 @@ private:
 
     uint32_t vertexCapacity_, callCapacity_;
     std::unique_ptr<D3DVERTEX[]> vertices_;
+    RepeatedVertices repeated_;  // the scene's arrays drawn more than once, read instead of the ring
     // A byte for every three places of vertices_: the group parts of the triangle whose first
     // vertex is at ring place v at [v / 3] (distinct for group starts three or more apart).
     std::unique_ptr<uint8_t[]> groupParts_;
@@ -148,6 +157,7 @@ private:
     std::unique_ptr<PartCount[]> progress_;
     uint64_t vertexHead_ = 0;  // the ring's running count where the next call's vertices go
     uint32_t postedLocal_ = 0;
+    uint32_t repeatedCalls_ = 0;
     bool running_ = false;
     int parts_ = 1;
     int bandCount_ = 1;  // the target's bands (rows / 64, rounded up)
