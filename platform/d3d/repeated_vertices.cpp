@@ -15,9 +15,13 @@ constexpr size_t kMaxEntries = 64;
 RepeatedVertices::RepeatedVertices(uint32_t capacity) : capacity_(capacity) {}
 
 const D3DVERTEX* RepeatedVertices::find(const D3DVERTEX* vertices, uint32_t count) {
+    // An array is entered once, so the first match is the only one.
     Entry* entry = nullptr;
     for (Entry& e : entries_)
-        if (e.vertices == vertices && e.count == count) entry = &e;
+        if (e.vertices == vertices && e.count == count) {
+            entry = &e;
+            break;
+        }
     if (!entry) {
         if (entries_.size() < kMaxEntries) entries_.push_back({vertices, count, kNone});
         return nullptr;

@@ -11,9 +11,10 @@
 // the call (ReplayCall: the prepared contexts, no pointers into the caller's stack) and of its
 // vertices (the program may change them once the call returns) through a ring of calls, and
 // replays it into a span queue of its own filtered to its bands. An array the scene draws again
-// unchanged is read from the one copy made of it (RepeatedVertices), not copied for every call. Each band is drawn by one thread
-// in call order, so the picture is the same bytes as on one thread, whatever the thread count and
-// timing. Everything that reads or changes pixels waits for finish() first.
+// unchanged is read from the one copy made of it (RepeatedVertices), not copied for every call.
+// Each band is drawn by one thread in call order, so the picture is the same bytes as on one
+// thread, whatever the thread count and timing. Everything that reads or changes pixels waits for
+// finish() first.
 //
 // At finish the calling thread asks every part still drawing for some of its bands (HandOver,
 // draw_context.h; how many adapts from one finish to the next): the part's replayer answers at
@@ -103,8 +104,8 @@ public:
 
     // Hands `call` and a copy of its vertices (call.count of them: the program may change its own
     // once the call returns; an array drawn before in the scene and unchanged since is read from
-    // the one copy made of it, RepeatedVertices) to every helper; a helper that far behind has its oldest calls
-    // replayed here while the ring is full. Only while running. listPass: this thread's first
+    // the one copy made of it, RepeatedVertices) to every helper; a helper that far behind has
+    // its oldest calls replayed here while the ring is full. Only while running. listPass: this thread's first
     // pass of a list (TriangleContext's groupPartsOut, set by postedListPass) comes next and
     // copies the vertices the helpers read, chunk by chunk, as it judges them (with more parts
     // than a group's byte has bits they are copied here); the helpers wait for its judging.
@@ -127,7 +128,7 @@ private:
         uint64_t vertexAt = 0;  // where its vertices start in the ring's running count
         std::atomic<uint32_t> judged{0};  // triangles whose group parts the caller has left
         bool listPass = false;            // post's: the helpers wait for `judged`
-        const D3DVERTEX* vertices = nullptr;  // where replays read: the ring at vertexAt or a repeated copy
+        const D3DVERTEX* vertices = nullptr;  // replays read here: the ring or a repeated copy
     };
     struct alignas(64) PartCount {
         std::atomic<uint32_t> claimed{0};
