@@ -1,7 +1,8 @@
 # The 3D device's tests also exercise the benchmark's synthetic scenes (golden pictures), and the
 # benchmark itself runs once on a tiny target as a smoke test.
 if(TARGET vorel_tests)
-  target_sources(vorel_tests PRIVATE ${CMAKE_SOURCE_DIR}/tools/vorel_bench/synthetic_scene.cpp)
+  target_sources(vorel_tests PRIVATE ${CMAKE_SOURCE_DIR}/tools/vorel_bench/synthetic_scene.cpp
+                                     ${CMAKE_SOURCE_DIR}/tools/vorel_bench/ab_trial.cpp)
   # The span routines' planes and texel coordinates are compared with the reference's floats: no
   # fused multiply-adds but those the routines ask for.
   set_source_files_properties(${CMAKE_SOURCE_DIR}/tests/d3d/lane_planes_test.cpp
@@ -38,6 +39,22 @@ if(TARGET vorel_bench)
     PASS_REGULAR_EXPRESSION "\"scene\": \"real-outside\".*\"cpu_ms\": ([1-9]|0\\.0*[1-9])[0-9.]*, \"mpix_per_s\": [0-9.]*[1-9]")
   add_test(NAME d3d.bench_pace_refused COMMAND vorel_bench --frames 1 --scene fill --pace -3)
   set_tests_properties(d3d.bench_pace_refused PROPERTIES WILL_FAIL TRUE)
+  # --ab: both settings weighed in one process, the same picture either way while no code reads
+  # the setting; a story scene paced and presented on two threads too. It does not go with --compare.
+  add_test(NAME d3d.bench_ab_smoke
+           COMMAND vorel_bench --ab --frames 4 --resolution 64x48 --threads 1 --scene fill --json)
+  set_tests_properties(d3d.bench_ab_smoke PROPERTIES
+    PASS_REGULAR_EXPRESSION "\"scene\": \"fill\".*\"cpu_ms\": {\"a_first\": \\[[0-9.]*[1-9][0-9.]*, [0-9.]*[1-9][0-9.]*\\].*\"pictures_differ\": false")
+  add_test(NAME d3d.bench_ab_story_smoke
+           COMMAND vorel_bench --ab --frames 2 --resolution 320x240 --threads 1,2 --scene real@85000 --pace 1
+                   --present --json)
+  set_tests_properties(d3d.bench_ab_story_smoke PROPERTIES
+    PASS_REGULAR_EXPRESSION "\"threads\": 1,.*\"pictures_differ\": false.*\"threads\": 2,.*\"pictures_differ\": false")
+  add_test(NAME d3d.bench_ab_compare_refused COMMAND vorel_bench --ab --compare --scene fill)
+  set_tests_properties(d3d.bench_ab_compare_refused PROPERTIES
+    PASS_REGULAR_EXPRESSION "--ab does not go with --compare")
+  add_test(NAME d3d.bench_help_tells_ab COMMAND vorel_bench --help)
+  set_tests_properties(d3d.bench_help_tells_ab PROPERTIES PASS_REGULAR_EXPRESSION "\\[--ab\\].*--ab weighs")
   # The comparison's workers neither pace nor present, so asking for both is refused.
   add_test(NAME d3d.bench_pace_with_compare_refused
            COMMAND vorel_bench --frames 1 --scene fill --resolution 320x240 --compare --pace 5)

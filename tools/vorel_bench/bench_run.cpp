@@ -14,17 +14,12 @@
 #include "platform/d3d/raster_options.h"
 #include "platform/d3d/scene_figures.h"
 #include "platform/d3d/standard_formats.h"
+#include "platform/d3d/trial_setting.h"
+#include "tools/vorel_bench/ab_trial.h"
 #include "tools/vorel_bench/story_scene.h"
 #include "tools/vorel_bench/synthetic_scene.h"
 
 namespace bench {
-
-double medianOf(std::vector<double> v) {
-    if (v.empty()) return 0;
-    std::sort(v.begin(), v.end());
-    size_t n = v.size();
-    return n % 2 ? v[n / 2] : 0.5 * (v[n / 2 - 1] + v[n / 2]);
-}
 
 double RunResult::medianMs() const { return medianOf(frameMs); }
 
@@ -96,6 +91,7 @@ void timeFrames(IDirect3DDevice7* device, int frames, const std::function<void(i
     SkippedCalls skippedBefore{};
     for (int f = 0; f < frames + 2; ++f) {
         if (f == 2) before = rasterTimes(), skippedBefore = skippedCalls();
+        if (g_pacing.abOrder >= 0) setTrialSetting(abSetting(f, g_pacing.abOrder));
         const double cpuStart = threadCpuMs();
         auto start = std::chrono::steady_clock::now();
         device->Clear(0, nullptr, D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER, 0, 1.0f, 0);
@@ -116,6 +112,7 @@ void timeFrames(IDirect3DDevice7* device, int frames, const std::function<void(i
         r->pixels += figures.pixels;
         r->triangles += figures.triangles;
     }
+    if (g_pacing.abOrder >= 0) setTrialSetting(0);
     RasterTimes after = rasterTimes();
     r->vertexMs = double(after.vertexNs - before.vertexNs) * 1e-6 / frames;
     r->setupMs = double(after.setupNs - before.setupNs) * 1e-6 / frames;

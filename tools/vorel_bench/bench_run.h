@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "platform/ddraw/ddraw.h"
+#include "tools/vorel_bench/median.h"
 
 namespace bench {
 
@@ -37,15 +38,16 @@ struct RunResult {
 // False for an unknown scene name, or a presenting story run whose flips failed.
 bool runOurs(const std::string& scene, int width, int height, int threads, int frames, RunResult* out);
 
-double medianOf(std::vector<double> values);
-
 // How timed frames follow each other. paceMs: the thread sleeps that long after each frame (outside
 // the timing), as a run paced by the saver's 64 Hz timer leaves the processor idle between frames;
 // 0: frames back to back. present: story scenes end each timed frame with the frame loop's flip
-// (the back buffer's picture copied to the front and shown on the headless screen).
+// (the back buffer's picture copied to the front and shown on the headless screen). abOrder: 0 or
+// 1, frames alternate the trial setting (trial_setting.h) in that order (ab_trial.h), set before
+// each frame's Clear and back to 0 after the last; -1: the setting is left alone.
 struct FramePacing {
     int paceMs = 0;
     bool present = false;
+    int abOrder = -1;
 };
 void setFramePacing(const FramePacing& pacing);
 const FramePacing& framePacing();

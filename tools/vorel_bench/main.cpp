@@ -2,7 +2,7 @@
 // and (--compare) sets it side by side with Mesa's llvmpipe drawing the same frames.
 //
 //   vorel_bench [--json] [--frames N] [--scene NAME]... [--resolution WxH]... [--threads 1,2]
-//               [--device auto|portable|reference] [--pace MS] [--present] [--compare [--runs N]]
+//               [--device auto|portable|reference] [--pace MS] [--present] [--compare [--runs N]] [--ab]
 //
 // Scenes: fill, fill-nofog, fill-nearest, fill-flat, objects, shells, world, inside, outside
 // (see synthetic_scene.h); all of them unless named. Resolutions 640x480, 800x600 and 1920x1080
@@ -15,7 +15,9 @@
 // (llvmpipe ms / ours ms) and the PSNR of the two pictures. --pace MS sleeps MS between frames, as
 // the saver's 64 Hz timer does (a frame then starts with the caches as the idle time left them);
 // --present ends each story frame with the frame loop's flip. "cpu ms" is the drawing thread's
-// processor time per frame (median).
+// processor time per frame (median). --ab runs every scene twice, its frames alternating the
+// two settings of platform/d3d/trial_setting.h in both orders, and prints each setting's median
+// in each order and the difference (ab_trial.h).
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -23,6 +25,7 @@
 #include <vector>
 
 #include "platform/d3d/raster_options.h"
+#include "tools/vorel_bench/ab_trial.h"
 #include "tools/vorel_bench/bench_run.h"
 #include "tools/vorel_bench/compare.h"
 #include "tools/vorel_bench/synthetic_scene.h"
@@ -30,7 +33,7 @@
 namespace {
 
 struct Options {
-    bool json = false, compare = false;
+    bool json = false, compare = false, ab = false;
     int frames = 10, runs = 5;
     bench::FramePacing pacing;
     std::vector<std::string> scenes;
@@ -43,12 +46,15 @@ void usage(FILE* out) {
     std::fprintf(out,
                  "usage: vorel_bench [--json] [--frames N] [--scene NAME]... [--resolution WxH]...\n"
                  "                   [--threads 1,2] [--device auto|portable|reference] [--pace MS] [--present]\n"
-                 "                   [--compare [--runs N]]\n"
+                 "                   [--compare [--runs N]] [--ab]\n"
                  "Renders synthetic scenes on the software 3D device and prints time per frame (median, 95th\n"
                  "percentile), million pixels shaded per second, triangles per second and where the time went;\n"
                  "--compare also draws the same frames with OpenGL on Mesa's llvmpipe in separate processes.\n"
                  "--pace MS sleeps MS between frames as the saver's timer does; --present ends each story frame\n"
                  "with the flip to the screen; cpu ms is the drawing thread's processor time per frame.\n"
+                 "--ab weighs the device's trial setting B against A inside one process: every scene runs\n"
+                 "twice, even frames A and odd ones B, then even B and odd A; it prints each setting's median\n"
+                 "cpu ms in each order and (B - A) / 2 over the orders, and whether the pictures differ.\n"
                  "Scenes:");
     for (const std::string& s : bench::syntheticSceneNames()) std::fprintf(out, " %s", s.c_str());
     std::fprintf(out, "\n"
@@ -85,6 +91,8 @@ int parse(int argc, char** argv, Options* o) {
             o->json = true;
         } else if (a == "--compare") {
             o->compare = true;
+        } else if (a == "--ab") {
+            o->ab = true;
         } else if (a == "--frames" && hasValue) {
             o->frames = std::max(1, std::atoi(argv[++i]));
         } else if (a == "--runs" && hasValue) {
@@ -117,6 +125,10 @@ int parse(int argc, char** argv, Options* o) {
     // The comparison's worker processes neither pace nor present.
     if (o->compare && (o->pacing.paceMs > 0 || o->pacing.present)) {
         std::fprintf(stderr, "vorel_bench: --pace and --present do not go with --compare\n");
+        return 2;
+    }
+    if (o->compare && o->ab) {
+        std::fprintf(stderr, "vorel_bench: --ab does not go with --compare\n");
         return 2;
     }
     if (o->scenes.empty()) o->scenes = bench::syntheticSceneNames();
@@ -177,6 +189,67 @@ void printComparison(const std::vector<bench::CompareRow>& rows, bool json) {
     }
 }
 
+// Each scene twice, in both orders of the trial settings; false (with the message printed) when
+// a scene could not be drawn.
+bool runAb(const Options& o, std::vector<bench::AbRow>* rows) {
+    for (const std::string& scene : o.scenes)
+        for (auto [w, h] : o.resolutions)
+            for (int t : o.threads) {
+                bench::AbRow row{scene, w, h, t, o.frames, {}, {}, false};
+                std::vector<uint8_t> pictures[2];
+                for (int order = 0; order < 2; ++order) {
+                    bench::FramePacing pacing = o.pacing;
+                    pacing.abOrder = order;
+                    bench::setFramePacing(pacing);
+                    bench::RunResult r;
+                    if (!bench::runOurs(scene, w, h, t, o.frames, &r)) {
+                        std::fprintf(stderr, "vorel_bench: scene \"%s\" is unknown or could not be drawn\n",
+                                     scene.c_str());
+                        return false;
+                    }
+                    row.threads = r.threads;
+                    row.cpu.order[order] = bench::abMedians(r.frameCpuMs, 2, order);
+                    row.wall.order[order] = bench::abMedians(r.frameMs, 2, order);
+                    pictures[order] = std::move(r.rgb);
+                }
+                // The kept picture is one frame's, drawn with A in one order and B in the other.
+                row.picturesDiffer = pictures[0] != pictures[1];
+                rows->push_back(row);
+            }
+    return true;
+}
+
+void printAb(const std::vector<bench::AbRow>& rows, bool json) {
+    if (json) {
+        std::printf("[\n");
+        for (size_t i = 0; i < rows.size(); ++i) {
+            const bench::AbRow& r = rows[i];
+            std::printf("  {\"scene\": \"%s\", \"resolution\": \"%dx%d\", \"threads\": %d, \"frames\": %d, "
+                        "\"cpu_ms\": {\"a_first\": [%.3f, %.3f], \"b_first\": [%.3f, %.3f], \"delta\": %.4f, "
+                        "\"delta_percent\": %.2f}, \"wall_ms\": {\"a_first\": [%.3f, %.3f], \"b_first\": [%.3f, %.3f], "
+                        "\"delta\": %.4f, \"delta_percent\": %.2f}, \"pictures_differ\": %s}%s\n",
+                        r.scene.c_str(), r.width, r.height, r.threads, r.frames, r.cpu.order[0].a, r.cpu.order[0].b,
+                        r.cpu.order[1].a, r.cpu.order[1].b, r.cpu.deltaMs(), r.cpu.deltaPercent(), r.wall.order[0].a,
+                        r.wall.order[0].b, r.wall.order[1].a, r.wall.order[1].b, r.wall.deltaMs(),
+                        r.wall.deltaPercent(), r.picturesDiffer ? "true" : "false", i + 1 < rows.size() ? "," : "");
+        }
+        std::printf("]\n");
+        return;
+    }
+    std::printf("%-13s %-10s %3s %6s | %-25s %-25s | %-16s | %-16s |\n", "", "", "", "", "cpu ms, even A / odd B",
+                "cpu ms, even B / odd A", "B-A cpu", "B-A wall");
+    std::printf("%-13s %-10s %3s %6s | %12s %12s %12s %12s | %8s %7s | %8s %7s | %s\n", "scene", "resolution", "thr",
+                "frames", "A", "B", "A", "B", "ms", "%", "ms", "%", "pictures");
+    for (const bench::AbRow& r : rows) {
+        char res[32];
+        std::snprintf(res, sizeof res, "%dx%d", r.width, r.height);
+        std::printf("%-13s %-10s %3d %6d | %12.3f %12.3f %12.3f %12.3f | %+8.3f %+6.2f%% | %+8.3f %+6.2f%% | %s\n",
+                    r.scene.c_str(), res, r.threads, r.frames, r.cpu.order[0].a, r.cpu.order[0].b, r.cpu.order[1].a,
+                    r.cpu.order[1].b, r.cpu.deltaMs(), r.cpu.deltaPercent(), r.wall.deltaMs(), r.wall.deltaPercent(),
+                    r.picturesDiffer ? "differ" : "same");
+    }
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -200,6 +273,12 @@ int main(int argc, char** argv) {
             return 1;
         }
         printComparison(rows, o.json);
+        return 0;
+    }
+    if (o.ab) {
+        std::vector<bench::AbRow> rows;
+        if (!runAb(o, &rows)) return 2;
+        printAb(rows, o.json);
         return 0;
     }
     bench::setFramePacing(o.pacing);
