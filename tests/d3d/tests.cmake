@@ -37,6 +37,13 @@ if(TARGET vorel_bench)
                    --json)
   set_tests_properties(d3d.bench_real_paced_smoke PROPERTIES
     PASS_REGULAR_EXPRESSION "\"scene\": \"real-outside\".*\"cpu_ms\": ([1-9]|0\\.0*[1-9])[0-9.]*, \"mpix_per_s\": [0-9.]*[1-9]")
+  # A story scene without its archive is refused with the path it looked at (without the archive
+  # it would draw an empty story and report its time as a result).
+  add_test(NAME d3d.bench_story_without_archive_refused
+           COMMAND vorel_bench --frames 1 --resolution 320x240 --threads 1 --scene story-inside)
+  set_tests_properties(d3d.bench_story_without_archive_refused PROPERTIES
+    ENVIRONMENT "VOREL_BENCH_ARCHIVE=${CMAKE_BINARY_DIR}/no-such-archive.pak"
+    PASS_REGULAR_EXPRESSION "archive [^ ]*no-such-archive.pak is missing or empty")
   add_test(NAME d3d.bench_pace_refused COMMAND vorel_bench --frames 1 --scene fill --pace -3)
   set_tests_properties(d3d.bench_pace_refused PROPERTIES WILL_FAIL TRUE)
   # --ab: both settings weighed in one process, the same picture either way while no code reads
