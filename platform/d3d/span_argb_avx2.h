@@ -154,6 +154,18 @@ struct TilePlanes {
     }
 };
 
+// The planes at one pixel, the same on every lane (the one-pixel path): plane i is lane i of
+// `at`, made by the same two fused multiply-adds as a row's or a tile's lane at that pixel.
+struct PixelPlanes {
+    static constexpr bool kOnePosition = true;
+    __m256 at;
+
+    VOREL_FMA_INLINE PixelPlanes(const ArgbConstants& k, int x, int y)
+        : at(_mm256_fmadd_ps(_mm256_set1_ps(float(x - k.minX)), _mm256_loadu_ps(k.slope),
+                             _mm256_fmadd_ps(_mm256_set1_ps(float(y - k.minY)), k.down, k.corner))) {}
+    VOREL_FMA_INLINE __m256 operator()(int i) const { return _mm256_permutevar8x32_ps(at, _mm256_set1_epi32(i)); }
+};
+
 // 1 / invW, 0 where invW is 0 (attribute_planes.h's perspective).
 VOREL_FMA_INLINE __m256 reciprocal(__m256 invW) {
     __m256 nonZero = _mm256_cmp_ps(invW, _mm256_setzero_ps(), _CMP_NEQ_UQ);
@@ -252,11 +264,12 @@ VOREL_FMA_INLINE __m256i packPixels(const Wide& c) {
 // Stage 0 and fog of eight pixels from their planes and w = 1 / invW: eight 0xAARRGGBB pixels.
 template <TexelFilter T, class Planes>
 VOREL_FMA_INLINE __m256i shadeArgb(const SpanState& s, const ArgbConstants& k, const Planes& planes, __m256 w) {
+    constexpr bool one = requires { Planes::kOnePosition; };  // every lane the same pixel
     Wide texel{};
     if constexpr (T == TexelFilter::Point)
-        texel = unpackTexels(pointTexel(k.base.tv, _mm256_mul_ps(planes(kU), w), _mm256_mul_ps(planes(kV), w)));
+        texel = unpackTexels(pointTexel<one>(k.base.tv, _mm256_mul_ps(planes(kU), w), _mm256_mul_ps(planes(kV), w)));
     if constexpr (T == TexelFilter::Bilinear)
-        texel = filterBilinear(bilinearTaps(k.base.tv, _mm256_mul_ps(planes(kU), w), _mm256_mul_ps(planes(kV), w)));
+        texel = filterBilinear(bilinearTaps<one>(k.base.tv, _mm256_mul_ps(planes(kU), w), _mm256_mul_ps(planes(kV), w)));
     const __m256 w15 = _mm256_mul_ps(w, _mm256_set1_ps(fixed::kWeightScale));  // 1/w with the 0.15 scale
     // Fog towards black on a colour that reads the diffuse colour scales that colour, in float.
     __m256 colorW15 = w15;
@@ -269,6 +282,8 @@ VOREL_FMA_INLINE __m256i shadeArgb(const SpanState& s, const ArgbConstants& k, c
     }
     Wide c = stage0(s, texel, diffuse);
     if (s.fog && !k.fogScalesDiffuse) applyFog(&c, clampUnit(_mm256_mul_ps(planes(kFog), w)), k.fogColor);
+    // One position: pixel 0's channels are in lo, and the halves in hi are never made.
+    if constexpr (one) return packPixels({c.lo, c.lo});
     return packPixels(c);
 }
 
@@ -365,6 +380,66 @@ VOREL_FMA_INLINE void writePixels(const SpanState& s, const GroupAt& at, __m256i
     else write16<F>(s, at.color, at.n, mask, threshold, argb);
 }
 
+// ---- one pixel -----------------------------------------------------------------------------------
+
+// depthValues for one pixel of weights l1, l2: the same operations in the same order on doubles.
+template <DepthFormat D>
+VOREL_FMA_INLINE uint32_t depthValue(const TriangleSetup& t, float l1, float l2) {
+    constexpr double zMax = D == DepthFormat::Z16 ? 65535.0 : 4294967295.0;
+    double z = t.z0 + double(l1) * t.dz1;
+    z = z + double(l2) * t.dz2;
+    z = z > 0.0 ? z : 0.0;  // as maxpd and minpd: NaN gives 0
+    z = z < 1.0 ? z : 1.0;
+    const __m128d scaled = _mm_set_sd(z * zMax + 0.5);
+    return uint32_t(_mm_cvtsd_f64(_mm_floor_sd(scaled, scaled)));
+}
+
+// A pixel of `Bytes` bytes at p, zero-extended, and its store (the low bytes of v).
+template <int Bytes>
+VOREL_FMA_INLINE uint32_t loadPixel(const uint8_t* p) {
+    if constexpr (Bytes == 2) {
+        uint16_t v;
+        std::memcpy(&v, p, 2);
+        return v;
+    }
+    uint32_t v;
+    std::memcpy(&v, p, 4);
+    return v;
+}
+template <int Bytes>
+VOREL_FMA_INLINE void storePixel(uint8_t* p, uint32_t v) {
+    if constexpr (Bytes == 2) {
+        const uint16_t low = uint16_t(v);
+        std::memcpy(p, &low, 2);
+    } else {
+        std::memcpy(p, &v, 4);
+    }
+}
+
+// The one covered pixel (x, y) of a group or tile: one stored depth, one target pixel and the
+// texels of that one position are read. Every lane shades that pixel with a group's arithmetic,
+// so lane 0 is what the group's lane would give.
+template <TargetFormat F, DepthFormat D, TexelFilter T>
+VOREL_FMA_INLINE void shadeOnePixel(const SpanState& s, const TriangleSetup& t, const ArgbConstants& k, int x, int y) {
+    if constexpr (D != DepthFormat::None) {
+        constexpr int zBytes = D == DepthFormat::Z16 ? 2 : 4;
+        float l1, l2;
+        centreWeights(t, x, y, &l1, &l2);
+        const uint32_t z = depthValue<D>(t, l1, l2);
+        uint8_t* at = s.z + y * s.zPitch + x * zBytes;
+        if (z > loadPixel<zBytes>(at)) return;
+        if (s.zWrite) storePixel<zBytes>(at, z);
+    }
+    const __m256i argb = shadeArgb<T>(s, k, PixelPlanes(k, x, y));
+    constexpr int bpp = F == TargetFormat::Argb8888 ? 4 : 2;
+    uint8_t* at = s.color + y * s.colorPitch + x * bpp;
+    const __m256i old = s.additive ? _mm256_set1_epi32(int(loadPixel<bpp>(at))) : _mm256_setzero_si256();
+    __m256i out;
+    if constexpr (F == TargetFormat::Argb8888) out = argbOver(s, old, argb);
+    else out = quantized16<F>(rowThreshold<F>(s, x, y), s.additive ? _mm256_adds_epu8(argb, widenTarget<F>(old)) : argb);
+    storePixel<bpp>(at, uint32_t(_mm256_cvtsi256_si32(out)));
+}
+
 // ---- rows, groups and tiles ---------------------------------------------------------------------
 
 // The covered run x0..x1 of row y, eight pixels at a time.
@@ -407,6 +482,11 @@ VOREL_FMA_INLINE int shadeTestedGroup(const SpanState& s, const TriangleSetup& t
     __m256 l1, l2;
     const int bits = testedGroup(t, k.base, x, y, &l1, &l2);
     if (bits == 0) return 0;
+    if ((bits & (bits - 1)) == 0) {
+        const int lane = __builtin_ctz(unsigned(bits));
+        shadeOnePixel<F, D, T>(s, t, k, x + lane, y);
+        return 1;
+    }
     const GroupAt at = groupAt<F, D>(s, x, y, std::min(8, t.maxX - x + 1));
     const __m256i live = liveLanes(at.n);
     const __m256i mask = depthTest<D>(s, t, at, live, maskOfBits(bits), l1, l2);
@@ -470,6 +550,11 @@ VOREL_FMA_INLINE int shadeTile(const SpanState& s, const TriangleSetup& t, const
     __m256 l1, l2;
     const int bits = testedTile<C>(t, k.base, x, y, rows, columns, &l1, &l2);
     if (bits == 0) return 0;
+    if ((bits & (bits - 1)) == 0) {
+        const int lane = __builtin_ctz(unsigned(bits));
+        shadeOnePixel<F, D, T>(s, t, k, x + lane % C, y + lane / C);
+        return 1;
+    }
     constexpr int bpp = F == TargetFormat::Argb8888 ? 4 : 2;
     constexpr int zBytes = D == DepthFormat::Z16 ? 2 : 4;
     const int touched = x + C <= s.width ? C : columns;

@@ -267,11 +267,28 @@ VOREL_AVX2_INLINE __m256i fetch(const TextureView& tv, __m256i ix, __m256i iy) {
     return decode16(tv, _mm256_and_si256(_mm256_srlv_epi32(word, shift), _mm256_set1_epi32(0xFFFF)));
 }
 
-// The nearest texel of each lane's (u, v).
+// The texel at column x and row y (inside the texture) on every lane, as fetch gives it: one
+// plain load where all lanes sample the same position.
+VOREL_AVX2_INLINE __m256i texelAt(const TextureView& tv, int x, int y) {
+    const uint8_t* row = reinterpret_cast<const uint8_t*>(tv.base) + y * tv.rowBytes;
+    if (tv.format == TexelFormat::Argb8888) {
+        uint32_t v;
+        std::memcpy(&v, row + ptrdiff_t(x) * 4, sizeof v);
+        return _mm256_or_si256(_mm256_set1_epi32(int(v)), tv.alphaFill);
+    }
+    uint16_t v;
+    std::memcpy(&v, row + ptrdiff_t(x) * 2, sizeof v);
+    return decode16(tv, _mm256_set1_epi32(v));
+}
+
+// The nearest texel of each lane's (u, v). With `One`, every lane's (u, v) is the same and the
+// texel is read once, at lane 0's indices.
+template <bool One = false>
 VOREL_AVX2_INLINE __m256i pointTexel(const TextureView& tv, __m256 u, __m256 v) {
     __m256i ix = _mm256_cvttps_epi32(_mm256_floor_ps(_mm256_mul_ps(wrapCoordinate(u), tv.widthF)));
     __m256i iy = _mm256_cvttps_epi32(_mm256_floor_ps(_mm256_mul_ps(wrapCoordinate(v), tv.heightF)));
     wrapIndices(tv, &ix, &iy);
+    if constexpr (One) return texelAt(tv, _mm256_cvtsi256_si32(ix), _mm256_cvtsi256_si32(iy));
     return fetch(tv, ix, iy);
 }
 
@@ -371,6 +388,17 @@ VOREL_AVX2_INLINE void fetchTaps(const TextureView& tv, __m256i x0, __m256i y0, 
     }
 }
 
+// The four taps of lane 0 on every lane (all lanes sample the same position): four plain loads.
+VOREL_AVX2_INLINE void tapsAt(const TextureView& tv, __m256i x0, __m256i y0, __m256i x1, __m256i y1,
+                              BilinearTaps* taps) {
+    const int left = _mm256_cvtsi256_si32(x0), right = _mm256_cvtsi256_si32(x1);
+    const int top = _mm256_cvtsi256_si32(y0), bottom = _mm256_cvtsi256_si32(y1);
+    taps->c00 = texelAt(tv, left, top), taps->c10 = texelAt(tv, right, top);
+    taps->c01 = texelAt(tv, left, bottom), taps->c11 = texelAt(tv, right, bottom);
+}
+
+// With `One`, every lane's (u, v) is the same and its taps are read once (tapsAt).
+template <bool One = false>
 VOREL_AVX2_INLINE BilinearTaps bilinearTaps(const TextureView& tv, __m256 u, __m256 v) {
     const __m256 half = _mm256_set1_ps(0.5f);
     __m256 x = _mm256_sub_ps(_mm256_mul_ps(wrapCoordinate(u), tv.widthF), half);
@@ -391,7 +419,8 @@ VOREL_AVX2_INLINE BilinearTaps bilinearTaps(const TextureView& tv, __m256 u, __m
     __m256i x1 = _mm256_add_epi32(x0, one), y1 = _mm256_add_epi32(y0, one);
     wrapIndices(tv, &x0, &y0);
     wrapIndices(tv, &x1, &y1);
-    fetchTaps(tv, x0, y0, x1, y1, &taps);
+    if constexpr (One) tapsAt(tv, x0, y0, x1, y1, &taps);
+    else fetchTaps(tv, x0, y0, x1, y1, &taps);
     return taps;
 }
 

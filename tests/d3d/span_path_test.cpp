@@ -301,6 +301,21 @@ TEST(SpanPath, SmallTrianglesOfAFewPixelsMatchTheReferenceInEveryFormat) {
     }
 }
 
+// Triangles of about a pixel (most cover one centre or none, and the routines shade a lone
+// covered centre by itself) on textures one to five texels a side, so that many pixels sample
+// the last column or row and their neighbours wrap to the first, on 32-bit textures (with and
+// without alpha) and on textures of random formats.
+TEST(SpanPath, TrianglesOfAboutOnePixelMatchTheReferenceInEveryFormat) {
+    for (int format : {0, 1, -1}) {
+        RandomSceneOptions o;
+        o.small = true;
+        o.smallSize = 0.06f;
+        o.textureSize = 5;
+        o.textureFormat = format;
+        EXPECT_GT(manyTrianglesInEveryFormat(o, 91), 20000u) << "the span path was hardly used, texture format " << format;
+    }
+}
+
 // The same on a 32-bit texture magnified about ten times (a few texels a triangle, wrapping at
 // coordinate 0 for some) and minified tens of times: packed groups read their texels without row
 // windows, which the magnified texels would fit, and groups whose texels fit no window read them
