@@ -18,6 +18,7 @@
 #include "platform/d3d/span_shader.h"
 #include "platform/d3d/span_tile_avx2.h"
 #include "platform/d3d/stage_combine.h"
+#include "platform/ddraw/pixel_formats.h"
 
 
 #define VOREL_FMA __attribute__((target("avx2,fma")))
@@ -394,28 +395,6 @@ VOREL_FMA_INLINE uint32_t depthValue(const TriangleSetup& t, float l1, float l2)
     return uint32_t(_mm_cvtsd_f64(_mm_floor_sd(scaled, scaled)));
 }
 
-// A pixel of `Bytes` bytes at p, zero-extended, and its store (the low bytes of v).
-template <int Bytes>
-VOREL_FMA_INLINE uint32_t loadPixel(const uint8_t* p) {
-    if constexpr (Bytes == 2) {
-        uint16_t v;
-        std::memcpy(&v, p, 2);
-        return v;
-    }
-    uint32_t v;
-    std::memcpy(&v, p, 4);
-    return v;
-}
-template <int Bytes>
-VOREL_FMA_INLINE void storePixel(uint8_t* p, uint32_t v) {
-    if constexpr (Bytes == 2) {
-        const uint16_t low = uint16_t(v);
-        std::memcpy(p, &low, 2);
-    } else {
-        std::memcpy(p, &v, 4);
-    }
-}
-
 // The one covered pixel (x, y) of a group or tile: one stored depth, one target pixel and the
 // texels of that one position are read. Every lane shades that pixel with a group's arithmetic,
 // so lane 0 is what the group's lane would give.
@@ -427,17 +406,17 @@ VOREL_FMA_INLINE void shadeOnePixel(const SpanState& s, const TriangleSetup& t, 
         centreWeights(t, x, y, &l1, &l2);
         const uint32_t z = depthValue<D>(t, l1, l2);
         uint8_t* at = s.z + y * s.zPitch + x * zBytes;
-        if (z > loadPixel<zBytes>(at)) return;
-        if (s.zWrite) storePixel<zBytes>(at, z);
+        if (z > ddraw::readRaw(at, zBytes)) return;
+        if (s.zWrite) ddraw::writeRaw(at, zBytes, z);
     }
     const __m256i argb = shadeArgb<T>(s, k, PixelPlanes(k, x, y));
     constexpr int bpp = F == TargetFormat::Argb8888 ? 4 : 2;
     uint8_t* at = s.color + y * s.colorPitch + x * bpp;
-    const __m256i old = s.additive ? _mm256_set1_epi32(int(loadPixel<bpp>(at))) : _mm256_setzero_si256();
+    const __m256i old = s.additive ? _mm256_set1_epi32(int(ddraw::readRaw(at, bpp))) : _mm256_setzero_si256();
     __m256i out;
     if constexpr (F == TargetFormat::Argb8888) out = argbOver(s, old, argb);
     else out = quantized16<F>(rowThreshold<F>(s, x, y), s.additive ? _mm256_adds_epu8(argb, widenTarget<F>(old)) : argb);
-    storePixel<bpp>(at, uint32_t(_mm256_cvtsi256_si32(out)));
+    ddraw::writeRaw(at, bpp, uint32_t(_mm256_cvtsi256_si32(out)));
 }
 
 // ---- rows, groups and tiles ---------------------------------------------------------------------

@@ -121,24 +121,4 @@ uint32_t argbToRaw(const PixelLayout& layout, uint32_t argb) {
            insert(layout.green, (argb >> 8) & 0xFF) | insert(layout.blue, argb & 0xFF);
 }
 
-uint32_t readRaw(const uint8_t* p, int bytesPerPixel) {
-    if (bytesPerPixel == 2) {
-        uint16_t v;
-        std::memcpy(&v, p, 2);
-        return v;
-    }
-    uint32_t v;
-    std::memcpy(&v, p, 4);
-    return v;
-}
-
-void writeRaw(uint8_t* p, int bytesPerPixel, uint32_t raw) {
-    if (bytesPerPixel == 2) {
-        const uint16_t v = static_cast<uint16_t>(raw);
-        std::memcpy(p, &v, 2);
-    } else {
-        std::memcpy(p, &raw, 4);
-    }
-}
-
 }  // namespace platform::ddraw

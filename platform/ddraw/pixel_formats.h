@@ -10,6 +10,7 @@
 #pragma once
 
 #include <cstdint>
+#include <cstring>
 
 #include "platform/ddraw/ddraw.h"
 
@@ -51,7 +52,26 @@ bool sameFormat(const DDPIXELFORMAT& a, const DDPIXELFORMAT& b);
 uint32_t rawToArgb(const PixelLayout& layout, uint32_t raw);
 uint32_t argbToRaw(const PixelLayout& layout, uint32_t argb);
 
-uint32_t readRaw(const uint8_t* p, int bytesPerPixel);
-void writeRaw(uint8_t* p, int bytesPerPixel, uint32_t raw);
+// A pixel of 2 or 4 bytes at p, zero-extended, and its store (the low bytes of raw). Inline: the
+// span routines read and write single pixels with them on their hot paths.
+inline uint32_t readRaw(const uint8_t* p, int bytesPerPixel) {
+    if (bytesPerPixel == 2) {
+        uint16_t v;
+        std::memcpy(&v, p, 2);
+        return v;
+    }
+    uint32_t v;
+    std::memcpy(&v, p, 4);
+    return v;
+}
+
+inline void writeRaw(uint8_t* p, int bytesPerPixel, uint32_t raw) {
+    if (bytesPerPixel == 2) {
+        const uint16_t v = static_cast<uint16_t>(raw);
+        std::memcpy(p, &v, 2);
+    } else {
+        std::memcpy(p, &raw, 4);
+    }
+}
 
 }  // namespace platform::ddraw

@@ -137,20 +137,28 @@ int parse(int argc, char** argv, Options* o) {
     return 0;
 }
 
+// Rows as a JSON array, one object a line; `object` prints one row's object without a separator.
+template <class Row, class Print>
+void printJsonArray(const std::vector<Row>& rows, Print object) {
+    std::printf("[\n");
+    for (size_t i = 0; i < rows.size(); ++i) {
+        object(rows[i]);
+        std::printf("%s\n", i + 1 < rows.size() ? "," : "");
+    }
+    std::printf("]\n");
+}
+
 void printRuns(const std::vector<bench::RunResult>& results, bool json) {
     if (json) {
-        std::printf("[\n");
-        for (size_t i = 0; i < results.size(); ++i) {
-            const bench::RunResult& r = results[i];
+        printJsonArray(results, [](const bench::RunResult& r) {
             std::printf("  {\"scene\": \"%s\", \"resolution\": \"%dx%d\", \"threads\": %d, \"frames\": %zu, "
                         "\"ms_per_frame\": %.3f, \"p95_ms\": %.3f, \"cpu_ms\": %.3f, \"mpix_per_s\": %.2f, \"tris_per_s\": %.0f, "
                         "\"vertex_ms\": %.3f, \"setup_ms\": %.3f, \"raster_ms\": %.3f, \"skipped_calls\": %.1f, "
-                        "\"skipped_tris\": %.0f}%s\n",
+                        "\"skipped_tris\": %.0f}",
                         r.scene.c_str(), r.width, r.height, r.threads, r.frameMs.size(), r.medianMs(),
                         r.percentileMs(95), r.medianCpuMs(), r.mpixPerSecond(), r.trianglesPerSecond(), r.vertexMs, r.setupMs,
-                        r.rasterMs, r.skippedCalls, r.skippedTriangles, i + 1 < results.size() ? "," : "");
-        }
-        std::printf("]\n");
+                        r.rasterMs, r.skippedCalls, r.skippedTriangles);
+        });
         return;
     }
     std::printf("%-13s %-10s %3s %9s %9s %9s %10s %12s %9s %9s %9s %9s\n", "scene", "resolution", "thr", "ms/frame",
@@ -166,17 +174,13 @@ void printRuns(const std::vector<bench::RunResult>& results, bool json) {
 
 void printComparison(const std::vector<bench::CompareRow>& rows, bool json) {
     if (json) {
-        std::printf("[\n");
-        for (size_t i = 0; i < rows.size(); ++i) {
-            const bench::CompareRow& r = rows[i];
+        printJsonArray(rows, [](const bench::CompareRow& r) {
             std::printf("  {\"scene\": \"%s\", \"resolution\": \"%dx%d\", \"threads\": %d, \"runs\": %d, "
                         "\"ours_ms\": %.3f, \"llvmpipe_ms\": %.3f, \"ratio\": %.2f, \"psnr\": %.1f, "
-                        "\"ours_p95_ms\": %.3f, \"llvmpipe_p95_ms\": %.3f, \"mpix_per_s\": %.2f, \"tris_per_s\": %.0f}%s\n",
+                        "\"ours_p95_ms\": %.3f, \"llvmpipe_p95_ms\": %.3f, \"mpix_per_s\": %.2f, \"tris_per_s\": %.0f}",
                         r.scene.c_str(), r.width, r.height, r.threads, r.runs, r.oursMs, r.llvmpipeMs, r.ratio, r.psnr,
-                        r.oursP95, r.llvmpipeP95, r.mpixPerSecond, r.trianglesPerSecond,
-                        i + 1 < rows.size() ? "," : "");
-        }
-        std::printf("]\n");
+                        r.oursP95, r.llvmpipeP95, r.mpixPerSecond, r.trianglesPerSecond);
+        });
         return;
     }
     std::printf("%-13s %-10s %3s %9s %12s %7s %8s %10s\n", "scene", "resolution", "thr", "ours ms", "llvmpipe ms",
@@ -221,19 +225,16 @@ bool runAb(const Options& o, std::vector<bench::AbRow>* rows) {
 
 void printAb(const std::vector<bench::AbRow>& rows, bool json) {
     if (json) {
-        std::printf("[\n");
-        for (size_t i = 0; i < rows.size(); ++i) {
-            const bench::AbRow& r = rows[i];
+        printJsonArray(rows, [](const bench::AbRow& r) {
             std::printf("  {\"scene\": \"%s\", \"resolution\": \"%dx%d\", \"threads\": %d, \"frames\": %d, "
                         "\"cpu_ms\": {\"a_first\": [%.3f, %.3f], \"b_first\": [%.3f, %.3f], \"delta\": %.4f, "
                         "\"delta_percent\": %.2f}, \"wall_ms\": {\"a_first\": [%.3f, %.3f], \"b_first\": [%.3f, %.3f], "
-                        "\"delta\": %.4f, \"delta_percent\": %.2f}, \"pictures_differ\": %s}%s\n",
+                        "\"delta\": %.4f, \"delta_percent\": %.2f}, \"pictures_differ\": %s}",
                         r.scene.c_str(), r.width, r.height, r.threads, r.frames, r.cpu.order[0].a, r.cpu.order[0].b,
                         r.cpu.order[1].a, r.cpu.order[1].b, r.cpu.deltaMs(), r.cpu.deltaPercent(), r.wall.order[0].a,
                         r.wall.order[0].b, r.wall.order[1].a, r.wall.order[1].b, r.wall.deltaMs(),
-                        r.wall.deltaPercent(), r.picturesDiffer ? "true" : "false", i + 1 < rows.size() ? "," : "");
-        }
-        std::printf("]\n");
+                        r.wall.deltaPercent(), r.picturesDiffer ? "true" : "false");
+        });
         return;
     }
     std::printf("%-13s %-10s %3s %6s | %-25s %-25s | %-16s | %-16s |\n", "", "", "", "", "cpu ms, even A / odd B",
